@@ -2,10 +2,20 @@
 # Installs what is missing, builds Tallix with its tests and runs every test.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build="$root/build/test"
 
 bash "$root/scripts/setup.sh" test
 
+# Short smoke runs of the fuzzers, in a build of their own instrumented with the sanitizers.
+fuzz="$root/build/fuzz"
+CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTALLIX_BUILD_TESTS=OFF -DTALLIX_BUILD_FUZZ=ON \
+    -DCMAKE_C_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link" \
+    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link"
+cmake --build "$fuzz" --target tallix_fuzzers
+ctest --test-dir "$fuzz" --output-on-failure -j2
+
+# The main build: every unit, test and benchmark, warnings as errors.
+build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTALLIX_WERROR=ON -DTALLIX_BUILD_BENCH=ON
 cmake --build "$build"
