@@ -1,0 +1,74 @@
+#include "TextFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace tallix {
+
+using platform::TextEncoding;
+
+namespace {
+
+QString withLineFeeds(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString withCrLf(QString text) {
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+QString fileErrorMessage(const QString& format, const QString& fileName, const QString& reason) {
+    return format.arg(fileName, reason);
+}
+
+} // namespace
+
+TextFileContent DecodeTextFileBytes(const QByteArray& bytes) {
+    for (const TextEncoding encoding : {TextEncoding::System, TextEncoding::Cp932}) {
+        if (const auto text = platform::decodeText(bytes, encoding))
+            return {withLineFeeds(*text), encoding};
+    }
+    const TextEncoding escaped = TextEncoding::SystemEscaped;
+    return {withLineFeeds(*platform::decodeText(bytes, escaped)), escaped};
+}
+
+QByteArray EncodeTextFileBytes(const TextFileContent& content) {
+    const QString text = withCrLf(content.text);
+    if (const auto bytes = platform::encodeText(text, content.encoding))
+        return *bytes;
+    // The user typed something the file's old encoding cannot hold: keep the text rather than
+    // the encoding.
+    if (const auto bytes = platform::encodeText(text, TextEncoding::System))
+        return *bytes;
+    return text.toUtf8();
+}
+
+TextFileContent ReadTextFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFileError(fileErrorMessage(QStringLiteral("ファイル %1 を開けません。\n%2"), fileName,
+                                          file.errorString())
+                             .toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw EFileError(fileErrorMessage(QStringLiteral("ファイル %1 を読み込めません。\n%2"),
+                                          fileName, file.errorString())
+                             .toStdString());
+    return DecodeTextFileBytes(bytes);
+}
+
+void WriteTextFile(const QString& fileName, const TextFileContent& content) {
+    const QByteArray bytes = EncodeTextFileBytes(content);
+    QSaveFile file(fileName);
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                         file.commit();
+    if (!written)
+        throw EFileError(fileErrorMessage(QStringLiteral("ファイル %1 を作成できません。\n%2"),
+                                          fileName, file.errorString())
+                             .toStdString());
+}
+
+} // namespace tallix

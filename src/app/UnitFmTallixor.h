@@ -1,0 +1,115 @@
+#pragma once
+
+#include "FuncListWork.h"
+#include "TextCodec.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QToolBar;
+
+// The main window: the number text, its file, the status bar and every command of the program.
+class TFmTallixor : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFmTallixor(QWidget* parent = nullptr);
+    ~TFmTallixor() override;
+
+    void FormCreate();
+    void FormDestroy();
+
+    // Controls, named as the commands and tests know them.
+    QToolBar* ToolBar1 = nullptr;
+    QPushButton* BtRead = nullptr;
+    QPushButton* BtCopyAll = nullptr;
+    QPushButton* BtExchange = nullptr;
+    QPushButton* BtClearAll = nullptr;
+    QPlainTextEdit* Memo = nullptr;
+    QLabel* StatusPanels[3] = {};
+
+    QMenu* N1 = nullptr;
+    QMenu* N2 = nullptr;
+    QMenu* N5 = nullptr;
+    QMenu* N6 = nullptr;
+    QMenu* N11 = nullptr;
+    QAction* MnClose = nullptr;
+    QAction* MnUndo = nullptr;
+    QAction* MnRedo = nullptr;
+    QAction* MnCut = nullptr;
+    QAction* MnCopy = nullptr;
+    QAction* MnPaste = nullptr;
+    QAction* MnSelectAll = nullptr;
+    QAction* MnClearAll = nullptr;
+    QAction* MNClearExtNum = nullptr;
+    QAction* MnRead = nullptr;
+    QAction* MnInputVoice = nullptr;
+    QAction* MnReturnVoice = nullptr;
+    QAction* MnForRead = nullptr;
+    QAction* MnForInput = nullptr;
+    QAction* MnSoftwareInfo = nullptr;
+
+    void MemoChange();
+    void MemoClick();
+    void MemoKeyDown();
+    void MemoMouseDown();
+    void MnCloseClick();
+
+    // Editing commands.
+    void MnUndoClick();
+    void MnRedoClick();
+    void N2Click();
+    void MnCutClick();
+    void MnCopyClick();
+    void MnPasteClick();
+    void MnSelectAllClick();
+    void MnClearAllClick();
+    void MNClearExtNumClick();
+    void BtCopyAllClick();
+    void BtExchangeClick();
+    void kstrFormFunc1DropFile(QObject* Sender, const QString& fileName);
+    void MemoKeyUp(int key);
+
+    // The undo history, open to tests.
+    const TiStringList& History() const { return FHistory; }
+    int HistoryPos() const { return FHistoryPos; }
+
+    // The whole text as the file holds it, lines separated by '\n'.
+    QString MemoText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateToolBar();
+    void CreateMenus();
+    void CreateStatusBar();
+    void ConnectHandlers();
+
+    void ConnectEditHandlers();
+    bool IsEditShortcut(const QKeySequence& keys) const;
+    bool TakeSnapshot();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void Undo();
+    void Redo();
+    int CaretCode() const;
+    void RestoreHistoryEntry(int index);
+    void ReplaceText(const QString& text);
+
+    void LoadText(const QString& fileName);
+    void UpdateCaretStatus();
+    QString NumsFileName() const;
+
+    TiStringList FHistory;
+    int FHistoryPos = 0;
+    int FKeyUpCount = 0;
+
+    tallix::platform::TextEncoding FTextEncoding = tallix::platform::TextEncoding::System;
+};
+
+extern TFmTallixor* FmTallixor;

@@ -1,0 +1,180 @@
+// The editing commands: the program's own undo history, the clipboard, clearing and cleaning.
+#include "UnitFmTallixor.h"
+
+#include "NumberText.h"
+#include "TextFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+
+namespace {
+
+constexpr int MaxHistoryEntries = 32;
+constexpr int CaretCodeLines = 30000;
+constexpr int KeyUpsBeforeSnapshot = 10;
+
+} // namespace
+
+void TFmTallixor::ConnectEditHandlers() {
+    connect(MnUndo, &QAction::triggered, this, &TFmTallixor::MnUndoClick);
+    connect(MnRedo, &QAction::triggered, this, &TFmTallixor::MnRedoClick);
+    connect(N2, &QMenu::aboutToShow, this, &TFmTallixor::N2Click);
+    connect(MnCut, &QAction::triggered, this, &TFmTallixor::MnCutClick);
+    connect(MnCopy, &QAction::triggered, this, &TFmTallixor::MnCopyClick);
+    connect(MnPaste, &QAction::triggered, this, &TFmTallixor::MnPasteClick);
+    connect(MnSelectAll, &QAction::triggered, this, &TFmTallixor::MnSelectAllClick);
+    connect(MnClearAll, &QAction::triggered, this, &TFmTallixor::MnClearAllClick);
+    connect(MNClearExtNum, &QAction::triggered, this, &TFmTallixor::MNClearExtNumClick);
+    connect(BtCopyAll, &QPushButton::clicked, this, &TFmTallixor::BtCopyAllClick);
+    connect(BtExchange, &QPushButton::clicked, this, &TFmTallixor::BtExchangeClick);
+    connect(BtClearAll, &QPushButton::clicked, this, &TFmTallixor::MnClearAllClick);
+    // The text box claims the standard editing keys for itself; the program's own commands must
+    // get them first, with the Edit menu's states brought up to date as when the menu opens.
+    qApp->installEventFilter(this);
+}
+
+bool TFmTallixor::IsEditShortcut(const QKeySequence& keys) const {
+    const QList<QAction*> actions = N2->actions();
+    return std::any_of(actions.begin(), actions.end(), [&keys](const QAction* action) {
+        return !action->shortcut().isEmpty() && action->shortcut() == keys;
+    });
+}
+
+int TFmTallixor::CaretCode() const {
+    const QTextCursor caret = Memo->textCursor();
+    return caret.positionInBlock() * CaretCodeLines + caret.blockNumber();
+}
+
+bool TFmTallixor::TakeSnapshot() {
+    FKeyUpCount = 0;
+    while (FHistory.Count() > FHistoryPos)
+        FHistory.Delete(FHistory.Count() - 1);
+    const QString text = MemoText();
+    if (FHistoryPos > 0 && FHistory.Strings(FHistoryPos - 1) == text)
+        return false;
+    FHistory.AddInteger(text, CaretCode());
+    FHistoryPos = FHistory.Count();
+    if (FHistory.Count() > MaxHistoryEntries) {
+        FHistory.Delete(0);
+        --FHistoryPos;
+    }
+    return true;
+}
+
+bool TFmTallixor::CanUndo() const { return FHistoryPos > 0; }
+
+bool TFmTallixor::CanRedo() const { return FHistoryPos < FHistory.Count() - 1; }
+
+void TFmTallixor::Undo() {
+    if (FHistoryPos == FHistory.Count() && TakeSnapshot())
+        --FHistoryPos;
+    --FHistoryPos;
+    RestoreHistoryEntry(FHistoryPos);
+}
+
+void TFmTallixor::Redo() {
+    ++FHistoryPos;
+    RestoreHistoryEntry(FHistoryPos);
+}
+
+void TFmTallixor::RestoreHistoryEntry(int index) {
+    ReplaceText(FHistory.Strings(index));
+    const int code = FHistory.GetInteger(index);
+    const QTextBlock line = Memo->document()->findBlockByNumber(code % CaretCodeLines);
+    QTextCursor caret(Memo->document());
+    if (line.isValid()) {
+        const int column = std::min(code / CaretCodeLines, line.length() - 1);
+        caret.setPosition(line.position() + column);
+    } else {
+        caret.movePosition(QTextCursor::End);
+    }
+    Memo->setTextCursor(caret);
+}
+
+void TFmTallixor::ReplaceText(const QString& text) {
+    if (MemoText() != text)
+        Memo->setPlainText(text);
+}
+
+void TFmTallixor::MnUndoClick() {
+    if (CanUndo())
+        Undo();
+}
+
+void TFmTallixor::MnRedoClick() {
+    if (CanRedo())
+        Redo();
+}
+
+void TFmTallixor::N2Click() {
+    MnUndo->setEnabled(CanUndo());
+    MnRedo->setEnabled(CanRedo());
+}
+
+void TFmTallixor::MnCutClick() {
+    TakeSnapshot();
+    Memo->cut();
+}
+
+void TFmTallixor::MnCopyClick() { Memo->copy(); }
+
+void TFmTallixor::MnPasteClick() {
+    TakeSnapshot();
+    Memo->paste();
+}
+
+void TFmTallixor::MnSelectAllClick() {
+    Memo->selectAll();
+    Memo->setFocus();
+}
+
+void TFmTallixor::MnClearAllClick() {
+    TakeSnapshot();
+    Memo->clear();
+    Memo->setFocus();
+}
+
+void TFmTallixor::MNClearExtNumClick() {
+    const QString text = MemoText();
+    const QString kept = tallix::KeepDigitsAndPoints(text);
+    if (kept == text)
+        return;
+    const int line = Memo->textCursor().blockNumber();
+    QTextCursor all(Memo->document());
+    all.select(QTextCursor::Document);
+    all.insertText(kept);
+    QTextCursor caret(Memo->document()->findBlockByNumber(line));
+    Memo->setTextCursor(caret);
+}
+
+void TFmTallixor::BtCopyAllClick() {
+    Memo->selectAll();
+    Memo->copy();
+    Memo->setFocus();
+}
+
+void TFmTallixor::BtExchangeClick() {
+    TakeSnapshot();
+    Memo->selectAll();
+    Memo->paste();
+    Memo->setFocus();
+}
+
+void TFmTallixor::kstrFormFunc1DropFile(QObject*, const QString& fileName) {
+    const tallix::TextFileContent content = tallix::ReadTextFile(fileName);
+    Memo->setPlainText(content.text);
+    FTextEncoding = content.encoding;
+}
+
+void TFmTallixor::MemoKeyUp(int key) {
+    UpdateCaretStatus();
+    ++FKeyUpCount;
+    const bool editKey = key == Qt::Key_Return || key == Qt::Key_Enter ||
+                         key == Qt::Key_Delete || key == Qt::Key_Backspace;
+    if (FKeyUpCount > KeyUpsBeforeSnapshot && editKey)
+        TakeSnapshot();
+}

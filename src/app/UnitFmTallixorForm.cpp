@@ -1,0 +1,142 @@
+// The window's controls, menus and layout: what a form designer would describe.
+#include "UnitFmTallixor.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+// The designed fonts are Windows fonts; on other systems the nearest installed Japanese Gothic
+// face stands in.
+QFont gothicFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+constexpr int ClientWidth = 422;
+constexpr int ClientHeight = 373;
+constexpr int ToolBarHeight = 22;
+constexpr int ButtonWidth = 85;
+constexpr int ButtonHeight = 20;
+constexpr int StatusBarHeight = 19;
+constexpr int StatusPanelWidth = 50;
+
+QAction* addItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {}) {
+    QAction* action = menu->addAction(caption);
+    action->setShortcut(shortcut);
+    return action;
+}
+
+QAction* addCheckItem(QMenu* menu, const QString& caption) {
+    QAction* action = addItem(menu, caption);
+    action->setCheckable(true);
+    return action;
+}
+
+} // namespace
+
+void TFmTallixor::CreateControls() {
+    setWindowTitle(QStringLiteral("Tallix"));
+    setFont(gothicFont(12));
+    CreateMenus();
+    CreateToolBar();
+
+    Memo = new QPlainTextEdit(this);
+    Memo->setObjectName(QStringLiteral("Memo"));
+    Memo->setFont(gothicFont(16));
+    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The program keeps an undo history of its own.
+    Memo->setUndoRedoEnabled(false);
+    setCentralWidget(Memo);
+
+    CreateStatusBar();
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    Memo->setFocus();
+}
+
+void TFmTallixor::CreateToolBar() {
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    auto* strip = new QWidget(ToolBar1);
+    strip->setFixedHeight(ToolBarHeight);
+    auto* layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(0);
+    auto button = [&](const QString& name, const QString& caption) {
+        auto* pushButton = new QPushButton(caption, strip);
+        pushButton->setObjectName(name);
+        pushButton->setFixedSize(ButtonWidth, ButtonHeight);
+        pushButton->setFocusPolicy(Qt::TabFocus);
+        layout->addWidget(pushButton);
+        return pushButton;
+    };
+    BtRead = button(QStringLiteral("BtRead"), QStringLiteral("読み上げ開始"));
+    BtCopyAll = button(QStringLiteral("BtCopyAll"), QStringLiteral("テキストコピー"));
+    BtExchange = button(QStringLiteral("BtExchange"), QStringLiteral("テキスト入替え"));
+    BtClearAll = button(QStringLiteral("BtClearAll"), QStringLiteral("クリア"));
+    layout->addStretch();
+    ToolBar1->addWidget(strip);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+}
+
+void TFmTallixor::CreateMenus() {
+    N1 = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    N1->addSeparator();
+    MnClose = addItem(N1, QStringLiteral("終了(&X)"));
+
+    N2 = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    MnUndo = addItem(N2, QStringLiteral("戻す"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    MnRedo = addItem(N2, QStringLiteral("やり直す"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    N2->addSeparator();
+    MnCut = addItem(N2, QStringLiteral("切り取り"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    MnCopy = addItem(N2, QStringLiteral("コピー"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    MnPaste = addItem(N2, QStringLiteral("貼り付け"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    N2->addSeparator();
+    MnSelectAll = addItem(N2, QStringLiteral("すべて選択"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    N2->addSeparator();
+    MnClearAll = addItem(N2, QStringLiteral("すべて消去"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    MNClearExtNum = addItem(N2, QStringLiteral("数字以外を消去"));
+
+    N5 = menuBar()->addMenu(QStringLiteral("音声(&V)"));
+    MnRead = addItem(N5, QStringLiteral("読み上げ開始"), QKeySequence(Qt::Key_Escape));
+    N5->addSeparator();
+    MnInputVoice = addCheckItem(N5, QStringLiteral("キー入力時発声[on]"));
+    MnReturnVoice = addCheckItem(N5, QStringLiteral("改行発声[on]"));
+    N5->addSeparator();
+    N11 = N5->addMenu(QStringLiteral("音声"));
+    MnForRead = addCheckItem(N11, QStringLiteral("読み上げ用"));
+    MnForInput = addCheckItem(N11, QStringLiteral("入力用"));
+
+    N6 = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    MnSoftwareInfo = addItem(N6, QStringLiteral("ソフトウェア情報(&I)"));
+}
+
+void TFmTallixor::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setFixedHeight(StatusBarHeight);
+    bar->setSizeGripEnabled(true);
+    const Qt::Alignment alignments[3] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setFixedWidth(StatusPanelWidth);
+        panel->setAlignment(alignments[i] | Qt::AlignVCenter);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(panel);
+        StatusPanels[i] = panel;
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+class KstrGlobalUnit;
+class TFmTallixor;
+
+// A private world for one main-window test: its own executable folder (and so its own data
+// folder beside it), XDG folders and application context, released in reverse.
+class MainWindowFixture {
+public:
+    MainWindowFixture();
+    ~MainWindowFixture();
+
+    QString dataPath() const; // ends with '/'
+    QString exeDir() const;
+    void writeDataFile(const QString& name, const QByteArray& bytes) const;
+    QByteArray readDataFile(const QString& name) const;
+
+    // Creates the window as the program does; destroying it runs its shutdown.
+    TFmTallixor& openWindow();
+    void closeWindow();
+    TFmTallixor& window() const { return *window_; }
+
+    // Answers the next modal message box with its default button and returns its text.
+    void expectMessageBox(QString* text);
+
+private:
+    QTemporaryDir root_;
+    std::unique_ptr<KstrGlobalUnit> global_;
+    std::unique_ptr<TFmTallixor> window_;
+};

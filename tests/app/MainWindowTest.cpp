@@ -1,0 +1,99 @@
+#include "MainWindowFixture.h"
+#include "UnitFmTallixor.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextBlock>
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsEmptyWithoutTextFileAndCreatesItAtExit() {
+        MainWindowFixture fixture;
+        TFmTallixor& window = fixture.openWindow();
+        QCOMPARE(window.Memo->toPlainText(), QString());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Tallix"));
+        fixture.closeWindow();
+        QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray());
+    }
+
+    void loadsLineFeedTextAndSavesItWithCrLf() {
+        MainWindowFixture fixture;
+        fixture.writeDataFile(QStringLiteral("nums.txt"), "1\n22\r333");
+        TFmTallixor& window = fixture.openWindow();
+        QCOMPARE(window.Memo->document()->blockCount(), 3);
+        fixture.closeWindow();
+        QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray("1\r\n22\r\n333"));
+    }
+
+    void typedTextIsSavedAsTyped() {
+        MainWindowFixture fixture;
+        TFmTallixor& window = fixture.openWindow();
+        window.show();
+        QTest::keyClicks(window.Memo, QStringLiteral("12"));
+        QTest::keyClick(window.Memo, Qt::Key_Return);
+        QTest::keyClicks(window.Memo, QStringLiteral("3"));
+        fixture.closeWindow();
+        QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray("12\r\n3"));
+    }
+
+    void statusBarFollowsTheCaret() {
+        MainWindowFixture fixture;
+        fixture.writeDataFile(QStringLiteral("nums.txt"), "1\r\n22\r\n3456");
+        TFmTallixor& window = fixture.openWindow();
+        window.show();
+        QTest::keyClick(window.Memo, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(window.StatusPanels[0]->text(), QStringLiteral("1行"));
+        QCOMPARE(window.StatusPanels[1]->text(), QStringLiteral("0文字"));
+        QTextCursor caret(window.Memo->document()->findBlockByNumber(2));
+        caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
+        window.Memo->setTextCursor(caret);
+        QTest::mouseClick(window.Memo->viewport(), Qt::LeftButton, {},
+                          window.Memo->cursorRect().center());
+        QTest::keyClick(window.Memo, Qt::Key_Shift);
+        const QTextCursor now = window.Memo->textCursor();
+        QCOMPARE(window.StatusPanels[0]->text(),
+                 QString::number(now.blockNumber() + 1) + QStringLiteral("行"));
+        QCOMPARE(window.StatusPanels[1]->text(),
+                 QString::number(now.positionInBlock()) + QStringLiteral("文字"));
+        QCOMPARE(window.StatusPanels[2]->text(), QString());
+    }
+
+    void unreadableTextFileIsReportedAndTheWindowOpensEmpty() {
+        MainWindowFixture fixture;
+        // A folder in the file's place cannot be read as a file.
+        QDir().mkpath(fixture.dataPath() + QStringLiteral("nums.txt"));
+        QString message;
+        fixture.expectMessageBox(&message);
+        TFmTallixor& window = fixture.openWindow();
+        QVERIFY(message.contains(fixture.dataPath() + QStringLiteral("nums.txt")));
+        QCOMPARE(window.Memo->toPlainText(), QString());
+        fixture.expectMessageBox(&message);
+    }
+
+    void failedSaveIsReportedAndKeepsNothingHalfWritten() {
+        MainWindowFixture fixture;
+        TFmTallixor& window = fixture.openWindow();
+        window.Memo->setPlainText(QStringLiteral("12"));
+        QDir().mkpath(fixture.dataPath() + QStringLiteral("nums.txt"));
+        QString message;
+        fixture.expectMessageBox(&message);
+        fixture.closeWindow();
+        QVERIFY(message.contains(fixture.dataPath() + QStringLiteral("nums.txt")));
+    }
+
+    void closeCommandEndsThroughTheNormalPath() {
+        MainWindowFixture fixture;
+        TFmTallixor& window = fixture.openWindow();
+        window.show();
+        QVERIFY(window.isVisible());
+        window.MnClose->trigger();
+        QVERIFY(!window.isVisible());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,76 @@
+# Helpers for end-to-end tests that drive the real program under Xvfb with xdotool.
+# Each test runs in a private folder: the program is told its executable lives there, so its
+# data folder ("Data" beside it) and XDG folders are private too.
+
+set -euo pipefail
+
+e2e_setup() {
+    program=$1
+    work=$(mktemp -d)
+    trap 'e2e_cleanup' EXIT
+    mkdir -p "$work/bin" "$work/config" "$work/etc-xdg" "$work/data"
+    export TALLIX_EXE_FILE="$work/bin/tallix"
+    export XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/etc-xdg" XDG_DATA_HOME="$work/data"
+    export HOME="$work"
+    unset QT_QPA_PLATFORM
+    start_display
+}
+
+start_display() {
+    local number
+    for number in $(seq 90 140); do
+        if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
+            Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            xvfb_pid=$!
+            export DISPLAY=":$number"
+            for _ in $(seq 50); do
+                xdpyinfo >/dev/null 2>&1 && return 0
+                sleep 0.1
+            done
+            kill "$xvfb_pid" 2>/dev/null || true
+        fi
+    done
+    echo "no X display could be started" >&2
+    exit 1
+}
+
+e2e_cleanup() {
+    [ -n "${program_pid:-}" ] && kill -9 "$program_pid" 2>/dev/null || true
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+
+# Starts the program and waits until its main window is mapped; sets $window.
+start_program() {
+    "$program" &
+    program_pid=$!
+    window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --sync --onlyvisible --pid "$program_pid" --name '^Tallix$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || { echo "the main window did not appear" >&2; exit 1; }
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+    sleep 0.3
+}
+
+# Waits for the program to end by itself and returns its exit status.
+wait_program() {
+    local status=0
+    for _ in $(seq 100); do
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    wait "$program_pid" || status=$?
+    program_pid=""
+    return $status
+}
+
+expect_file_bytes() {
+    local file=$1 expected=$2
+    if ! cmp -s "$file" <(printf '%b' "$expected"); then
+        echo "unexpected content of $file:" >&2
+        od -c "$file" >&2 || true
+        exit 1
+    fi
+}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Typing into the real window, then ending the program as a desktop session does at log-off:
+# the text must be in nums.txt exactly as typed.
+source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
+e2e_setup "$1"
+
+start_program
+xdotool type --delay 50 "12"
+xdotool key Return
+xdotool type --delay 50 "3"
+sleep 0.3
+kill -TERM "$program_pid"
+wait_program
+expect_file_bytes "$work/bin/Data/nums.txt" '12\r\n3'
+echo "nums.txt holds the typed text"
