@@ -1,0 +1,29 @@
+#include "kstrColors.h"
+
+#include "kstrGlobal.h"
+
+#include <stdexcept>
+#include <utility>
+
+TColorsList* ColorsList = nullptr;
+
+namespace {
+
+QString ColorsFileName() {
+    if (!AppGlobal)
+        throw std::logic_error("TColorsList needs AppGlobal: start KstrGlobalUnit first");
+    return AppGlobal->GetDataPath() + QStringLiteral("colors.clr");
+}
+
+} // namespace
+
+TColorsList::TColorsList() : TxmlList(nullptr), FileName(ColorsFileName()) {}
+
+KstrColorsUnit::KstrColorsUnit() {
+    if (!ColorsList)
+        ColorsList = new TColorsList;
+}
+
+KstrColorsUnit::~KstrColorsUnit() {
+    delete std::exchange(ColorsList, nullptr);
+}

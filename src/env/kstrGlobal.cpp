@@ -1,0 +1,296 @@
+#include "kstrGlobal.h"
+
+#include "ExecutableFile.h"
+#include "Functions.h"
+#include "OsVersion.h"
+#include "ProfileFile.h"
+#include "RegistryStores.h"
+#include "VersionResource.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <optional>
+
+#include <utility>
+
+TkstrGlobal* AppGlobal = nullptr;
+
+namespace {
+
+const QChar Separator = QLatin1Char('/');
+const QString Unknown = QStringLiteral("unknown");
+const QString DataSection = QStringLiteral("DATA");
+const QString DataPathIdent = QStringLiteral("PATH");
+const QString IniFileName = QStringLiteral("application.ini");
+constexpr qsizetype MaxStringLength = 2047;
+constexpr int WriteTestCandidates = 1000;
+
+QString WithTrailingSeparator(const QString& folder) {
+    return folder.endsWith(Separator) ? folder : folder + Separator;
+}
+
+bool IsDigits(const QString& text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
+bool IsHexDigits(const QString& text) {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+    });
+}
+
+// Decimal with an optional sign, or "0x"/"0X" followed by hexadecimal digits; else def.
+int ParseInteger(const QString& text, int def) {
+    bool ok = false;
+    int value = 0;
+    if (text.size() > 2 &&
+        (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))) {
+        const QString digits = text.mid(2);
+        if (IsHexDigits(digits))
+            value = digits.toInt(&ok, 16);
+    } else {
+        const bool signed_ = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
+        if (IsDigits(signed_ ? text.mid(1) : text))
+            value = text.toInt(&ok, 10);
+    }
+    return ok ? value : def;
+}
+
+// Cuts to the read buffer's size without leaving half of a surrogate pair behind.
+QString CutToReadBuffer(QString text) {
+    if (text.size() <= MaxStringLength)
+        return text;
+    text.truncate(MaxStringLength);
+    if (text.back().isHighSurrogate())
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+EIniFileException::EIniFileException(const QString& fileName)
+    : std::runtime_error(QStringLiteral("%1 に書き込めません").arg(fileName).toStdString()) {}
+
+TkstrGlobal::TkstrGlobal() {
+    if (HasUserRegistryKey())
+        SetDataFolder(RegReadString(DataSection, DataPathIdent, QString()));
+}
+
+TkstrGlobal::~TkstrGlobal() {
+    CloseRegistry();
+    CloseIni();
+}
+
+void TkstrGlobal::ReadVersionInfo() {
+    const QString exeFile = tallix::platform::runningExecutableFile();
+    const qsizetype lastSeparator = exeFile.lastIndexOf(Separator);
+    FExePath = exeFile.left(lastSeparator + 1);
+    FExeDir = StripTrailingBackslashes(FExePath);
+    FExeName = exeFile.mid(lastSeparator + 1);
+
+    FCompanyName = Unknown;
+    FProductName = Unknown;
+    FInternalName = Unknown;
+    const auto strings = tallix::platform::readVersionResource();
+    if (!strings)
+        return;
+    FFileVersion = strings->fileVersion;
+    FProductName = strings->productName.isEmpty() ? Unknown : strings->productName;
+    FInternalName = strings->internalName.isEmpty() ? Unknown : strings->internalName;
+    FCompanyName = strings->companyName.isEmpty() ? Unknown : strings->companyName;
+    FVersionInfoLoaded = true;
+}
+
+QString TkstrGlobal::GetExeDir() {
+    if (!FVersionInfoLoaded)
+        ReadVersionInfo();
+    return FExeDir;
+}
+
+QString TkstrGlobal::GetExePath() {
+    if (!FVersionInfoLoaded)
+        ReadVersionInfo();
+    return FExePath;
+}
+
+QString TkstrGlobal::GetExeName() {
+    if (!FVersionInfoLoaded)
+        ReadVersionInfo();
+    return FExeName;
+}
+
+QString TkstrGlobal::GetFileVersion() {
+    if (!FVersionInfoLoaded)
+        ReadVersionInfo();
+    return FFileVersion;
+}
+
+QString TkstrGlobal::GetProductName() {
+    if (!FVersionInfoLoaded)
+        ReadVersionInfo();
+    return FProductName;
+}
+
+QString TkstrGlobal::GetInternalName() {
+    if (!FVersionInfoLoaded)
+        ReadVersionInfo();
+    return FInternalName;
+}
+
+QString TkstrGlobal::GetCompanyName() {
+    if (!FVersionInfoLoaded)
+        ReadVersionInfo();
+    return FCompanyName;
+}
+
+int TkstrGlobal::GetWinMajorVersion() {
+    if (FOsMajorVersion == 0)
+        FOsMajorVersion = tallix::platform::osMajorVersion();
+    return FOsMajorVersion;
+}
+
+QString TkstrGlobal::GetDataFolder() {
+    if (FDataFolder.isEmpty()) {
+        FDataFolder = GetDefaultDataFolder();
+        ForceFolder(FDataFolder);
+    }
+    return FDataFolder;
+}
+
+QString TkstrGlobal::GetDataPath() {
+    return WithTrailingSeparator(GetDataFolder());
+}
+
+void TkstrGlobal::SetDataFolder(const QString& folder) {
+    // A recorded folder written with a final '/' must still give a Path with exactly one.
+    FDataFolder = StripTrailingBackslashes(folder);
+    if (FDataFolder.isEmpty())
+        return;
+    ForceFolder(FDataFolder);
+    RegWriteString(DataSection, DataPathIdent, FDataFolder);
+}
+
+QString TkstrGlobal::GetDefaultDataFolder() {
+    const QString installed = GetInstalledAppDir().toLower();
+    const QString here = GetExeDir().toLower();
+    // A copy running from somewhere else than the recorded installation keeps its data beside
+    // itself when it may write there.
+    if (installed != here && IsExeFolderWritable())
+        return GetExePath() + QStringLiteral("Data");
+    return GetSpecialFolder(CsidlAppData) + Separator + GetCompanyName() + Separator +
+           GetProductName();
+}
+
+bool TkstrGlobal::IsWritableFolder(const QString& path) {
+    const QString folder = StripTrailingBackslashes(path);
+    if (!QFileInfo(folder).isDir())
+        return false;
+    const QString base = WithTrailingSeparator(folder);
+    for (int n = 0; n < WriteTestCandidates; ++n) {
+        const QString candidate = base + QStringLiteral("WriteTest%1.tmp").arg(n);
+        if (QFileInfo::exists(candidate))
+            continue;
+        // NewOnly: a file that appears between the test above and here is someone else's and
+        // must be neither truncated nor deleted.
+        QFile file(candidate);
+        if (!file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
+            return false;
+        file.close();
+        file.remove();
+        return true;
+    }
+    return false;
+}
+
+bool TkstrGlobal::IsExeFolderWritable() {
+    return IsWritableFolder(GetExePath());
+}
+
+QString TkstrGlobal::GetInstalledAppDir() {
+    return tallix::platform::installedAppDir(GetInternalName());
+}
+
+bool TkstrGlobal::HasUserRegistryKey() {
+    return tallix::platform::userRegistryKeyExists(GetCompanyName(), GetInternalName());
+}
+
+void TkstrGlobal::OpenRegistry() {
+    if (!FRegistry)
+        FRegistry =
+            std::make_unique<tallix::platform::UserRegistry>(GetCompanyName(), GetInternalName());
+}
+
+void TkstrGlobal::CloseRegistry() {
+    FRegistry.reset();
+}
+
+QString TkstrGlobal::RegReadString(const QString& section, const QString& ident,
+                                   const QString& def) {
+    OpenRegistry();
+    return FRegistry->readString(section, ident, def);
+}
+
+void TkstrGlobal::RegWriteString(const QString& section, const QString& ident,
+                                 const QString& value) {
+    OpenRegistry();
+    // Like a registry key that cannot be opened for writing, an unwritable store is passed over:
+    // it only records the data-folder override, and start-up must not fail for it.
+    FRegistry->writeString(section, ident, value);
+}
+
+void TkstrGlobal::OpenIni() {
+    if (!FIniFile)
+        FIniFile = std::make_unique<tallix::platform::ProfileFile>(GetDataPath() + IniFileName);
+}
+
+void TkstrGlobal::CloseIni() {
+    FIniFile.reset();
+}
+
+QString TkstrGlobal::ReadString(const QString& section, const QString& ident, const QString& def) {
+    QString result = def;
+    OpenIni();
+    if (FIniFile) {
+        if (const std::optional<QString> stored = FIniFile->readString(section, ident))
+            result = CutToReadBuffer(*stored);
+    }
+    return result;
+}
+
+void TkstrGlobal::WriteString(const QString& section, const QString& ident, const QString& value) {
+    OpenIni();
+    if (FIniFile && !FIniFile->writeString(section, ident, value))
+        throw EIniFileException(FIniFile->fileName());
+}
+
+int TkstrGlobal::ReadInteger(const QString& section, const QString& ident, int def) {
+    OpenIni();
+    if (!FIniFile)
+        return def;
+    const std::optional<QString> stored = FIniFile->readString(section, ident);
+    return stored ? ParseInteger(*stored, def) : def;
+}
+
+void TkstrGlobal::WriteInteger(const QString& section, const QString& ident, int value) {
+    WriteString(section, ident, QString::number(value));
+}
+
+bool TkstrGlobal::ReadBool(const QString& section, const QString& ident, bool def) {
+    return ReadInteger(section, ident, def ? 1 : 0) != 0;
+}
+
+void TkstrGlobal::WriteBool(const QString& section, const QString& ident, bool value) {
+    WriteInteger(section, ident, value ? 1 : 0);
+}
+
+KstrGlobalUnit::KstrGlobalUnit() {
+    if (!AppGlobal)
+        AppGlobal = new TkstrGlobal;
+}
+
+KstrGlobalUnit::~KstrGlobalUnit() {
+    delete std::exchange(AppGlobal, nullptr);
+}

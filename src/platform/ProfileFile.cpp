@@ -1,0 +1,231 @@
+#include "ProfileFile.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSaveFile>
+
+#include <utility>
+
+namespace tallix::platform {
+
+namespace {
+
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+// The file split into lines without their line ends, plus what is needed to write it back as
+// it was: the byte-order mark, the line end in use and whether the last line had one.
+struct ProfileText {
+    QByteArray bom;
+    QByteArray lineEnd = "\n";
+    bool finalLineEnd = true;
+    QList<QByteArray> lines;
+};
+
+ProfileText splitProfile(QByteArray bytes) {
+    ProfileText text;
+    if (bytes.startsWith(Utf8Bom)) {
+        text.bom = Utf8Bom;
+        bytes.remove(0, Utf8Bom.size());
+    }
+    if (bytes.isEmpty())
+        return text;
+    const qsizetype firstBreak = bytes.indexOf('\n');
+    if (firstBreak > 0 && bytes.at(firstBreak - 1) == '\r')
+        text.lineEnd = "\r\n";
+    text.finalLineEnd = bytes.endsWith('\n');
+    text.lines = bytes.split('\n');
+    if (text.finalLineEnd)
+        text.lines.removeLast();
+    for (QByteArray& line : text.lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return text;
+}
+
+QByteArray joinProfile(const ProfileText& text) {
+    QByteArray bytes = text.bom;
+    for (qsizetype i = 0; i < text.lines.size(); ++i) {
+        bytes += text.lines.at(i);
+        if (i + 1 < text.lines.size() || text.finalLineEnd)
+            bytes += text.lineEnd;
+    }
+    return bytes;
+}
+
+bool isComment(const QString& trimmedLine) {
+    return trimmedLine.startsWith(QLatin1Char(';')) || trimmedLine.startsWith(QLatin1Char('#'));
+}
+
+// The section name of a header line, or nothing for any other line.
+std::optional<QString> sectionHeaderName(const QByteArray& line) {
+    const QString trimmed = QString::fromUtf8(line).trimmed();
+    if (!trimmed.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    const qsizetype end = close < 0 ? trimmed.size() : close;
+    return trimmed.mid(1, end - 1).trimmed();
+}
+
+struct KeyLine {
+    QString ident;
+    QString value;
+};
+
+std::optional<KeyLine> parseKeyLine(const QByteArray& line) {
+    const QString text = QString::fromUtf8(line);
+    const QString trimmed = text.trimmed();
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (trimmed.isEmpty() || isComment(trimmed) || equals < 0)
+        return std::nullopt;
+    QString value = text.mid(equals + 1).trimmed();
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+        value = value.mid(1, value.size() - 2);
+    return KeyLine{text.left(equals).trimmed(), value};
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Line range [begin, end) of a section's body; the empty name is the part before any header.
+struct SectionRange {
+    qsizetype header = -1; // -1 for the part before the first header
+    qsizetype begin = 0;
+    qsizetype end = 0;
+};
+
+std::optional<SectionRange> findSection(const QList<QByteArray>& lines, const QString& section) {
+    std::optional<SectionRange> found;
+    if (section.isEmpty())
+        found = SectionRange{-1, 0, lines.size()};
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const std::optional<QString> header = sectionHeaderName(lines.at(i));
+        if (!header)
+            continue;
+        if (found) {
+            found->end = i;
+            return found;
+        }
+        if (sameName(*header, section))
+            found = SectionRange{i, i + 1, lines.size()};
+    }
+    return found;
+}
+
+std::optional<qsizetype> findKey(const QList<QByteArray>& lines, const SectionRange& range,
+                                 const QString& ident) {
+    for (qsizetype i = range.begin; i < range.end; ++i) {
+        const std::optional<KeyLine> key = parseKeyLine(lines.at(i));
+        if (key && sameName(key->ident, ident))
+            return i;
+    }
+    return std::nullopt;
+}
+
+bool hasLineBreak(const QString& text) {
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+bool isStorable(const QString& section, const QString& ident, const QString& value) {
+    if (hasLineBreak(section) || hasLineBreak(ident) || hasLineBreak(value))
+        return false;
+    if (section.contains(QLatin1Char(']')) || ident.isEmpty() || ident.contains(QLatin1Char('=')) ||
+        ident.startsWith(QLatin1Char('[')) || isComment(ident))
+        return false;
+    return true;
+}
+
+// Values that the reader would trim or unquote are written in quotes so they read back as given.
+QString quotedIfNeeded(const QString& value) {
+    const bool padded = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    const bool quoted =
+        value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'));
+    return padded || quoted ? QLatin1Char('"') + value + QLatin1Char('"') : value;
+}
+
+// Where a new key goes: after the section's last non-blank line, so blank lines that separate
+// it from the next section stay where they are.
+qsizetype insertionLine(const QList<QByteArray>& lines, const SectionRange& range) {
+    qsizetype at = range.end;
+    while (at > range.begin && lines.at(at - 1).trimmed().isEmpty())
+        --at;
+    return at;
+}
+
+void putValue(ProfileText& text, const QString& section, const QString& ident,
+              const QString& value) {
+    const QByteArray line = (ident + QLatin1Char('=') + quotedIfNeeded(value)).toUtf8();
+    const std::optional<SectionRange> range = findSection(text.lines, section);
+    if (!range) {
+        text.lines.append((QLatin1Char('[') + section + QLatin1Char(']')).toUtf8());
+        text.lines.append(line);
+        text.finalLineEnd = true;
+        return;
+    }
+    if (const std::optional<qsizetype> existing = findKey(text.lines, *range, ident)) {
+        text.lines[*existing] = line;
+        return;
+    }
+    const qsizetype at = insertionLine(text.lines, *range);
+    text.lines.insert(at, line);
+    if (at == text.lines.size() - 1)
+        text.finalLineEnd = true;
+}
+
+std::optional<QByteArray> readExisting(const QString& fileName, bool& missing) {
+    const QFileInfo info(fileName);
+    missing = !info.exists();
+    if (missing)
+        return QByteArray();
+    QFile file(fileName);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+} // namespace
+
+ProfileFile::ProfileFile(QString fileName) : m_fileName(std::move(fileName)) {}
+
+std::optional<QString> ProfileFile::readString(const QString& section, const QString& ident) const {
+    QFile file(m_fileName);
+    if (!QFileInfo(m_fileName).isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const ProfileText text = splitProfile(file.readAll());
+    const std::optional<SectionRange> range = findSection(text.lines, section.trimmed());
+    if (!range)
+        return std::nullopt;
+    const std::optional<qsizetype> line = findKey(text.lines, *range, ident.trimmed());
+    if (!line)
+        return std::nullopt;
+    return parseKeyLine(text.lines.at(*line))->value;
+}
+
+bool ProfileFile::writeString(const QString& section, const QString& ident, const QString& value) {
+    const QString sectionName = section.trimmed();
+    const QString identName = ident.trimmed();
+    if (!isStorable(sectionName, identName, value))
+        return false;
+    bool missing = false;
+    const std::optional<QByteArray> existing = readExisting(m_fileName, missing);
+    // A read-only file refuses the write, as it would if it were rewritten in place; the
+    // rename below would otherwise replace it because only the folder's rights count there.
+    if (!existing || (!missing && !QFileInfo(m_fileName).isWritable()))
+        return false;
+    ProfileText text = splitProfile(*existing);
+    putValue(text, sectionName, identName, value);
+    QSaveFile file(m_fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = joinProfile(text);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace tallix::platform

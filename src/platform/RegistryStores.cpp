@@ -1,0 +1,73 @@
+#include "RegistryStores.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <QtGlobal>
+
+namespace tallix::platform {
+
+namespace {
+
+// The maker's folder of the machine-wide record is a fixed word, not the company name.
+const QString MachineMakerFolder = QStringLiteral("kestrow");
+
+QString configHome() {
+    const QString value = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!value.isEmpty() && QDir::isAbsolutePath(value))
+        return QDir::cleanPath(value);
+    return QDir::cleanPath(qEnvironmentVariable("HOME") + QStringLiteral("/.config"));
+}
+
+QStringList configDirs() {
+    QStringList dirs;
+    const QStringList listed =
+        qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& dir : listed) {
+        if (QDir::isAbsolutePath(dir))
+            dirs.append(QDir::cleanPath(dir));
+    }
+    if (dirs.isEmpty())
+        dirs.append(QStringLiteral("/etc/xdg"));
+    return dirs;
+}
+
+} // namespace
+
+QString userRegistryFile(const QString& companyName, const QString& internalName) {
+    return configHome() + QLatin1Char('/') + companyName + QLatin1Char('/') + internalName +
+           QStringLiteral(".ini");
+}
+
+bool userRegistryKeyExists(const QString& companyName, const QString& internalName) {
+    return QFileInfo(userRegistryFile(companyName, internalName)).isFile();
+}
+
+UserRegistry::UserRegistry(const QString& companyName, const QString& internalName)
+    : m_file(userRegistryFile(companyName, internalName)) {}
+
+QString UserRegistry::readString(const QString& section, const QString& ident,
+                                 const QString& def) const {
+    return m_file.readString(section, ident).value_or(def);
+}
+
+bool UserRegistry::writeString(const QString& section, const QString& ident, const QString& value) {
+    if (m_file.readString(section, ident) == value)
+        return true; // unchanged: spare the file a rewrite at every start
+    QDir().mkpath(QFileInfo(m_file.fileName()).absolutePath());
+    return m_file.writeString(section, ident, value);
+}
+
+QString installedAppDir(const QString& internalName) {
+    for (const QString& dir : configDirs()) {
+        const QString fileName = dir + QLatin1Char('/') + MachineMakerFolder + QLatin1Char('/') +
+                                 internalName + QStringLiteral(".ini");
+        if (QFileInfo(fileName).isFile())
+            return ProfileFile(fileName)
+                .readString(QString(), QStringLiteral("AppDir"))
+                .value_or(QString());
+    }
+    return QString();
+}
+
+} // namespace tallix::platform
