@@ -9,7 +9,9 @@ void ShowErrorBox(QWidget* parent, const QString& message) {
     QMessageBox::critical(parent, QApplication::applicationDisplayName(), message);
 }
 
-QString MessageOf(const std::exception& error) { return QString::fromUtf8(error.what()); }
+QString MessageOf(const std::exception& error) {
+    return QString::fromUtf8(error.what());
+}
 
 void ShowErrorsOf(QWidget* parent, const std::function<void()>& handler) {
     try {

@@ -1,7 +1,8 @@
 #include "TextFile.h"
 
+#include "AtomicFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace tallix {
 
@@ -49,8 +50,8 @@ QByteArray EncodeTextFileBytes(const TextFileContent& content) {
 TextFileContent ReadTextFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(fileErrorMessage(QStringLiteral("ファイル %1 を開けません。\n%2"), fileName,
-                                          file.errorString())
+        throw EFileError(fileErrorMessage(QStringLiteral("ファイル %1 を開けません。\n%2"),
+                                          fileName, file.errorString())
                              .toStdString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -61,14 +62,11 @@ TextFileContent ReadTextFile(const QString& fileName) {
 }
 
 void WriteTextFile(const QString& fileName, const TextFileContent& content) {
-    const QByteArray bytes = EncodeTextFileBytes(content);
-    QSaveFile file(fileName);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-                         file.commit();
-    if (!written)
-        throw EFileError(fileErrorMessage(QStringLiteral("ファイル %1 を作成できません。\n%2"),
-                                          fileName, file.errorString())
-                             .toStdString());
+    QString reason;
+    if (!platform::writeFileAtomically(fileName, EncodeTextFileBytes(content), &reason))
+        throw EFileError(
+            fileErrorMessage(QStringLiteral("ファイル %1 を作成できません。\n%2"), fileName, reason)
+                .toStdString());
 }
 
 } // namespace tallix

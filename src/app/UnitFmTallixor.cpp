@@ -67,12 +67,22 @@ void TFmTallixor::UpdateCaretStatus() {
     StatusPanels[1]->setText(QString::number(caret.positionInBlock()) + QStringLiteral("文字"));
 }
 
-void TFmTallixor::MemoChange() { UpdateCaretStatus(); }
-void TFmTallixor::MemoClick() { UpdateCaretStatus(); }
-void TFmTallixor::MemoKeyDown() { UpdateCaretStatus(); }
-void TFmTallixor::MemoMouseDown() { UpdateCaretStatus(); }
+void TFmTallixor::MemoChange() {
+    UpdateCaretStatus();
+}
+void TFmTallixor::MemoClick() {
+    UpdateCaretStatus();
+}
+void TFmTallixor::MemoKeyDown() {
+    UpdateCaretStatus();
+}
+void TFmTallixor::MemoMouseDown() {
+    UpdateCaretStatus();
+}
 
-void TFmTallixor::MnCloseClick() { close(); }
+void TFmTallixor::MnCloseClick() {
+    close();
+}
 
 bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
@@ -91,8 +101,7 @@ bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat())
             MemoKeyUp(key->key());
-    }
-    else if (watched == Memo->viewport() && event->type() == QEvent::MouseButtonPress)
+    } else if (watched == Memo->viewport() && event->type() == QEvent::MouseButtonPress)
         MemoMouseDown();
     else if (watched == Memo->viewport() && event->type() == QEvent::MouseButtonRelease)
         MemoClick();

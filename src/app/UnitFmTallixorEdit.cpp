@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextBlock>
 
 namespace {
@@ -65,9 +66,13 @@ bool TFmTallixor::TakeSnapshot() {
     return true;
 }
 
-bool TFmTallixor::CanUndo() const { return FHistoryPos > 0; }
+bool TFmTallixor::CanUndo() const {
+    return FHistoryPos > 0;
+}
 
-bool TFmTallixor::CanRedo() const { return FHistoryPos < FHistory.Count() - 1; }
+bool TFmTallixor::CanRedo() const {
+    return FHistoryPos < FHistory.Count() - 1;
+}
 
 void TFmTallixor::Undo() {
     if (FHistoryPos == FHistory.Count() && TakeSnapshot())
@@ -120,7 +125,9 @@ void TFmTallixor::MnCutClick() {
     Memo->cut();
 }
 
-void TFmTallixor::MnCopyClick() { Memo->copy(); }
+void TFmTallixor::MnCopyClick() {
+    Memo->copy();
+}
 
 void TFmTallixor::MnPasteClick() {
     TakeSnapshot();
@@ -173,8 +180,8 @@ void TFmTallixor::kstrFormFunc1DropFile(QObject*, const QString& fileName) {
 void TFmTallixor::MemoKeyUp(int key) {
     UpdateCaretStatus();
     ++FKeyUpCount;
-    const bool editKey = key == Qt::Key_Return || key == Qt::Key_Enter ||
-                         key == Qt::Key_Delete || key == Qt::Key_Backspace;
+    const bool editKey = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete ||
+                         key == Qt::Key_Backspace;
     if (FKeyUpCount > KeyUpsBeforeSnapshot && editKey)
         TakeSnapshot();
 }

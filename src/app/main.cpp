@@ -14,8 +14,9 @@ int main(int argc, char** argv) {
     FmTallixor = &window;
     // A session that ends the program by signal gets the same way out as the close box.
     tallix::platform::TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &tallix::platform::TerminationSignals::terminationRequested,
-                     &window, &QWidget::close);
+    QObject::connect(&terminationSignals,
+                     &tallix::platform::TerminationSignals::terminationRequested, &window,
+                     &QWidget::close);
     window.show();
     const int status = TallixApplication::exec();
     FmTallixor = nullptr;

@@ -1,5 +1,6 @@
 #include "TextCodec.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -20,7 +21,9 @@ namespace {
 // holds them in practice, and they are only read back as bytes in the escaped encoding.
 constexpr char32_t EscapeBase = 0x10FF00;
 
-bool isEscape(char32_t c) { return c >= EscapeBase && c <= EscapeBase + 0xFF; }
+bool isEscape(char32_t c) {
+    return c >= EscapeBase && c <= EscapeBase + 0xFF;
+}
 
 void appendEscape(QString& out, unsigned char byte) {
     const char32_t c = EscapeBase + byte;
@@ -100,7 +103,8 @@ public:
         size_t targetLeft = static_cast<size_t>(buffer.size());
         iconv(handle_, nullptr, nullptr, nullptr, nullptr);
         while (sourceLeft > 0) {
-            if (iconv(handle_, &source, &sourceLeft, &target, &targetLeft) == static_cast<size_t>(-1))
+            if (iconv(handle_, &source, &sourceLeft, &target, &targetLeft) ==
+                static_cast<size_t>(-1))
                 return false;
         }
         if (iconv(handle_, nullptr, nullptr, &target, &targetLeft) == static_cast<size_t>(-1))
@@ -231,6 +235,8 @@ std::optional<QByteArray> encodeText(const QString& text, TextEncoding encoding)
     return convertFromUnicode(text, codeSet);
 }
 
-QByteArray systemCodeSet() { return codeSetFor(TextEncoding::System); }
+QByteArray systemCodeSet() {
+    return codeSetFor(TextEncoding::System);
+}
 
 } // namespace tallix::platform

@@ -25,9 +25,13 @@ MainWindowFixture::~MainWindowFixture() {
     global_.reset();
 }
 
-QString MainWindowFixture::exeDir() const { return root_.path() + QStringLiteral("/bin"); }
+QString MainWindowFixture::exeDir() const {
+    return root_.path() + QStringLiteral("/bin");
+}
 
-QString MainWindowFixture::dataPath() const { return AppGlobal->GetDataPath(); }
+QString MainWindowFixture::dataPath() const {
+    return AppGlobal->GetDataPath();
+}
 
 void MainWindowFixture::writeDataFile(const QString& name, const QByteArray& bytes) const {
     QFile file(dataPath() + name);
@@ -45,14 +49,17 @@ TFmTallixor& MainWindowFixture::openWindow() {
     return *window_;
 }
 
-void MainWindowFixture::closeWindow() { window_.reset(); }
+void MainWindowFixture::closeWindow() {
+    window_.reset();
+}
 
-void MainWindowFixture::expectMessageBox(QString* text) {
-    QTimer::singleShot(0, [text] {
+void MainWindowFixture::expectMessageBox() {
+    messageBoxText_.clear();
+    QTimer::singleShot(0, [this] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        *text = box->text();
+        messageBoxText_ = box->text();
         box->done(QMessageBox::Ok);
     });
 }

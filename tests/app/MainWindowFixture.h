@@ -24,11 +24,13 @@ public:
     void closeWindow();
     TFmTallixor& window() const { return *window_; }
 
-    // Answers the next modal message box with its default button and returns its text.
-    void expectMessageBox(QString* text);
+    // Answers the next modal message box with OK; its text is then messageBoxText().
+    void expectMessageBox();
+    const QString& messageBoxText() const { return messageBoxText_; }
 
 private:
     QTemporaryDir root_;
     std::unique_ptr<KstrGlobalUnit> global_;
     std::unique_ptr<TFmTallixor> window_;
+    QString messageBoxText_;
 };

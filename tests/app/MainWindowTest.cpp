@@ -66,12 +66,12 @@ private slots:
         MainWindowFixture fixture;
         // A folder in the file's place cannot be read as a file.
         QDir().mkpath(fixture.dataPath() + QStringLiteral("nums.txt"));
-        QString message;
-        fixture.expectMessageBox(&message);
+        fixture.expectMessageBox();
         TFmTallixor& window = fixture.openWindow();
-        QVERIFY(message.contains(fixture.dataPath() + QStringLiteral("nums.txt")));
+        QVERIFY(fixture.messageBoxText().contains(fixture.dataPath() + QStringLiteral("nums.txt")));
         QCOMPARE(window.Memo->toPlainText(), QString());
-        fixture.expectMessageBox(&message);
+        fixture.expectMessageBox();
+        fixture.closeWindow();
     }
 
     void failedSaveIsReportedAndKeepsNothingHalfWritten() {
@@ -79,10 +79,9 @@ private slots:
         TFmTallixor& window = fixture.openWindow();
         window.Memo->setPlainText(QStringLiteral("12"));
         QDir().mkpath(fixture.dataPath() + QStringLiteral("nums.txt"));
-        QString message;
-        fixture.expectMessageBox(&message);
+        fixture.expectMessageBox();
         fixture.closeWindow();
-        QVERIFY(message.contains(fixture.dataPath() + QStringLiteral("nums.txt")));
+        QVERIFY(fixture.messageBoxText().contains(fixture.dataPath() + QStringLiteral("nums.txt")));
     }
 
     void closeCommandEndsThroughTheNormalPath() {
