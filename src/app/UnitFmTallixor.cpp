@@ -85,15 +85,14 @@ void TFmTallixor::MnCloseClick() {
 }
 
 bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* widget = qobject_cast<QWidget*>(watched);
+    // The text box claims the standard editing keys for itself; the program's own commands must
+    // get them instead.
+    if (watched == Memo && event->type() == QEvent::ShortcutOverride) {
         const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
-        if (widget && widget->window() == this && IsEditShortcut(keys)) {
-            N2Click();
+        if (IsEditShortcut(keys)) {
             event->ignore();
             return true;
         }
-        return false;
     }
     if (watched == Memo && event->type() == QEvent::KeyPress)
         MemoKeyDown();

@@ -24,6 +24,12 @@ void TFmTallixor::ConnectEditHandlers() {
     connect(MnUndo, &QAction::triggered, this, &TFmTallixor::MnUndoClick);
     connect(MnRedo, &QAction::triggered, this, &TFmTallixor::MnRedoClick);
     connect(N2, &QMenu::aboutToShow, this, &TFmTallixor::N2Click);
+    // Out of the open menu the shortcuts stay live: their handlers test the same conditions at
+    // the moment of the key, so a state seen when the menu was last open never blocks them.
+    connect(N2, &QMenu::aboutToHide, this, [this] {
+        MnUndo->setEnabled(true);
+        MnRedo->setEnabled(true);
+    });
     connect(MnCut, &QAction::triggered, this, &TFmTallixor::MnCutClick);
     connect(MnCopy, &QAction::triggered, this, &TFmTallixor::MnCopyClick);
     connect(MnPaste, &QAction::triggered, this, &TFmTallixor::MnPasteClick);
@@ -33,9 +39,6 @@ void TFmTallixor::ConnectEditHandlers() {
     connect(BtCopyAll, &QPushButton::clicked, this, &TFmTallixor::BtCopyAllClick);
     connect(BtExchange, &QPushButton::clicked, this, &TFmTallixor::BtExchangeClick);
     connect(BtClearAll, &QPushButton::clicked, this, &TFmTallixor::MnClearAllClick);
-    // The text box claims the standard editing keys for itself; the program's own commands must
-    // get them first, with the Edit menu's states brought up to date as when the menu opens.
-    qApp->installEventFilter(this);
 }
 
 bool TFmTallixor::IsEditShortcut(const QKeySequence& keys) const {
