@@ -73,9 +73,15 @@ public:
     void kstrFormFunc1DropFile(QObject* Sender, const QString& fileName);
     void MemoKeyUp(int key);
 
-    // The undo history, open to tests.
+    // The undo history's operations, open to tests and benchmarks.
     const TiStringList& History() const { return FHistory; }
     int HistoryPos() const { return FHistoryPos; }
+    bool TakeSnapshot();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void Undo();
+    void Redo();
+    void LoadText(const QString& fileName);
 
     // The whole text as the file holds it, lines separated by '\n'.
     QString MemoText() const;
@@ -92,16 +98,10 @@ private:
 
     void ConnectEditHandlers();
     bool IsEditShortcut(const QKeySequence& keys) const;
-    bool TakeSnapshot();
-    bool CanUndo() const;
-    bool CanRedo() const;
-    void Undo();
-    void Redo();
     int CaretCode() const;
     void RestoreHistoryEntry(int index);
     void ReplaceText(const QString& text);
 
-    void LoadText(const QString& fileName);
     void UpdateCaretStatus();
     QString NumsFileName() const;
 

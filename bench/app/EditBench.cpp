@@ -1,0 +1,124 @@
+// The editing commands on a large text: 100,000 lines of 10 digits.
+// Run: QT_QPA_PLATFORM=offscreen bench_edit --benchmark_repetitions=5
+#include "UnitFmTallixor.h"
+#include "kstrGlobal.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QString largeText(QChar firstDigit) {
+    QString text;
+    text.reserve(100000 * 11);
+    for (int line = 0; line < 100000; ++line) {
+        text += firstDigit;
+        text += QStringLiteral("234567890\n");
+    }
+    return text;
+}
+
+// One window with its own data folder for the whole run.
+struct World {
+    QTemporaryDir root;
+    std::unique_ptr<KstrGlobalUnit> global;
+    std::unique_ptr<TFmTallixor> window;
+
+    World() {
+        qputenv("TALLIX_EXE_FILE", (root.path() + QStringLiteral("/bin/tallix")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", (root.path() + QStringLiteral("/config")).toUtf8());
+        qputenv("XDG_DATA_HOME", (root.path() + QStringLiteral("/data")).toUtf8());
+        global = std::make_unique<KstrGlobalUnit>();
+        window = std::make_unique<TFmTallixor>();
+    }
+};
+
+World* world = nullptr;
+
+TFmTallixor& window() { return *world->window; }
+
+void BM_TakeSnapshot(benchmark::State& state) {
+    const QString texts[2] = {largeText(QLatin1Char('1')), largeText(QLatin1Char('2'))};
+    int which = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window().Memo->setPlainText(texts[which ^= 1]);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(window().TakeSnapshot());
+    }
+}
+
+void BM_UndoRedo(benchmark::State& state, bool undo) {
+    window().Memo->setPlainText(largeText(QLatin1Char('1')));
+    window().TakeSnapshot();
+    window().Memo->setPlainText(largeText(QLatin1Char('2')));
+    window().TakeSnapshot();
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Walk back to the other end of the history whenever this end is reached.
+        while (undo && !window().CanUndo() && window().CanRedo())
+            window().Redo();
+        while (!undo && !window().CanRedo() && window().CanUndo())
+            window().Undo();
+        state.ResumeTiming();
+        if (undo)
+            window().Undo();
+        else
+            window().Redo();
+    }
+}
+
+void BM_ClearExtNum(benchmark::State& state) {
+    const QString text = largeText(QLatin1Char('-'));
+    for (auto _ : state) {
+        state.PauseTiming();
+        window().Memo->setPlainText(text);
+        state.ResumeTiming();
+        window().MNClearExtNumClick();
+    }
+}
+
+void BM_Exchange(benchmark::State& state) {
+    QApplication::clipboard()->setText(largeText(QLatin1Char('3')));
+    for (auto _ : state) {
+        state.PauseTiming();
+        window().Memo->setPlainText(largeText(QLatin1Char('4')));
+        state.ResumeTiming();
+        window().BtExchangeClick();
+    }
+}
+
+void BM_LoadText(benchmark::State& state) {
+    const QString fileName = world->root.filePath(QStringLiteral("large.txt"));
+    QFile file(fileName);
+    file.open(QIODevice::WriteOnly);
+    file.write(largeText(QLatin1Char('5')).replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toUtf8());
+    file.close();
+    for (auto _ : state)
+        window().LoadText(fileName);
+}
+
+} // namespace
+
+BENCHMARK(BM_TakeSnapshot)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_UndoRedo, Undo, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_UndoRedo, Redo, false)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClearExtNum)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Exchange)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadText)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    World shared;
+    world = &shared;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    world = nullptr;
+    return 0;
+}
