@@ -146,12 +146,14 @@ QString quotedIfNeeded(const QString& value) {
     return padded || quoted ? QLatin1Char('"') + value + QLatin1Char('"') : value;
 }
 
-// Where a new key goes: after the section's last non-blank line, so blank lines that separate
-// it from the next section stay where they are.
+// Where a new key goes: after the section's last setting (right below its header when it has
+// none), so comments and blank lines that lead into the next section stay with that section.
 qsizetype insertionLine(const QList<QByteArray>& lines, const SectionRange& range) {
-    qsizetype at = range.end;
-    while (at > range.begin && lines.at(at - 1).trimmed().isEmpty())
-        --at;
+    qsizetype at = range.begin;
+    for (qsizetype i = range.begin; i < range.end; ++i) {
+        if (parseKeyLine(lines.at(i)))
+            at = i + 1;
+    }
     return at;
 }
 
