@@ -31,14 +31,18 @@ QString WithTrailingSeparator(const QString& folder) {
     return folder.endsWith(Separator) ? folder : folder + Separator;
 }
 
+bool IsAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
 bool IsDigits(const QString& text) {
-    return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), IsAsciiDigit);
 }
 
 bool IsHexDigits(const QString& text) {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+        const QChar lower = c.toLower();
+        return IsAsciiDigit(c) || (lower >= QLatin1Char('a') && lower <= QLatin1Char('f'));
     });
 }
 

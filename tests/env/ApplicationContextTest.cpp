@@ -20,6 +20,14 @@ TEST_F(ApplicationContext, IdentityComesFromTheExecutableAndTheCompiledInStrings
     EXPECT_GT(global.GetWinMajorVersion(), 0);
 }
 
+TEST_F(ApplicationContext, WithoutOverrideTheRunningBinaryIsTheExecutable) {
+    UnsetEnv("TALLIX_EXE_FILE");
+    TkstrGlobal global;
+    EXPECT_EQ(global.GetExeName(), "tallix_env_tests");
+    EXPECT_TRUE(Exists(global.GetExePath() + global.GetExeName()));
+    EXPECT_EQ(global.GetExeDir() + "/", global.GetExePath());
+}
+
 TEST_F(ApplicationContext, ExePathEndsWithExactlyOneSeparatorAlsoAtTheRoot) {
     SetEnv("TALLIX_EXE_FILE", ExeDir() + "//tallix");
     TkstrGlobal nested;

@@ -52,7 +52,8 @@ TEST_F(SettingsStore, BooleansAreIntegersUnderneath) {
 
 TEST_F(SettingsStore, IntegersInDecimalAndHexadecimal) {
     WriteIni("[N]\nhex=0x1F\nHEX2=0X1f\nbare=0x\nneg=-12\nplus=+7\nspaced= 42 \n"
-             "junk=12abc\nbadhex=0x1G\nhuge=99999999999\nminusHex=-0x10\nempty=\n");
+             "junk=12abc\nbadhex=0x1G\nhuge=99999999999\nminusHex=-0x10\nempty=\n"
+             "wide=１２\n");
     TkstrGlobal global;
     EXPECT_EQ(global.ReadInteger("N", "hex", -1), 31);
     EXPECT_EQ(global.ReadInteger("N", "hex2", -1), 31);
@@ -65,6 +66,7 @@ TEST_F(SettingsStore, IntegersInDecimalAndHexadecimal) {
     EXPECT_EQ(global.ReadInteger("N", "huge", -1), -1);
     EXPECT_EQ(global.ReadInteger("N", "minusHex", -1), -1);
     EXPECT_EQ(global.ReadInteger("N", "empty", -1), -1);
+    EXPECT_EQ(global.ReadInteger("N", "wide", -1), -1);
 
     global.WriteInteger("N", "written", -2147483647 - 1);
     EXPECT_EQ(global.ReadString("N", "written", ""), "-2147483648");
@@ -128,6 +130,16 @@ TEST_F(SettingsStore, EachWriteReplacesTheFileAsAWhole) {
     EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList{"application.ini"});
 }
 
+TEST_F(SettingsStore, RewritingKeepsTheFilesPermissions) {
+    WriteIni("[VOICE]\ninput=1\n");
+    const auto privateMode = QFile::ReadOwner | QFile::WriteOwner;
+    ASSERT_TRUE(QFile::setPermissions(IniFile(), privateMode));
+    TkstrGlobal global;
+    global.WriteBool("VOICE", "input", false);
+    const auto ownerGroupOther = QFileDevice::Permissions(0x7077);
+    EXPECT_EQ(QFile::permissions(IniFile()) & ownerGroupOther, privateMode);
+}
+
 TEST_F(SettingsStore, WriteIntoAnUncreatableDataFolderRaisesTheWriteError) {
     WriteFile(Root() + "/blocker", "not a folder");
     TkstrGlobal global;
@@ -151,6 +163,7 @@ TEST_F(SettingsStore, RefusedWritesLeaveTheFileUntouched) {
     EXPECT_THROW(global.WriteString("VOICE", "a=b", "x"), EIniFileException);
     EXPECT_THROW(global.WriteString("VO]CE", "a", "x"), EIniFileException);
     EXPECT_THROW(global.WriteString("VOICE", "", "x"), EIniFileException);
+    EXPECT_THROW(global.WriteString("VOICE", "; comment", "x"), EIniFileException);
     EXPECT_EQ(Ini(), "[VOICE]\ninput=1\n");
 }
 
