@@ -110,6 +110,16 @@ TEST_F(SettingsStore, WritesKeepHandWrittenLinesAndTheLineEndsInUse) {
                      "[TFMTALLIXOR]\r\nTOP=5\r\nLEFT=9\r\n[NEW]\r\nx=y\r\n");
 }
 
+TEST_F(SettingsStore, LinesAWriteDoesNotTouchKeepTheirBytes) {
+    const QByteArray kept = "\xEF\xBB\xBF; \x93\xfa\x96\x7b\r\n[A]\nold=1\r\n";
+    WriteIni(kept + "[B]\nx=1");
+    TkstrGlobal global;
+    global.WriteInteger("b", "x", 2);
+    EXPECT_EQ(Ini(), kept + "[B]\nx=2");
+    global.WriteInteger("B", "y", 3);
+    EXPECT_EQ(Ini(), kept + "[B]\nx=2\r\ny=3\r\n");
+}
+
 TEST_F(SettingsStore, TheFirstOfDuplicateSectionsAndIdentsCounts) {
     WriteIni("[A]\nk=1\nk=2\n[a]\nk=3\n");
     TkstrGlobal global;
