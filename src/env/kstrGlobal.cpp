@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <optional>
-
 #include <utility>
 
 TkstrGlobal* AppGlobal = nullptr;
@@ -56,8 +55,8 @@ int ParseInteger(const QString& text, int def) {
         if (IsHexDigits(digits))
             value = digits.toInt(&ok, 16);
     } else {
-        const bool signed_ = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
-        if (IsDigits(signed_ ? text.mid(1) : text))
+        const bool hasSign = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
+        if (IsDigits(hasSign ? text.mid(1) : text))
             value = text.toInt(&ok, 10);
     }
     return ok ? value : def;

@@ -95,7 +95,6 @@ bool sameName(const QString& a, const QString& b) {
 
 // Line range [begin, end) of a section's body; the empty name is the part before any header.
 struct SectionRange {
-    qsizetype header = -1; // -1 for the part before the first header
     qsizetype begin = 0;
     qsizetype end = 0;
 };
@@ -103,7 +102,7 @@ struct SectionRange {
 std::optional<SectionRange> findSection(const QList<QByteArray>& lines, const QString& section) {
     std::optional<SectionRange> found;
     if (section.isEmpty())
-        found = SectionRange{-1, 0, lines.size()};
+        found = SectionRange{0, lines.size()};
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const std::optional<QString> header = sectionHeaderName(lines.at(i));
         if (!header)
@@ -113,7 +112,7 @@ std::optional<SectionRange> findSection(const QList<QByteArray>& lines, const QS
             return found;
         }
         if (sameName(*header, section))
-            found = SectionRange{i, i + 1, lines.size()};
+            found = SectionRange{i + 1, lines.size()};
     }
     return found;
 }
