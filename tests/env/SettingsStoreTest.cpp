@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <filesystem>
 
@@ -148,6 +149,17 @@ TEST_F(SettingsStore, RewritingKeepsTheFilesPermissions) {
     global.WriteBool("VOICE", "input", false);
     const auto ownerGroupOther = QFileDevice::Permissions(0x7077);
     EXPECT_EQ(QFile::permissions(IniFile()) & ownerGroupOther, privateMode);
+}
+
+TEST_F(SettingsStore, ALinkedFileStaysLinkedAndItsTargetIsUpdated) {
+    const QString target = Root() + "/synced/application.ini";
+    WriteFile(target, "[VOICE]\ninput=1\n");
+    ASSERT_TRUE(QDir().mkpath(DataFolder()));
+    ASSERT_TRUE(QFile::link(target, IniFile()));
+    TkstrGlobal global;
+    global.WriteBool("VOICE", "input", false);
+    EXPECT_TRUE(QFileInfo(IniFile()).isSymLink());
+    EXPECT_EQ(ReadFile(target), "[VOICE]\ninput=0\n");
 }
 
 TEST_F(SettingsStore, WriteIntoAnUncreatableDataFolderRaisesTheWriteError) {
