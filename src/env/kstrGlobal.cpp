@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <optional>
-
 #include <utility>
 
 TkstrGlobal* AppGlobal = nullptr;
@@ -31,14 +30,18 @@ QString WithTrailingSeparator(const QString& folder) {
     return folder.endsWith(Separator) ? folder : folder + Separator;
 }
 
+bool IsAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
 bool IsDigits(const QString& text) {
-    return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), IsAsciiDigit);
 }
 
 bool IsHexDigits(const QString& text) {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+        const QChar lower = c.toLower();
+        return IsAsciiDigit(c) || (lower >= QLatin1Char('a') && lower <= QLatin1Char('f'));
     });
 }
 
@@ -52,8 +55,8 @@ int ParseInteger(const QString& text, int def) {
         if (IsHexDigits(digits))
             value = digits.toInt(&ok, 16);
     } else {
-        const bool signed_ = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
-        if (IsDigits(signed_ ? text.mid(1) : text))
+        const bool hasSign = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
+        if (IsDigits(hasSign ? text.mid(1) : text))
             value = text.toInt(&ok, 10);
     }
     return ok ? value : def;

@@ -14,13 +14,24 @@ namespace {
 
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
-// The file split into lines without their line ends, plus what is needed to write it back as
-// it was: the byte-order mark, the line end in use and whether the last line had one.
+// The file split at its line feeds. Each line keeps its carriage return if it had one, so lines
+// that are not changed are written back exactly; new lines follow the file's first line end.
 struct ProfileText {
     QByteArray bom;
-    QByteArray lineEnd = "\n";
+    bool crlf = false;
     bool finalLineEnd = true;
     QList<QByteArray> lines;
+
+    QByteArray newLine(const QString& content) const {
+        return content.toUtf8() + (crlf ? "\r" : "");
+    }
+
+    // Gives the last line its line end before something is added after it.
+    void terminateLastLine() {
+        if (!finalLineEnd && !lines.isEmpty() && crlf && !lines.last().endsWith('\r'))
+            lines.last() += '\r';
+        finalLineEnd = true;
+    }
 };
 
 ProfileText splitProfile(QByteArray bytes) {
@@ -32,26 +43,18 @@ ProfileText splitProfile(QByteArray bytes) {
     if (bytes.isEmpty())
         return text;
     const qsizetype firstBreak = bytes.indexOf('\n');
-    if (firstBreak > 0 && bytes.at(firstBreak - 1) == '\r')
-        text.lineEnd = "\r\n";
+    text.crlf = firstBreak > 0 && bytes.at(firstBreak - 1) == '\r';
     text.finalLineEnd = bytes.endsWith('\n');
     text.lines = bytes.split('\n');
     if (text.finalLineEnd)
         text.lines.removeLast();
-    for (QByteArray& line : text.lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
     return text;
 }
 
 QByteArray joinProfile(const ProfileText& text) {
-    QByteArray bytes = text.bom;
-    for (qsizetype i = 0; i < text.lines.size(); ++i) {
-        bytes += text.lines.at(i);
-        if (i + 1 < text.lines.size() || text.finalLineEnd)
-            bytes += text.lineEnd;
-    }
+    QByteArray bytes = text.bom + text.lines.join('\n');
+    if (!text.lines.isEmpty() && text.finalLineEnd)
+        bytes += '\n';
     return bytes;
 }
 
@@ -92,7 +95,6 @@ bool sameName(const QString& a, const QString& b) {
 
 // Line range [begin, end) of a section's body; the empty name is the part before any header.
 struct SectionRange {
-    qsizetype header = -1; // -1 for the part before the first header
     qsizetype begin = 0;
     qsizetype end = 0;
 };
@@ -100,7 +102,7 @@ struct SectionRange {
 std::optional<SectionRange> findSection(const QList<QByteArray>& lines, const QString& section) {
     std::optional<SectionRange> found;
     if (section.isEmpty())
-        found = SectionRange{-1, 0, lines.size()};
+        found = SectionRange{0, lines.size()};
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const std::optional<QString> header = sectionHeaderName(lines.at(i));
         if (!header)
@@ -110,7 +112,7 @@ std::optional<SectionRange> findSection(const QList<QByteArray>& lines, const QS
             return found;
         }
         if (sameName(*header, section))
-            found = SectionRange{i, i + 1, lines.size()};
+            found = SectionRange{i + 1, lines.size()};
     }
     return found;
 }
@@ -146,33 +148,37 @@ QString quotedIfNeeded(const QString& value) {
     return padded || quoted ? QLatin1Char('"') + value + QLatin1Char('"') : value;
 }
 
-// Where a new key goes: after the section's last non-blank line, so blank lines that separate
-// it from the next section stay where they are.
+// Where a new key goes: after the section's last setting (right below its header when it has
+// none), so comments and blank lines that lead into the next section stay with that section.
 qsizetype insertionLine(const QList<QByteArray>& lines, const SectionRange& range) {
-    qsizetype at = range.end;
-    while (at > range.begin && lines.at(at - 1).trimmed().isEmpty())
-        --at;
+    qsizetype at = range.begin;
+    for (qsizetype i = range.begin; i < range.end; ++i) {
+        if (parseKeyLine(lines.at(i)))
+            at = i + 1;
+    }
     return at;
 }
 
 void putValue(ProfileText& text, const QString& section, const QString& ident,
               const QString& value) {
-    const QByteArray line = (ident + QLatin1Char('=') + quotedIfNeeded(value)).toUtf8();
+    const QString content = ident + QLatin1Char('=') + quotedIfNeeded(value);
+    const QByteArray line = text.newLine(content);
     const std::optional<SectionRange> range = findSection(text.lines, section);
     if (!range) {
-        text.lines.append((QLatin1Char('[') + section + QLatin1Char(']')).toUtf8());
+        text.terminateLastLine();
+        text.lines.append(text.newLine(QLatin1Char('[') + section + QLatin1Char(']')));
         text.lines.append(line);
-        text.finalLineEnd = true;
         return;
     }
     if (const std::optional<qsizetype> existing = findKey(text.lines, *range, ident)) {
-        text.lines[*existing] = line;
+        QByteArray& replaced = text.lines[*existing];
+        replaced = content.toUtf8() + (replaced.endsWith('\r') ? "\r" : "");
         return;
     }
     const qsizetype at = insertionLine(text.lines, *range);
+    if (at == text.lines.size())
+        text.terminateLastLine();
     text.lines.insert(at, line);
-    if (at == text.lines.size() - 1)
-        text.finalLineEnd = true;
 }
 
 std::optional<QByteArray> readExisting(const QString& fileName, bool& missing) {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// Puts "the program" and every folder it looks at into a temporary folder of its own:
+//   <root>/app/tallix      the executable (TALLIX_EXE_FILE); <root>/app exists and is writable
+//   <root>/config          XDG_CONFIG_HOME (per-user store)
+//   <root>/etc-xdg         XDG_CONFIG_DIRS (installation record)
+//   <root>/share           XDG_DATA_HOME (application data), <root>/home HOME
+// The variables are restored afterwards.
+class EnvFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString Root() const { return m_dir.path(); }
+    QString ExeDir() const { return Root() + "/app"; }
+    QString AppDataFolder() const { return Root() + "/share/Kestrow/Tallix"; }
+
+    void SetEnv(const char* name, const QString& value);
+    void UnsetEnv(const char* name);
+
+    static void WriteFile(const QString& fileName, const QByteArray& bytes);
+    static QByteArray ReadFile(const QString& fileName);
+    static bool IsDir(const QString& path);
+    static bool Exists(const QString& path);
+
+    void WriteInstallationRecord(const QString& appDir);
+    void WriteUserStore(const QByteArray& iniText);
+    QString UserStoreFile() const { return Root() + "/config/Kestrow/tallix.ini"; }
+
+private:
+    void Remember(const char* name);
+
+    QTemporaryDir m_dir;
+    std::map<std::string, std::optional<QByteArray>> m_saved;
+};

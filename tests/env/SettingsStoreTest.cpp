@@ -1,0 +1,209 @@
+#include "EnvFixture.h"
+
+#include "kstrGlobal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <filesystem>
+
+namespace {
+
+// Data folder: <root>/app/Data (no installation record, writable exe folder).
+class SettingsStore : public EnvFixture {
+protected:
+    QString DataFolder() const { return ExeDir() + "/Data"; }
+    QString IniFile() const { return DataFolder() + "/application.ini"; }
+    void WriteIni(const QByteArray& text) { WriteFile(IniFile(), text); }
+    QByteArray Ini() const { return ReadFile(IniFile()); }
+};
+
+TEST_F(SettingsStore, FirstReadCreatesTheDataFolderButNotTheFile) {
+    TkstrGlobal global;
+    ASSERT_FALSE(Exists(DataFolder()));
+    EXPECT_TRUE(global.ReadBool("VOICE", "input", true));
+    EXPECT_EQ(global.ReadString("VOICE", "type", "speed"), "speed");
+    EXPECT_EQ(global.ReadInteger("TFMTALLIXOR", "TOP", 17), 17);
+    EXPECT_TRUE(IsDir(DataFolder()));
+    EXPECT_FALSE(Exists(IniFile()));
+
+    global.WriteBool("VOICE", "input", false);
+    EXPECT_EQ(Ini(), "[VOICE]\ninput=0\n");
+}
+
+TEST_F(SettingsStore, BooleansAreIntegersUnderneath) {
+    WriteIni("[VOICE]\na=true\nb=yes\nc=2\nd=0\ne=-1\nf=\n");
+    TkstrGlobal global;
+    EXPECT_TRUE(global.ReadBool("VOICE", "a", true));
+    EXPECT_FALSE(global.ReadBool("VOICE", "a", false));
+    EXPECT_TRUE(global.ReadBool("VOICE", "b", true));
+    EXPECT_FALSE(global.ReadBool("VOICE", "b", false));
+    EXPECT_TRUE(global.ReadBool("VOICE", "c", false));
+    EXPECT_FALSE(global.ReadBool("VOICE", "d", true));
+    EXPECT_TRUE(global.ReadBool("VOICE", "e", false));
+    EXPECT_TRUE(global.ReadBool("VOICE", "f", true));
+    EXPECT_FALSE(global.ReadBool("VOICE", "missing", false));
+
+    global.WriteBool("VOICE", "g", true);
+    EXPECT_EQ(global.ReadInteger("VOICE", "g", 5), 1);
+    global.WriteInteger("VOICE", "h", 0);
+    EXPECT_FALSE(global.ReadBool("VOICE", "h", true));
+}
+
+TEST_F(SettingsStore, IntegersInDecimalAndHexadecimal) {
+    WriteIni("[N]\nhex=0x1F\nHEX2=0X1f\nbare=0x\nneg=-12\nplus=+7\nspaced= 42 \n"
+             "junk=12abc\nbadhex=0x1G\nhuge=99999999999\nminusHex=-0x10\nempty=\n"
+             "wide=１２\n");
+    TkstrGlobal global;
+    EXPECT_EQ(global.ReadInteger("N", "hex", -1), 31);
+    EXPECT_EQ(global.ReadInteger("N", "hex2", -1), 31);
+    EXPECT_EQ(global.ReadInteger("N", "bare", -1), -1);
+    EXPECT_EQ(global.ReadInteger("N", "neg", -1), -12);
+    EXPECT_EQ(global.ReadInteger("N", "plus", -1), 7);
+    EXPECT_EQ(global.ReadInteger("N", "spaced", -1), 42);
+    EXPECT_EQ(global.ReadInteger("N", "junk", -1), -1);
+    EXPECT_EQ(global.ReadInteger("N", "badhex", -1), -1);
+    EXPECT_EQ(global.ReadInteger("N", "huge", -1), -1);
+    EXPECT_EQ(global.ReadInteger("N", "minusHex", -1), -1);
+    EXPECT_EQ(global.ReadInteger("N", "empty", -1), -1);
+    EXPECT_EQ(global.ReadInteger("N", "wide", -1), -1);
+
+    global.WriteInteger("N", "written", -2147483647 - 1);
+    EXPECT_EQ(global.ReadString("N", "written", ""), "-2147483648");
+    EXPECT_EQ(global.ReadInteger("N", "written", 0), -2147483647 - 1);
+}
+
+TEST_F(SettingsStore, SectionAndIdentMatchWithoutRegardToCase) {
+    WriteIni("[voice]\nINPUT=0\n");
+    TkstrGlobal global;
+    EXPECT_FALSE(global.ReadBool("VOICE", "input", true));
+    global.WriteBool("Voice", "Input", true);
+    EXPECT_EQ(Ini(), "[voice]\nInput=1\n") << "the existing line is replaced, not duplicated";
+}
+
+TEST_F(SettingsStore, LongValuesReadBackCutTo2047Characters) {
+    TkstrGlobal global;
+    const QString value(3000, QChar('7'));
+    global.WriteString("VOICE", "type", value);
+    EXPECT_EQ(global.ReadString("VOICE", "type", ""), value.left(2047));
+    EXPECT_TRUE(Ini().contains(value.toUtf8())) << "the whole value is stored";
+}
+
+TEST_F(SettingsStore, StringsReadBackExactlyAsWritten) {
+    TkstrGlobal global;
+    const QStringList values = {"speed", "", "  padded  ", "\"quoted\"", "a=b;c", "日本語の声"};
+    for (const QString& value : values) {
+        global.WriteString("S", "v", value);
+        EXPECT_EQ(global.ReadString("S", "v", "default"), value);
+    }
+    EXPECT_EQ(global.ReadString("S", "missing", "default"), "default");
+}
+
+TEST_F(SettingsStore, WritesKeepHandWrittenLinesAndTheLineEndsInUse) {
+    WriteIni("; settings\r\n[VOICE]\r\ninput=1\r\n\r\n# window\r\n[TFMTALLIXOR]\r\nTOP=5");
+    TkstrGlobal global;
+    global.WriteString("voice", "type", "hispeed");
+    global.WriteInteger("TFMTALLIXOR", "LEFT", 9);
+    global.WriteBool("VOICE", "input", false);
+    global.WriteString("NEW", "x", "y");
+    EXPECT_EQ(Ini(), "; settings\r\n[VOICE]\r\ninput=0\r\ntype=hispeed\r\n\r\n# window\r\n"
+                     "[TFMTALLIXOR]\r\nTOP=5\r\nLEFT=9\r\n[NEW]\r\nx=y\r\n");
+}
+
+TEST_F(SettingsStore, LinesAWriteDoesNotTouchKeepTheirBytes) {
+    const QByteArray kept = "\xEF\xBB\xBF; \x93\xfa\x96\x7b\r\n[A]\nold=1\r\n";
+    WriteIni(kept + "[B]\nx=1");
+    TkstrGlobal global;
+    global.WriteInteger("b", "x", 2);
+    EXPECT_EQ(Ini(), kept + "[B]\nx=2");
+    global.WriteInteger("B", "y", 3);
+    EXPECT_EQ(Ini(), kept + "[B]\nx=2\r\ny=3\r\n");
+}
+
+TEST_F(SettingsStore, TheFirstOfDuplicateSectionsAndIdentsCounts) {
+    WriteIni("[A]\nk=1\nk=2\n[a]\nk=3\n");
+    TkstrGlobal global;
+    EXPECT_EQ(global.ReadInteger("A", "k", 0), 1);
+    global.WriteInteger("A", "k", 4);
+    EXPECT_EQ(Ini(), "[A]\nk=4\nk=2\n[a]\nk=3\n");
+}
+
+TEST_F(SettingsStore, EachWriteReplacesTheFileAsAWhole) {
+    WriteIni("[VOICE]\ninput=1\n");
+    const std::filesystem::path before = (Root() + "/before.ini").toStdString();
+    std::filesystem::create_hard_link(IniFile().toStdString(), before);
+    TkstrGlobal global;
+    global.WriteBool("VOICE", "input", false);
+    // The old file was never opened for writing: a crash mid-write could not have damaged it.
+    EXPECT_EQ(ReadFile(QString::fromStdString(before.string())), "[VOICE]\ninput=1\n");
+    EXPECT_EQ(Ini(), "[VOICE]\ninput=0\n");
+    EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList{"application.ini"});
+}
+
+TEST_F(SettingsStore, RewritingKeepsTheFilesPermissions) {
+    WriteIni("[VOICE]\ninput=1\n");
+    const auto privateMode = QFile::ReadOwner | QFile::WriteOwner;
+    ASSERT_TRUE(QFile::setPermissions(IniFile(), privateMode));
+    TkstrGlobal global;
+    global.WriteBool("VOICE", "input", false);
+    const auto ownerGroupOther = QFileDevice::Permissions(0x7077);
+    EXPECT_EQ(QFile::permissions(IniFile()) & ownerGroupOther, privateMode);
+}
+
+TEST_F(SettingsStore, ALinkedFileStaysLinkedAndItsTargetIsUpdated) {
+    const QString target = Root() + "/synced/application.ini";
+    WriteFile(target, "[VOICE]\ninput=1\n");
+    ASSERT_TRUE(QDir().mkpath(DataFolder()));
+    ASSERT_TRUE(QFile::link(target, IniFile()));
+    TkstrGlobal global;
+    global.WriteBool("VOICE", "input", false);
+    EXPECT_TRUE(QFileInfo(IniFile()).isSymLink());
+    EXPECT_EQ(ReadFile(target), "[VOICE]\ninput=0\n");
+}
+
+TEST_F(SettingsStore, WriteIntoAnUncreatableDataFolderRaisesTheWriteError) {
+    WriteFile(Root() + "/blocker", "not a folder");
+    TkstrGlobal global;
+    global.SetDataFolder(Root() + "/blocker/データ");
+    EXPECT_TRUE(global.ReadBool("VOICE", "input", true)) << "reads still answer their default";
+    const QString expected = Root() + "/blocker/データ/application.ini に書き込めません";
+    try {
+        global.WriteBool("VOICE", "input", false);
+        FAIL() << "no error raised";
+    } catch (const EIniFileException& error) {
+        EXPECT_EQ(QString::fromUtf8(error.what()), expected);
+    }
+    EXPECT_THROW(global.WriteInteger("A", "b", 1), std::runtime_error);
+    EXPECT_THROW(global.WriteString("A", "b", "c"), std::runtime_error);
+}
+
+TEST_F(SettingsStore, RefusedWritesLeaveTheFileUntouched) {
+    WriteIni("[VOICE]\ninput=1\n");
+    TkstrGlobal global;
+    EXPECT_THROW(global.WriteString("VOICE", "type", "two\nlines"), EIniFileException);
+    EXPECT_THROW(global.WriteString("VOICE", "a=b", "x"), EIniFileException);
+    EXPECT_THROW(global.WriteString("VO]CE", "a", "x"), EIniFileException);
+    EXPECT_THROW(global.WriteString("VOICE", "", "x"), EIniFileException);
+    EXPECT_THROW(global.WriteString("VOICE", "; comment", "x"), EIniFileException);
+    EXPECT_EQ(Ini(), "[VOICE]\ninput=1\n");
+}
+
+TEST_F(SettingsStore, AnUnreadableFileIsNeverOverwritten) {
+    ASSERT_TRUE(QDir().mkpath(IniFile())); // a folder where the file should be
+    TkstrGlobal global;
+    EXPECT_EQ(global.ReadString("VOICE", "type", "speed"), "speed");
+    EXPECT_THROW(global.WriteString("VOICE", "type", "hispeed"), EIniFileException);
+    EXPECT_TRUE(IsDir(IniFile()));
+}
+
+TEST_F(SettingsStore, CloseIniAndReopenKeepTheSameFile) {
+    TkstrGlobal global;
+    global.WriteString("VOICE", "type", "hispeed");
+    global.CloseIni();
+    EXPECT_EQ(global.ReadString("VOICE", "type", "speed"), "hispeed");
+    global.OpenIni();
+    EXPECT_EQ(global.ReadString("VOICE", "type", "speed"), "hispeed");
+}
+
+} // namespace
