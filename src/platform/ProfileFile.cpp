@@ -1,10 +1,11 @@
 #include "ProfileFile.h"
 
+#include "AtomicFile.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 #include <utility>
 
@@ -223,15 +224,7 @@ bool ProfileFile::writeString(const QString& section, const QString& ident, cons
         return false;
     ProfileText text = splitProfile(*existing);
     putValue(text, sectionName, identName, value);
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = joinProfile(text);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeFileAtomically(m_fileName, joinProfile(text), nullptr);
 }
 
 } // namespace tallix::platform
