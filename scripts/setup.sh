@@ -9,7 +9,7 @@ mode=${1:-run}
 run_packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev
-    portaudio19-dev libsndfile1-dev
+    portaudio19-dev libsndfile1-dev libasound2-dev libjack-jackd2-dev
     libjpeg62-turbo-dev zlib1g-dev
     fonts-ipafont-gothic
 )
@@ -18,7 +18,7 @@ test_packages=(
     clang libclang-rt-14-dev
     libpng-dev
     xvfb xauth xdotool x11-utils imagemagick
-    pulseaudio pulseaudio-utils
+    pulseaudio pulseaudio-utils libasound2-plugins
 )
 
 wanted=("${run_packages[@]}")

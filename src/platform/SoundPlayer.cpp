@@ -1,0 +1,192 @@
+#include "SoundPlayer.h"
+
+#include "AudioOutput.h"
+#include "WavSource.h"
+
+#include <QFileInfo>
+#include <chrono>
+#include <thread>
+
+namespace tallix::platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Seconds = std::chrono::duration<double>;
+
+// The rate of the program's own voice sets: a stream at this rate plays them unconverted.
+constexpr double kPreferredRate = 22050;
+constexpr std::size_t kChunkFrames = 1024;
+// A device that takes nothing for this long has failed; the stream is then given up.
+constexpr Seconds kStallLimit{0.3};
+// After a failed open, further files play in silence for this long before trying again, so
+// that a missing device does not cost an open attempt on every character.
+constexpr Seconds kReopenInterval{2.0};
+
+void sleepFor(Seconds duration) {
+    if (duration.count() > 0) {
+        std::this_thread::sleep_for(duration);
+    }
+}
+
+class SilentPlayer final : public SoundPlayer {
+public:
+    void playFile(const QString& path) override {
+        const WavSource source(path, 1, kPreferredRate);
+        if (source.isOpen()) {
+            sleepFor(Seconds(source.durationSeconds()));
+        }
+    }
+};
+
+class DevicePlayer final : public SoundPlayer {
+public:
+    void prepare() override { ensureStream(); }
+    void playFile(const QString& path) override;
+
+private:
+    bool ensureStream();
+    // Plays the source on the open stream; false if the device failed on the way, and then
+    // `unplayed` holds the seconds that did not reach the listener.
+    bool play(WavSource& source, double& unplayed);
+    bool waitForRoom(std::size_t frames);
+    bool waitUntilHeard(std::uint64_t endFrame);
+    bool stalled(std::uint64_t& lastCallbacks, Clock::time_point& lastProgress);
+
+    std::unique_ptr<OutputStream> m_stream;
+    Clock::time_point m_nextOpenAttempt{};
+};
+
+bool DevicePlayer::ensureStream() {
+    if (m_stream) {
+        return true;
+    }
+    if (Clock::now() < m_nextOpenAttempt) {
+        return false;
+    }
+    m_stream = OutputStream::open(kPreferredRate);
+    if (!m_stream) {
+        m_nextOpenAttempt =
+            Clock::now() + std::chrono::duration_cast<Clock::duration>(kReopenInterval);
+    }
+    return m_stream != nullptr;
+}
+
+void DevicePlayer::playFile(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        return;
+    }
+    const Clock::time_point start = Clock::now();
+    if (!ensureStream()) {
+        const WavSource source(path, 1, kPreferredRate);
+        if (source.isOpen()) {
+            sleepFor(Seconds(source.durationSeconds()) - (Clock::now() - start));
+        }
+        return;
+    }
+    WavSource source(path, m_stream->channels(), m_stream->rate());
+    double unplayed = 0;
+    if (source.isOpen() && !play(source, unplayed)) {
+        // The device went away mid-file: give the stream up (a later file opens a new one) and
+        // let the rest of this file pass in silence.
+        m_stream.reset();
+        sleepFor(Seconds(unplayed));
+    }
+}
+
+// Reads one chunk ahead so that the watch for the last frame is set before that frame is
+// queued: the device can then never take it unnoticed.
+bool DevicePlayer::play(WavSource& source, double& unplayed) {
+    const auto ch = static_cast<std::size_t>(m_stream->channels());
+    std::vector<float> current;
+    std::vector<float> next;
+    if (source.read(current, kChunkFrames) == 0) {
+        return true;
+    }
+    std::uint64_t endFrame = 0;
+    while (!current.empty()) {
+        next.clear();
+        source.read(next, kChunkFrames);
+        const std::size_t frames = current.size() / ch;
+        if (next.empty()) {
+            endFrame = m_stream->framesQueued() + frames;
+            m_stream->watchFor(endFrame);
+        }
+        std::size_t done = 0;
+        while (done < frames) {
+            if (!waitForRoom(1)) {
+                unplayed = static_cast<double>(frames - done) / m_stream->rate();
+                return false;
+            }
+            done += m_stream->queue(current.data() + done * ch, frames - done);
+        }
+        current.swap(next);
+    }
+    if (!waitUntilHeard(endFrame)) {
+        unplayed = static_cast<double>(endFrame - m_stream->framesTaken()) / m_stream->rate();
+        return false;
+    }
+    return true;
+}
+
+bool DevicePlayer::stalled(std::uint64_t& lastCallbacks, Clock::time_point& lastProgress) {
+    const std::uint64_t callbacks = m_stream->callbacks();
+    if (callbacks != lastCallbacks) {
+        lastCallbacks = callbacks;
+        lastProgress = Clock::now();
+        return false;
+    }
+    return Clock::now() - lastProgress > kStallLimit || !m_stream->active();
+}
+
+bool DevicePlayer::waitForRoom(std::size_t frames) {
+    std::uint64_t lastCallbacks = m_stream->callbacks();
+    Clock::time_point lastProgress = Clock::now();
+    while (m_stream->freeFrames() < frames) {
+        if (stalled(lastCallbacks, lastProgress)) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Sleeps through most of what is still queued, then watches closely for the callback that takes
+// the last frame, and finally sleeps until that frame reaches the listener.
+bool DevicePlayer::waitUntilHeard(std::uint64_t endFrame) {
+    std::uint64_t lastCallbacks = m_stream->callbacks();
+    Clock::time_point lastProgress = Clock::now();
+    double heardAt = 0;
+    while (!m_stream->watchedFrameTaken(heardAt)) {
+        if (stalled(lastCallbacks, lastProgress)) {
+            return false;
+        }
+        const double queued =
+            static_cast<double>(endFrame - m_stream->framesTaken()) / m_stream->rate();
+        sleepFor(Seconds(std::clamp(queued - 0.005, 0.0005, 0.02)));
+    }
+    const double now = m_stream->now();
+    if (now < 0) {
+        return false;
+    }
+    sleepFor(Seconds(heardAt - now));
+    return AudioLibrary::instance().stillRunning();
+}
+
+} // namespace
+
+std::unique_ptr<SoundPlayer> makeSoundPlayer(SoundOutput output) {
+    if (output == SoundOutput::Silent) {
+        return std::make_unique<SilentPlayer>();
+    }
+    return std::make_unique<DevicePlayer>();
+}
+
+SoundPlayer& systemSoundPlayer() {
+    static SoundPlayer* const player =
+        makeSoundPlayer(qgetenv("TALLIX_SOUND_OUTPUT") == "none" ? SoundOutput::Silent
+                                                                 : SoundOutput::DefaultDevice)
+            .release();
+    return *player;
+}
+
+} // namespace tallix::platform

@@ -1,0 +1,231 @@
+#include "RecordingPlayer.h"
+#include "VoiceTestSupport.h"
+
+#include <QObject>
+#include <QTimer>
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace tallix::voice::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// An owner that hands over scripted texts, one per call, and records each call.
+class Owner {
+public:
+    struct Call {
+        Clock::time_point at;
+        QByteArray pending; // what the thread still held when it asked
+        bool suspendedDuringCall;
+    };
+
+    Owner(const std::shared_ptr<TNumberVoice>& voice, const QString& voicePath)
+        : m_context(std::make_unique<QObject>()) {
+        voice->FVoicePath = voicePath;
+        voice->SetOnNeedText(m_context.get(), [this](TNumberVoice* sender) { onNeedText(sender); });
+    }
+
+    std::deque<QByteArray> script;
+    std::function<void(TNumberVoice*)> extra; // runs after the scripted hand-over
+    std::vector<Call> calls;
+
+    void destroyContext() { m_context.reset(); }
+
+private:
+    void onNeedText(TNumberVoice* sender) {
+        calls.push_back({Clock::now(), sender->FText, sender->Suspended()});
+        if (!script.empty()) {
+            sender->FText += script.front();
+            script.pop_front();
+        }
+        if (extra) {
+            extra(sender);
+        }
+    }
+
+    std::unique_ptr<QObject> m_context;
+};
+
+class NumberVoiceTest : public ::testing::Test {
+protected:
+    void start(std::chrono::microseconds playTime, const QString& voicePath = {}) {
+        player = std::make_shared<RecordingPlayer>(playTime);
+        voice = TNumberVoice::Create(player);
+        owner = std::make_unique<Owner>(voice, voicePath.isEmpty() ? folder.path() : voicePath);
+    }
+    bool settled(std::size_t calls) {
+        return runUntil([&] { return owner->calls.size() >= calls && voice->Suspended(); });
+    }
+    void TearDown() override {
+        if (voice) {
+            voice->DetachOwner();
+        }
+    }
+
+    VoiceFolder folder;
+    std::shared_ptr<RecordingPlayer> player;
+    std::shared_ptr<TNumberVoice> voice;
+    std::unique_ptr<Owner> owner;
+};
+
+TEST_F(NumberVoiceTest, StaysSuspendedUntilResumedThenAsksTheOwnerAtOnce) {
+    start(0us);
+    runUntil([] { return false; }, 50ms);
+    EXPECT_TRUE(owner->calls.empty());
+    EXPECT_TRUE(voice->Suspended());
+
+    const auto resumed = Clock::now();
+    voice->Resume();
+    ASSERT_TRUE(settled(1));
+    EXPECT_LT(owner->calls[0].at - resumed, 200ms);
+    EXPECT_TRUE(owner->calls[0].pending.isEmpty());
+    EXPECT_FALSE(owner->calls[0].suspendedDuringCall);
+
+    runUntil([] { return false; }, 50ms);
+    EXPECT_EQ(owner->calls.size(), 1u) << "an empty hand-over must put the thread to rest";
+    EXPECT_TRUE(player->plays().empty());
+}
+
+TEST_F(NumberVoiceTest, SpeaksEachCharacterToItsEndInOrderThenAsksOnce) {
+    start(20ms);
+    owner->script = {"12."};
+    voice->Resume();
+    ASSERT_TRUE(settled(2));
+
+    const auto plays = player->plays();
+    EXPECT_EQ(player->files(), (QStringList{"1.wav", "2.wav", "d.wav"}));
+    for (std::size_t i = 1; i < plays.size(); ++i) {
+        EXPECT_GE(plays[i].start, plays[i - 1].end) << "sounds must not overlap";
+    }
+    ASSERT_EQ(owner->calls.size(), 2u);
+    EXPECT_GE(owner->calls[1].at, plays.back().end);
+    EXPECT_TRUE(owner->calls[1].pending.isEmpty());
+
+    runUntil([] { return false; }, 60ms);
+    EXPECT_EQ(owner->calls.size(), 2u);
+}
+
+TEST_F(NumberVoiceTest, EveryByteValueHasItsRecording) {
+    start(0us);
+    QByteArray all;
+    QStringList expected;
+    for (int byte = 0; byte < 256; ++byte) {
+        all.append(static_cast<char>(byte));
+        if (byte == 13) {
+            expected << "r.wav";
+        } else if (byte == '.') {
+            expected << "d.wav";
+        } else if (byte >= '0' && byte <= '9') {
+            expected << QString(QChar(byte)) + ".wav";
+        } else {
+            expected << "s.wav";
+        }
+    }
+    owner->script = {all};
+    voice->Resume();
+    ASSERT_TRUE(settled(2));
+    EXPECT_EQ(player->files(), expected);
+}
+
+TEST_F(NumberVoiceTest, StopRequestLetsTheCurrentCharacterFinishThenAsks) {
+    start(80ms);
+    owner->script = {"123456"};
+    owner->extra = [this](TNumberVoice* sender) {
+        if (owner->calls.size() == 2) {
+            sender->FText.clear();
+            sender->FStopRequest = false;
+        }
+    };
+    voice->Resume();
+    ASSERT_TRUE(runUntil([&] { return player->playing() == "1.wav"; }));
+    voice->FStopRequest = true;
+    ASSERT_TRUE(settled(2));
+
+    EXPECT_EQ(player->files(), QStringList{"1.wav"});
+    EXPECT_EQ(owner->calls[1].pending, "23456");
+    EXPECT_GE(owner->calls[1].at, player->plays()[0].end);
+}
+
+TEST_F(NumberVoiceTest, StopLeftSetAsksAfterEveryCharacterUntilCleared) {
+    start(5ms);
+    voice->FStopRequest = true;
+    owner->script = {"123"};
+    owner->extra = [this](TNumberVoice* sender) {
+        if (owner->calls.size() == 3) {
+            sender->FStopRequest = false;
+        }
+    };
+    voice->Resume();
+    ASSERT_TRUE(settled(4));
+
+    EXPECT_EQ(player->files(), (QStringList{"1.wav", "2.wav", "3.wav"}));
+    QList<QByteArray> pending;
+    for (const auto& call : owner->calls) {
+        pending << call.pending;
+    }
+    EXPECT_EQ(pending, (QList<QByteArray>{"", "23", "3", ""}));
+}
+
+TEST_F(NumberVoiceTest, MissingVoiceFolderRunsThroughWithoutDelay) {
+    QTemporaryDir empty;
+    start(200ms, empty.path() + "/absent/");
+    owner->script = {QByteArray("0123456789.\r ").repeated(500)};
+    voice->Resume();
+    ASSERT_TRUE(settled(2));
+    EXPECT_LT(owner->calls[1].at - owner->calls[0].at, 1s);
+    EXPECT_TRUE(player->plays().empty());
+}
+
+// The owner buffers a character just after a hand-over that gave the thread nothing; finding
+// the thread suspended, it resumes it, and the character is spoken without another key.
+TEST_F(NumberVoiceTest, CharacterBufferedRightAfterAnEmptyHandOverIsSpoken) {
+    start(0us);
+    QByteArray typed;
+    owner->extra = [&](TNumberVoice* sender) {
+        sender->FText += typed;
+        typed.clear();
+        if (owner->calls.size() == 1) {
+            QTimer::singleShot(0, [&] {
+                typed += '7';
+                if (voice->Suspended()) {
+                    voice->Resume();
+                }
+            });
+        }
+    };
+    voice->Resume();
+    ASSERT_TRUE(settled(3));
+    EXPECT_EQ(player->files(), QStringList{"7.wav"});
+}
+
+TEST_F(NumberVoiceTest, DetachedOwnerIsNeverCalledAgainAndNeverWaitsForTheSound) {
+    start(150ms);
+    owner->script = {"123"};
+    voice->Resume();
+    ASSERT_TRUE(runUntil([&] { return player->playing() == "1.wav"; }));
+
+    const auto before = Clock::now();
+    voice->DetachOwner();
+    EXPECT_LT(Clock::now() - before, 20ms);
+    const std::weak_ptr<TNumberVoice> thread = voice;
+    voice.reset();
+
+    EXPECT_TRUE(runUntil([&] { return thread.expired(); }, 2s)) << "the thread should end";
+    EXPECT_EQ(owner->calls.size(), 1u);
+    EXPECT_EQ(player->files(), QStringList{"1.wav"});
+}
+
+TEST_F(NumberVoiceTest, DestroyedContextLetsGoOfTheOwner) {
+    start(100ms);
+    owner->script = {"12"};
+    voice->Resume();
+    ASSERT_TRUE(runUntil([&] { return player->playing() == "1.wav"; }));
+    owner->destroyContext();
+    runUntil([] { return false; }, 400ms);
+    EXPECT_EQ(owner->calls.size(), 1u);
+    EXPECT_EQ(player->files(), QStringList{"1.wav"});
+}
+
+} // namespace
+} // namespace tallix::voice::test
