@@ -39,7 +39,9 @@ struct World {
 
 World* world = nullptr;
 
-TFmTallixor& window() { return *world->window; }
+TFmTallixor& window() {
+    return *world->window;
+}
 
 void BM_TakeSnapshot(benchmark::State& state) {
     const QString texts[2] = {largeText(QLatin1Char('1')), largeText(QLatin1Char('2'))};
@@ -96,7 +98,8 @@ void BM_LoadText(benchmark::State& state) {
     const QString fileName = world->root.filePath(QStringLiteral("large.txt"));
     QFile file(fileName);
     file.open(QIODevice::WriteOnly);
-    file.write(largeText(QLatin1Char('5')).replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toUtf8());
+    file.write(
+        largeText(QLatin1Char('5')).replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toUtf8());
     file.close();
     for (auto _ : state)
         window().LoadText(fileName);

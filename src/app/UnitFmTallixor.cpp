@@ -1,5 +1,6 @@
 #include "UnitFmTallixor.h"
 
+#include "ClassNumberVoice.h"
 #include "ErrorBox.h"
 #include "TextFile.h"
 #include "kstrGlobal.h"
@@ -14,15 +15,21 @@
 
 TFmTallixor* FmTallixor = nullptr;
 
-TFmTallixor::TFmTallixor(QWidget* parent) : QMainWindow(parent) {
+TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::SoundPlayer> player)
+    : QMainWindow(parent), FSoundPlayer(std::move(player)) {
     setObjectName(QStringLiteral("FmTallixor"));
     CreateControls();
     ConnectHandlers();
     ConnectEditHandlers();
+    ConnectVoiceHandlers();
     tallix::ShowErrorsOf(this, [this] { FormCreate(); });
 }
 
 TFmTallixor::~TFmTallixor() {
+    // From here on the reader thread must not call back into a window being taken apart; it is
+    // let go without waiting for the sound it may be playing.
+    if (FVoice)
+        FVoice->DetachOwner();
     tallix::ShowErrorsOf(this, [this] { FormDestroy(); });
 }
 
@@ -38,6 +45,8 @@ QString TFmTallixor::NumsFileName() const {
 }
 
 void TFmTallixor::FormCreate() {
+    CreateVoice();
+    ReadVoiceSettings();
     const QString fileName = NumsFileName();
     if (QFileInfo::exists(fileName))
         LoadText(fileName);
@@ -45,6 +54,7 @@ void TFmTallixor::FormCreate() {
 
 void TFmTallixor::FormDestroy() {
     tallix::WriteTextFile(NumsFileName(), {MemoText(), FTextEncoding});
+    WriteVoiceSettings();
 }
 
 void TFmTallixor::LoadText(const QString& fileName) {
@@ -94,9 +104,12 @@ bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == Memo && event->type() == QEvent::KeyPress)
+    if (watched == Memo && event->type() == QEvent::KeyPress) {
         MemoKeyDown();
-    else if (watched == Memo && event->type() == QEvent::KeyRelease) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text.size() == 1)
+            MemoKeyPress(text.front());
+    } else if (watched == Memo && event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat())
             MemoKeyUp(key->key());

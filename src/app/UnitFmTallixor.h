@@ -4,6 +4,7 @@
 #include "TextCodec.h"
 
 #include <QMainWindow>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -12,11 +13,20 @@ class QPlainTextEdit;
 class QPushButton;
 class QToolBar;
 
+namespace tallix::platform {
+class SoundPlayer;
+}
+namespace tallix::voice {
+class TNumberVoice;
+}
+
 // The main window: the number text, its file, the status bar and every command of the program.
 class TFmTallixor : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TFmTallixor(QWidget* parent = nullptr);
+    // Speaks through the system's sound output unless given another player.
+    explicit TFmTallixor(QWidget* parent = nullptr,
+                         std::shared_ptr<tallix::platform::SoundPlayer> player = {});
     ~TFmTallixor() override;
 
     void FormCreate();
@@ -73,6 +83,22 @@ public:
     void kstrFormFunc1DropFile(QObject* Sender, const QString& fileName);
     void MemoKeyUp(int key);
 
+    // Voice commands.
+    void MemoKeyPress(QChar key);
+    void BtReadClick();
+    void MnInputVoiceClick();
+    void MnReturnVoiceClick();
+    void MnForReadClick();
+    void MnForInputClick();
+    void FeedVoice(tallix::voice::TNumberVoice* Sender);
+
+    // The voice state, open to tests.
+    bool Reading() const { return FReading; }
+    int ReadLine() const { return FReadLine; }
+    bool InputVoice() const { return FInputVoice; }
+    bool ReturnVoice() const { return FReturnVoice; }
+    const QString& VoiceSet() const { return FVoiceSet; }
+
     // The undo history's operations, open to tests and benchmarks.
     const TiStringList& History() const { return FHistory; }
     int HistoryPos() const { return FHistoryPos; }
@@ -97,6 +123,16 @@ private:
     void ConnectHandlers();
 
     void ConnectEditHandlers();
+    void ConnectVoiceHandlers();
+    void CreateVoice();
+    void ReadVoiceSettings();
+    void WriteVoiceSettings();
+    void SetReading(bool On);
+    void SetInputVoice(bool On);
+    void SetReturnVoice(bool On);
+    void SetVoiceSet(const QString& Name);
+    int CountedLines() const;
+    void HandOverReadLine();
     bool IsEditShortcut(const QKeySequence& keys) const;
     int CaretCode() const;
     void RestoreHistoryEntry(int index);
@@ -106,6 +142,14 @@ private:
     QString NumsFileName() const;
 
     TiStringList FHistory;
+    QByteArray FTypedChars;
+    bool FReading = false;
+    int FReadLine = 0;
+    std::shared_ptr<tallix::platform::SoundPlayer> FSoundPlayer;
+    std::shared_ptr<tallix::voice::TNumberVoice> FVoice;
+    bool FInputVoice = false;
+    bool FReturnVoice = false;
+    QString FVoiceSet;
     int FHistoryPos = 0;
     int FKeyUpCount = 0;
 

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "SoundPlayer.h"
 #include "UnitFmTallixor.h"
 #include "kstrGlobal.h"
 
@@ -44,8 +45,21 @@ QByteArray MainWindowFixture::readDataFile(const QString& name) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-TFmTallixor& MainWindowFixture::openWindow() {
-    window_ = std::make_unique<TFmTallixor>();
+void MainWindowFixture::makeVoiceSets() const {
+    for (const QString& set : {QStringLiteral("speed"), QStringLiteral("hispeed")}) {
+        const QString folder = exeDir() + QLatin1Char('/') + set + QLatin1Char('/');
+        QDir().mkpath(folder);
+        for (const char* name : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "d", "r", "s"}) {
+            QFile file(folder + QLatin1String(name) + QStringLiteral(".wav"));
+            file.open(QIODevice::WriteOnly);
+        }
+    }
+}
+
+TFmTallixor& MainWindowFixture::openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player) {
+    if (!player)
+        player = tallix::platform::makeSoundPlayer(tallix::platform::SoundOutput::Silent);
+    window_ = std::make_unique<TFmTallixor>(nullptr, std::move(player));
     return *window_;
 }
 

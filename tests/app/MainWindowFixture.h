@@ -5,6 +5,9 @@
 #include <memory>
 
 class KstrGlobalUnit;
+namespace tallix::platform {
+class SoundPlayer;
+}
 class TFmTallixor;
 
 // A private world for one main-window test: its own executable folder (and so its own data
@@ -19,8 +22,13 @@ public:
     void writeDataFile(const QString& name, const QByteArray& bytes) const;
     QByteArray readDataFile(const QString& name) const;
 
-    // Creates the window as the program does; destroying it runs its shutdown.
-    TFmTallixor& openWindow();
+    // Puts the voice sets "speed" and "hispeed" beside the executable (the player never reads
+    // the files, they only have to exist).
+    void makeVoiceSets() const;
+
+    // Creates the window as the program does; destroying it runs its shutdown. Without a player
+    // of the test's own, the window speaks into silence.
+    TFmTallixor& openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player = {});
     void closeWindow();
     TFmTallixor& window() const { return *window_; }
 

@@ -1,0 +1,174 @@
+// The window's side of speech: what the reader thread says when, and the voice options.
+#include "UnitFmTallixor.h"
+
+#include "ClassNumberVoice.h"
+#include "kstrGlobal.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+
+using tallix::voice::TNumberVoice;
+
+namespace {
+
+const QString VoiceSection = QStringLiteral("VOICE");
+const QString ReadingSet = QStringLiteral("speed");
+const QString InputSet = QStringLiteral("hispeed");
+
+// The characters of a line as the reader thread takes them: one byte per character, and two
+// for a double-width one, which like every character without a recording of its own is spoken
+// as the short sound of "s.wav".
+QByteArray VoiceBytes(const QString& line) {
+    QByteArray bytes;
+    bytes.reserve(line.size());
+    for (const QChar c : line) {
+        const char16_t code = c.unicode();
+        if (code < 0x80)
+            bytes.append(static_cast<char>(code));
+        else if (code >= 0xFF61 && code <= 0xFF9F) // half-width katakana: one byte
+            bytes.append('\xA0');
+        else if (!c.isLowSurrogate())
+            bytes.append("\x81\x40", 2);
+    }
+    return bytes;
+}
+
+bool IsSpokenWhileTyping(QChar key) {
+    return key == QLatin1Char('\r') || key == QLatin1Char('.') ||
+           (key >= QLatin1Char('0') && key <= QLatin1Char('9'));
+}
+
+} // namespace
+
+void TFmTallixor::ConnectVoiceHandlers() {
+    connect(BtRead, &QPushButton::clicked, this, &TFmTallixor::BtReadClick);
+    connect(MnRead, &QAction::triggered, this, &TFmTallixor::BtReadClick);
+    connect(MnInputVoice, &QAction::triggered, this, &TFmTallixor::MnInputVoiceClick);
+    connect(MnReturnVoice, &QAction::triggered, this, &TFmTallixor::MnReturnVoiceClick);
+    connect(MnForRead, &QAction::triggered, this, &TFmTallixor::MnForReadClick);
+    connect(MnForInput, &QAction::triggered, this, &TFmTallixor::MnForInputClick);
+}
+
+void TFmTallixor::CreateVoice() {
+    FVoice = FSoundPlayer ? TNumberVoice::Create(FSoundPlayer) : TNumberVoice::Create();
+    FVoice->SetOnNeedText(this, [this](TNumberVoice* Sender) { FeedVoice(Sender); });
+    FVoice->FStopRequest = false;
+    FVoice->FVoicePath = AppGlobal->GetExePath();
+}
+
+void TFmTallixor::ReadVoiceSettings() {
+    SetInputVoice(AppGlobal->ReadBool(VoiceSection, QStringLiteral("input"), true));
+    SetReturnVoice(AppGlobal->ReadBool(VoiceSection, QStringLiteral("return"), true));
+    SetVoiceSet(AppGlobal->ReadString(VoiceSection, QStringLiteral("type"), ReadingSet));
+}
+
+void TFmTallixor::WriteVoiceSettings() {
+    AppGlobal->WriteBool(VoiceSection, QStringLiteral("input"), FInputVoice);
+    AppGlobal->WriteBool(VoiceSection, QStringLiteral("return"), FReturnVoice);
+    AppGlobal->WriteString(VoiceSection, QStringLiteral("type"), FVoiceSet);
+}
+
+void TFmTallixor::MemoKeyPress(QChar key) {
+    if (FInputVoice && IsSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
+        FTypedChars.append(static_cast<char>(key.unicode()));
+        if (FVoice->Suspended())
+            FVoice->Resume();
+    }
+    UpdateCaretStatus();
+}
+
+void TFmTallixor::BtReadClick() {
+    SetReading(!FReading);
+    Memo->setFocus();
+}
+
+void TFmTallixor::SetReading(bool On) {
+    FReading = On;
+    QString caption;
+    if (On) {
+        FReadLine = Memo->textCursor().blockNumber();
+        FVoice->FStopRequest = false;
+        if (FVoice->Suspended())
+            FVoice->Resume();
+        caption = QStringLiteral("読み上げ停止");
+    } else {
+        FVoice->FStopRequest = true;
+        caption = QStringLiteral("読み上げ開始");
+    }
+    BtRead->setText(caption);
+    MnRead->setText(caption);
+}
+
+int TFmTallixor::CountedLines() const {
+    const QTextDocument* document = Memo->document();
+    const int blocks = document->blockCount();
+    return document->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+}
+
+void TFmTallixor::FeedVoice(TNumberVoice*) {
+    FVoice->FVoicePath = AppGlobal->GetExePath() + FVoiceSet + QLatin1Char('/');
+    if (FVoice->FStopRequest) {
+        SetReading(false);
+        FVoice->FText.clear();
+    }
+    FVoice->FStopRequest = false;
+    if (FReadLine >= CountedLines())
+        SetReading(false);
+    if (FReading)
+        HandOverReadLine();
+    FVoice->FText.append(FTypedChars);
+    FTypedChars.clear();
+    if (!FVoice->FText.isEmpty() && FVoice->Suspended())
+        FVoice->Resume();
+}
+
+// Selects the next line to read and hands it over. The document's block index finds the line
+// without walking the lines above it.
+void TFmTallixor::HandOverReadLine() {
+    const QTextBlock line = Memo->document()->findBlockByNumber(FReadLine);
+    QTextCursor selection(line);
+    selection.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
+    Memo->setTextCursor(selection);
+    Memo->ensureCursorVisible();
+    FVoice->FText = VoiceBytes(line.text()) + (FReturnVoice ? '\r' : ' ');
+    ++FReadLine;
+    Memo->setFocus();
+}
+
+void TFmTallixor::MnInputVoiceClick() {
+    SetInputVoice(!FInputVoice);
+}
+
+void TFmTallixor::MnReturnVoiceClick() {
+    SetReturnVoice(!FReturnVoice);
+}
+
+void TFmTallixor::SetInputVoice(bool On) {
+    FInputVoice = On;
+    MnInputVoice->setChecked(On);
+    MnInputVoice->setText(On ? QStringLiteral("キー入力時発声[on]")
+                             : QStringLiteral("キー入力時発声[off]"));
+}
+
+void TFmTallixor::SetReturnVoice(bool On) {
+    FReturnVoice = On;
+    MnReturnVoice->setChecked(On);
+    MnReturnVoice->setText(On ? QStringLiteral("改行発声[on]") : QStringLiteral("改行発声[off]"));
+}
+
+void TFmTallixor::MnForReadClick() {
+    SetVoiceSet(ReadingSet);
+}
+
+void TFmTallixor::MnForInputClick() {
+    SetVoiceSet(InputSet);
+}
+
+void TFmTallixor::SetVoiceSet(const QString& Name) {
+    FVoiceSet = Name;
+    const bool reading = Name == ReadingSet;
+    MnForRead->setChecked(reading);
+    MnForInput->setChecked(!reading);
+}

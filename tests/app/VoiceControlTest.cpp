@@ -1,0 +1,266 @@
+#include "MainWindowFixture.h"
+#include "ScriptedPlayer.h"
+#include "UnitFmTallixor.h"
+#include "kstrGlobal.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QStringList speed(const QStringList& names) {
+    QStringList files;
+    for (const QString& name : names)
+        files << QStringLiteral("speed/") + name;
+    return files;
+}
+
+void placeCaret(QPlainTextEdit* memo, int line, int column) {
+    QTextCursor caret(memo->document()->findBlockByNumber(line));
+    caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+    memo->setTextCursor(caret);
+}
+
+} // namespace
+
+class VoiceControlTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainWindowFixture> fixture;
+    std::shared_ptr<ScriptedPlayer> player;
+
+    TFmTallixor& openWindow(std::chrono::milliseconds soundLength = {}) {
+        player = std::make_shared<ScriptedPlayer>(soundLength);
+        TFmTallixor& window = fixture->openWindow(player);
+        window.show();
+        window.activateWindow();
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
+        window.Memo->setFocus();
+        return window;
+    }
+
+    bool waitUntilIdle(TFmTallixor& window) {
+        return QTest::qWaitFor([&] { return !window.Reading() && player->playing().isEmpty(); },
+                               5000) &&
+               QTest::qWaitFor([&] { return player->playing().isEmpty(); }, 5000);
+    }
+
+private slots:
+    void init() {
+        fixture = std::make_unique<MainWindowFixture>();
+        fixture->makeVoiceSets();
+    }
+    void cleanup() {
+        fixture.reset();
+        player.reset();
+    }
+
+    void readsFromTheCaretLineSelectingEachLine() {
+        TFmTallixor& window = openWindow();
+        window.Memo->setPlainText(QStringLiteral("12\n3"));
+        placeCaret(window.Memo, 0, 1);
+        window.BtRead->click();
+        QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ停止"));
+        QCOMPARE(window.MnRead->text(), QStringLiteral("読み上げ停止"));
+        QTRY_COMPARE(player->played(), speed({"1", "2", "r", "3", "r"}));
+        QTRY_VERIFY(!window.Reading());
+        QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
+        QCOMPARE(window.MnRead->text(), QStringLiteral("読み上げ開始"));
+        QCOMPARE(window.Memo->textCursor().selectedText(), QStringLiteral("3"));
+        QCOMPARE(window.ReadLine(), 2);
+    }
+
+    void readingStartsAtTheWholeCaretLine() {
+        TFmTallixor& window = openWindow();
+        window.Memo->setPlainText(QStringLiteral("1\n2\n3\n4\n567\n8"));
+        placeCaret(window.Memo, 4, 1);
+        QTest::keyClick(window.Memo, Qt::Key_Escape);
+        QTRY_COMPARE(player->played(), speed({"5", "6", "7", "r", "8", "r"}));
+    }
+
+    void typedDigitsPointsAndLineBreaksAreSpoken() {
+        TFmTallixor& window = openWindow();
+        QTest::keyClicks(window.Memo, QStringLiteral("1.2a -"));
+        QTest::keyClick(window.Memo, Qt::Key_Return);
+        QTRY_COMPARE(player->played(), speed({"1", "d", "2", "r"}));
+        QCOMPARE(window.MemoText(), QStringLiteral("1.2a -\n"));
+    }
+
+    void lineBreakVoiceOffSilencesEnterAndEndsReadLinesWithTheSpaceSound() {
+        TFmTallixor& window = openWindow();
+        window.MnReturnVoice->trigger();
+        QCOMPARE(window.MnReturnVoice->text(), QStringLiteral("改行発声[off]"));
+        QVERIFY(!window.MnReturnVoice->isChecked());
+        QTest::keyClicks(window.Memo, QStringLiteral("12"));
+        QTest::keyClick(window.Memo, Qt::Key_Return);
+        QTRY_COMPARE(player->played(), speed({"1", "2"}));
+        placeCaret(window.Memo, 0, 0);
+        window.MnRead->trigger();
+        QTRY_COMPARE(player->played(), speed({"1", "2", "1", "2", "s"}));
+    }
+
+    void keyInputVoiceOffSpeaksNothingTypedButReadingWorks() {
+        TFmTallixor& window = openWindow();
+        window.MnInputVoice->trigger();
+        QCOMPARE(window.MnInputVoice->text(), QStringLiteral("キー入力時発声[off]"));
+        QTest::keyClicks(window.Memo, QStringLiteral("45"));
+        QTest::keyClick(window.Memo, Qt::Key_Return);
+        QTest::qWait(100);
+        QCOMPARE(player->played(), QStringList());
+        placeCaret(window.Memo, 0, 0);
+        window.BtRead->click();
+        QTRY_COMPARE(player->played(), speed({"4", "5", "r"}));
+    }
+
+    void fastTypingIsSpokenInOrderWithNothingLost() {
+        TFmTallixor& window = openWindow(5ms);
+        const QString digits = QStringLiteral("3141592653.5897932384\r");
+        QTest::keyClicks(window.Memo, QStringLiteral("3141592653.5897932384"));
+        QTest::keyClick(window.Memo, Qt::Key_Return);
+        QStringList expected;
+        for (const QChar c : digits)
+            expected << (c == QLatin1Char('.')    ? QStringLiteral("d")
+                         : c == QLatin1Char('\r') ? QStringLiteral("r")
+                                                  : QString(c));
+        QTRY_COMPARE(player->played(), speed(expected));
+    }
+
+    void readingAnEmptyTextEndsAtOnce() {
+        TFmTallixor& window = openWindow();
+        window.BtRead->click();
+        QTRY_VERIFY(!window.Reading());
+        QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
+        QCOMPARE(player->played(), QStringList());
+    }
+
+    void caretOnTheEmptyLastLineReadsNothing() {
+        TFmTallixor& window = openWindow();
+        window.Memo->setPlainText(QStringLiteral("12\n"));
+        window.Memo->moveCursor(QTextCursor::End);
+        window.BtRead->click();
+        QTRY_VERIFY(!window.Reading());
+        QTest::qWait(50);
+        QCOMPARE(player->played(), QStringList());
+    }
+
+    void stopDuringALineFinishesTheCurrentCharacterOnly() {
+        TFmTallixor& window = openWindow(80ms);
+        window.Memo->setPlainText(QStringLiteral("123456\n789"));
+        placeCaret(window.Memo, 0, 0);
+        window.BtRead->click();
+        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        window.BtRead->click();
+        QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
+        QVERIFY(waitUntilIdle(window));
+        QTest::qWait(200);
+        QCOMPARE(player->played(), speed({"1"}));
+        QCOMPARE(window.Memo->textCursor().selectedText(), QStringLiteral("123456"));
+    }
+
+    void stopAndStartBeforeTheCharacterEndsGoesOnFromTheNewCaretLine() {
+        TFmTallixor& window = openWindow(80ms);
+        window.Memo->setPlainText(QStringLiteral("12\n3\n4"));
+        placeCaret(window.Memo, 0, 0);
+        window.BtRead->click();
+        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        window.BtRead->click();
+        placeCaret(window.Memo, 2, 0);
+        window.BtRead->click();
+        QTRY_COMPARE(player->played(), speed({"1", "2", "r", "4", "r"}));
+    }
+
+    void typedCharactersAreSpokenBeforeReadingStarts() {
+        TFmTallixor& window = openWindow(40ms);
+        window.Memo->setPlainText(QStringLiteral("5"));
+        window.Memo->moveCursor(QTextCursor::End);
+        QTest::keyClicks(window.Memo, QStringLiteral("12"));
+        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        window.BtRead->click();
+        QTRY_COMPARE(player->played(), speed({"1", "2", "5", "1", "2", "r"}));
+    }
+
+    void charactersTypedWhileReadingFollowTheLineHandedOver() {
+        TFmTallixor& window = openWindow(40ms);
+        window.Memo->setPlainText(QStringLiteral("5\n6"));
+        placeCaret(window.Memo, 0, 1);
+        window.BtRead->click();
+        QTRY_COMPARE(player->playing(), QStringLiteral("speed/5"));
+        QTest::keyClicks(window.Memo, QStringLiteral("7"));
+        QTRY_COMPARE(player->played(), speed({"5", "r", "6", "r", "7"}));
+    }
+
+    void choosingTheInputSetWhileReadingTakesEffectAtTheNextLine() {
+        TFmTallixor& window = openWindow(60ms);
+        window.Memo->setPlainText(QStringLiteral("1\n2\n3"));
+        placeCaret(window.Memo, 0, 0);
+        window.BtRead->click();
+        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        window.MnForInput->trigger();
+        QVERIFY(window.MnForInput->isChecked());
+        QVERIFY(!window.MnForRead->isChecked());
+        QTRY_VERIFY(!window.Reading());
+        QVERIFY(waitUntilIdle(window));
+        QCOMPARE(player->played(), (QStringList{"speed/1", "speed/r", "hispeed/2", "hispeed/r",
+                                                "hispeed/3", "hispeed/r"}));
+    }
+
+    void choosingTheCheckedSetKeepsItsMark() {
+        TFmTallixor& window = openWindow();
+        QVERIFY(window.MnForRead->isChecked());
+        window.MnForRead->trigger();
+        QVERIFY(window.MnForRead->isChecked());
+        QVERIFY(!window.MnForInput->isChecked());
+    }
+
+    void optionsSurviveARestart() {
+        {
+            TFmTallixor& window = openWindow();
+            QVERIFY(window.InputVoice());
+            QVERIFY(window.ReturnVoice());
+            QCOMPARE(window.VoiceSet(), QStringLiteral("speed"));
+            window.MnInputVoice->trigger();
+            window.MnReturnVoice->trigger();
+            window.MnForInput->trigger();
+            fixture->closeWindow();
+        }
+        const QByteArray ini = fixture->readDataFile(QStringLiteral("application.ini"));
+        QVERIFY(ini.contains("input=0"));
+        QVERIFY(ini.contains("return=0"));
+        QVERIFY(ini.contains("type=hispeed"));
+        TFmTallixor& window = openWindow();
+        QVERIFY(!window.InputVoice());
+        QVERIFY(!window.ReturnVoice());
+        QCOMPARE(window.VoiceSet(), QStringLiteral("hispeed"));
+        QVERIFY(!window.MnInputVoice->isChecked());
+        QCOMPARE(window.MnReturnVoice->text(), QStringLiteral("改行発声[off]"));
+    }
+
+    void anyOtherSetNameIsUsedUnchanged() {
+        AppGlobal->WriteString(QStringLiteral("VOICE"), QStringLiteral("type"),
+                               QStringLiteral("Speed"));
+        TFmTallixor& window = openWindow();
+        QVERIFY(window.MnForInput->isChecked());
+        QVERIFY(!window.MnForRead->isChecked());
+        QTest::keyClicks(window.Memo, QStringLiteral("7"));
+        QTest::qWait(100);
+        // No folder of that exact name exists: the character is silent.
+        QCOMPARE(player->played(), QStringList());
+    }
+
+    void failedSaveSkipsTheVoiceSettings() {
+        TFmTallixor& window = openWindow();
+        window.MnInputVoice->trigger();
+        QDir().mkpath(fixture->dataPath() + QStringLiteral("nums.txt"));
+        fixture->expectMessageBox();
+        fixture->closeWindow();
+        QVERIFY(!fixture->readDataFile(QStringLiteral("application.ini")).contains("input"));
+    }
+};
+
+QTEST_MAIN(VoiceControlTest)
+#include "VoiceControlTest.moc"
