@@ -34,6 +34,10 @@ start_display() {
     exit 1
 }
 
+copy_voice_sets() {
+    cp -r "$(dirname "$program")/speed" "$(dirname "$program")/hispeed" "$work/bin/"
+}
+
 e2e_cleanup() {
     [ -n "${program_pid:-}" ] && kill -9 "$program_pid" 2>/dev/null || true
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
