@@ -16,7 +16,9 @@ std::string bracketed(std::string_view before, std::string_view inside, std::str
 EarcSTreamError::EarcSTreamError(std::string_view operationText)
     : std::runtime_error(std::string(prefix).append(operationText)) {}
 
-void RaiseArchiveError(std::string_view operationText) { throw EarcSTreamError(operationText); }
+void RaiseArchiveError(std::string_view operationText) {
+    throw EarcSTreamError(operationText);
+}
 
 EFOpenError::EFOpenError(std::string_view fileName, std::string_view reason)
     : std::runtime_error(bracketed("ファイル \"", fileName, "\" を開けません。").append(reason)) {}
@@ -57,21 +59,33 @@ std::string unreadable(std::string_view operation) {
     return bracketed("[", operation, "]ファイルを読み込めません");
 }
 
-std::string blobCutShort() { return "[SetTextStr]ファイル一覧のデータが途中で切れています"; }
+std::string blobCutShort() {
+    return "[SetTextStr]ファイル一覧のデータが途中で切れています";
+}
 
 std::string negativeCount(std::int64_t count) {
     return bracketed("[Read]Countが負です(", std::to_string(count), ")");
 }
 
-std::string noReadIndex() { return "[Read]読み込みINDEXが指定されていません"; }
+std::string noReadIndex() {
+    return "[Read]読み込みINDEXが指定されていません";
+}
 
-std::string noSeekIndex() { return "[Seek]読み込みINDEXが指定されていません"; }
+std::string noSeekIndex() {
+    return "[Seek]読み込みINDEXが指定されていません";
+}
 
-std::string seekOutsideMember() { return "[Seek]格納ファイルの範囲外を指定しました"; }
+std::string seekOutsideMember() {
+    return "[Seek]格納ファイルの範囲外を指定しました";
+}
 
-std::string writeNotSupported() { return "[Write]対応していません"; }
+std::string writeNotSupported() {
+    return "[Write]対応していません";
+}
 
-std::string headerNotWritten() { return "[ResetArchive]ファイルヘッダを書き込めません"; }
+std::string headerNotWritten() {
+    return "[ResetArchive]ファイルヘッダを書き込めません";
+}
 
 std::string memberIndexOutOfRange(std::int64_t index) {
     return bracketed("[Select]INDEXが範囲外です(", std::to_string(index), ")");

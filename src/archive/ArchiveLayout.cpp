@@ -20,8 +20,7 @@ std::string formatTimeStamp(const QDateTime& moment) {
     const QTime time = moment.time();
     std::array<char, 64> text{};
     std::snprintf(text.data(), text.size(), "%04d%02d%02d%02d%02d%02d%02d", date.year(),
-                  date.month(), date.day(), time.hour(), time.minute(), time.second(),
-                  time.msec());
+                  date.month(), date.day(), time.hour(), time.minute(), time.second(), time.msec());
     return std::string(text.data()).substr(0, TimeStampLength);
 }
 

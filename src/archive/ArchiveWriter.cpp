@@ -47,8 +47,7 @@ void ArchiveWriter::WriteHeader() {
     WriteBytes(layout::FileTag);
     // The stored archive size is the file's length right after the first tag: always 4 here.
     WriteBytes(layout::encodeHeaderAfterFileTag(
-        layout::TagSize, FFiles.Count(),
-        layout::formatTimeStamp(QDateTime::currentDateTime())));
+        layout::TagSize, FFiles.Count(), layout::formatTimeStamp(QDateTime::currentDateTime())));
     if (endOfEntries > FPosition) {
         if (!FFile.seek(endOfEntries))
             Fail();

@@ -23,7 +23,9 @@ std::string openFailureReason(const QString& fileName, const QFile& file) {
     return file.errorString().toStdString();
 }
 
-std::int32_t low32(std::int64_t value) { return static_cast<std::int32_t>(value); }
+std::int32_t low32(std::int64_t value) {
+    return static_cast<std::int32_t>(value);
+}
 
 // The 32-bit seek works in wrapping 32-bit arithmetic, as its callers expect of it.
 std::int32_t add32(std::int32_t a, std::int32_t b) {
@@ -68,7 +70,8 @@ TArchiveStream::TArchiveStream(const QString& fileName)
     if (!FStream->open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly))
         throw EFOpenError(fileName.toStdString(), openFailureReason(fileName, *FStream));
     if (!platform::tryLockExclusive(FStream->handle()))
-        throw EFOpenError(fileName.toStdString(), "他のプログラムがこのファイルを書き込み用に開いています");
+        throw EFOpenError(fileName.toStdString(),
+                          "他のプログラムがこのファイルを書き込み用に開いています");
     Reload();
 }
 
@@ -85,6 +88,10 @@ void TArchiveStream::Reload() {
 }
 
 void TArchiveStream::ResetArchive() {
+    // The header records the member list's count, so the list must be emptied first: an
+    // archive reset while members were listed would otherwise claim entries it does not hold.
+    FFiles.Clear();
+    FIndex = -1;
     if (!FStream->resize(0))
         RaiseArchiveError(messages::headerNotWritten());
     MoveFileTo(0);

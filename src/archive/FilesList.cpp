@@ -27,11 +27,17 @@ TfilesList::Item& TfilesList::At(int index) {
     return const_cast<Item&>(std::as_const(*this).At(index));
 }
 
-const std::string& TfilesList::Strings(int index) const { return At(index).name; }
+const std::string& TfilesList::Strings(int index) const {
+    return At(index).name;
+}
 
-const TFileEntry* TfilesList::Objects(int index) const { return &At(index).entry; }
+const TFileEntry* TfilesList::Objects(int index) const {
+    return &At(index).entry;
+}
 
-TFileEntry* TfilesList::Objects(int index) { return &At(index).entry; }
+TFileEntry* TfilesList::Objects(int index) {
+    return &At(index).entry;
+}
 
 int TfilesList::IndexOf(std::string_view name) const {
     auto found = std::find_if(FItems.begin(), FItems.end(),

@@ -33,7 +33,9 @@ constexpr std::string_view usage =
     "         the same name is replaced; a missing ARCHIVE is created\n"
     "extract  writes the named members (all when none is named) into FOLDER\n";
 
-std::string toBytes(const QString& text) { return QFile::encodeName(text).toStdString(); }
+std::string toBytes(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}
 
 // Member names may hold any bytes; control characters are shown escaped so that each member
 // stays on one line.
