@@ -95,6 +95,20 @@ TEST_F(ArchiveStreamTest, ListsAConsistentArchiveWithItsRecordsUnchanged) {
     EXPECT_EQ(archive.TimeStamp(), "2026120805300045");
 }
 
+TEST_F(ArchiveStreamTest, ListsArchivesWhoseMembersAndNamesExceedTheReadBlocks) {
+    const std::string longName(5000, 'n');
+    const std::string big(600 * 1024, 'b');
+    Members members{{"small", "s"}, {"big", big}, {longName, "after"}, {"big2", big}, {"z", ""}};
+    TArchiveStream archive(file(archive_bytes::archive(members)));
+    ASSERT_EQ(archive.Files().Count(), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(archive.Files().Strings(i), members[static_cast<std::size_t>(i)].first);
+    archive.SelectMember(longName);
+    std::array<char, 5> buffer{};
+    ASSERT_EQ(archive.Read(buffer.data(), 5), 5);
+    EXPECT_EQ(std::string(buffer.data(), 5), "after");
+}
+
 TEST_F(ArchiveStreamTest, HeaderErrorsNameTheBytesRead) {
     const std::string good = header(0);
     EXPECT_EQ(reloadErrorFor("FARX" + good.substr(4)), "[Reload]ファイルが不正[FARX]です");
