@@ -1,0 +1,72 @@
+// Opening an archive of 100,000 members (20-byte names, 1 KiB of data each) against reading the
+// same file once from start to end. Opening should cost no more than about twice the plain read.
+
+#include "ArchiveWriter.h"
+#include "ClassArchiveStream.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace tallix::archive;
+
+namespace {
+
+constexpr int MemberCount = 100000;
+constexpr int DataSize = 1024;
+
+const QString& archivePath() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString file = dir.filePath("graphic");
+        ArchiveWriter writer(file);
+        const std::string data(DataSize, 'd');
+        std::vector<char> name(32);
+        for (int i = 0; i < MemberCount; ++i) {
+            std::snprintf(name.data(), name.size(), "member-%09d.png", i);
+            writer.AddMember(std::string_view(name.data(), 20), data);
+        }
+        writer.Commit();
+        return file;
+    }();
+    return path;
+}
+
+void OpenArchive(benchmark::State& state) {
+    const QString& path = archivePath();
+    for (auto _ : state) {
+        TArchiveStream archive(path);
+        if (archive.Files().Count() != MemberCount)
+            throw std::runtime_error("wrong member count");
+        benchmark::DoNotOptimize(archive.Files().Strings(MemberCount - 1).data());
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(path).size());
+}
+
+void ReadFileOnce(benchmark::State& state) {
+    const QString& path = archivePath();
+    std::vector<char> buffer(1 << 20);
+    for (auto _ : state) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            throw std::runtime_error("cannot open the benchmark archive");
+        qint64 total = 0;
+        for (qint64 got; (got = file.read(buffer.data(), static_cast<qint64>(buffer.size()))) > 0;)
+            total += got;
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(path).size());
+}
+
+} // namespace
+
+BENCHMARK(OpenArchive)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadFileOnce)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

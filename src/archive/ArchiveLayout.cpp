@@ -1,0 +1,42 @@
+#include "ArchiveLayout.h"
+
+#include "LittleEndian.h"
+
+#include <array>
+#include <cstdio>
+
+namespace tallix::archive::layout {
+
+namespace {
+template <typename Int> void appendLittleEndian(std::string& bytes, Int value) {
+    std::array<unsigned char, sizeof(Int)> encoded{};
+    storeLittleEndian(encoded.data(), value);
+    bytes.append(reinterpret_cast<const char*>(encoded.data()), encoded.size());
+}
+} // namespace
+
+std::string formatTimeStamp(const QDateTime& moment) {
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    std::array<char, 64> text{};
+    std::snprintf(text.data(), text.size(), "%04d%02d%02d%02d%02d%02d%02d", date.year(),
+                  date.month(), date.day(), time.hour(), time.minute(), time.second(), time.msec());
+    return std::string(text.data()).substr(0, TimeStampLength);
+}
+
+std::string encodeHeaderAfterFileTag(std::int64_t archiveSize, std::int64_t count,
+                                     std::string_view timeStamp) {
+    std::string bytes;
+    bytes.reserve(HeaderSize - TagSize);
+    appendLittleEndian(bytes, archiveSize);
+    bytes.append(HeaderTag);
+    appendLittleEndian(bytes, HeaderBodyLength);
+    appendLittleEndian(bytes, count);
+    std::string stamp(timeStamp.substr(0, TimeStampLength));
+    stamp.resize(TimeStampLength, '0');
+    bytes.append(stamp);
+    bytes.append(DataTag);
+    return bytes;
+}
+
+} // namespace tallix::archive::layout

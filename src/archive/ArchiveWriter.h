@@ -1,0 +1,45 @@
+#pragma once
+
+#include "FilesList.h"
+
+#include <QSaveFile>
+#include <QString>
+
+#include <stdexcept>
+#include <string_view>
+
+namespace tallix::archive {
+
+// The archive file could not be written; its text names the file and the reason.
+class EArchiveWriteError : public std::runtime_error {
+public:
+    EArchiveWriteError(std::string_view fileName, std::string_view reason);
+};
+
+// Writes a complete archive member by member: the header, then per member its record, its name
+// and its data, with DataOffset right after the name and the member count in the header.
+// Nothing replaces the target file until Commit, so a failure leaves an existing file intact.
+class ArchiveWriter {
+public:
+    explicit ArchiveWriter(const QString& fileName);
+
+    // A new member, numbered one above the highest member number so far.
+    void AddMember(std::string_view name, std::string_view data);
+    // A member taken over from another archive: its number, flag and further record bytes stay.
+    void AddMember(std::string_view name, std::string_view data, const TFileEntry& original);
+    void Commit();
+
+    const TfilesList& Files() const { return FFiles; }
+
+private:
+    void WriteHeader();
+    void WriteEntry(int index, std::string_view data);
+    void WriteBytes(std::string_view bytes);
+    [[noreturn]] void Fail();
+
+    QSaveFile FFile;
+    TfilesList FFiles;
+    std::int64_t FPosition = 0;
+};
+
+} // namespace tallix::archive

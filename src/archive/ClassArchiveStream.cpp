@@ -1,0 +1,268 @@
+#include "ClassArchiveStream.h"
+
+#include "ArchiveLayout.h"
+#include "BlockReader.h"
+#include "FileLock.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <array>
+#include <optional>
+
+namespace tallix::archive {
+
+namespace {
+
+std::string openFailureReason(const QString& fileName, const QFile& file) {
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return "ファイルが見つかりません";
+    if (info.isDir())
+        return "フォルダです";
+    return file.errorString().toStdString();
+}
+
+std::int32_t low32(std::int64_t value) {
+    return static_cast<std::int32_t>(value);
+}
+
+// The 32-bit seek works in wrapping 32-bit arithmetic, as its callers expect of it.
+std::int32_t add32(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+std::int32_t subtract32(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+std::optional<std::int64_t> checkedAdd(std::int64_t a, std::int64_t b) {
+    if ((b > 0 && a > INT64_MAX - b) || (b < 0 && a < INT64_MIN - b))
+        return std::nullopt;
+    return a + b;
+}
+
+std::optional<std::int64_t> checkedSubtract(std::int64_t a, std::int64_t b) {
+    if ((b < 0 && a > INT64_MAX + b) || (b > 0 && a < INT64_MIN + b))
+        return std::nullopt;
+    return a - b;
+}
+
+// Up to `length` bytes from the file's current position; fewer at its end.
+std::string readUpTo(QFile& file, std::int64_t length) {
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    const qint64 got = file.read(bytes.data(), length);
+    bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return bytes;
+}
+
+template <typename Int> Int readInteger(QFile& file) {
+    std::array<unsigned char, sizeof(Int)> bytes{};
+    const std::string got = readUpTo(file, sizeof(Int));
+    std::copy(got.begin(), got.end(), bytes.begin());
+    return loadLittleEndian<Int>(bytes.data());
+}
+
+} // namespace
+
+TArchiveStream::TArchiveStream(const QString& fileName)
+    : FStream(std::make_unique<QFile>(fileName)) {
+    if (!FStream->open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly))
+        throw EFOpenError(fileName.toStdString(), openFailureReason(fileName, *FStream));
+    if (!platform::tryLockExclusive(FStream->handle()))
+        throw EFOpenError(fileName.toStdString(),
+                          "他のプログラムがこのファイルを書き込み用に開いています");
+    Reload();
+}
+
+TArchiveStream::~TArchiveStream() = default;
+
+void TArchiveStream::Reload() {
+    if (FStream->size() == 0) {
+        ResetArchive();
+        return;
+    }
+    ReadHeader();
+    ReadDirectory();
+    FIndex = -1;
+}
+
+void TArchiveStream::ResetArchive() {
+    // The header records the member list's count, so the list must be emptied first: an
+    // archive reset while members were listed would otherwise claim entries it does not hold.
+    FFiles.Clear();
+    FIndex = -1;
+    if (!FStream->resize(0))
+        RaiseArchiveError(messages::headerNotWritten());
+    MoveFileTo(0);
+    WriteHeader(*FStream);
+    Reload();
+}
+
+void TArchiveStream::ReadHeader() {
+    MoveFileTo(0);
+    const std::string fileTag = readUpTo(*FStream, layout::TagSize);
+    if (fileTag != layout::FileTag)
+        RaiseArchiveError(messages::badFileTag(fileTag));
+    FArchiveSize = readInteger<std::int64_t>(*FStream);
+    const std::string headerTag = readUpTo(*FStream, layout::TagSize);
+    if (headerTag != layout::HeaderTag)
+        RaiseArchiveError(messages::badHeaderTag(headerTag));
+    const std::int64_t bodyStart = FStream->pos();
+    const auto bodyLength = readInteger<std::int32_t>(*FStream);
+    FCount = readInteger<std::int64_t>(*FStream);
+    FTimeStamp = readUpTo(*FStream, layout::TimeStampLength);
+    const std::string dataTag = ReadTagAt(bodyStart + layout::TagSize + bodyLength);
+    if (dataTag != layout::DataTag)
+        RaiseArchiveError(messages::badDataTag(dataTag));
+}
+
+std::string TArchiveStream::ReadTagAt(std::int64_t position) {
+    // A body length pointing before the file's start finds no tag rather than a seek error.
+    if (position < 0 || !FStream->seek(position))
+        return {};
+    return readUpTo(*FStream, layout::TagSize);
+}
+
+// Every count and length is checked against what is left of the file before it is used, so
+// that a damaged or hostile file is refused instead of read as garbage, looped over, or
+// allowed to size an allocation.
+void TArchiveStream::ReadDirectory() {
+    BlockReader reader(*FStream, FStream->pos(), FStream->size());
+    const std::int32_t count = low32(FCount);
+    TfilesList members;
+    if (count > 0) {
+        if (count > reader.remaining() / static_cast<std::int64_t>(TFileEntry::Size))
+            RaiseArchiveError(messages::countPastEnd(count));
+        members.Reserve(static_cast<std::size_t>(count));
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (reader.remaining() < static_cast<std::int64_t>(TFileEntry::Size))
+            RaiseArchiveError(messages::countPastEnd(count));
+        TFileEntry record;
+        const std::string_view recordBytes = reader.take(TFileEntry::Size);
+        std::copy(recordBytes.begin(), recordBytes.end(), record.bytes.begin());
+        const std::int32_t nameLength = record.NameLength();
+        if (nameLength < 0 || nameLength > reader.remaining())
+            RaiseArchiveError(messages::badNameLength("Reload", nameLength));
+        const std::string_view name = reader.take(static_cast<std::size_t>(nameLength));
+        const std::int64_t dataSize = record.DataSize();
+        if (dataSize < 0 || dataSize > reader.remaining())
+            RaiseArchiveError(messages::badDataSize(dataSize));
+        members.AddObject(name, record);
+        reader.skip(dataSize);
+    }
+    MoveFileTo(reader.position());
+    FFiles = std::move(members);
+}
+
+void TArchiveStream::WriteHeader(QIODevice& stream) {
+    if (!stream.seek(0) || stream.write(layout::FileTag.data(), layout::TagSize) != layout::TagSize)
+        RaiseArchiveError(messages::headerNotWritten());
+    FArchiveSize = stream.size();
+    FCount = FFiles.Count();
+    FTimeStamp = layout::formatTimeStamp(QDateTime::currentDateTime());
+    const std::string rest = layout::encodeHeaderAfterFileTag(FArchiveSize, FCount, FTimeStamp);
+    if (stream.write(rest.data(), static_cast<qint64>(rest.size())) !=
+        static_cast<qint64>(rest.size()))
+        RaiseArchiveError(messages::headerNotWritten());
+}
+
+std::int32_t TArchiveStream::Read(void* buffer, std::int32_t count) {
+    if (count < 0)
+        RaiseArchiveError(messages::negativeCount(count));
+    if (FIndex == -1)
+        RaiseArchiveError(messages::noReadIndex());
+    const qint64 got = FStream->read(static_cast<char*>(buffer), count);
+    if (got < 0)
+        RaiseArchiveError(messages::unreadable("Read"));
+    return static_cast<std::int32_t>(got);
+}
+
+std::int32_t TArchiveStream::Write(const void*, std::int32_t) {
+    RaiseArchiveError(messages::writeNotSupported());
+}
+
+const TFileEntry& TArchiveStream::SelectedEntry() const {
+    if (FIndex == -1)
+        RaiseArchiveError(messages::noSeekIndex());
+    return *FFiles.Objects(FIndex);
+}
+
+std::int32_t TArchiveStream::Seek(std::int32_t offset, std::uint16_t origin) {
+    const TFileEntry& entry = SelectedEntry();
+    const std::int32_t start = low32(entry.DataOffset());
+    const std::int32_t end = add32(start, low32(entry.DataSize()));
+    std::int32_t target = 0;
+    switch (origin) {
+    case 0:
+        target = add32(start, offset);
+        break;
+    case 1:
+        target = add32(low32(FStream->pos()), offset);
+        break;
+    case 2:
+        target = add32(end, offset);
+        break;
+    default:
+        break;
+    }
+    if (target < start)
+        target = start;
+    else if (target >= end)
+        target = end;
+    if (target != FStream->pos())
+        MoveFileTo(target);
+    return subtract32(target, start);
+}
+
+std::int64_t TArchiveStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    const TFileEntry& entry = SelectedEntry();
+    const std::int64_t start = entry.DataOffset();
+    const std::optional<std::int64_t> end = checkedAdd(start, entry.DataSize());
+    std::optional<std::int64_t> target = 0;
+    switch (origin) {
+    case SeekOrigin::Beginning:
+        target = checkedAdd(start, offset);
+        break;
+    case SeekOrigin::Current:
+        target = checkedAdd(FStream->pos(), offset);
+        break;
+    case SeekOrigin::End:
+        target = end ? checkedSubtract(*end, offset) : std::nullopt;
+        break;
+    }
+    if (!target || !end || *target < start || *target >= *end)
+        RaiseArchiveError(messages::seekOutsideMember());
+    if (*target != FStream->pos())
+        MoveFileTo(*target);
+    return *target - start;
+}
+
+int TArchiveStream::SelectMember(int index) {
+    if (index < 0 || index >= FFiles.Count())
+        RaiseArchiveError(messages::memberIndexOutOfRange(index));
+    const TFileEntry& entry = *FFiles.Objects(index);
+    const std::int64_t fileSize = FStream->size();
+    const std::int64_t start = entry.DataOffset();
+    const std::int64_t size = entry.DataSize();
+    if (start < 0 || size < 0 || start > fileSize || size > fileSize - start)
+        RaiseArchiveError(messages::memberOutsideFile(FFiles.Strings(index)));
+    MoveFileTo(start);
+    FIndex = index;
+    return index;
+}
+
+int TArchiveStream::SelectMember(std::string_view name) {
+    const int index = FFiles.IndexOf(name);
+    if (index == -1)
+        RaiseArchiveError(messages::memberNotFound(name));
+    return SelectMember(index);
+}
+
+void TArchiveStream::MoveFileTo(std::int64_t position) {
+    if (position < 0 || !FStream->seek(position))
+        RaiseArchiveError(messages::seekOutsideMember());
+}
+
+} // namespace tallix::archive
