@@ -152,9 +152,11 @@ private slots:
         TFmTallixor& window = openWindow(80ms);
         window.Memo->setPlainText(QStringLiteral("123456\n789"));
         placeCaret(window.Memo, 0, 0);
+        player->hold();
         window.BtRead->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
         window.BtRead->click();
+        player->release();
         QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
         QVERIFY(waitUntilIdle(window));
         QTest::qWait(200);
@@ -166,11 +168,13 @@ private slots:
         TFmTallixor& window = openWindow(80ms);
         window.Memo->setPlainText(QStringLiteral("12\n3\n4"));
         placeCaret(window.Memo, 0, 0);
+        player->hold();
         window.BtRead->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
         window.BtRead->click();
         placeCaret(window.Memo, 2, 0);
         window.BtRead->click();
+        player->release();
         QTRY_COMPARE(player->played(), speed({"1", "2", "r", "4", "r"}));
     }
 
@@ -178,9 +182,11 @@ private slots:
         TFmTallixor& window = openWindow(40ms);
         window.Memo->setPlainText(QStringLiteral("5"));
         window.Memo->moveCursor(QTextCursor::End);
+        player->hold();
         QTest::keyClicks(window.Memo, QStringLiteral("12"));
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
         window.BtRead->click();
+        player->release();
         QTRY_COMPARE(player->played(), speed({"1", "2", "5", "1", "2", "r"}));
     }
 
@@ -188,9 +194,11 @@ private slots:
         TFmTallixor& window = openWindow(40ms);
         window.Memo->setPlainText(QStringLiteral("5\n6"));
         placeCaret(window.Memo, 0, 1);
+        player->hold();
         window.BtRead->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/5"));
         QTest::keyClicks(window.Memo, QStringLiteral("7"));
+        player->release();
         QTRY_COMPARE(player->played(), speed({"5", "r", "6", "r", "7"}));
     }
 
@@ -198,9 +206,11 @@ private slots:
         TFmTallixor& window = openWindow(60ms);
         window.Memo->setPlainText(QStringLiteral("1\n2\n3"));
         placeCaret(window.Memo, 0, 0);
+        player->hold();
         window.BtRead->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
         window.MnForInput->trigger();
+        player->release();
         QVERIFY(window.MnForInput->isChecked());
         QVERIFY(!window.MnForRead->isChecked());
         QTRY_VERIFY(!window.Reading());
