@@ -254,6 +254,15 @@ double OutputStream::now() {
     return time;
 }
 
+void OutputStream::settle(double seconds) {
+    const auto wanted = static_cast<std::uint64_t>(seconds * m_rate);
+    const auto giveUp = std::chrono::steady_clock::now() + 500ms;
+    while (m_framesOut.load(std::memory_order_relaxed) < wanted &&
+           std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(2ms);
+    }
+}
+
 bool OutputStream::active() {
     return now() >= 0;
 }
@@ -288,6 +297,7 @@ void OutputStream::fill(float* output, std::size_t frameCount, double dacTime) {
         m_watchedTaken.store(watched, std::memory_order_release);
     }
     m_taken.store(taken + n, std::memory_order_release);
+    m_framesOut.fetch_add(frameCount, std::memory_order_relaxed);
     m_callbacks.fetch_add(1, std::memory_order_release);
 }
 

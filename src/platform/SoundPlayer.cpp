@@ -16,6 +16,9 @@ using Seconds = std::chrono::duration<double>;
 // The rate of the program's own voice sets: a stream at this rate plays them unconverted.
 constexpr double kPreferredRate = 22050;
 constexpr std::size_t kChunkFrames = 1024;
+// Silence played on a new stream before its first sound: through PulseAudio the first 13 to
+// 20 ms of a new stream can be lost.
+constexpr double kSettleSeconds = 0.05;
 // A device that takes nothing for this long has failed; the stream is then given up.
 constexpr Seconds kStallLimit{0.3};
 // After a failed open, further files play in silence for this long before trying again, so
@@ -64,7 +67,9 @@ bool DevicePlayer::ensureStream() {
         return false;
     }
     m_stream = OutputStream::open(kPreferredRate);
-    if (!m_stream) {
+    if (m_stream) {
+        m_stream->settle(kSettleSeconds);
+    } else {
         m_nextOpenAttempt =
             Clock::now() + std::chrono::duration_cast<Clock::duration>(kReopenInterval);
     }

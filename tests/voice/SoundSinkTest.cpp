@@ -1,0 +1,102 @@
+#include "NullSink.h"
+#include "WavWriter.h"
+
+#include "SoundPlayer.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+
+namespace tallix::voice::test {
+namespace {
+
+constexpr double kToneSeconds = 0.2;
+
+// Real sound through the real player into a PulseAudio null sink, checked from the recording.
+class SoundSink : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_sink = new NullSink;
+        if (!s_sink->start(s_why)) {
+            delete s_sink;
+            s_sink = nullptr;
+        }
+    }
+    static void TearDownTestSuite() {
+        delete s_sink;
+        s_sink = nullptr;
+    }
+    void SetUp() override {
+        if (s_sink == nullptr) {
+            GTEST_SKIP() << "no PulseAudio here: " << s_why.toStdString();
+        }
+    }
+
+    QString tone(int frequency, int subFormat = SF_FORMAT_PCM_16, int channels = 1,
+                 int rate = NullSink::kRate) {
+        const QString path = m_dir.filePath(QStringLiteral("%1-%2-%3.wav").arg(frequency).arg(rate).arg(channels));
+        EXPECT_TRUE(writeWav(path, subFormat, channels, rate, kToneSeconds, [=](double time, int) {
+            return 0.5 * std::sin(2 * std::numbers::pi * frequency * time);
+        }));
+        return path;
+    }
+
+    // The runs of the given tones recorded since `from` samples, once the sink has caught up.
+    static std::vector<ToneRun> recordedSince(std::size_t from, const std::vector<int>& frequencies) {
+        QThread::msleep(300);
+        std::vector<short> samples = s_sink->capture();
+        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(std::min(from, samples.size())));
+        return toneRuns(samples, frequencies);
+    }
+
+    static void expectWhole(const std::vector<ToneRun>& runs, const std::vector<int>& order) {
+        std::string heard;
+        for (const ToneRun& run : runs) {
+            heard += std::to_string(run.frequency) + " Hz at " + std::to_string(run.startSeconds) +
+                     " s for " + std::to_string(run.seconds) + " s\n";
+        }
+        ASSERT_EQ(runs.size(), order.size()) << heard;
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].frequency, order[i]) << "tone " << i << "\n" << heard;
+            EXPECT_GE(runs[i].seconds, kToneSeconds - 0.004) << "tone " << i << " was cut\n" << heard;
+            EXPECT_LE(runs[i].seconds, kToneSeconds + 0.004) << "tone " << i << "\n" << heard;
+        }
+    }
+
+    static inline NullSink* s_sink = nullptr;
+    static inline QString s_why;
+    QTemporaryDir m_dir;
+};
+
+TEST_F(SoundSink, FilesOfEveryFormatArriveInOrderAndWhole) {
+    const std::vector<int> order{500, 900, 1300, 1700, 2100};
+    const QStringList files{tone(500), tone(900, SF_FORMAT_PCM_U8, 2, 8000),
+                            tone(1300, SF_FORMAT_PCM_24, 1, 44100), tone(1700, SF_FORMAT_FLOAT, 2, 48000),
+                            tone(2100, SF_FORMAT_PCM_32, 1, 11025)};
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    player->prepare();
+    const std::size_t from = s_sink->capture().size();
+    for (const QString& file : files) {
+        QElapsedTimer timer;
+        timer.start();
+        player->playFile(file);
+        EXPECT_GE(timer.elapsed(), 195) << "returned before the file was heard";
+    }
+    expectWhole(recordedSince(from, order), order);
+}
+
+TEST_F(SoundSink, FirstSoundAfterAPauseIsWhole) {
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    const QString first = tone(700);
+    const QString second = tone(1500);
+    const std::size_t from = s_sink->capture().size();
+    player->playFile(first);
+    QThread::msleep(1500);
+    player->playFile(second);
+    expectWhole(recordedSince(from, {700, 1500}), {700, 1500});
+}
+
+} // namespace
+} // namespace tallix::voice::test
