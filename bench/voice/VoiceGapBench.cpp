@@ -37,7 +37,9 @@ void GapBetweenCharacters(benchmark::State& state) {
         voice->DetachOwner();
         const auto plays = player->plays();
         for (std::size_t i = 1; i < plays.size(); ++i) {
-            gaps.push_back(std::chrono::duration<double, std::micro>(plays[i].start - plays[i - 1].end).count());
+            gaps.push_back(
+                std::chrono::duration<double, std::micro>(plays[i].start - plays[i - 1].end)
+                    .count());
         }
     }
     state.counters["median_us"] = percentile(gaps, 0.5);

@@ -17,6 +17,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Every file costs about the output's latency between its end and the next file's start, since
+// a file is only done once it has been heard. Much lower than this and a busy machine starts to
+// break up the sound itself.
+constexpr double kLowestLatency = 0.005;
+
 // Lives as long as the process: the exit hook and parked threads still use it during teardown.
 struct LibraryState {
     std::timed_mutex guard;
@@ -164,7 +169,7 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
         PaStreamParameters params{};
         params.device = device;
         params.sampleFormat = paFloat32;
-        params.suggestedLatency = info->defaultLowOutputLatency;
+        params.suggestedLatency = std::min(info->defaultLowOutputLatency, kLowestLatency);
         double rate = preferredRate;
         bool found = false;
         for (const int channels : {1, 2}) {

@@ -40,12 +40,12 @@ bool NullSink::start(QString& why) {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     m_server.setProcessEnvironment(env);
     m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.start("pulseaudio",
-                   {"-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1",
-                    "--disallow-exit",
-                    QStringLiteral("--load=module-null-sink sink_name=tallix_test rate=%1 channels=1")
-                        .arg(kRate),
-                    "--load=module-native-protocol-unix"});
+    m_server.start(
+        "pulseaudio",
+        {"-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1", "--disallow-exit",
+         QStringLiteral("--load=module-null-sink sink_name=tallix_test rate=%1 channels=1")
+             .arg(kRate),
+         "--load=module-native-protocol-unix"});
     if (!waitForServer()) {
         why = "PulseAudio did not start: " + QString::fromLocal8Bit(m_server.readAll());
         return false;
@@ -95,7 +95,7 @@ std::vector<short> NullSink::capture() const {
 
 namespace {
 
-constexpr double kLoud = 1000;      // a tone at half scale peaks at 16384
+constexpr double kLoud = 1000; // a tone at half scale peaks at 16384
 constexpr double kMaxGapSeconds = 0.004;
 
 // Every half period of a tone lies between two zero crossings; its length tells the tone apart,
@@ -106,7 +106,8 @@ struct HalfPeriod {
     int frequency; // the nearest of those asked for
 };
 
-std::vector<HalfPeriod> halfPeriods(const std::vector<short>& samples, const std::vector<int>& frequencies) {
+std::vector<HalfPeriod> halfPeriods(const std::vector<short>& samples,
+                                    const std::vector<int>& frequencies) {
     std::vector<HalfPeriod> result;
     double lastCrossing = -1;
     double peak = 0;
@@ -138,7 +139,8 @@ std::vector<HalfPeriod> halfPeriods(const std::vector<short>& samples, const std
 
 } // namespace
 
-std::vector<ToneRun> toneRuns(const std::vector<short>& samples, const std::vector<int>& frequencies) {
+std::vector<ToneRun> toneRuns(const std::vector<short>& samples,
+                              const std::vector<int>& frequencies) {
     std::vector<ToneRun> runs;
     for (const HalfPeriod& half : halfPeriods(samples, frequencies)) {
         if (!runs.empty() && runs.back().frequency == half.frequency &&

@@ -41,6 +41,7 @@ struct ToneRun {
 };
 
 // Splits a recording into runs of the given tone frequencies (and leaves out silence).
-std::vector<ToneRun> toneRuns(const std::vector<short>& samples, const std::vector<int>& frequencies);
+std::vector<ToneRun> toneRuns(const std::vector<short>& samples,
+                              const std::vector<int>& frequencies);
 
 } // namespace tallix::voice::test

@@ -36,7 +36,8 @@ protected:
 
     QString tone(int frequency, int subFormat = SF_FORMAT_PCM_16, int channels = 1,
                  int rate = NullSink::kRate) {
-        const QString path = m_dir.filePath(QStringLiteral("%1-%2-%3.wav").arg(frequency).arg(rate).arg(channels));
+        const QString path =
+            m_dir.filePath(QStringLiteral("%1-%2-%3.wav").arg(frequency).arg(rate).arg(channels));
         EXPECT_TRUE(writeWav(path, subFormat, channels, rate, kToneSeconds, [=](double time, int) {
             return 0.5 * std::sin(2 * std::numbers::pi * frequency * time);
         }));
@@ -44,10 +45,12 @@ protected:
     }
 
     // The runs of the given tones recorded since `from` samples, once the sink has caught up.
-    static std::vector<ToneRun> recordedSince(std::size_t from, const std::vector<int>& frequencies) {
+    static std::vector<ToneRun> recordedSince(std::size_t from,
+                                              const std::vector<int>& frequencies) {
         QThread::msleep(300);
         std::vector<short> samples = s_sink->capture();
-        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(std::min(from, samples.size())));
+        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(
+                                                             std::min(from, samples.size())));
         return toneRuns(samples, frequencies);
     }
 
@@ -60,7 +63,8 @@ protected:
         ASSERT_EQ(runs.size(), order.size()) << heard;
         for (std::size_t i = 0; i < runs.size(); ++i) {
             EXPECT_EQ(runs[i].frequency, order[i]) << "tone " << i << "\n" << heard;
-            EXPECT_GE(runs[i].seconds, kToneSeconds - 0.004) << "tone " << i << " was cut\n" << heard;
+            EXPECT_GE(runs[i].seconds, kToneSeconds - 0.004) << "tone " << i << " was cut\n"
+                                                             << heard;
             EXPECT_LE(runs[i].seconds, kToneSeconds + 0.004) << "tone " << i << "\n" << heard;
         }
     }
@@ -72,9 +76,9 @@ protected:
 
 TEST_F(SoundSink, FilesOfEveryFormatArriveInOrderAndWhole) {
     const std::vector<int> order{500, 900, 1300, 1700, 2100};
-    const QStringList files{tone(500), tone(900, SF_FORMAT_PCM_U8, 2, 8000),
-                            tone(1300, SF_FORMAT_PCM_24, 1, 44100), tone(1700, SF_FORMAT_FLOAT, 2, 48000),
-                            tone(2100, SF_FORMAT_PCM_32, 1, 11025)};
+    const QStringList files{
+        tone(500), tone(900, SF_FORMAT_PCM_U8, 2, 8000), tone(1300, SF_FORMAT_PCM_24, 1, 44100),
+        tone(1700, SF_FORMAT_FLOAT, 2, 48000), tone(2100, SF_FORMAT_PCM_32, 1, 11025)};
     const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
     player->prepare();
     const std::size_t from = s_sink->capture().size();
