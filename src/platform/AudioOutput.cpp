@@ -17,14 +17,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Every file costs about the output's latency between its end and the next file's start, since
-// a file is only done once it has been heard. Much lower than this and a busy machine starts to
-// break up the sound itself.
-constexpr double kLowestLatency = 0.005;
-
 // Lives as long as the process: the exit hook and parked threads still use it during teardown.
 struct LibraryState {
-    std::timed_mutex guard;
+    std::mutex guard;
     bool exiting = false;
     std::thread::id exitingThread;
     std::vector<PaStream*> streams;
@@ -128,7 +123,11 @@ void AudioLibrary::release(void* stream) {
 // one short non-blocking call, and if it somehow does not let go the library is left alone.
 void AudioLibrary::shutDownAtExit() {
     LibraryState& shared = state();
-    const bool locked = shared.guard.try_lock_for(500ms);
+    bool locked = shared.guard.try_lock();
+    for (int wait = 0; !locked && wait < 250; ++wait) {
+        std::this_thread::sleep_for(2ms);
+        locked = shared.guard.try_lock();
+    }
     shared.exitingThread = std::this_thread::get_id();
     shared.exiting = true;
     if (!locked) {
@@ -169,7 +168,8 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
         PaStreamParameters params{};
         params.device = device;
         params.sampleFormat = paFloat32;
-        params.suggestedLatency = std::min(info->defaultLowOutputLatency, kLowestLatency);
+        // Lower than the device's own low latency and a busy machine breaks up the sound itself.
+        params.suggestedLatency = info->defaultLowOutputLatency;
         double rate = preferredRate;
         bool found = false;
         for (const int channels : {1, 2}) {

@@ -156,7 +156,7 @@ bool DevicePlayer::waitForRoom(std::size_t frames) {
 }
 
 // Sleeps through most of what is still queued, then watches closely for the callback that takes
-// the last frame, and finally sleeps until that frame reaches the listener.
+// the last frame, and finally sleeps until only the output latency is left to be heard.
 bool DevicePlayer::waitUntilHeard(std::uint64_t endFrame) {
     std::uint64_t lastCallbacks = m_stream->callbacks();
     Clock::time_point lastProgress = Clock::now();
@@ -173,7 +173,9 @@ bool DevicePlayer::waitUntilHeard(std::uint64_t endFrame) {
     if (now < 0) {
         return false;
     }
-    sleepFor(Seconds(heardAt - now));
+    // Return as the last of the output latency starts to play: what is left is already on its
+    // way, and the next file then follows it without a gap instead of a latency later.
+    sleepFor(Seconds(heardAt - now - m_stream->latencySeconds()));
     return AudioLibrary::instance().stillRunning();
 }
 

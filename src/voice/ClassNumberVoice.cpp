@@ -189,6 +189,9 @@ void TNumberVoice::DoNeedText() {
 void TNumberVoice::FinishHandOver() {
     std::lock_guard lock(FLock);
     if (FState == State::Asking) {
+        // A buffer of the thread's own: taking characters off its front then never changes the
+        // reference count of data that the owner's strings still share.
+        FText.detach();
         FState = FText.isEmpty() ? State::Suspended : State::Running;
         FWake.notify_all();
     }
