@@ -29,5 +29,5 @@ cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
 cmake --build "$tsan" --target tallix_voice_test tallix_sound_player_test tallix_sound_sink_test \
     voice_play_tool
-TSAN_OPTIONS="halt_on_error=1 exitcode=66" \
+TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$root/tests/voice/tsan.supp" \
     ctest --test-dir "$tsan/tests/voice" --output-on-failure --timeout 600 -j2
