@@ -48,9 +48,8 @@ public:
 
 private:
     bool ensureStream();
-    // Plays the source on the open stream; false if the device failed on the way, and then
-    // `unplayed` holds the seconds that did not reach the listener.
-    bool play(WavSource& source, double& unplayed);
+    // Plays the source on the open stream; false if the device failed on the way.
+    bool play(WavSource& source);
     bool waitForRoom(std::size_t frames);
     bool waitUntilHeard(std::uint64_t endFrame);
     bool stalled(std::uint64_t& lastCallbacks, Clock::time_point& lastProgress);
@@ -89,18 +88,17 @@ void DevicePlayer::playFile(const QString& path) {
         return;
     }
     WavSource source(path, m_stream->channels(), m_stream->rate());
-    double unplayed = 0;
-    if (source.isOpen() && !play(source, unplayed)) {
+    if (source.isOpen() && !play(source)) {
         // The device went away mid-file: give the stream up (a later file opens a new one) and
-        // let the rest of this file pass in silence.
+        // let the rest of this file pass in silence, so that reading keeps its pace.
         m_stream.reset();
-        sleepFor(Seconds(unplayed));
+        sleepFor(Seconds(source.durationSeconds()) - (Clock::now() - start));
     }
 }
 
 // Reads one chunk ahead so that the watch for the last frame is set before that frame is
 // queued: the device can then never take it unnoticed.
-bool DevicePlayer::play(WavSource& source, double& unplayed) {
+bool DevicePlayer::play(WavSource& source) {
     const auto ch = static_cast<std::size_t>(m_stream->channels());
     std::vector<float> current;
     std::vector<float> next;
@@ -119,18 +117,13 @@ bool DevicePlayer::play(WavSource& source, double& unplayed) {
         std::size_t done = 0;
         while (done < frames) {
             if (!waitForRoom(1)) {
-                unplayed = static_cast<double>(frames - done) / m_stream->rate();
                 return false;
             }
             done += m_stream->queue(current.data() + done * ch, frames - done);
         }
         current.swap(next);
     }
-    if (!waitUntilHeard(endFrame)) {
-        unplayed = static_cast<double>(endFrame - m_stream->framesTaken()) / m_stream->rate();
-        return false;
-    }
-    return true;
+    return waitUntilHeard(endFrame);
 }
 
 bool DevicePlayer::stalled(std::uint64_t& lastCallbacks, Clock::time_point& lastProgress) {

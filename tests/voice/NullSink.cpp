@@ -11,13 +11,14 @@
 namespace tallix::voice::test {
 
 NullSink::~NullSink() {
+    stop();
+}
+
+void NullSink::stop() {
     for (QProcess* process : {&m_recorder, &m_server}) {
         if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(3000)) {
-                process->kill();
-                process->waitForFinished(3000);
-            }
+            process->kill();
+            process->waitForFinished(3000);
         }
     }
 }

@@ -21,6 +21,9 @@ public:
 
     // False, with the reason in `why`, when no server can be started here.
     bool start(QString& why);
+    // Kills the server (and the recording) at once, as a device that goes away; start() again
+    // brings both back with a new recording.
+    void stop();
     // Everything recorded so far, mono 16-bit samples at kRate.
     std::vector<short> capture() const;
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <thread>
 
 namespace tallix::voice::test {
 namespace {
@@ -101,6 +102,31 @@ TEST_F(SoundSink, FirstSoundAfterAPauseIsWhole) {
     QThread::msleep(1500);
     player->playFile(second);
     expectWhole(recordedSince(from, {700, 1500}), {700, 1500});
+}
+
+// A device that goes away mid-file: the file still takes its own time (the rest in silence),
+// nothing hangs, and once the device is back a later file is heard again, whole.
+TEST_F(SoundSink, LostDeviceKeepsThePaceAndIsReopenedForALaterFile) {
+    const QString longTone = m_dir.filePath("long.wav");
+    ASSERT_TRUE(writeWav(longTone, SF_FORMAT_PCM_16, 1, NullSink::kRate, 1.0, [](double time, int) {
+        return 0.5 * std::sin(2 * std::numbers::pi * 600 * time);
+    }));
+    const QString after = tone(1100);
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    player->prepare();
+
+    QElapsedTimer timer;
+    timer.start();
+    std::thread playing([&] { player->playFile(longTone); });
+    QThread::msleep(300);
+    s_sink->stop();
+    playing.join();
+    EXPECT_GE(timer.elapsed(), 950) << "the rest of the file must pass in silence";
+    EXPECT_LT(timer.elapsed(), 1800);
+
+    ASSERT_TRUE(s_sink->start(s_why)) << s_why.toStdString();
+    player->playFile(after);
+    expectWhole(recordedSince(0, {1100}), {1100});
 }
 
 // The device's thread and the reader thread are both busy when the process leaves: neither may
