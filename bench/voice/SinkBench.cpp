@@ -5,7 +5,6 @@
 
 #include "SoundPlayer.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QThread>
 #include <benchmark/benchmark.h>
@@ -18,7 +17,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-NullSink* g_sink = nullptr;
+// Started on first use, before the process first touches the audio library.
+NullSink* sink() {
+    static NullSink* const started = [] {
+        auto* created = new NullSink;
+        QString why;
+        if (!created->start(why)) {
+            std::fprintf(stderr, "no PulseAudio null sink: %s\n", qPrintable(why));
+            delete created;
+            return static_cast<NullSink*>(nullptr);
+        }
+        return created;
+    }();
+    return started;
+}
 
 double seconds(Clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
@@ -48,18 +60,22 @@ void FirstSoundAfterIdle(benchmark::State& state) {
             return 0.5 * std::sin(2 * std::numbers::pi * f * t);
         });
     }
+    if (sink() == nullptr) {
+        state.SkipWithError("no PulseAudio null sink");
+        return;
+    }
     const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
     player->prepare();
     std::vector<double> delays;
     for (auto _ : state) {
-        const std::size_t from = g_sink->capture().size();
+        const std::size_t from = sink()->capture().size();
         player->playFile(before);
         const Clock::time_point heardEnd = Clock::now();
         QThread::msleep(static_cast<unsigned long>(state.range(0)));
         const Clock::time_point called = Clock::now();
         player->playFile(after);
         QThread::msleep(300);
-        std::vector<short> samples = g_sink->capture();
+        std::vector<short> samples = sink()->capture();
         samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(from));
         const auto runs = toneRuns(samples, {600, 1400});
         if (runs.size() != 2) {
@@ -84,6 +100,10 @@ void OverheadPerFile(benchmark::State& state) {
         files << folder + QString::number(i % 10) + ".wav";
         recordings += fileSeconds(files.back());
     }
+    if (sink() == nullptr) {
+        state.SkipWithError("no PulseAudio null sink");
+        return;
+    }
     const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
     player->prepare();
     std::vector<double> overheads;
@@ -103,17 +123,4 @@ BENCHMARK(OverheadPerFile)->Iterations(3)->Unit(benchmark::kSecond);
 } // namespace
 } // namespace tallix::voice::test
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    tallix::voice::test::NullSink sink;
-    QString why;
-    if (!sink.start(why)) {
-        std::fprintf(stderr, "no PulseAudio null sink: %s\n", qPrintable(why));
-        return 1;
-    }
-    tallix::voice::test::g_sink = &sink;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

@@ -18,6 +18,7 @@ double percentile(std::vector<double> values, double fraction) {
 void GapBetweenCharacters(benchmark::State& state) {
     const auto line = QByteArray("1234567890.").repeated(9) + '\r'; // one line of a hundred
     constexpr int kLines = 20;
+    application();
     VoiceFolder folder;
     std::vector<double> gaps;
     for (auto _ : state) {
@@ -52,10 +53,4 @@ BENCHMARK(GapBetweenCharacters)->Unit(benchmark::kMillisecond)->Iterations(10);
 } // namespace
 } // namespace tallix::voice::test
 
-int main(int argc, char** argv) {
-    tallix::voice::test::application();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

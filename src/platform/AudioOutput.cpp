@@ -30,6 +30,9 @@ LibraryState& state() {
     return *shared;
 }
 
+// Lets PortAudio pick the buffer size that suits the device and the latency asked for.
+constexpr unsigned long kDeviceChoosesBufferSize = 0;
+
 [[noreturn]] void parkForever() {
     for (;;) {
         std::this_thread::sleep_for(24h);
@@ -190,7 +193,7 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
         }
         std::unique_ptr<OutputStream> stream(new OutputStream(params.channelCount, rate));
         PaStream* pa = nullptr;
-        if (Pa_OpenStream(&pa, nullptr, &params, rate, paFramesPerBufferUnspecified, paNoFlag,
+        if (Pa_OpenStream(&pa, nullptr, &params, rate, kDeviceChoosesBufferSize, paNoFlag,
                           &OutputStream::callback, stream.get()) != paNoError) {
             return;
         }
