@@ -29,6 +29,10 @@ private:
 
 namespace {
 
+// The stop request is read between characters without any lock; a one-byte lock-free flag is
+// what makes that safe.
+static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free);
+
 const char* FileNameOf(char character) {
     switch (character) {
     case '\r':
