@@ -20,3 +20,14 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTALLIX_WERROR=ON -DTALLIX_BUILD_BENCH=ON
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j2
+
+# The voice tests once more under ThreadSanitizer: the reader thread, its hand-over and the
+# player's device callback share memory across threads. Any report fails the run.
+tsan="$root/build/tsan"
+cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_FLAGS="-fsanitize=thread" -DCMAKE_CXX_FLAGS="-fsanitize=thread" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
+cmake --build "$tsan" --target tallix_voice_test tallix_sound_player_test tallix_sound_sink_test \
+    voice_play_tool
+TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$root/tests/voice/tsan.supp" \
+    ctest --test-dir "$tsan/tests/voice" --output-on-failure --timeout 600 -j2

@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 
 // Lives as long as the process: the exit hook and parked threads still use it during teardown.
 struct LibraryState {
-    std::timed_mutex guard;
+    std::mutex guard;
     bool exiting = false;
     std::thread::id exitingThread;
     std::vector<PaStream*> streams;
@@ -29,6 +29,9 @@ LibraryState& state() {
     static LibraryState* const shared = new LibraryState;
     return *shared;
 }
+
+// Lets PortAudio pick the buffer size that suits the device and the latency asked for.
+constexpr unsigned long kDeviceChoosesBufferSize = 0;
 
 [[noreturn]] void parkForever() {
     for (;;) {
@@ -123,7 +126,11 @@ void AudioLibrary::release(void* stream) {
 // one short non-blocking call, and if it somehow does not let go the library is left alone.
 void AudioLibrary::shutDownAtExit() {
     LibraryState& shared = state();
-    const bool locked = shared.guard.try_lock_for(500ms);
+    bool locked = shared.guard.try_lock();
+    for (int wait = 0; !locked && wait < 250; ++wait) {
+        std::this_thread::sleep_for(2ms);
+        locked = shared.guard.try_lock();
+    }
     shared.exitingThread = std::this_thread::get_id();
     shared.exiting = true;
     if (!locked) {
@@ -164,6 +171,7 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
         PaStreamParameters params{};
         params.device = device;
         params.sampleFormat = paFloat32;
+        // Lower than the device's own low latency and a busy machine breaks up the sound itself.
         params.suggestedLatency = info->defaultLowOutputLatency;
         double rate = preferredRate;
         bool found = false;
@@ -185,7 +193,7 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
         }
         std::unique_ptr<OutputStream> stream(new OutputStream(params.channelCount, rate));
         PaStream* pa = nullptr;
-        if (Pa_OpenStream(&pa, nullptr, &params, rate, paFramesPerBufferUnspecified, paNoFlag,
+        if (Pa_OpenStream(&pa, nullptr, &params, rate, kDeviceChoosesBufferSize, paNoFlag,
                           &OutputStream::callback, stream.get()) != paNoError) {
             return;
         }
@@ -254,6 +262,15 @@ double OutputStream::now() {
     return time;
 }
 
+void OutputStream::settle(double seconds) {
+    const auto wanted = static_cast<std::uint64_t>(seconds * m_rate);
+    const auto giveUp = std::chrono::steady_clock::now() + 500ms;
+    while (m_framesOut.load(std::memory_order_relaxed) < wanted &&
+           std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(2ms);
+    }
+}
+
 bool OutputStream::active() {
     return now() >= 0;
 }
@@ -288,6 +305,7 @@ void OutputStream::fill(float* output, std::size_t frameCount, double dacTime) {
         m_watchedTaken.store(watched, std::memory_order_release);
     }
     m_taken.store(taken + n, std::memory_order_release);
+    m_framesOut.fetch_add(frameCount, std::memory_order_relaxed);
     m_callbacks.fetch_add(1, std::memory_order_release);
 }
 

@@ -74,6 +74,9 @@ public:
     // The stream clock now, or a negative value when the stream has failed.
     double now();
     bool active();
+    // Waits until the device has played `seconds` of silence (or seems stuck). Outputs that lose
+    // the head of a new stream then lose silence instead of the first sound.
+    void settle(double seconds);
 
 private:
     OutputStream(int channels, double rate);
@@ -90,6 +93,7 @@ private:
     std::atomic<std::uint64_t> m_written{0};
     std::atomic<std::uint64_t> m_taken{0};
     std::atomic<std::uint64_t> m_callbacks{0};
+    std::atomic<std::uint64_t> m_framesOut{0}; // silence included
     std::atomic<std::uint64_t> m_watched{0};
     std::atomic<std::uint64_t> m_watchedTaken{0};
     std::atomic<double> m_watchedHeardAt{0};

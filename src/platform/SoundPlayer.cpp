@@ -16,6 +16,9 @@ using Seconds = std::chrono::duration<double>;
 // The rate of the program's own voice sets: a stream at this rate plays them unconverted.
 constexpr double kPreferredRate = 22050;
 constexpr std::size_t kChunkFrames = 1024;
+// Silence played on a new stream before its first sound: through PulseAudio the first 13 to
+// 20 ms of a new stream can be lost.
+constexpr double kSettleSeconds = 0.05;
 // A device that takes nothing for this long has failed; the stream is then given up.
 constexpr Seconds kStallLimit{0.3};
 // After a failed open, further files play in silence for this long before trying again, so
@@ -45,9 +48,8 @@ public:
 
 private:
     bool ensureStream();
-    // Plays the source on the open stream; false if the device failed on the way, and then
-    // `unplayed` holds the seconds that did not reach the listener.
-    bool play(WavSource& source, double& unplayed);
+    // Plays the source on the open stream; false if the device failed on the way.
+    bool play(WavSource& source);
     bool waitForRoom(std::size_t frames);
     bool waitUntilHeard(std::uint64_t endFrame);
     bool stalled(std::uint64_t& lastCallbacks, Clock::time_point& lastProgress);
@@ -64,7 +66,9 @@ bool DevicePlayer::ensureStream() {
         return false;
     }
     m_stream = OutputStream::open(kPreferredRate);
-    if (!m_stream) {
+    if (m_stream) {
+        m_stream->settle(kSettleSeconds);
+    } else {
         m_nextOpenAttempt =
             Clock::now() + std::chrono::duration_cast<Clock::duration>(kReopenInterval);
     }
@@ -84,18 +88,17 @@ void DevicePlayer::playFile(const QString& path) {
         return;
     }
     WavSource source(path, m_stream->channels(), m_stream->rate());
-    double unplayed = 0;
-    if (source.isOpen() && !play(source, unplayed)) {
+    if (source.isOpen() && !play(source)) {
         // The device went away mid-file: give the stream up (a later file opens a new one) and
-        // let the rest of this file pass in silence.
+        // let the rest of this file pass in silence, so that reading keeps its pace.
         m_stream.reset();
-        sleepFor(Seconds(unplayed));
+        sleepFor(Seconds(source.durationSeconds()) - (Clock::now() - start));
     }
 }
 
 // Reads one chunk ahead so that the watch for the last frame is set before that frame is
 // queued: the device can then never take it unnoticed.
-bool DevicePlayer::play(WavSource& source, double& unplayed) {
+bool DevicePlayer::play(WavSource& source) {
     const auto ch = static_cast<std::size_t>(m_stream->channels());
     std::vector<float> current;
     std::vector<float> next;
@@ -114,18 +117,13 @@ bool DevicePlayer::play(WavSource& source, double& unplayed) {
         std::size_t done = 0;
         while (done < frames) {
             if (!waitForRoom(1)) {
-                unplayed = static_cast<double>(frames - done) / m_stream->rate();
                 return false;
             }
             done += m_stream->queue(current.data() + done * ch, frames - done);
         }
         current.swap(next);
     }
-    if (!waitUntilHeard(endFrame)) {
-        unplayed = static_cast<double>(endFrame - m_stream->framesTaken()) / m_stream->rate();
-        return false;
-    }
-    return true;
+    return waitUntilHeard(endFrame);
 }
 
 bool DevicePlayer::stalled(std::uint64_t& lastCallbacks, Clock::time_point& lastProgress) {
@@ -151,7 +149,7 @@ bool DevicePlayer::waitForRoom(std::size_t frames) {
 }
 
 // Sleeps through most of what is still queued, then watches closely for the callback that takes
-// the last frame, and finally sleeps until that frame reaches the listener.
+// the last frame, and finally sleeps until only the output latency is left to be heard.
 bool DevicePlayer::waitUntilHeard(std::uint64_t endFrame) {
     std::uint64_t lastCallbacks = m_stream->callbacks();
     Clock::time_point lastProgress = Clock::now();
@@ -168,7 +166,9 @@ bool DevicePlayer::waitUntilHeard(std::uint64_t endFrame) {
     if (now < 0) {
         return false;
     }
-    sleepFor(Seconds(heardAt - now));
+    // Return as the last of the output latency starts to play: what is left is already on its
+    // way, and the next file then follows it without a gap instead of a latency later.
+    sleepFor(Seconds(heardAt - now - m_stream->latencySeconds()));
     return AudioLibrary::instance().stillRunning();
 }
 

@@ -29,6 +29,10 @@ private:
 
 namespace {
 
+// The stop request is read between characters without any lock; a one-byte lock-free flag is
+// what makes that safe.
+static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free);
+
 const char* FileNameOf(char character) {
     switch (character) {
     case '\r':
@@ -189,6 +193,9 @@ void TNumberVoice::DoNeedText() {
 void TNumberVoice::FinishHandOver() {
     std::lock_guard lock(FLock);
     if (FState == State::Asking) {
+        // A buffer of the thread's own: taking characters off its front then never changes the
+        // reference count of data that the owner's strings still share.
+        FText.detach();
         FState = FText.isEmpty() ? State::Suspended : State::Running;
         FWake.notify_all();
     }

@@ -50,6 +50,8 @@ private:
 class NumberVoiceTest : public ::testing::Test {
 protected:
     void start(std::chrono::microseconds playTime, const QString& voicePath = {}) {
+        // The event loop exists before the thread that wakes it.
+        application();
         player = std::make_shared<RecordingPlayer>(playTime);
         voice = TNumberVoice::Create(player);
         owner = std::make_unique<Owner>(voice, voicePath.isEmpty() ? folder.path() : voicePath);

@@ -1,0 +1,159 @@
+#include "NullSink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QThread>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace tallix::voice::test {
+
+NullSink::~NullSink() {
+    stop();
+}
+
+void NullSink::stop() {
+    for (QProcess* process : {&m_recorder, &m_server}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(3000);
+        }
+    }
+}
+
+bool NullSink::start(QString& why) {
+    for (const char* tool : {"pulseaudio", "parec", "pactl"}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            why = QStringLiteral("%1 is not installed").arg(tool);
+            return false;
+        }
+    }
+    if (!m_runtime.isValid()) {
+        why = "no temporary folder";
+        return false;
+    }
+    QDir().mkpath(qEnvironmentVariable("HOME", m_runtime.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    qunsetenv("PULSE_SERVER");
+    qunsetenv("TALLIX_SOUND_OUTPUT");
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    m_server.setProcessEnvironment(env);
+    m_server.setProcessChannelMode(QProcess::MergedChannels);
+    m_server.start(
+        "pulseaudio",
+        {"-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1", "--disallow-exit",
+         QStringLiteral("--load=module-null-sink sink_name=tallix_test rate=%1 channels=1")
+             .arg(kRate),
+         "--load=module-native-protocol-unix"});
+    if (!waitForServer()) {
+        why = "PulseAudio did not start: " + QString::fromLocal8Bit(m_server.readAll());
+        return false;
+    }
+    // Recording runs from before the first sound: an idle null sink otherwise delays each play.
+    m_captureFile = m_runtime.filePath("capture.raw");
+    m_recorder.setProcessEnvironment(env);
+    m_recorder.setStandardOutputFile(m_captureFile);
+    m_recorder.start("parec", {"-d", "tallix_test.monitor", "--latency-msec=20", "--format=s16le",
+                               QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--raw"});
+    for (int i = 0; i < 300 && QFile(m_captureFile).size() == 0; ++i) {
+        QThread::msleep(10);
+    }
+    if (QFile(m_captureFile).size() == 0) {
+        why = "parec records nothing";
+        return false;
+    }
+    return true;
+}
+
+bool NullSink::waitForServer() {
+    for (int i = 0; i < 100; ++i) {
+        if (m_server.state() == QProcess::NotRunning) {
+            return false;
+        }
+        QProcess info;
+        info.start("pactl", {"info"});
+        if (info.waitForFinished(2000) && info.exitCode() == 0 &&
+            info.readAllStandardOutput().contains("tallix_test")) {
+            return true;
+        }
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+std::vector<short> NullSink::capture() const {
+    QFile file(m_captureFile);
+    std::vector<short> samples;
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        samples.resize(static_cast<std::size_t>(bytes.size()) / 2);
+        std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
+    }
+    return samples;
+}
+
+namespace {
+
+constexpr double kLoud = 1000; // a tone at half scale peaks at 16384
+constexpr double kMaxGapSeconds = 0.004;
+
+// Every half period of a tone lies between two zero crossings; its length tells the tone apart,
+// so the edges of tones that follow each other without a pause are found within a half period.
+struct HalfPeriod {
+    double start; // seconds
+    double end;
+    int frequency; // the nearest of those asked for
+};
+
+std::vector<HalfPeriod> halfPeriods(const std::vector<short>& samples,
+                                    const std::vector<int>& frequencies) {
+    std::vector<HalfPeriod> result;
+    double lastCrossing = -1;
+    double peak = 0;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        const double a = samples[i - 1];
+        const double b = samples[i];
+        peak = std::max(peak, std::abs(b));
+        if ((a < 0) == (b < 0)) {
+            continue;
+        }
+        const double crossing = (static_cast<double>(i - 1) + a / (a - b)) / NullSink::kRate;
+        if (lastCrossing >= 0 && peak > kLoud) {
+            const double frequency = 0.5 / (crossing - lastCrossing);
+            int nearest = frequencies.front();
+            for (const int candidate : frequencies) {
+                if (std::abs(frequency - candidate) < std::abs(frequency - nearest)) {
+                    nearest = candidate;
+                }
+            }
+            if (std::abs(frequency - nearest) < 0.15 * nearest) {
+                result.push_back({lastCrossing, crossing, nearest});
+            }
+        }
+        lastCrossing = crossing;
+        peak = 0;
+    }
+    return result;
+}
+
+} // namespace
+
+std::vector<ToneRun> toneRuns(const std::vector<short>& samples,
+                              const std::vector<int>& frequencies) {
+    std::vector<ToneRun> runs;
+    for (const HalfPeriod& half : halfPeriods(samples, frequencies)) {
+        if (!runs.empty() && runs.back().frequency == half.frequency &&
+            half.start - (runs.back().startSeconds + runs.back().seconds) < kMaxGapSeconds) {
+            runs.back().seconds = half.end - runs.back().startSeconds;
+        } else {
+            runs.push_back({half.frequency, half.start, half.end - half.start});
+        }
+    }
+    // A stray half period where one tone meets the next is no tone of its own.
+    std::erase_if(runs, [](const ToneRun& run) { return run.seconds < 0.01; });
+    return runs;
+}
+
+} // namespace tallix::voice::test

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <vector>
+
+namespace tallix::voice::test {
+
+// A private PulseAudio server with one null sink, and a recording of what reaches it. Starting
+// it points this process (and the children it starts afterwards) at that server, so it must be
+// started before the process first uses the audio library.
+class NullSink {
+public:
+    static constexpr int kRate = 22050;
+
+    NullSink() = default;
+    NullSink(const NullSink&) = delete;
+    NullSink& operator=(const NullSink&) = delete;
+    ~NullSink();
+
+    // False, with the reason in `why`, when no server can be started here.
+    bool start(QString& why);
+    // Kills the server (and the recording) at once, as a device that goes away; start() again
+    // brings both back with a new recording.
+    void stop();
+    // Everything recorded so far, mono 16-bit samples at kRate.
+    std::vector<short> capture() const;
+
+private:
+    bool waitForServer();
+
+    QTemporaryDir m_runtime;
+    QProcess m_server;
+    QProcess m_recorder;
+    QString m_captureFile;
+};
+
+// A stretch of the recording in which one tone sounds.
+struct ToneRun {
+    int frequency; // the nearest of the frequencies asked for
+    double startSeconds;
+    double seconds;
+};
+
+// Splits a recording into runs of the given tone frequencies (and leaves out silence).
+std::vector<ToneRun> toneRuns(const std::vector<short>& samples,
+                              const std::vector<int>& frequencies);
+
+} // namespace tallix::voice::test

@@ -1,0 +1,154 @@
+#include "NullSink.h"
+#include "WavWriter.h"
+
+#include "SoundPlayer.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+#include <thread>
+
+namespace tallix::voice::test {
+namespace {
+
+constexpr double kToneSeconds = 0.2;
+
+// Real sound through the real player into a PulseAudio null sink, checked from the recording.
+class SoundSink : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_sink = new NullSink;
+        if (!s_sink->start(s_why)) {
+            delete s_sink;
+            s_sink = nullptr;
+        }
+    }
+    static void TearDownTestSuite() {
+        delete s_sink;
+        s_sink = nullptr;
+    }
+    void SetUp() override {
+        if (s_sink == nullptr) {
+            GTEST_SKIP() << "no PulseAudio here: " << s_why.toStdString();
+        }
+    }
+
+    QString tone(int frequency, int subFormat = SF_FORMAT_PCM_16, int channels = 1,
+                 int rate = NullSink::kRate) {
+        const QString path =
+            m_dir.filePath(QStringLiteral("%1-%2-%3.wav").arg(frequency).arg(rate).arg(channels));
+        EXPECT_TRUE(writeWav(path, subFormat, channels, rate, kToneSeconds, [=](double time, int) {
+            return 0.5 * std::sin(2 * std::numbers::pi * frequency * time);
+        }));
+        return path;
+    }
+
+    // The runs of the given tones recorded since `from` samples, once the sink has caught up.
+    static std::vector<ToneRun> recordedSince(std::size_t from,
+                                              const std::vector<int>& frequencies) {
+        QThread::msleep(300);
+        std::vector<short> samples = s_sink->capture();
+        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(
+                                                             std::min(from, samples.size())));
+        return toneRuns(samples, frequencies);
+    }
+
+    static void expectWhole(const std::vector<ToneRun>& runs, const std::vector<int>& order) {
+        std::string heard;
+        for (const ToneRun& run : runs) {
+            heard += std::to_string(run.frequency) + " Hz at " + std::to_string(run.startSeconds) +
+                     " s for " + std::to_string(run.seconds) + " s\n";
+        }
+        ASSERT_EQ(runs.size(), order.size()) << heard;
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].frequency, order[i]) << "tone " << i << "\n" << heard;
+            EXPECT_GE(runs[i].seconds, kToneSeconds - 0.004) << "tone " << i << " was cut\n"
+                                                             << heard;
+            EXPECT_LE(runs[i].seconds, kToneSeconds + 0.004) << "tone " << i << "\n" << heard;
+        }
+    }
+
+    static inline NullSink* s_sink = nullptr;
+    static inline QString s_why;
+    QTemporaryDir m_dir;
+};
+
+TEST_F(SoundSink, FilesOfEveryFormatArriveInOrderAndWhole) {
+    const std::vector<int> order{500, 900, 1300, 1700, 2100};
+    const QStringList files{
+        tone(500), tone(900, SF_FORMAT_PCM_U8, 2, 8000), tone(1300, SF_FORMAT_PCM_24, 1, 44100),
+        tone(1700, SF_FORMAT_FLOAT, 2, 48000), tone(2100, SF_FORMAT_PCM_32, 1, 11025)};
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    player->prepare();
+    const std::size_t from = s_sink->capture().size();
+    for (const QString& file : files) {
+        QElapsedTimer timer;
+        timer.start();
+        player->playFile(file);
+        EXPECT_GE(timer.elapsed(), 180) << "returned long before the file was heard";
+    }
+    expectWhole(recordedSince(from, order), order);
+}
+
+TEST_F(SoundSink, FirstSoundAfterAPauseIsWhole) {
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    const QString first = tone(700);
+    const QString second = tone(1500);
+    const std::size_t from = s_sink->capture().size();
+    player->playFile(first);
+    QThread::msleep(1500);
+    player->playFile(second);
+    expectWhole(recordedSince(from, {700, 1500}), {700, 1500});
+}
+
+// A device that goes away mid-file: the file still takes its own time (the rest in silence),
+// nothing hangs, and once the device is back a later file is heard again, whole.
+TEST_F(SoundSink, LostDeviceKeepsThePaceAndIsReopenedForALaterFile) {
+    const QString longTone = m_dir.filePath("long.wav");
+    ASSERT_TRUE(writeWav(longTone, SF_FORMAT_PCM_16, 1, NullSink::kRate, 1.0, [](double time, int) {
+        return 0.5 * std::sin(2 * std::numbers::pi * 600 * time);
+    }));
+    const QString after = tone(1100);
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    player->prepare();
+
+    QElapsedTimer timer;
+    timer.start();
+    std::thread playing([&] { player->playFile(longTone); });
+    QThread::msleep(300);
+    s_sink->stop();
+    playing.join();
+    EXPECT_GE(timer.elapsed(), 950) << "the rest of the file must pass in silence";
+    EXPECT_LT(timer.elapsed(), 1800);
+
+    ASSERT_TRUE(s_sink->start(s_why)) << s_why.toStdString();
+    player->playFile(after);
+    expectWhole(recordedSince(0, {1100}), {1100});
+}
+
+// The device's thread and the reader thread are both busy when the process leaves: neither may
+// hold up the exit or crash it as the libraries are torn down.
+TEST_F(SoundSink, LeavingTheProcessWhileSpeakingNeitherWaitsNorCrashes) {
+    for (const char* name : {"1.wav", "r.wav"}) {
+        ASSERT_TRUE(writeWav(
+            m_dir.filePath(name), SF_FORMAT_PCM_16, 1, NullSink::kRate, 0.5,
+            [](double time, int) { return 0.5 * std::sin(2 * std::numbers::pi * 800 * time); }));
+    }
+    for (const QString& ownerOption : {QString(), QStringLiteral("--keep-owner")}) {
+        QProcess tool;
+        QElapsedTimer timer;
+        timer.start();
+        tool.start(TALLIX_PLAY_TOOL, {"--speak", m_dir.path() + '/', "1111111111\r", "--exit-after",
+                                      "1100", ownerOption});
+        ASSERT_TRUE(tool.waitForFinished(20000)) << "the exit hangs";
+        EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        EXPECT_LT(timer.elapsed(), 3000) << "5.5 s of speech must not hold up the exit";
+    }
+}
+
+} // namespace
+} // namespace tallix::voice::test
