@@ -11,6 +11,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QToolBar;
+class TkstrFormFunc;
 
 // The main window: the number text, its file, the status bar and every command of the program.
 class TFmTallixor : public QMainWindow {
@@ -20,7 +21,8 @@ public:
     ~TFmTallixor() override;
 
     void FormCreate();
-    void FormDestroy();
+    // Also run by the form-behaviour component when the desktop session ends.
+    Q_INVOKABLE void FormDestroy();
 
     // Controls, named as the commands and tests know them.
     QToolBar* ToolBar1 = nullptr;
@@ -30,6 +32,7 @@ public:
     QPushButton* BtClearAll = nullptr;
     QPlainTextEdit* Memo = nullptr;
     QLabel* StatusPanels[3] = {};
+    TkstrFormFunc* kstrFormFunc1 = nullptr;
 
     QMenu* N1 = nullptr;
     QMenu* N2 = nullptr;
@@ -94,6 +97,7 @@ private:
     void CreateToolBar();
     void CreateMenus();
     void CreateStatusBar();
+    void CreateFormFunc();
     void ConnectHandlers();
 
     void ConnectEditHandlers();
