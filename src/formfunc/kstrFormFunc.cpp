@@ -264,7 +264,13 @@ void TkstrFormFunc::HandleSize(SizeKind kind) {
 // been still for MoveSettleMilliseconds. Changes before the window is on screen and those the
 // component makes itself do not count.
 void TkstrFormFunc::NoteGeometryChange() {
-    if (FAdjustingGeometry || !FOwnerForm->isVisible())
+    if (!FOwnerForm->isVisible())
+        return;
+    if (!FAdjustingGeometry)
+        ApplyPendingOuterSize();
+    if (CurrentSizeKind() == SizeKind::Restored)
+        FVisibleBounds = OuterBounds(FOwnerForm);
+    if (FAdjustingGeometry)
         return;
     const QWindow* window = FOwnerForm->windowHandle();
     if (CurrentSizeKind() != SizeKind::Restored || !window || !window->isExposed()) {
@@ -274,7 +280,26 @@ void TkstrFormFunc::NoteGeometryChange() {
     FMoveSettleTimer.start();
 }
 
+// Once the frame's size is known the client area gives up the frame's share, so that the outer
+// size is the one stored. A size somebody has changed since is left alone.
+void TkstrFormFunc::ApplyPendingOuterSize() {
+    if (FPendingOuterSize.isEmpty())
+        return;
+    if (FOwnerForm->size() != FRestoredClientSize) {
+        FPendingOuterSize = QSize();
+        return;
+    }
+    const QSize frame = OuterBounds(FOwnerForm).size() - FOwnerForm->size();
+    if (frame.isNull())
+        return;
+    const QSize outer = FPendingOuterSize;
+    FPendingOuterSize = QSize();
+    const FlagGuard guard(FAdjustingGeometry);
+    SetOuterSize(FOwnerForm, outer);
+}
+
 void TkstrFormFunc::HandleExitSizeMove() {
+    FPendingOuterSize = QSize();
     Raise(OnWindowMoved);
     if (FFitScreenPx == 0 || !FOwnerForm)
         return;
@@ -311,6 +336,12 @@ void TkstrFormFunc::RestorePlacement() {
     }
     FDockSiteName = AppGlobal->ReadString(FSection, KeyDockSite, QString());
     KeepOnScreen(FOwnerForm);
+    const bool frameUnknown = OuterBounds(FOwnerForm).size() == FOwnerForm->size();
+    const bool framed = !FOwnerForm->windowFlags().testFlag(Qt::FramelessWindowHint);
+    if (FKeepSize && framed && frameUnknown) {
+        FPendingOuterSize = FOwnerForm->size();
+        FRestoredClientSize = FOwnerForm->size();
+    }
 }
 
 void TkstrFormFunc::SavePlacement() {
@@ -319,6 +350,8 @@ void TkstrFormFunc::SavePlacement() {
     // Forms are never docked here, so no dock site has a name to keep.
     FDockSiteName.clear();
     QRect bounds = OuterBounds(FOwnerForm);
+    if (!FOwnerForm->isVisible() && !FVisibleBounds.isNull())
+        bounds = FVisibleBounds;
     // A window shown maximised from the start has no normal rectangle yet; its current one is
     // the best there is, and far better than an empty one.
     if (FIsMaximized && !FNormalBounds.isNull())

@@ -155,6 +155,7 @@ private:
     void HandleMove();
     void HandleSize(tallix::formfunc::SizeKind kind);
     void NoteGeometryChange();
+    void ApplyPendingOuterSize();
     void UpdateWindowShape();
     bool HandleMousePress(const QEvent* event);
     void HandleMouseMove(const QEvent* event);
@@ -190,6 +191,14 @@ private:
     WId FFormHandle = 0;
     QPointer<QWindow> FFormWindow;
     QRect FNormalBounds;
+    // The outer rectangle as last seen on screen in the normal state. A window manager that lets
+    // go of a hidden window moves it to where its frame was, so a closed window's own geometry
+    // is off by the frame.
+    QRect FVisibleBounds;
+    // A restored outer size still waiting for the frame's size: before a window is first shown
+    // nobody knows how large the window manager's frame will be.
+    QSize FPendingOuterSize;
+    QSize FRestoredClientSize;
     bool FIsMaximized = false;
     bool FPlacementRestored = false;
     bool FDragArmed = true;

@@ -84,6 +84,7 @@ private slots:
     void showingAgainDoesNotReadAgain();
     void placementOffEveryScreenIsCentred();
     void maximisedWindowKeepsItsNormalRectangle();
+    void closedWindowKeepsTheRectangleLastSeenOnScreen();
     void dropDeliversLocalFilesInOrderThenFinishes();
     void dropIsRefusedWhenDisabledOrWithoutLocalFiles();
     void windowDragStartsOutsideChildrenOnly();
@@ -259,6 +260,23 @@ void FormFuncTest::maximisedWindowKeepsItsNormalRectangle() {
     QVERIFY(context.IniText().contains("TOP=" + QByteArray::number(normal.y()) +
                                        "\nLEFT=" + QByteArray::number(normal.x()) +
                                        "\nWIDTH=" + QByteArray::number(normal.width())));
+}
+
+void FormFuncTest::closedWindowKeepsTheRectangleLastSeenOnScreen() {
+    PrivateContext context;
+    QRect seen;
+    {
+        TTestForm form;
+        PreservingComponent(&form);
+        form.show();
+        form.setGeometry(40, 50, 320, 240);
+        seen = form.frameGeometry();
+        form.hide();
+        // What a window manager does to a window it lets go of; not a place the user chose.
+        form.move(seen.topLeft() + QPoint(7, 30));
+    }
+    QVERIFY(context.IniText().startsWith("[TTESTFORM]\nTOP=" + QByteArray::number(seen.y()) +
+                                         "\nLEFT=" + QByteArray::number(seen.x()) + "\n"));
 }
 
 void FormFuncTest::dropDeliversLocalFilesInOrderThenFinishes() {
