@@ -90,7 +90,10 @@ TkstrFormFunc::~TkstrFormFunc() {
         SavePlacement();
     } catch (const std::exception& error) {
         // A destructor cannot pass the error on; the user still has to learn that the window's
-        // place was not kept.
+        // place was not kept. The box runs an event loop, which must not deliver what is still
+        // queued for the form being destroyed.
+        if (FOwnerForm)
+            QCoreApplication::removePostedEvents(FOwnerForm);
         QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(),
                               QString::fromUtf8(error.what()));
     }

@@ -2,14 +2,18 @@
 #include "WindowOutline.h"
 #include "kstrGlobal.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMetaProperty>
 #include <QMimeData>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -95,6 +99,7 @@ private slots:
     void colorResetRaisedByItsEvent();
     void sessionEndSavesPlacementThenRunsTheDestroyHandler();
     void sessionQueryIsAnsweredByTheForm();
+    void unwritablePlacementStillSavesTheRestAndIsReported();
     void zOrderCallsTheWindowSystemOnlyOnChange();
     void zOrderSetsTheWindowHints();
     void endOfMoveSnapsToTheWorkAreaEdges();
@@ -489,6 +494,33 @@ void FormFuncTest::sessionEndSavesPlacementThenRunsTheDestroyHandler() {
     QCOMPARE(log, QStringList({"OnEndSession, ini: ", "FormDestroy, ini has TOP: 1"}));
     QCOMPARE(form.DestroySenders, QList<QObject*>({component}));
     QVERIFY(form.isVisible()); // the form lives on
+}
+
+void FormFuncTest::unwritablePlacementStillSavesTheRestAndIsReported() {
+    PrivateContext context;
+    QVERIFY(QDir().mkpath(context.IniFileName())); // a folder where the settings file belongs
+    auto form = std::make_unique<TTestForm>();
+    auto* component = PreservingComponent(form.get());
+    form->show();
+    bool sessionError = false;
+    try {
+        component->EndSession(true);
+    } catch (const std::runtime_error&) {
+        sessionError = true;
+    }
+    QVERIFY(sessionError);
+    QCOMPARE(form->DestroySenders.size(), 1); // the form's own saving ran all the same
+
+    // At destruction the error cannot travel on; it is shown instead of ending the process.
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    form.reset();
+    QVERIFY(!shown.isEmpty());
 }
 
 void FormFuncTest::sessionQueryIsAnsweredByTheForm() {
