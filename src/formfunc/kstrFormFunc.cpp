@@ -218,7 +218,15 @@ bool TkstrFormFunc::FormWindowProc(QEvent* event) {
     case QEvent::MouseButtonPress:
         return HandleMousePress(event);
     case QEvent::MouseMove:
+        if (FollowManualMove(event))
+            return true;
         HandleMouseMove(event);
+        break;
+    case QEvent::MouseButtonRelease:
+        if (FManualMove) {
+            EndManualMove();
+            return true;
+        }
         break;
     case QEvent::WinIdChange:
         FFormHandle = FOwnerForm->internalWinId();
@@ -423,10 +431,34 @@ void TkstrFormFunc::BeginWindowDrag(int x, int y) {
     bool dragMove = tallix::formfunc::DragAllowedAt(children, x, y);
     if (OnCanDragMove)
         OnCanDragMove(this, x, y, dragMove);
-    if (dragMove)
-        StartSystemMove();
-    else
+    if (!dragMove) {
         FDragArmed = false;
+        return;
+    }
+    if (!StartSystemMove()) {
+        FManualMove = true;
+        FManualMoveOffset =
+            FOwnerForm->mapToGlobal(QPoint(x, y)) - OuterBounds(FOwnerForm).topLeft();
+    }
+}
+
+bool TkstrFormFunc::FollowManualMove(const QEvent* event) {
+    if (!FManualMove)
+        return false;
+    const auto* mouse = static_cast<const QMouseEvent*>(event);
+    if (!mouse->buttons().testFlag(Qt::LeftButton)) {
+        EndManualMove();
+        return false;
+    }
+    FOwnerForm->move(mouse->globalPosition().toPoint() - FManualMoveOffset);
+    return true;
+}
+
+// The button's release ends the move as the window system's move loop would end it.
+void TkstrFormFunc::EndManualMove() {
+    FManualMove = false;
+    FMoveSettleTimer.stop();
+    HandleExitSizeMove();
 }
 
 bool TkstrFormFunc::StartSystemMove() {

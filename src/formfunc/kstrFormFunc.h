@@ -160,6 +160,8 @@ private:
     bool HandleMousePress(const QEvent* event);
     void HandleMouseMove(const QEvent* event);
     void BeginWindowDrag(int x, int y);
+    bool FollowManualMove(const QEvent* event);
+    void EndManualMove();
     bool HandleWindowDragEvent(QEvent* event);
     void HandleEraseBackground();
     void HandleEndSession(const TEndSessionEvent& event);
@@ -202,6 +204,10 @@ private:
     bool FIsMaximized = false;
     bool FPlacementRestored = false;
     bool FDragArmed = true;
+    // A drag the component carries out itself where the window system offers no move loop:
+    // the pointer's offset from the window's corner while the left button is held.
+    bool FManualMove = false;
+    QPoint FManualMoveOffset;
     bool FDropAccepted = false;
     bool FResizeCursorShown = false;
     bool FAdjustingGeometry = false;

@@ -93,6 +93,7 @@ private slots:
     void dropIsRefusedWhenDisabledOrWithoutLocalFiles();
     void windowDragStartsOutsideChildrenOnly();
     void windowDragNeedsTheLeftButtonAlone();
+    void windowDragWithoutAMoveLoopFollowsThePointer();
     void resizeBordersTakeThePressInTheBands();
     void roundOutlineOnBorderlessAndBorderedForms();
     void eraseBackgroundRaisedOnPaintAndFlagControlsTheFill();
@@ -390,6 +391,31 @@ void FormFuncTest::windowDragNeedsTheLeftButtonAlone() {
     component.SetWindowDrag(false);
     DragTo(&form, {7, 7});
     QCOMPARE(component.SystemMoves, 1);
+}
+
+void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
+    // The offscreen platform has no system move loop, as a bare X server has none.
+    TTestForm form(Qt::FramelessWindowHint);
+    TkstrFormFunc component(&form);
+    component.SetWindowDrag(true);
+    int moved = 0;
+    component.OnWindowMoved = [&](QObject*) { ++moved; };
+    form.setGeometry(100, 100, 200, 150);
+    form.show();
+    PressAt(&form, {20, 30});
+    DragTo(&form, {20, 30});
+    const QPoint start = form.mapToGlobal(QPoint(20, 30));
+    for (const QPoint step : {QPoint(5, 0), QPoint(40, 25), QPoint(-10, 60)}) {
+        QMouseEvent move(QEvent::MouseMove, form.mapFromGlobal(start + step), start + step,
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &move);
+        QCOMPARE(form.frameGeometry().topLeft(), QPoint(100, 100) + step);
+    }
+    QCOMPARE(moved, 0);
+    SendMouse(&form, QEvent::MouseButtonRelease, {20, 30}, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(moved, 1);
+    DragTo(&form, {20, 30}); // the next move with the button starts a new drag, no jump
+    QCOMPARE(form.frameGeometry().topLeft(), QPoint(90, 160));
 }
 
 void FormFuncTest::resizeBordersTakeThePressInTheBands() {
