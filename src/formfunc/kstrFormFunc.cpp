@@ -77,7 +77,11 @@ TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwn
         FSection = QString::fromLatin1(AOwner->metaObject()->className()).toUpper();
     FMoveSettleTimer.setSingleShot(true);
     FMoveSettleTimer.setInterval(MoveSettleMilliseconds);
-    connect(&FMoveSettleTimer, &QTimer::timeout, this, &TkstrFormFunc::HandleExitSizeMove);
+    // A burst that ended in a maximised or minimised window was the window system's doing.
+    connect(&FMoveSettleTimer, &QTimer::timeout, this, [this] {
+        if (FOwnerForm && CurrentSizeKind() == SizeKind::Restored)
+            HandleExitSizeMove();
+    });
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(application, &QGuiApplication::commitDataRequest, this,
                 &TkstrFormFunc::SessionCommitData);
