@@ -12,6 +12,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QToolBar;
+class TkstrFormFunc;
 
 namespace tallix::platform {
 class SoundPlayer;
@@ -30,7 +31,8 @@ public:
     ~TFmTallixor() override;
 
     void FormCreate();
-    void FormDestroy();
+    // Also run by the form-behaviour component when the desktop session ends.
+    Q_INVOKABLE void FormDestroy();
 
     // Controls, named as the commands and tests know them.
     QToolBar* ToolBar1 = nullptr;
@@ -40,6 +42,7 @@ public:
     QPushButton* BtClearAll = nullptr;
     QPlainTextEdit* Memo = nullptr;
     QLabel* StatusPanels[3] = {};
+    TkstrFormFunc* kstrFormFunc1 = nullptr;
 
     QMenu* N1 = nullptr;
     QMenu* N2 = nullptr;
@@ -120,6 +123,7 @@ private:
     void CreateToolBar();
     void CreateMenus();
     void CreateStatusBar();
+    void CreateFormFunc();
     void ConnectHandlers();
 
     void ConnectEditHandlers();

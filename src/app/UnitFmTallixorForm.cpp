@@ -1,6 +1,8 @@
 // The window's controls, menus and layout: what a form designer would describe.
 #include "UnitFmTallixor.h"
 
+#include "kstrFormFunc.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -62,6 +64,28 @@ void TFmTallixor::CreateControls() {
     CreateStatusBar();
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
     Memo->setFocus();
+    CreateFormFunc();
+}
+
+void TFmTallixor::CreateFormFunc() {
+    kstrFormFunc1 = new TkstrFormFunc(this);
+    kstrFormFunc1->setObjectName(QStringLiteral("kstrFormFunc1"));
+    kstrFormFunc1->SetPreserve(true);
+    kstrFormFunc1->SetEraseBackGround(true);
+    kstrFormFunc1->SetKeepSize(true);
+    kstrFormFunc1->SetKeepLocation(true);
+    kstrFormFunc1->SetDragDrop(true);
+    kstrFormFunc1->SetDropNamesEnabled(false);
+    kstrFormFunc1->SetWindowDrag(false);
+    kstrFormFunc1->SetWindowResize(false);
+    kstrFormFunc1->SetWindowRound(false);
+    kstrFormFunc1->SetWindowPosition(TkstrFormFunc::wpNormal);
+    kstrFormFunc1->SetFitScreenPx(0);
+    kstrFormFunc1->SetLayered(true);
+    kstrFormFunc1->SetBGrelocation(false);
+    kstrFormFunc1->OnDropFile = [this](QObject* Sender, const QString& fileName) {
+        kstrFormFunc1DropFile(Sender, fileName);
+    };
 }
 
 void TFmTallixor::CreateToolBar() {

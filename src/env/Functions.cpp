@@ -1,9 +1,13 @@
 #include "Functions.h"
 
 #include "SpecialFolders.h"
+#include "TextCodec.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -42,4 +46,62 @@ QString StripTrailingBackslashes(const QString& path) {
     if (length == 0 && !path.isEmpty())
         return QString(Separator);
     return path.left(length);
+}
+
+QString LinkTarget(const QString& target) {
+    if (target.startsWith(QStringLiteral("http:"), Qt::CaseSensitive))
+        return target;
+    return QStringLiteral("mailto:") + target;
+}
+
+namespace {
+
+// The horizontal and vertical tolerances of the on-screen test differ on purpose.
+constexpr int HorizontalTolerance = 4;
+constexpr int VerticalTolerance = 8;
+
+bool IsVisibleOn(const QRect& window, const QRect& workArea) {
+    const int left = window.x();
+    const int top = window.y();
+    const int right = left + window.width();
+    const int areaLeft = workArea.x();
+    const int areaRight = areaLeft + workArea.width();
+    const int areaTop = workArea.y();
+    const int areaBottom = areaTop + workArea.height();
+    const bool topInside =
+        areaTop - VerticalTolerance <= top && top < areaBottom - VerticalTolerance;
+    const bool leftInside = areaLeft - HorizontalTolerance <= left && left < areaRight;
+    const bool rightInside = areaLeft <= right && right + HorizontalTolerance < areaRight;
+    return topInside && (leftInside || rightInside);
+}
+
+} // namespace
+
+QRect KeepOnScreen(const QRect& window, const QList<QRect>& workAreas, const QRect& primaryScreen) {
+    for (const QRect& workArea : workAreas) {
+        if (IsVisibleOn(window, workArea))
+            return window;
+    }
+    const int width = std::min(window.width(), primaryScreen.width());
+    const int height = std::min(window.height(), primaryScreen.height());
+    return {primaryScreen.x() + (primaryScreen.width() - width) / 2,
+            primaryScreen.y() + (primaryScreen.height() - height) / 2, width, height};
+}
+
+std::unique_ptr<QIODevice> LoadResourceStream(const QString& name) {
+    auto stream = std::make_unique<QFile>(QStringLiteral(":/RC_DATA/") + name);
+    if (name.isEmpty() || !stream->open(QIODevice::ReadOnly))
+        return nullptr;
+    return stream;
+}
+
+bool HasDoubleByteChar(const QString& text) {
+    using tallix::platform::TextEncoding;
+    for (const char32_t codePoint : text.toUcs4()) {
+        const auto bytes =
+            tallix::platform::encodeText(QString::fromUcs4(&codePoint, 1), TextEncoding::System);
+        if (bytes && bytes->size() > 1)
+            return true;
+    }
+    return false;
 }

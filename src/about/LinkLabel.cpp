@@ -1,0 +1,87 @@
+#include "LinkLabel.h"
+
+#include "ShellFunctions.h"
+
+#include <QFileInfo>
+#include <QMouseEvent>
+
+namespace {
+
+const QChar Delimiter = QLatin1Char('/');
+
+bool IsFileOrFolder(const QString& path) {
+    const QFileInfo info(path);
+    return !path.isEmpty() && (info.isFile() || info.isDir());
+}
+
+} // namespace
+
+QString ExtractFileName(const QString& path) {
+    return path.mid(path.lastIndexOf(Delimiter) + 1);
+}
+
+QString ExtractFileDir(const QString& path) {
+    const qsizetype last = path.lastIndexOf(Delimiter);
+    if (last < 0)
+        return QString();
+    return last == 0 ? QString(Delimiter) : path.left(last);
+}
+
+TLinkLabel::TLinkLabel(QWidget* AOwner) : QLabel(AOwner) {
+    setTextFormat(Qt::PlainText);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void TLinkLabel::SetLinkURL(const QString& value) {
+    FLinkURL = value;
+    if (value.isEmpty())
+        return;
+    const QFileInfo target(value);
+    if (target.isFile())
+        setText(ExtractFileName(value));
+    if (target.isDir())
+        setText(ExtractFileDir(value));
+}
+
+void TLinkLabel::Click() {
+    emit clicked();
+    const QString target = FLinkURL.isEmpty() ? text() : FLinkURL;
+    if (IsFileOrFolder(target))
+        ShellOpen(target);
+    else
+        OpenLink(target);
+}
+
+void TLinkLabel::mousePressEvent(QMouseEvent* event) {
+    FPressed = event->button() == Qt::LeftButton;
+    QLabel::mousePressEvent(event);
+}
+
+void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = FPressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    FPressed = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click)
+        Click();
+}
+
+void TLinkLabel::enterEvent(QEnterEvent* event) {
+    SetUnderlineAlone(true);
+    QLabel::enterEvent(event);
+}
+
+void TLinkLabel::leaveEvent(QEvent* event) {
+    SetUnderlineAlone(false);
+    QLabel::leaveEvent(event);
+}
+
+// The style is replaced, not amended: bold or italic from before are gone after one hover.
+void TLinkLabel::SetUnderlineAlone(bool underline) {
+    QFont style = font();
+    style.setBold(false);
+    style.setItalic(false);
+    style.setStrikeOut(false);
+    style.setUnderline(underline);
+    setFont(style);
+}

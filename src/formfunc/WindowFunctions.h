@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+// A top-level window's outer rectangle (its frame included) in screen coordinates.
+QRect OuterBounds(const QWidget* window);
+
+// Gives the window this outer size; the frame's share comes off the client area.
+void SetOuterSize(QWidget* window, const QSize& outer);
+
+// Brings a window that lies off every screen's work area back onto the primary screen.
+void KeepOnScreen(QWidget* window);

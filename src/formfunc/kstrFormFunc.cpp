@@ -1,0 +1,590 @@
+#include "kstrFormFunc.h"
+
+#include "WindowFunctions.h"
+#include "WindowOutline.h"
+#include "kstrGlobal.h"
+
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSessionManager>
+#include <QWindow>
+
+#include <exception>
+
+using tallix::formfunc::HitTest;
+using tallix::formfunc::SizeKind;
+
+namespace {
+
+QEvent::Type RegisteredType() {
+    return static_cast<QEvent::Type>(QEvent::registerEventType());
+}
+
+const QString KeyTop = QStringLiteral("TOP");
+const QString KeyLeft = QStringLiteral("LEFT");
+const QString KeyWidth = QStringLiteral("WIDTH");
+const QString KeyHeight = QStringLiteral("HEIGHT");
+const QString KeyDockSite = QStringLiteral("DOCKSITE");
+
+// Below this OS major version the window system has no layered windows.
+constexpr int FirstLayeredOsVersion = 5;
+
+// Sets a flag for the lifetime of the guard: geometry changes the component makes itself are
+// not a user's move.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = saved_; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
+} // namespace
+
+TColorResetEvent::TColorResetEvent() : QEvent(EventType()) {}
+
+QEvent::Type TColorResetEvent::EventType() {
+    static const QEvent::Type type = RegisteredType();
+    return type;
+}
+
+TQueryEndSessionEvent::TQueryEndSessionEvent() : QEvent(EventType()) {}
+
+QEvent::Type TQueryEndSessionEvent::EventType() {
+    static const QEvent::Type type = RegisteredType();
+    return type;
+}
+
+TEndSessionEvent::TEndSessionEvent(bool sessionEnds)
+    : QEvent(EventType()), SessionEnds(sessionEnds) {}
+
+QEvent::Type TEndSessionEvent::EventType() {
+    static const QEvent::Type type = RegisteredType();
+    return type;
+}
+
+TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwner) {
+    if (AOwner)
+        FSection = QString::fromLatin1(AOwner->metaObject()->className()).toUpper();
+    FMoveSettleTimer.setSingleShot(true);
+    FMoveSettleTimer.setInterval(MoveSettleMilliseconds);
+    // A burst that ended in a maximised or minimised window was the window system's doing.
+    connect(&FMoveSettleTimer, &QTimer::timeout, this, [this] {
+        if (FOwnerForm && CurrentSizeKind() == SizeKind::Restored)
+            HandleExitSizeMove();
+    });
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(application, &QGuiApplication::commitDataRequest, this,
+                &TkstrFormFunc::SessionCommitData);
+    HookForm(true);
+    SetLayered(true);
+}
+
+TkstrFormFunc::~TkstrFormFunc() {
+    try {
+        SavePlacement();
+    } catch (const std::exception& error) {
+        // A destructor cannot pass the error on; the user still has to learn that the window's
+        // place was not kept. The box runs an event loop, which must not deliver what is still
+        // queued for the form being destroyed.
+        if (FOwnerForm)
+            QCoreApplication::removePostedEvents(FOwnerForm);
+        QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(),
+                              QString::fromUtf8(error.what()));
+    }
+    HookForm(false);
+}
+
+void TkstrFormFunc::HookForm(bool Enable) {
+    if (FFormHandle != 0 && FOwnerForm) {
+        FOwnerForm->removeEventFilter(this);
+        if (FFormWindow)
+            FFormWindow->removeEventFilter(this);
+        FFormWindow = nullptr;
+        FFormHandle = 0;
+    }
+    if (Enable && FOwnerForm) {
+        FFormHandle = FOwnerForm->winId();
+        FOwnerForm->installEventFilter(this);
+        AttachToWindow();
+    }
+}
+
+void TkstrFormFunc::AttachToWindow() {
+    if (FFormWindow)
+        FFormWindow->removeEventFilter(this);
+    FFormWindow = FOwnerForm->windowHandle();
+    if (FFormWindow)
+        FFormWindow->installEventFilter(this);
+}
+
+void TkstrFormFunc::SetEraseBackGround(bool value) {
+    FEraseBackGround = value;
+    // Qt fills a window's background before the window paints; the attribute is how a window
+    // asks it not to.
+    if (FOwnerForm)
+        FOwnerForm->setAttribute(Qt::WA_NoSystemBackground, !value);
+}
+
+void TkstrFormFunc::SetDragDrop(bool value) {
+    FDragDrop = value;
+    if (FOwnerForm)
+        FOwnerForm->setAcceptDrops(value);
+}
+
+void TkstrFormFunc::SetWindowResize(bool value) {
+    FWindowResize = value;
+    // The border cursors need the pointer's moves while no button is down.
+    if (value && FOwnerForm)
+        FOwnerForm->setMouseTracking(true);
+    if (!value && FResizeCursorShown && FOwnerForm) {
+        FOwnerForm->unsetCursor();
+        FResizeCursorShown = false;
+    }
+}
+
+void TkstrFormFunc::SetWindowRound(bool value) {
+    FWindowRound = value;
+    if (!FOwnerForm || !FOwnerForm->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return;
+    if (value)
+        UpdateWindowShape();
+    else
+        FOwnerForm->clearMask();
+}
+
+void TkstrFormFunc::SetWindowPosition(TwindowPosition value) {
+    if (value == FWindowPosition)
+        return;
+    ApplyWindowPosition(value);
+    FWindowPosition = value;
+}
+
+void TkstrFormFunc::SetLayered(bool value) {
+    FLayered = value && !(AppGlobal && AppGlobal->GetWinMajorVersion() < FirstLayeredOsVersion);
+}
+
+void TkstrFormFunc::ApplyWindowPosition(TwindowPosition value) {
+    if (!FOwnerForm)
+        return;
+    const bool wasVisible = FOwnerForm->isVisible();
+    Qt::WindowFlags flags = FOwnerForm->windowFlags();
+    flags &= ~(Qt::WindowStaysOnTopHint | Qt::WindowStaysOnBottomHint);
+    if (value == wpTop)
+        flags |= Qt::WindowStaysOnTopHint;
+    else if (value == wpBottom)
+        flags |= Qt::WindowStaysOnBottomHint;
+    const FlagGuard guard(FAdjustingGeometry);
+    FOwnerForm->setWindowFlags(flags);
+    // Changing the hints hides a window; the top and normal orders show it, the bottom order
+    // keeps it as it was.
+    if (value != wpBottom || wasVisible)
+        FOwnerForm->show();
+}
+
+bool TkstrFormFunc::eventFilter(QObject* watched, QEvent* event) {
+    if (FOwnerForm && watched == FOwnerForm)
+        return FormWindowProc(event);
+    if (FFormWindow && watched == FFormWindow)
+        return HandleWindowDragEvent(event);
+    return false;
+}
+
+bool TkstrFormFunc::FormWindowProc(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Move:
+        HandleMove();
+        NoteGeometryChange();
+        break;
+    case QEvent::Resize:
+        HandleSize(CurrentSizeKind());
+        NoteGeometryChange();
+        break;
+    case QEvent::WindowStateChange:
+        HandleSize(CurrentSizeKind());
+        break;
+    case QEvent::Show:
+        if (!FPlacementRestored)
+            RestorePlacement();
+        break;
+    case QEvent::Paint:
+        HandleEraseBackground();
+        break;
+    case QEvent::MouseButtonPress:
+        return HandleMousePress(event);
+    case QEvent::MouseMove:
+        if (FollowManualMove(event))
+            return true;
+        HandleMouseMove(event);
+        break;
+    case QEvent::MouseButtonRelease:
+        if (FManualMove) {
+            EndManualMove();
+            return true;
+        }
+        break;
+    case QEvent::WinIdChange:
+        FFormHandle = FOwnerForm->internalWinId();
+        AttachToWindow();
+        break;
+    default:
+        if (event->type() == TColorResetEvent::EventType())
+            Raise(OnColorReset);
+        else if (event->type() == TQueryEndSessionEvent::EventType())
+            event->accept(); // the session may end; the form's own handling has the last word
+        else if (event->type() == TEndSessionEvent::EventType())
+            HandleEndSession(*static_cast<TEndSessionEvent*>(event));
+        break;
+    }
+    return false;
+}
+
+SizeKind TkstrFormFunc::CurrentSizeKind() const {
+    const Qt::WindowStates state = FOwnerForm->windowState();
+    if (state.testFlag(Qt::WindowMinimized))
+        return SizeKind::Minimized;
+    if (state.testFlag(Qt::WindowMaximized) || state.testFlag(Qt::WindowFullScreen))
+        return SizeKind::Maximized;
+    return SizeKind::Restored;
+}
+
+void TkstrFormFunc::HandleMove() {
+    if (!FOwnerForm->isMaximized())
+        FNormalBounds = OuterBounds(FOwnerForm);
+}
+
+void TkstrFormFunc::HandleSize(SizeKind kind) {
+    if (FWindowRound && kind != SizeKind::Minimized)
+        UpdateWindowShape();
+    if (kind == SizeKind::Restored) {
+        if (!FOwnerForm->isMaximized())
+            FNormalBounds = OuterBounds(FOwnerForm);
+        FIsMaximized = false;
+    } else if (kind == SizeKind::Maximized) {
+        FIsMaximized = true;
+    }
+}
+
+// Qt reports no end of a move or resize loop. A user's move shows as a burst of geometry
+// changes of the visible, normal-state window; the move counts as ended once the geometry has
+// been still for MoveSettleMilliseconds. Changes before the window is on screen and those the
+// component makes itself do not count.
+void TkstrFormFunc::NoteGeometryChange() {
+    if (!FOwnerForm->isVisible())
+        return;
+    if (!FAdjustingGeometry)
+        ApplyPendingOuterSize();
+    if (CurrentSizeKind() == SizeKind::Restored)
+        FVisibleBounds = OuterBounds(FOwnerForm);
+    if (FAdjustingGeometry)
+        return;
+    const QWindow* window = FOwnerForm->windowHandle();
+    if (CurrentSizeKind() != SizeKind::Restored || !window || !window->isExposed()) {
+        FMoveSettleTimer.stop();
+        return;
+    }
+    FMoveSettleTimer.start();
+}
+
+// Once the frame's size is known the client area gives up the frame's share, so that the outer
+// size is the one stored. A size somebody has changed since is left alone.
+void TkstrFormFunc::ApplyPendingOuterSize() {
+    if (FPendingOuterSize.isEmpty())
+        return;
+    if (FOwnerForm->size() != FRestoredClientSize) {
+        FPendingOuterSize = QSize();
+        return;
+    }
+    const QSize frame = OuterBounds(FOwnerForm).size() - FOwnerForm->size();
+    if (frame.isNull())
+        return;
+    const QSize outer = FPendingOuterSize;
+    FPendingOuterSize = QSize();
+    const FlagGuard guard(FAdjustingGeometry);
+    SetOuterSize(FOwnerForm, outer);
+}
+
+void TkstrFormFunc::HandleExitSizeMove() {
+    FPendingOuterSize = QSize();
+    Raise(OnWindowMoved);
+    if (FFitScreenPx == 0 || !FOwnerForm)
+        return;
+    const QScreen* screen = FOwnerForm->screen();
+    if (!screen)
+        return;
+    const QRect bounds = OuterBounds(FOwnerForm);
+    const QPoint corner =
+        tallix::formfunc::SnapToWorkArea(bounds, screen->availableGeometry(), FFitScreenPx);
+    if (corner != bounds.topLeft()) {
+        const FlagGuard guard(FAdjustingGeometry);
+        FOwnerForm->move(corner);
+    }
+}
+
+void TkstrFormFunc::RestorePlacement() {
+    FPlacementRestored = true;
+    if (!FPreserve || !FOwnerForm || !AppGlobal)
+        return;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect screen = primary ? primary->geometry() : QRect();
+    const FlagGuard guard(FAdjustingGeometry);
+    const QRect bounds = OuterBounds(FOwnerForm);
+    if (FKeepLocation) {
+        const QPoint centre = tallix::formfunc::CentredOn(screen, bounds.size());
+        const int left = AppGlobal->ReadInteger(FSection, KeyLeft, centre.x());
+        const int top = AppGlobal->ReadInteger(FSection, KeyTop, centre.y());
+        FOwnerForm->move(left, top);
+    }
+    if (FKeepSize) {
+        const int width = AppGlobal->ReadInteger(FSection, KeyWidth, bounds.width());
+        const int height = AppGlobal->ReadInteger(FSection, KeyHeight, bounds.height());
+        SetOuterSize(FOwnerForm, QSize(width, height));
+    }
+    FDockSiteName = AppGlobal->ReadString(FSection, KeyDockSite, QString());
+    KeepOnScreen(FOwnerForm);
+    const bool frameUnknown = OuterBounds(FOwnerForm).size() == FOwnerForm->size();
+    const bool framed = !FOwnerForm->windowFlags().testFlag(Qt::FramelessWindowHint);
+    if (FKeepSize && framed && frameUnknown) {
+        FPendingOuterSize = FOwnerForm->size();
+        FRestoredClientSize = FOwnerForm->size();
+    }
+}
+
+void TkstrFormFunc::SavePlacement() {
+    if (!FPreserve || !FOwnerForm || !AppGlobal)
+        return;
+    // Forms are never docked here, so no dock site has a name to keep.
+    FDockSiteName.clear();
+    QRect bounds = OuterBounds(FOwnerForm);
+    if (!FOwnerForm->isVisible() && !FVisibleBounds.isNull())
+        bounds = FVisibleBounds;
+    // A window shown maximised from the start has no normal rectangle yet; its current one is
+    // the best there is, and far better than an empty one.
+    if (FIsMaximized && !FNormalBounds.isNull())
+        bounds = FNormalBounds;
+    if (FKeepLocation) {
+        AppGlobal->WriteInteger(FSection, KeyTop, bounds.y());
+        AppGlobal->WriteInteger(FSection, KeyLeft, bounds.x());
+    }
+    if (FKeepSize) {
+        AppGlobal->WriteInteger(FSection, KeyWidth, bounds.width());
+        AppGlobal->WriteInteger(FSection, KeyHeight, bounds.height());
+    }
+    AppGlobal->WriteString(FSection, KeyDockSite, FDockSiteName);
+}
+
+void TkstrFormFunc::UpdateWindowShape() {
+    FOwnerForm->setMask(
+        tallix::formfunc::WindowOutline(FWindowRound, FOwnerForm->width(), FOwnerForm->height()));
+}
+
+bool TkstrFormFunc::HandleMousePress(const QEvent* event) {
+    const auto* mouse = static_cast<const QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    if (FWindowResize) {
+        const HitTest hit = tallix::formfunc::ResizeHitTest(OuterBounds(FOwnerForm),
+                                                            mouse->globalPosition().toPoint());
+        if (hit != HitTest::None) {
+            StartSystemResize(tallix::formfunc::ResizeEdges(hit));
+            return true;
+        }
+    }
+    FDragArmed = true;
+    return false;
+}
+
+void TkstrFormFunc::HandleMouseMove(const QEvent* event) {
+    const auto* mouse = static_cast<const QMouseEvent*>(event);
+    if (FWindowResize) {
+        const HitTest hit = tallix::formfunc::ResizeHitTest(OuterBounds(FOwnerForm),
+                                                            mouse->globalPosition().toPoint());
+        if (hit != HitTest::None) {
+            FOwnerForm->setCursor(tallix::formfunc::ResizeCursor(hit));
+            FResizeCursorShown = true;
+        } else if (FResizeCursorShown) {
+            FOwnerForm->unsetCursor();
+            FResizeCursorShown = false;
+        }
+    }
+    // The left button alone, with neither Shift nor Ctrl held.
+    const bool leftAlone = mouse->buttons() == Qt::LeftButton &&
+                           !(mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    if (FWindowDrag && FDragArmed && leftAlone) {
+        const QPoint position = mouse->position().toPoint();
+        BeginWindowDrag(position.x(), position.y());
+    }
+}
+
+void TkstrFormFunc::BeginWindowDrag(int x, int y) {
+    QList<QRect> children;
+    for (QObject* child : FOwnerForm->children()) {
+        const auto* control = qobject_cast<QWidget*>(child);
+        if (control && !control->isWindow())
+            children.append(control->geometry());
+    }
+    bool dragMove = tallix::formfunc::DragAllowedAt(children, x, y);
+    if (OnCanDragMove)
+        OnCanDragMove(this, x, y, dragMove);
+    if (!dragMove) {
+        FDragArmed = false;
+        return;
+    }
+    if (!StartSystemMove()) {
+        FManualMove = true;
+        FManualMoveOffset =
+            FOwnerForm->mapToGlobal(QPoint(x, y)) - OuterBounds(FOwnerForm).topLeft();
+    }
+}
+
+bool TkstrFormFunc::FollowManualMove(const QEvent* event) {
+    if (!FManualMove)
+        return false;
+    const auto* mouse = static_cast<const QMouseEvent*>(event);
+    if (!mouse->buttons().testFlag(Qt::LeftButton)) {
+        EndManualMove();
+        return false;
+    }
+    FOwnerForm->move(mouse->globalPosition().toPoint() - FManualMoveOffset);
+    return true;
+}
+
+// The button's release ends the move as the window system's move loop would end it.
+void TkstrFormFunc::EndManualMove() {
+    FManualMove = false;
+    FMoveSettleTimer.stop();
+    HandleExitSizeMove();
+}
+
+bool TkstrFormFunc::StartSystemMove() {
+    QWindow* window = FOwnerForm->windowHandle();
+    return window && window->startSystemMove();
+}
+
+bool TkstrFormFunc::StartSystemResize(Qt::Edges edges) {
+    QWindow* window = FOwnerForm->windowHandle();
+    return window && window->startSystemResize(edges);
+}
+
+QStringList TkstrFormFunc::DroppedFileNames(const QMimeData* data) {
+    QStringList names;
+    if (!data)
+        return names;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            names.append(url.toLocalFile());
+    }
+    return names;
+}
+
+// The drag-and-drop events of the form's window arrive here before any widget of the form
+// sees them: a file drop anywhere on the form is the form's, even over a text box that would
+// otherwise insert the file's name.
+bool TkstrFormFunc::HandleWindowDragEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        FDropAccepted = FDragDrop && !DroppedFileNames(drag->mimeData()).isEmpty();
+        if (FDropAccepted)
+            drag->acceptProposedAction();
+        return FDropAccepted;
+    }
+    case QEvent::DragLeave: {
+        const bool wasAccepted = FDropAccepted;
+        FDropAccepted = false;
+        return wasAccepted;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        FDropAccepted = false;
+        const QStringList names = DroppedFileNames(drop->mimeData());
+        if (!FDragDrop || names.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        HandleDropFiles(names);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TkstrFormFunc::HandleDropFiles(const QStringList& names) {
+    FDropNames.clear();
+    if (!FDragDrop)
+        return;
+    for (const QString& name : names) {
+        if (OnDropFile)
+            OnDropFile(this, name);
+        if (FDropNamesEnabled)
+            FDropNames.append(name);
+    }
+    Raise(OnDropFinish);
+}
+
+void TkstrFormFunc::HandleEraseBackground() {
+    // Whether the fill happens was settled by the window attribute before this paint.
+    Raise(OnEraseBackGround);
+}
+
+bool TkstrFormFunc::QueryEndSession() {
+    if (!FOwnerForm)
+        return true;
+    TQueryEndSessionEvent query;
+    QCoreApplication::sendEvent(FOwnerForm, &query);
+    return query.isAccepted();
+}
+
+void TkstrFormFunc::EndSession(bool sessionEnds) {
+    if (!FOwnerForm)
+        return;
+    TEndSessionEvent end(sessionEnds);
+    QCoreApplication::sendEvent(FOwnerForm, &end);
+}
+
+void TkstrFormFunc::SessionCommitData(QSessionManager& manager) {
+    if (QueryEndSession())
+        EndSession(true);
+    else
+        manager.cancel();
+}
+
+void TkstrFormFunc::HandleEndSession(const TEndSessionEvent& event) {
+    if (!event.SessionEnds)
+        return;
+    Raise(OnEndSession);
+    // The text and the options must be saved even when the placement cannot be.
+    std::exception_ptr placementError;
+    try {
+        SavePlacement();
+    } catch (...) {
+        placementError = std::current_exception();
+    }
+    RunFormDestroyHandler();
+    if (placementError)
+        std::rethrow_exception(placementError);
+}
+
+void TkstrFormFunc::RunFormDestroyHandler() {
+    const QMetaObject* meta = FOwnerForm->metaObject();
+    if (meta->indexOfMethod("FormDestroy(QObject*)") >= 0)
+        QMetaObject::invokeMethod(FOwnerForm, "FormDestroy", Qt::DirectConnection,
+                                  Q_ARG(QObject*, this));
+    else if (meta->indexOfMethod("FormDestroy()") >= 0)
+        QMetaObject::invokeMethod(FOwnerForm, "FormDestroy", Qt::DirectConnection);
+}
+
+void TkstrFormFunc::Raise(const TNotifyEvent& handler) {
+    if (handler)
+        handler(this);
+}

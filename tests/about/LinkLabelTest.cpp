@@ -1,0 +1,163 @@
+#include "LinkLabel.h"
+#include "ShellFunctions.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QEnterEvent>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+// Stands in for the desktop's default handlers and records what they were asked to open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    UrlRecorder() {
+        for (const QString& scheme : Schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "Open");
+    }
+    ~UrlRecorder() override {
+        for (const QString& scheme : Schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    UrlRecorder(const UrlRecorder&) = delete;
+    UrlRecorder& operator=(const UrlRecorder&) = delete;
+
+    QList<QUrl> Opened;
+
+public slots:
+    void Open(const QUrl& url) { Opened.append(url); }
+
+private:
+    const QStringList Schemes{"http", "https", "mailto", "file"};
+};
+
+namespace {
+
+void ClickOn(QWidget* label) {
+    const QPointF inside(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, label->mapToGlobal(inside), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, label->mapToGlobal(inside),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &release);
+}
+
+} // namespace
+
+class LinkLabelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void openLinkTakesAllButHttpForMail() {
+        UrlRecorder recorder;
+        OpenLink("http://example.com/a?b=1");
+        OpenLink("someone@example.com");
+        OpenLink("https://example.com/");
+        QCOMPARE(recorder.Opened,
+                 QList<QUrl>({QUrl("http://example.com/a?b=1"), QUrl("mailto:someone@example.com"),
+                              QUrl("mailto:https://example.com/")}));
+    }
+
+    void showsAHandPointer() {
+        TLinkLabel label;
+        QCOMPARE(label.cursor().shape(), Qt::PointingHandCursor);
+    }
+
+    void clickOnACaptionWithAMailAddressStartsAMail() {
+        UrlRecorder recorder;
+        TLinkLabel label;
+        label.setText("info@example.com");
+        label.resize(200, 20);
+        int clicks = 0;
+        connect(&label, &TLinkLabel::clicked, [&] {
+            QVERIFY(recorder.Opened.isEmpty()); // the click event comes first
+            ++clicks;
+        });
+        ClickOn(&label);
+        QCOMPARE(clicks, 1);
+        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("mailto:info@example.com")}));
+    }
+
+    void webAddressKeepsTheCaptionAndOpensInTheBrowser() {
+        UrlRecorder recorder;
+        TLinkLabel label;
+        label.setText("Kestrow");
+        label.SetLinkURL("http://example.com/tallix/");
+        QCOMPARE(label.text(), QString("Kestrow"));
+        label.Click();
+        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("http://example.com/tallix/")}));
+    }
+
+    void existingFileShowsItsNameAndOpensWithItsProgram() {
+        UrlRecorder recorder;
+        QTemporaryDir root;
+        const QString fileName = root.path() + "/read me.txt";
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        TLinkLabel label;
+        label.SetLinkURL(fileName);
+        QCOMPARE(label.text(), QString("read me.txt"));
+        label.Click();
+        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl::fromLocalFile(fileName)}));
+    }
+
+    void existingFolderShowsItsParentAndOpensItself() {
+        UrlRecorder recorder;
+        QTemporaryDir root;
+        const QString folder = root.path() + "/voices";
+        QVERIFY(QDir().mkdir(folder));
+        TLinkLabel label;
+        label.SetLinkURL(folder);
+        QCOMPARE(label.text(), root.path());
+        label.Click();
+        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl::fromLocalFile(folder)}));
+
+        label.SetLinkURL(folder + "/");
+        QCOMPARE(label.text(), folder);
+        label.SetLinkURL("/");
+        QCOMPARE(label.text(), QString("/"));
+    }
+
+    void missingFileIsTakenForAMailAddress() {
+        UrlRecorder recorder;
+        TLinkLabel label;
+        label.setText("caption");
+        label.SetLinkURL("/no/such/file.txt");
+        QCOMPARE(label.text(), QString("caption"));
+        label.Click();
+        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("mailto:/no/such/file.txt")}));
+    }
+
+    void hoverUnderlinesAloneAndLeavingClearsTheStyle() {
+        TLinkLabel label;
+        QFont bold = label.font();
+        bold.setBold(true);
+        bold.setItalic(true);
+        label.setFont(bold);
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(&label, &enter);
+        QVERIFY(label.font().underline());
+        QVERIFY(!label.font().bold());
+        QVERIFY(!label.font().italic());
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(&label, &leave);
+        QVERIFY(!label.font().underline());
+        QVERIFY(!label.font().bold());
+    }
+
+    void pathParts() {
+        QCOMPARE(ExtractFileName("/a/b/c.txt"), QString("c.txt"));
+        QCOMPARE(ExtractFileName("c.txt"), QString("c.txt"));
+        QCOMPARE(ExtractFileName("/a/b/"), QString());
+        QCOMPARE(ExtractFileDir("/a/b/c.txt"), QString("/a/b"));
+        QCOMPARE(ExtractFileDir("/a"), QString("/"));
+        QCOMPARE(ExtractFileDir("c.txt"), QString());
+    }
+};
+
+QTEST_MAIN(LinkLabelTest)
+#include "LinkLabelTest.moc"

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "kstrFormFunc.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class KstrGlobalUnit;
+
+// A private application context for one test: executable folder, data folder and XDG folders
+// inside a temporary folder, released in reverse.
+class PrivateContext {
+public:
+    PrivateContext();
+    ~PrivateContext();
+    PrivateContext(const PrivateContext&) = delete;
+    PrivateContext& operator=(const PrivateContext&) = delete;
+
+    QString IniFileName() const;
+    QByteArray IniText() const;
+    void WriteIni(const QByteArray& text) const;
+
+private:
+    QTemporaryDir root_;
+    std::unique_ptr<KstrGlobalUnit> global_;
+};
+
+// A form as the component sees one, recording its destroy handler's runs.
+class TTestForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TTestForm(Qt::WindowFlags flags = {}) : QWidget(nullptr, flags) {}
+    Q_INVOKABLE void FormDestroy(QObject* Sender);
+
+    QList<QObject*> DestroySenders;
+    std::function<void()> OnFormDestroy;
+    // Ignores the question whether the session may end.
+    bool VetoSessionEnd = false;
+    int OwnMousePresses = 0;
+
+protected:
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The component with the window system's side recorded instead of carried out.
+class TRecordingFormFunc : public TkstrFormFunc {
+    Q_OBJECT
+public:
+    explicit TRecordingFormFunc(QWidget* owner) : TkstrFormFunc(owner) {}
+
+    int SystemMoves = 0;
+    QList<Qt::Edges> SystemResizes;
+    QList<TwindowPosition> ZOrderCalls;
+
+protected:
+    bool StartSystemMove() override;
+    bool StartSystemResize(Qt::Edges edges) override;
+    void ApplyWindowPosition(TwindowPosition value) override;
+};

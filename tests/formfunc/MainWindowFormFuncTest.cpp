@@ -1,0 +1,104 @@
+#include "MainWindowFixture.h"
+#include "UnitFmTallixor.h"
+#include "kstrFormFunc.h"
+
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+
+QString WriteFile(const QString& fileName, const QByteArray& bytes) {
+    QFile file(fileName);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return fileName;
+}
+
+void DropUrls(QWidget* window, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPointF over(window->width() / 2.0, window->height() / 2.0);
+    QDragEnterEvent enter(over.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->windowHandle(), &enter);
+    QDropEvent drop(over, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->windowHandle(), &drop);
+}
+
+} // namespace
+
+class MainWindowFormFuncTest : public QObject {
+    Q_OBJECT
+private slots:
+    void carriesTheComponentWithItsFormSettings() {
+        MainWindowFixture fixture;
+        TFmTallixor& window = fixture.openWindow();
+        TkstrFormFunc* component = window.findChild<TkstrFormFunc*>("kstrFormFunc1");
+        QVERIFY(component);
+        QCOMPARE(component, window.kstrFormFunc1);
+        QVERIFY(component->Preserve());
+        QVERIFY(component->EraseBackGround());
+        QVERIFY(component->KeepSize());
+        QVERIFY(component->KeepLocation());
+        QVERIFY(component->DragDrop());
+        QVERIFY(!component->DropNamesEnabled());
+        QVERIFY(!component->WindowDrag());
+        QVERIFY(!component->WindowResize());
+        QVERIFY(!component->WindowRound());
+        QCOMPARE(component->WindowPosition(), TkstrFormFunc::wpNormal);
+        QCOMPARE(component->FitScreenPx(), 0);
+        QVERIFY(!component->BGrelocation());
+        QVERIFY(static_cast<bool>(component->OnDropFile));
+    }
+
+    void droppedFilesReplaceTheTextAndTheLastOneRemains() {
+        MainWindowFixture fixture;
+        TFmTallixor& window = fixture.openWindow();
+        window.show();
+        window.Memo->setPlainText("old");
+        const int historyBefore = window.History().Count();
+        const QString first = WriteFile(fixture.exeDir() + "/first.txt", "1\n2");
+        const QString second = WriteFile(fixture.exeDir() + "/second file.txt", "3.5\r\n4");
+        DropUrls(&window, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+        QCOMPARE(window.Memo->toPlainText(), QString("3.5\n4"));
+        QCOMPARE(window.History().Count(), historyBefore); // no snapshot before a drop
+
+        DropUrls(&window, {QUrl::fromLocalFile(second), QUrl::fromLocalFile(first)});
+        QCOMPARE(window.Memo->toPlainText(), QString("1\n2"));
+    }
+
+    void aDropWithoutLocalFilesReadsNoFile() {
+        MainWindowFixture fixture;
+        TFmTallixor& window = fixture.openWindow();
+        window.show();
+        window.Memo->setPlainText("12");
+        DropUrls(&window, {QUrl("http://example.com/nums.txt")});
+        // No file is read: the text box takes a web address like any dropped text.
+        QCOMPARE(window.Memo->toPlainText(), QString("12http://example.com/nums.txt"));
+    }
+
+    void sessionEndSavesTextAndPlacementWhileTheWindowLives() {
+        MainWindowFixture fixture;
+        TFmTallixor& window = fixture.openWindow();
+        window.show();
+        window.move(31, 41);
+        window.Memo->setPlainText("7\n8");
+        window.kstrFormFunc1->EndSession(true);
+        QCOMPARE(fixture.readDataFile("nums.txt"), QByteArray("7\r\n8"));
+        const QRect outer = window.frameGeometry();
+        QCOMPARE(fixture.readDataFile("application.ini"),
+                 "[TFMTALLIXOR]\nTOP=41\nLEFT=31\nWIDTH=" + QByteArray::number(outer.width()) +
+                     "\nHEIGHT=" + QByteArray::number(outer.height()) + "\nDOCKSITE=\n");
+        QVERIFY(window.isVisible());
+        window.Memo->setPlainText("9");
+        fixture.closeWindow(); // and the normal end saves again
+        QCOMPARE(fixture.readDataFile("nums.txt"), QByteArray("9"));
+    }
+};
+
+QTEST_MAIN(MainWindowFormFuncTest)
+#include "MainWindowFormFuncTest.moc"
