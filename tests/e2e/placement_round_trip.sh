@@ -42,7 +42,7 @@ xdotool windowsize --sync "$window" 517 463
 sleep 0.5
 expect_rectangle "123 77 517 463"
 close_by_menu
-expect_file_bytes "$ini" '[TFMTALLIXOR]\nTOP=77\nLEFT=123\nWIDTH=517\nHEIGHT=463\nDOCKSITE=\n'
+expect_file_bytes "$ini" '[VOICE]\ninput=1\nreturn=1\ntype=speed\n[TFMTALLIXOR]\nTOP=77\nLEFT=123\nWIDTH=517\nHEIGHT=463\nDOCKSITE=\n'
 echo "application.ini holds the placement in key order"
 
 start_program
@@ -52,7 +52,7 @@ xdotool windowmove --sync "$window" 200 100
 sleep 0.3
 kill -TERM "$program_pid"
 wait_program
-expect_file_bytes "$ini" '[TFMTALLIXOR]\nTOP=100\nLEFT=200\nWIDTH=517\nHEIGHT=463\nDOCKSITE=\n'
+expect_file_bytes "$ini" '[VOICE]\ninput=1\nreturn=1\ntype=speed\n[TFMTALLIXOR]\nTOP=100\nLEFT=200\nWIDTH=517\nHEIGHT=463\nDOCKSITE=\n'
 echo "an end by SIGTERM keeps the placement too"
 
 printf '[TFMTALLIXOR]\nTOP=77\nLEFT=5000\nWIDTH=517\nHEIGHT=463\nDOCKSITE=\n' >"$ini"

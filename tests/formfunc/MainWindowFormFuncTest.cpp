@@ -92,7 +92,8 @@ private slots:
         const QRect outer = window.frameGeometry();
         QCOMPARE(fixture.readDataFile("application.ini"),
                  "[TFMTALLIXOR]\nTOP=41\nLEFT=31\nWIDTH=" + QByteArray::number(outer.width()) +
-                     "\nHEIGHT=" + QByteArray::number(outer.height()) + "\nDOCKSITE=\n");
+                     "\nHEIGHT=" + QByteArray::number(outer.height()) +
+                     "\nDOCKSITE=\n[VOICE]\ninput=1\nreturn=1\ntype=speed\n");
         QVERIFY(window.isVisible());
         window.Memo->setPlainText("9");
         fixture.closeWindow(); // and the normal end saves again
