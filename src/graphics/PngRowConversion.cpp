@@ -1,0 +1,89 @@
+#include "PngRowConversion.h"
+
+#include <cstring>
+
+namespace tallix::graphics {
+
+TColourTable GreyTable(int depth) {
+    TColourTable table{};
+    const unsigned levels = 1u << depth;
+    const unsigned step = 255 / (levels - 1);
+    for (unsigned level = 0; level < levels; ++level) {
+        const unsigned grey = level * step;
+        table[level] = grey | grey << 8 | grey << 16;
+    }
+    return table;
+}
+
+namespace {
+
+template <int Depth> unsigned SampleAt(const std::uint8_t* packed, std::size_t x) {
+    constexpr std::size_t perByte = 8 / Depth;
+    constexpr unsigned mask = (1u << Depth) - 1;
+    // The first pixel of a byte lies in its most significant bits.
+    const auto shift = 8 - Depth * static_cast<int>(x % perByte + 1);
+    return (packed[x / perByte] >> shift) & mask;
+}
+
+template <int Depth>
+void ConvertIndexed(const std::uint8_t* packed, std::uint8_t* out, std::size_t width,
+                    const TColourTable& table) {
+    std::size_t x = 0;
+    // The 4-byte store spills one byte into the next pixel, which is written next anyway.
+    for (; x + 1 < width; ++x) {
+        std::memcpy(out + 3 * x, &table[SampleAt<Depth>(packed, x)], 4);
+    }
+    if (x < width) {
+        std::memcpy(out + 3 * x, &table[SampleAt<Depth>(packed, x)], 3);
+    }
+}
+
+} // namespace
+
+void ConvertIndexedRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width, int depth,
+                       const TColourTable& table) {
+    switch (depth) {
+    case 1:
+        ConvertIndexed<1>(packed, out, width, table);
+        break;
+    case 2:
+        ConvertIndexed<2>(packed, out, width, table);
+        break;
+    case 4:
+        ConvertIndexed<4>(packed, out, width, table);
+        break;
+    default:
+        ConvertIndexed<8>(packed, out, width, table);
+        break;
+    }
+}
+
+void ConvertRgbRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::uint8_t* in = packed + 3 * x;
+        std::uint8_t* pixel = out + 3 * x;
+        pixel[0] = in[2];
+        pixel[1] = in[1];
+        pixel[2] = in[0];
+    }
+}
+
+void ConvertGreyAlphaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::uint32_t grey = packed[2 * x];
+        const std::uint32_t alpha = packed[2 * x + 1];
+        const std::uint32_t pixel = grey | grey << 8 | grey << 16 | alpha << 24;
+        std::memcpy(out + 4 * x, &pixel, 4);
+    }
+}
+
+void ConvertRgbaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
+    for (std::size_t x = 0; x < width; ++x) {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, packed + 4 * x, 4);
+        pixel = (pixel & 0xFF00FF00u) | (pixel >> 16 & 0xFFu) | (pixel & 0xFFu) << 16;
+        std::memcpy(out + 4 * x, &pixel, 4);
+    }
+}
+
+} // namespace tallix::graphics
