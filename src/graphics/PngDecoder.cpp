@@ -74,16 +74,32 @@ void ReadPalette(TReadStream& stream, const TChunkHeader& header, TPngPalette& p
     stream.Seek(4, TSeekOrigin::Current);
 }
 
-void AppendImageData(TReadStream& stream, const TChunkHeader& header,
-                     std::vector<std::uint8_t>& buffer) {
-    // A length beyond the stream's end fails here rather than after a huge allocation.
-    if (std::int64_t{header.Length} > stream.Size() - stream.Position()) {
-        throw EGraphicError("ストリームの読み込みに失敗しました");
-    }
-    const std::size_t start = buffer.size();
-    buffer.resize(start + header.Length);
-    stream.ReadBuffer(buffer.data() + start, header.Length);
-    stream.Seek(4, TSeekOrigin::Current);
+// Measures the run of IDAT chunks that starts with header, so that its data can be read into one
+// buffer of the exact size; returns with the stream where it was. A length beyond the stream's
+// end fails here rather than after a huge allocation.
+std::int64_t MeasureImageData(TReadStream& stream, TChunkHeader header) {
+    const std::int64_t start = stream.Position();
+    const std::int64_t size = stream.Size();
+    std::int64_t total = 0;
+    do {
+        if (std::int64_t{header.Length} > size - stream.Position()) {
+            throw EGraphicError("ストリームの読み込みに失敗しました");
+        }
+        total += header.Length;
+        SkipChunk(stream, header);
+    } while (ReadChunkHeader(stream, header) && header.Is("IDAT"));
+    stream.SetPosition(start);
+    return total;
+}
+
+void ReadImageData(TReadStream& stream, TChunkHeader header, std::vector<std::uint8_t>& buffer) {
+    std::size_t filled = buffer.size();
+    buffer.resize(filled + static_cast<std::size_t>(MeasureImageData(stream, header)));
+    do {
+        stream.ReadBuffer(buffer.data() + filled, header.Length);
+        filled += header.Length;
+        stream.Seek(4, TSeekOrigin::Current);
+    } while (ReadChunkHeader(stream, header) && header.Is("IDAT"));
 }
 
 int SamplesPerPixel(std::uint8_t colourType) {
@@ -252,9 +268,7 @@ void ReadPngData(TReadStream& stream, std::vector<std::uint8_t>& buffer, TPngPal
         if (header.Is("PLTE")) {
             ReadPalette(stream, header, palette);
         } else if (header.Is("IDAT")) {
-            do {
-                AppendImageData(stream, header, buffer);
-            } while (ReadChunkHeader(stream, header) && header.Is("IDAT"));
+            ReadImageData(stream, header, buffer);
             return;
         } else {
             SkipChunk(stream, header);

@@ -14,8 +14,6 @@ enum TPngFilter : std::uint8_t {
     kFilterPaeth = 4,
 };
 
-std::uint8_t PaethPredictor(std::uint8_t a, std::uint8_t b, std::uint8_t c);
-
 // Reverses the filter of one row in place. distance is the byte distance to the left neighbour
 // (1, 3 or 4); above is the reconstructed row above, all zeros above the first row.
 void ReverseFilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,

@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TALLIX_ROW_CONVERSION_SSE2 1
+#endif
+
 namespace tallix::graphics {
 
 TColourTable GreyTable(int depth) {
@@ -78,7 +83,20 @@ void ConvertGreyAlphaRow(const std::uint8_t* packed, std::uint8_t* out, std::siz
 }
 
 void ConvertRgbaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
-    for (std::size_t x = 0; x < width; ++x) {
+    std::size_t x = 0;
+#ifdef TALLIX_ROW_CONVERSION_SSE2
+    const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
+    const __m128i low = _mm_set1_epi32(0xFF);
+    for (; x + 4 <= width; x += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(packed + 4 * x));
+        const __m128i red = _mm_and_si128(pixels, low);
+        const __m128i blue = _mm_and_si128(_mm_srli_epi32(pixels, 16), low);
+        const __m128i swapped = _mm_or_si128(_mm_and_si128(pixels, greenAlpha),
+                                             _mm_or_si128(blue, _mm_slli_epi32(red, 16)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * x), swapped);
+    }
+#endif
+    for (; x < width; ++x) {
         std::uint32_t pixel;
         std::memcpy(&pixel, packed + 4 * x, 4);
         pixel = (pixel & 0xFF00FF00u) | (pixel >> 16 & 0xFFu) | (pixel & 0xFFu) << 16;
