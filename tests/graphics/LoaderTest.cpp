@@ -20,7 +20,7 @@ constexpr int kBlock = 8;
 const std::uint8_t kBlockColours[4][3] = {
     {200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {240, 240, 20}};
 
-TBytes EncodeJpeg(int components) {
+TBytes EncodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -31,7 +31,7 @@ TBytes EncodeJpeg(int components) {
     info.image_width = 2 * kBlock;
     info.image_height = 2 * kBlock;
     info.input_components = components;
-    info.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+    info.in_color_space = components == 4 ? JCS_CMYK : components == 3 ? JCS_RGB : JCS_GRAYSCALE;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 100, TRUE);
     // Full-resolution colour, so that the blocks' edges stay sharp.
@@ -43,7 +43,8 @@ TBytes EncodeJpeg(int components) {
         for (int x = 0; x < 2 * kBlock; ++x) {
             const int block = int(info.next_scanline) / kBlock * 2 + x / kBlock;
             for (int c = 0; c < components; ++c) {
-                row[static_cast<std::size_t>(x * components + c)] = kBlockColours[block][c];
+                row[static_cast<std::size_t>(x * components + c)] =
+                    colours != nullptr ? colours[block][c] : kBlockColours[block][c];
             }
         }
         JSAMPROW rowPointer = row.data();
@@ -83,6 +84,40 @@ void ExpectBlocks(const TBitmap& bitmap, int components) {
 TEST(PictureLoader, JpegDecodesIntoTwentyFourBits) {
     ExpectBlocks(Load("title.jpg", EncodeJpeg(3)), 3);
     ExpectBlocks(Load("title.JPEG", EncodeJpeg(1)), 1);
+}
+
+// libjpeg stores CMYK with an Adobe marker; such files hold inverted ink values (255 = no ink).
+TEST(PictureLoader, CmykJpegIsConvertedToColour) {
+    const std::uint8_t inverted[4][4] = {
+        {255, 255, 255, 255}, {0, 255, 255, 255}, {255, 255, 0, 255}, {255, 255, 255, 0}};
+    const TBitmap bitmap = Load("cmyk.jpg", EncodeJpeg(4, inverted));
+    ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
+    const int expected[4][3] = {{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 0, 0}};
+    for (int block = 0; block < 4; ++block) {
+        const std::uint8_t* pixel =
+            bitmap.ScanLine(block / 2 * kBlock + 3) + 3 * (block % 2 * kBlock + 3);
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(pixel[c], expected[block][c], 6) << block << "," << c;
+        }
+    }
+}
+
+TEST(PictureLoader, JpegTooLargeForMemoryIsRefusedBeforeDecoding) {
+    TBytes jpeg = EncodeJpeg(3);
+    // Height and width in the frame header become 10000 x 10000, 300 MB as a bitmap.
+    for (std::size_t i = 0; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = jpeg[i + 7] = 0x27;
+            jpeg[i + 6] = jpeg[i + 8] = 0x10;
+            break;
+        }
+    }
+    try {
+        Load("huge.jpg", jpeg);
+        ADD_FAILURE() << "a huge JPEG was accepted";
+    } catch (const EGraphicError& error) {
+        EXPECT_STREQ(error.what(), "JPEGの画像が大きすぎます");
+    }
 }
 
 TEST(PictureLoader, ScrambledJpegReproducesThePicture) {
