@@ -180,8 +180,11 @@ class TRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
+        // With repetitions the median stands for the picture; it is reported after the runs.
         for (const Run& run : runs) {
-            FSeconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
+                FSeconds[run.run_name.str()] = run.GetAdjustedCPUTime();
+            }
         }
     }
 

@@ -22,6 +22,10 @@ TColourTable GreyTable(int depth) {
 
 namespace {
 
+std::uint32_t ReverseBytes(std::uint32_t word) {
+    return (word >> 24) | (word >> 8 & 0xFF00u) | (word << 8 & 0xFF0000u) | (word << 24);
+}
+
 template <int Depth> unsigned SampleAt(const std::uint8_t* packed, std::size_t x) {
     constexpr std::size_t perByte = 8 / Depth;
     constexpr unsigned mask = (1u << Depth) - 1;
@@ -64,12 +68,20 @@ void ConvertIndexedRow(const std::uint8_t* packed, std::uint8_t* out, std::size_
 }
 
 void ConvertRgbRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
-    for (std::size_t x = 0; x < width; ++x) {
-        const std::uint8_t* in = packed + 3 * x;
-        std::uint8_t* pixel = out + 3 * x;
-        pixel[0] = in[2];
-        pixel[1] = in[1];
-        pixel[2] = in[0];
+    std::size_t x = 0;
+    // Red, green, blue and the next byte as one word; reversed and shifted it is blue, green,
+    // red. The fourth byte stored is overwritten by the next pixel; the last pixel is done
+    // bytewise, so that nothing is read or written beyond either row.
+    for (; x + 1 < width; ++x) {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, packed + 3 * x, 4);
+        pixel = ReverseBytes(pixel) >> 8;
+        std::memcpy(out + 3 * x, &pixel, 4);
+    }
+    if (x < width) {
+        out[3 * x] = packed[3 * x + 2];
+        out[3 * x + 1] = packed[3 * x + 1];
+        out[3 * x + 2] = packed[3 * x];
     }
 }
 
