@@ -225,11 +225,17 @@ private:
         std::vector<std::uint8_t> packed(1 + FPackedBytes);
         const std::vector<std::uint8_t> zeros(FRowBytes, 0);
         const auto distance = static_cast<std::size_t>(FBitmap.BytesPerPixel());
+        const bool swapsRedBlue =
+            FHeader.ColourType == kTruecolour || FHeader.ColourType == kTruecolourAlpha;
         for (int y = 0; y < FBitmap.Height(); ++y) {
             FInflater.ReadExactly(packed.data(), packed.size());
             std::uint8_t* row = FBitmap.ScanLine(y);
-            ConvertRow(packed.data() + 1, row);
             const std::uint8_t* above = y == 0 ? zeros.data() : FBitmap.ScanLine(y - 1);
+            if (swapsRedBlue && ReverseFilterSwappingRedBlue(packed[0], packed.data() + 1, row,
+                                                             above, FRowBytes, distance)) {
+                continue;
+            }
+            ConvertRow(packed.data() + 1, row);
             ReverseFilter(packed[0], row, above, FRowBytes, distance);
         }
     }

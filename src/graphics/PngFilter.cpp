@@ -102,27 +102,41 @@ __m128i Select(__m128i condition, __m128i whenSet, __m128i otherwise) {
     return _mm_or_si128(_mm_and_si128(condition, whenSet), _mm_andnot_si128(condition, otherwise));
 }
 
-template <std::size_t Distance> void ReverseSubPixels(std::uint8_t* row, std::size_t length) {
+// The raw pixel at raw + i; with SwapRedBlue its first and third samples change places.
+template <std::size_t Distance, bool SwapRedBlue>
+__m128i LoadRaw(const std::uint8_t* raw, std::size_t i, std::size_t length) {
+    const __m128i pixel = LoadPixel<Distance>(raw + i, i + 4 > length);
+    if constexpr (SwapRedBlue) {
+        return _mm_shufflelo_epi16(pixel, _MM_SHUFFLE(3, 0, 1, 2));
+    }
+    return pixel;
+}
+
+// Each of these reads pixel i of raw before it writes pixel i of row, so raw may be row itself.
+template <std::size_t Distance, bool SwapRedBlue>
+void ReverseSubPixels(const std::uint8_t* raw, std::uint8_t* row, std::size_t length) {
     __m128i left = _mm_setzero_si128();
     for (std::size_t i = 0; i + Distance <= length; i += Distance) {
-        left = AddBytes(LoadPixel<Distance>(row + i, i + 4 > length), left);
+        left = AddBytes(LoadRaw<Distance, SwapRedBlue>(raw, i, length), left);
         StorePixel<Distance>(row + i, left);
     }
 }
 
-template <std::size_t Distance>
-void ReverseAveragePixels(std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
+template <std::size_t Distance, bool SwapRedBlue>
+void ReverseAveragePixels(const std::uint8_t* raw, std::uint8_t* row, const std::uint8_t* above,
+                          std::size_t length) {
     __m128i left = _mm_setzero_si128();
     for (std::size_t i = 0; i + Distance <= length; i += Distance) {
         const __m128i mean =
             _mm_srli_epi16(_mm_add_epi16(left, LoadPixel<Distance>(above + i, i + 4 > length)), 1);
-        left = AddBytes(LoadPixel<Distance>(row + i, i + 4 > length), mean);
+        left = AddBytes(LoadRaw<Distance, SwapRedBlue>(raw, i, length), mean);
         StorePixel<Distance>(row + i, left);
     }
 }
 
-template <std::size_t Distance>
-void ReversePaethPixels(std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
+template <std::size_t Distance, bool SwapRedBlue>
+void ReversePaethPixels(const std::uint8_t* raw, std::uint8_t* row, const std::uint8_t* above,
+                        std::size_t length) {
     __m128i a = _mm_setzero_si128();
     __m128i c = _mm_setzero_si128();
     for (std::size_t i = 0; i + Distance <= length; i += Distance) {
@@ -136,25 +150,25 @@ void ReversePaethPixels(std::uint8_t* row, const std::uint8_t* above, std::size_
         // Ties go to a, then to b, as the scalar predictor decides them.
         const __m128i predictor =
             Select(_mm_cmpeq_epi16(smallest, pa), a, Select(_mm_cmpeq_epi16(smallest, pb), b, c));
-        a = AddBytes(LoadPixel<Distance>(row + i, i + 4 > length), predictor);
+        a = AddBytes(LoadRaw<Distance, SwapRedBlue>(raw, i, length), predictor);
         StorePixel<Distance>(row + i, a);
         c = b;
     }
 }
 
 // Returns false for the filters it leaves to the bytewise code.
-template <std::size_t Distance>
-bool ReversePixelFilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,
-                        std::size_t length) {
+template <std::size_t Distance, bool SwapRedBlue>
+bool ReversePixelFilter(std::uint8_t filter, const std::uint8_t* raw, std::uint8_t* row,
+                        const std::uint8_t* above, std::size_t length) {
     switch (filter) {
     case kFilterSub:
-        ReverseSubPixels<Distance>(row, length);
+        ReverseSubPixels<Distance, SwapRedBlue>(raw, row, length);
         return true;
     case kFilterAverage:
-        ReverseAveragePixels<Distance>(row, above, length);
+        ReverseAveragePixels<Distance, SwapRedBlue>(raw, row, above, length);
         return true;
     case kFilterPaeth:
-        ReversePaethPixels<Distance>(row, above, length);
+        ReversePaethPixels<Distance, SwapRedBlue>(raw, row, above, length);
         return true;
     default:
         return false;
@@ -167,7 +181,7 @@ void ReverseFilterAt(std::uint8_t filter, std::uint8_t* row, const std::uint8_t*
                      std::size_t length) {
 #ifdef TALLIX_PNG_FILTER_SSE2
     if constexpr (Distance > 1) {
-        if (ReversePixelFilter<Distance>(filter, row, above, length)) {
+        if (ReversePixelFilter<Distance, false>(filter, row, row, above, length)) {
             return;
         }
     }
@@ -191,6 +205,25 @@ void ReverseFilterAt(std::uint8_t filter, std::uint8_t* row, const std::uint8_t*
 }
 
 } // namespace
+
+bool ReverseFilterSwappingRedBlue(std::uint8_t filter, const std::uint8_t* raw, std::uint8_t* row,
+                                  const std::uint8_t* above, std::size_t length,
+                                  std::size_t distance) {
+#ifdef TALLIX_PNG_FILTER_SSE2
+    if (distance == 3) {
+        return ReversePixelFilter<3, true>(filter, raw, row, above, length);
+    }
+    return ReversePixelFilter<4, true>(filter, raw, row, above, length);
+#else
+    static_cast<void>(filter);
+    static_cast<void>(raw);
+    static_cast<void>(row);
+    static_cast<void>(above);
+    static_cast<void>(length);
+    static_cast<void>(distance);
+    return false;
+#endif
+}
 
 void ReverseFilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,
                    std::size_t length, std::size_t distance) {
