@@ -1,0 +1,110 @@
+#include "FuncGraphicWork.h"
+#include "GraphicError.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
+
+namespace tallix::graphics {
+
+namespace {
+
+// Any fixed value serves; scrambling and unscrambling only have to agree on it.
+constexpr std::uint8_t kScrambleKeyStart = 0xA7;
+
+std::string LowerCaseExtension(const std::string& fileName) {
+    const std::size_t folderEnd = fileName.find_last_of("/\\");
+    const std::size_t nameStart = folderEnd == std::string::npos ? 0 : folderEnd + 1;
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) {
+        return {};
+    }
+    std::string extension = fileName.substr(dot);
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return extension;
+}
+
+void LoadBmpFromStream(TBitmap& bitmap, TReadStream& stream) {
+    const std::int64_t left = std::max<std::int64_t>(stream.Size() - stream.Position(), 0);
+    QByteArray bytes(static_cast<qsizetype>(left), Qt::Uninitialized);
+    stream.ReadBuffer(bytes.data(), left);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        throw EGraphicError("BMPファイルを読み込めません");
+    }
+    bitmap = TBitmap::FromImage(image);
+}
+
+} // namespace
+
+void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TReadStream& stream) {
+    const std::string extension = LowerCaseExtension(fileName);
+    if (extension == ".bmp") {
+        LoadBmpFromStream(bitmap, stream);
+    }
+    if (extension == ".png") {
+        LoadPngFromStream(bitmap, stream);
+    }
+    if (extension == ".jpg" || extension == ".jpeg") {
+        LoadJpegFromStream(bitmap, stream);
+    }
+    if (extension == ".jpx") {
+        LoadScrambledJpegFromStream(bitmap, stream);
+    }
+}
+
+void LoadScrambledJpegFromStream(TBitmap& bitmap, TReadStream& stream) {
+    const std::int64_t size = stream.Size();
+    if (size > kScrambledJpegLimit) {
+        return;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    stream.ReadBuffer(bytes.data(), size);
+    TMemoryReadStream plain(std::move(bytes));
+    UnscrambleStream(plain);
+    plain.SetPosition(0);
+    LoadJpegFromStream(bitmap, plain);
+}
+
+void UnscrambleStream(TMemoryReadStream& stream) {
+    std::vector<std::uint8_t>& bytes = stream.Bytes();
+    const std::size_t size = bytes.size();
+    std::uint8_t key = kScrambleKeyStart;
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] ^= key;
+        key = static_cast<std::uint8_t>(key + (size - i) % 256);
+    }
+}
+
+void HalveBitmap(TBitmap& bitmap) {
+    if (bitmap.Height() == 0) {
+        return;
+    }
+    const int halfWidth = bitmap.Width() / 2;
+    const int halfHeight = bitmap.Height() / 2;
+    const int pixelBytes = bitmap.BytesPerPixel();
+    for (int y = 0; y < halfHeight; ++y) {
+        // Row y is written only after rows 2y and 2y + 1 have been read, and within the row
+        // pixel x only after source pixels 2x and 2x + 1: nothing is read after being written.
+        const std::uint8_t* top = bitmap.ScanLine(2 * y);
+        const std::uint8_t* bottom = bitmap.ScanLine(2 * y + 1);
+        std::uint8_t* out = bitmap.ScanLine(y);
+        for (int x = 0; x < halfWidth; ++x) {
+            for (int k = 0; k < pixelBytes; ++k) {
+                const int left = 2 * x * pixelBytes + k;
+                const int right = left + pixelBytes;
+                out[x * pixelBytes + k] = static_cast<std::uint8_t>(
+                    (top[left] + top[right] + bottom[left] + bottom[right]) >> 2);
+            }
+        }
+    }
+}
+
+} // namespace tallix::graphics

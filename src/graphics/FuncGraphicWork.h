@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Bitmap.h"
+#include "ReadStream.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tallix::graphics {
+
+// The palette as the PLTE chunk gives it; entries it does not name stay black.
+struct TPngPalette {
+    std::array<std::uint8_t, 256> Red{};
+    std::array<std::uint8_t, 256> Green{};
+    std::array<std::uint8_t, 256> Blue{};
+};
+
+// Decodes a non-interlaced PNG of up to 8 bits per sample from the stream's position into
+// bitmap: 24-bit for grey, truecolour and palette images, 32-bit with straight alpha for the
+// colour types with alpha. Throws EGraphicError on anything it refuses; the bitmap is only
+// replaced when the whole picture has been decoded. A stream without IHDR changes nothing.
+void LoadPngFromStream(TBitmap& bitmap, TReadStream& stream);
+
+// The chunk walk after IHDR: fills palette from PLTE and collects the first run of IDAT chunks.
+void ReadPngData(TReadStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette);
+
+// Chooses the decoder by the lower-cased extension of fileName (".bmp", ".png", ".jpg",
+// ".jpeg", ".jpx"); any other name leaves bitmap as it was.
+void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TReadStream& stream);
+
+// A JPEG from the stream's position into a 24-bit bitmap.
+void LoadJpegFromStream(TBitmap& bitmap, TReadStream& stream);
+
+// The scrambled JPEG form (".jpx"). Streams above kScrambledJpegLimit bytes are ignored.
+void LoadScrambledJpegFromStream(TBitmap& bitmap, TReadStream& stream);
+inline constexpr std::int64_t kScrambledJpegLimit = 10'000'000;
+
+// Scrambles or unscrambles the bytes in place; applying it twice restores them.
+void UnscrambleStream(TMemoryReadStream& stream);
+
+// 2 x 2 box reduction into the top-left quarter; the bitmap keeps its size.
+void HalveBitmap(TBitmap& bitmap);
+
+} // namespace tallix::graphics

@@ -1,0 +1,53 @@
+// tallix-picture FILE OUT.pam: loads a picture the way the program does and writes what it got
+// as a PAM image, so that anyone can check whether a picture will load and how it will look.
+
+#include "FuncGraphicWork.h"
+#include "GraphicError.h"
+#include "PamWriter.h"
+
+#include <QString>
+
+#include <fstream>
+#include <iostream>
+
+using namespace tallix::graphics;
+
+namespace {
+
+constexpr int kExitLoadFailed = 1;
+constexpr int kExitUsage = 2;
+
+int Convert(const char* fileName, const char* outName) {
+    TBitmap bitmap;
+    try {
+        TFileReadStream stream(QString::fromLocal8Bit(fileName));
+        LoadGraphicFromStream(bitmap, fileName, stream);
+    } catch (const std::exception& error) {
+        std::cerr << fileName << ": " << error.what() << '\n';
+        return kExitLoadFailed;
+    }
+    if (bitmap.Empty()) {
+        std::cerr << fileName << ": no picture loaded (unknown extension or no image in file)\n";
+        return kExitLoadFailed;
+    }
+    std::ofstream out(outName, std::ios::binary);
+    WritePam(bitmap, out);
+    out.close();
+    if (!out) {
+        std::cerr << outName << ": cannot write the PAM image\n";
+        return kExitLoadFailed;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 3) {
+        std::cerr << "usage: tallix-picture FILE OUT.pam\n"
+                     "Loads FILE as a .bmp, .png, .jpg, .jpeg or .jpx picture (by its extension)\n"
+                     "and writes it to OUT.pam, or prints why it cannot be loaded.\n";
+        return kExitUsage;
+    }
+    return Convert(argv[1], argv[2]);
+}

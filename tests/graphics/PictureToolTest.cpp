@@ -1,0 +1,61 @@
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TToolRun {
+    int ExitCode = -1;
+    QString Errors;
+};
+
+TToolRun RunTool(const QStringList& arguments) {
+    QProcess tool;
+    tool.start(TALLIX_PICTURE_TOOL, arguments);
+    EXPECT_TRUE(tool.waitForFinished(30000));
+    return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardError())};
+}
+
+QString SuiteFile(const char* name) {
+    return QString::fromLocal8Bit(qgetenv("TALLIX_SHARED_DIR")) + "/pngsuite/png/" + name;
+}
+
+TEST(PictureTool, WritesTheLoadedPictureAsPam) {
+    QTemporaryDir folder;
+    const QString out = folder.filePath("out.pam");
+    const TToolRun run = RunTool({SuiteFile("basn6a08.png"), out});
+    ASSERT_EQ(run.ExitCode, 0) << run.Errors.toStdString();
+    QFile pam(out);
+    ASSERT_TRUE(pam.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pam.readAll();
+    const QByteArray header =
+        "P7\nWIDTH 32\nHEIGHT 32\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    ASSERT_TRUE(bytes.startsWith(header));
+    EXPECT_EQ(bytes.size(), header.size() + 32 * 32 * 4);
+    // basn6a08 starts with red 255, green 0, blue 8, alpha 0 in its top-left corner.
+    EXPECT_EQ(bytes.mid(header.size(), 4), QByteArray("\xff\x00\x08\x00", 4));
+}
+
+TEST(PictureTool, PrintsTheDecodersRefusalAndFails) {
+    QTemporaryDir folder;
+    const TToolRun run = RunTool({SuiteFile("basi0g16.png"), folder.filePath("out.pam")});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_TRUE(run.Errors.contains(QString::fromUtf8("16bit色深度には対応していません")))
+        << run.Errors.toStdString();
+    EXPECT_FALSE(QFile::exists(folder.filePath("out.pam")));
+}
+
+TEST(PictureTool, ReportsFilesItCannotUse) {
+    QTemporaryDir folder;
+    QFile gif(folder.filePath("picture.gif"));
+    ASSERT_TRUE(gif.open(QIODevice::WriteOnly));
+    gif.write("GIF89a");
+    gif.close();
+    EXPECT_EQ(RunTool({gif.fileName(), folder.filePath("a.pam")}).ExitCode, 1);
+    EXPECT_EQ(RunTool({folder.filePath("missing.png"), folder.filePath("b.pam")}).ExitCode, 1);
+    EXPECT_EQ(RunTool({gif.fileName()}).ExitCode, 2);
+}
+
+} // namespace
