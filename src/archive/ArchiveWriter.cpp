@@ -16,7 +16,9 @@ EArchiveWriteError::EArchiveWriteError(std::string_view fileName, std::string_vi
     : std::runtime_error(cannotWrite(fileName).append(reason)) {}
 
 ArchiveWriter::ArchiveWriter(const QString& fileName) : FFile(fileName) {
-    if (!FFile.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a disk that fills up shows as a short write at once: a buffered
+    // QSaveFile can lose that error at its final flush and commit a truncated file.
+    if (!FFile.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         Fail();
     WriteHeader();
 }

@@ -5,6 +5,11 @@
 
 #include <QFile>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 #include <gtest/gtest.h>
 
 using namespace tallix::archive;
@@ -76,3 +81,28 @@ TEST(ArchiveWriter, ReplacesTheTargetOnlyOnCommit) {
     EXPECT_EQ(readFile(path), archive({{"kept", "data"}}));
     EXPECT_THROW(ArchiveWriter(dir.filePath("no/such/folder/graphic")), EArchiveWriteError);
 }
+
+#ifndef _WIN32
+// A disk that fills up half-way through writing: the error must surface, and the archive that
+// was there stays whole.
+TEST(ArchiveWriter, AFullDiskFailsTheWriteAndKeepsTheOldArchive) {
+    QTemporaryDir dir;
+    const std::string before = archive({{"kept", "data"}});
+    const QString path = writeFile(dir, "graphic", before);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const auto writeLargeArchive = [&] {
+        ArchiveWriter writer(path);
+        writer.AddMember("big", std::string(1000, 'x'));
+        writer.Commit();
+    };
+    EXPECT_THROW(writeLargeArchive(), EArchiveWriteError);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(readFile(path), before);
+}
+#endif

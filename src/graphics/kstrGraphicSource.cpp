@@ -1,0 +1,40 @@
+#include "kstrGraphicSource.h"
+
+#include "ClassArchiveStream.h"
+#include "kstrGlobal.h"
+
+#include <QFileInfo>
+
+TGraphicSource* GraphicSource = nullptr;
+
+TArchiverList::TArchiverList() = default;
+
+TArchiverList::~TArchiverList() = default;
+
+void TArchiverList::AddArchive(const QString& fileName) {
+    const QFileInfo file(fileName);
+    if (!file.isFile())
+        return;
+    auto archive = std::make_unique<tallix::archive::TArchiveStream>(fileName);
+    FArchives.emplace_back(file.completeBaseName(), std::move(archive));
+}
+
+TGraphicSource::TGraphicSource() : FArchivers(std::make_unique<TArchiverList>()) {
+    FArchivers->AddArchive(AppGlobal->GetExePath() + QStringLiteral("graphic"));
+}
+
+TGraphicSource::~TGraphicSource() {
+    FPictures.clear();
+    FArchivers.reset();
+}
+
+KstrGraphicSourceUnit::KstrGraphicSourceUnit() {
+    auto source = std::make_unique<TGraphicSource>();
+    source->FResourcePath = AppGlobal->GetExePath() + QStringLiteral("resource/");
+    GraphicSource = source.release();
+}
+
+KstrGraphicSourceUnit::~KstrGraphicSourceUnit() {
+    delete GraphicSource;
+    GraphicSource = nullptr;
+}
