@@ -39,7 +39,7 @@ constexpr int TitleDrawHeight = 64;
 const QColor LabelColor(64, 64, 96);
 const QColor OutlineGrey(0x80, 0x80, 0x80);
 
-const QString InformationPageHost = QStringLiteral("http://kstr.example");
+const QString InformationSite = QStringLiteral("http://kstr.example");
 const QString InformationPagePath = QStringLiteral("/contents/software/information.php?from=");
 
 // Designed with Windows fonts; elsewhere the nearest installed faces stand in.
@@ -260,5 +260,5 @@ TBitmap DrawAppTitle(const QString& productName) {
 }
 
 QString InformationPageUrl(const QString& internalName) {
-    return InformationPageHost + InformationPagePath + internalName.toLower();
+    return InformationSite + InformationPagePath + internalName.toLower();
 }
