@@ -10,12 +10,6 @@ using platform::TextEncoding;
 
 namespace {
 
-QString withLineFeeds(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 QString withCrLf(QString text) {
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return text;
@@ -27,13 +21,19 @@ QString fileErrorMessage(const QString& format, const QString& fileName, const Q
 
 } // namespace
 
+QString WithLineFeeds(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 TextFileContent DecodeTextFileBytes(const QByteArray& bytes) {
     for (const TextEncoding encoding : {TextEncoding::System, TextEncoding::Cp932}) {
         if (const auto text = platform::decodeText(bytes, encoding))
-            return {withLineFeeds(*text), encoding};
+            return {WithLineFeeds(*text), encoding};
     }
     const TextEncoding escaped = TextEncoding::SystemEscaped;
-    return {withLineFeeds(*platform::decodeText(bytes, escaped)), escaped};
+    return {WithLineFeeds(*platform::decodeText(bytes, escaped)), escaped};
 }
 
 QByteArray EncodeTextFileBytes(const TextFileContent& content) {

@@ -167,9 +167,11 @@ private slots:
 
     void exchangeReplacesTheTextByTheClipboard() {
         TFmTallixor& window = openWindowWith(QStringLiteral("12\n3"));
-        QApplication::clipboard()->setText(QStringLiteral("45\n6"));
+        QApplication::clipboard()->setText(QStringLiteral("45\r\n6"));
         window.BtExchange->click();
         QCOMPARE(window.MemoText(), QStringLiteral("45\n6"));
+        QVERIFY(!window.Memo->textCursor().hasSelection());
+        QVERIFY(window.Memo->textCursor().atEnd());
         window.MnUndo->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("12\n3"));
     }
