@@ -74,22 +74,22 @@ double energy(const std::vector<short>& samples) {
 // The capture read against one recording at every offset where the recording fits in whole.
 class Correlation {
 public:
-    Correlation(const std::vector<Complex>& captureSpectrum,
-                const std::vector<double>& prefixEnergy, const Recording& recording)
+    Correlation(const std::vector<Complex>& captureBins, const std::vector<double>& prefixEnergy,
+                const Recording& recording)
         : m_prefixEnergy(prefixEnergy), m_length(recording.samples.size()),
           m_norm(std::sqrt(energy(recording.samples))) {
-        std::vector<Complex> spectrum(captureSpectrum.size());
-        std::copy(recording.samples.begin(), recording.samples.end(), spectrum.begin());
-        fft(spectrum, false);
-        for (std::size_t i = 0; i < spectrum.size(); ++i) {
-            spectrum[i] = captureSpectrum[i] * std::conj(spectrum[i]);
+        std::vector<Complex> bins(captureBins.size());
+        std::copy(recording.samples.begin(), recording.samples.end(), bins.begin());
+        fft(bins, false);
+        for (std::size_t i = 0; i < bins.size(); ++i) {
+            bins[i] = captureBins[i] * std::conj(bins[i]);
         }
-        fft(spectrum, true);
+        fft(bins, true);
         const std::size_t offsets =
             prefixEnergy.size() > m_length ? prefixEnergy.size() - m_length : 0;
         m_dot.resize(offsets);
         for (std::size_t i = 0; i < offsets; ++i) {
-            m_dot[i] = spectrum[i].real();
+            m_dot[i] = bins[i].real();
         }
     }
 
@@ -244,9 +244,9 @@ Hearing hear(const std::vector<short>& capture, const std::vector<const Recordin
     while (size < capture.size() + longest) {
         size <<= 1;
     }
-    std::vector<Complex> spectrum(size);
-    std::copy(capture.begin(), capture.end(), spectrum.begin());
-    fft(spectrum, false);
+    std::vector<Complex> bins(size);
+    std::copy(capture.begin(), capture.end(), bins.begin());
+    fft(bins, false);
     std::vector<double> prefixEnergy(capture.size() + 1);
     for (std::size_t i = 0; i < capture.size(); ++i) {
         prefixEnergy[i + 1] = prefixEnergy[i] + static_cast<double>(capture[i]) * capture[i];
@@ -258,8 +258,7 @@ Hearing hear(const std::vector<short>& capture, const std::vector<const Recordin
     for (const Recording* recording : expected) {
         auto found = correlations.find(recording->name);
         if (found == correlations.end()) {
-            found =
-                correlations.try_emplace(recording->name, spectrum, prefixEnergy, *recording).first;
+            found = correlations.try_emplace(recording->name, bins, prefixEnergy, *recording).first;
         }
         const Correlation& correlation = found->second;
         std::size_t offset = 0;
