@@ -1,6 +1,7 @@
 #include "TallixSession.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -114,7 +115,17 @@ void TallixSession::start() {
     }
     // A bare X server has no window manager to activate the window; giving it the focus is
     // what the keys need.
+    // Keys typed before the window holds the focus would be lost on a busy machine.
+    QElapsedTimer timer;
+    timer.start();
     xdotool({"windowfocus", "--sync", m_window});
+    while (xdotool({"getwindowfocus"}) != m_window) {
+        if (timer.elapsed() > kStartTimeoutMs) {
+            throw std::runtime_error("the main window does not take the keyboard");
+        }
+        QThread::msleep(100);
+        xdotool({"windowfocus", m_window});
+    }
     QThread::msleep(300);
 }
 
