@@ -11,13 +11,13 @@ run_packages=(
     qt6-base-dev libgl-dev
     portaudio19-dev libsndfile1-dev libasound2-dev libjack-jackd2-dev
     libjpeg62-turbo-dev zlib1g-dev
-    fonts-ipafont-gothic
+    fonts-ipafont-gothic fonts-dejavu-core
 )
 test_packages=(
     googletest libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libpng-dev
-    xvfb xauth xdotool x11-utils imagemagick
+    xvfb xauth xdotool x11-utils imagemagick desktop-file-utils
     pulseaudio pulseaudio-utils libasound2-plugins
 )
 

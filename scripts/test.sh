@@ -29,5 +29,10 @@ cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
 cmake --build "$tsan" --target tallix_voice_test tallix_sound_player_test tallix_sound_sink_test \
     voice_play_tool
+# Under the sanitizer the code runs several times slower than real time, so the checks that sound
+# reaches the device whole cannot hold there; the device thread still runs in the remaining sink
+# test, which leaves the process while speaking.
 TSAN_OPTIONS="halt_on_error=1 exitcode=66 suppressions=$root/tests/voice/tsan.supp" \
-    ctest --test-dir "$tsan/tests/voice" --output-on-failure --timeout 600 -j2
+    ctest --test-dir "$tsan/tests/voice" --output-on-failure --timeout 600 -j2 \
+    -E 'SoundSink\.(FilesOfEveryFormatArriveInOrderAndWhole|FirstSoundAfterAPauseIsWhole|LostDeviceKeepsThePaceAndIsReopenedForALaterFile)'
+

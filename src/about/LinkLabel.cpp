@@ -2,6 +2,7 @@
 
 #include "ShellFunctions.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
 
@@ -54,7 +55,16 @@ void TLinkLabel::Click() {
 
 void TLinkLabel::mousePressEvent(QMouseEvent* event) {
     FPressed = event->button() == Qt::LeftButton;
+    FPressPosition = event->globalPosition().toPoint();
     QLabel::mousePressEvent(event);
+}
+
+void TLinkLabel::mouseMoveEvent(QMouseEvent* event) {
+    // Screen positions, since a window dragged along keeps the label under the pointer.
+    const QPoint moved = event->globalPosition().toPoint() - FPressPosition;
+    if (FPressed && moved.manhattanLength() >= QApplication::startDragDistance())
+        FPressed = false;
+    QLabel::mouseMoveEvent(event);
 }
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {

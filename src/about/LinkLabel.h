@@ -25,6 +25,9 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A press that goes on to move the pointer (dragging the window the label sits on) is no
+    // click; the move itself is left to the window.
+    void mouseMoveEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
@@ -33,6 +36,7 @@ private:
 
     QString FLinkURL;
     bool FPressed = false;
+    QPoint FPressPosition;
 };
 
 // The file-name part of a path: the text after its last '/'.

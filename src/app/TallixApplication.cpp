@@ -1,5 +1,6 @@
 #include "TallixApplication.h"
 
+#include "ApplicationIcon.h"
 #include "ErrorBox.h"
 #include "TallixIdentity.h"
 
@@ -7,6 +8,10 @@ TallixApplication::TallixApplication(int& argc, char** argv) : QApplication(argc
     setApplicationName(QString::fromUtf8(tallix::identity::InternalName));
     setApplicationDisplayName(QString::fromUtf8(tallix::identity::ProductName));
     setApplicationVersion(QString::fromUtf8(tallix::identity::FileVersion));
+    // The desktop entry of the same name gives the windows their icon on desktops that look
+    // the program up by it.
+    setDesktopFileName(QString::fromUtf8(tallix::identity::InternalName));
+    setWindowIcon(ApplicationIcon());
 }
 
 bool TallixApplication::notify(QObject* receiver, QEvent* event) {

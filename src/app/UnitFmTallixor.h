@@ -95,6 +95,9 @@ public:
     void MnForInputClick();
     void FeedVoice(tallix::voice::TNumberVoice* Sender);
 
+    // Help.
+    void MnSoftwareInfoClick();
+
     // The voice state, open to tests.
     bool Reading() const { return FReading; }
     int ReadLine() const { return FReadLine; }

@@ -146,6 +146,7 @@ void TFmTallixor::CreateMenus() {
 
     N6 = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     MnSoftwareInfo = addItem(N6, QStringLiteral("ソフトウェア情報(&I)"));
+    connect(MnSoftwareInfo, &QAction::triggered, this, &TFmTallixor::MnSoftwareInfoClick);
 }
 
 void TFmTallixor::CreateStatusBar() {

@@ -149,6 +149,32 @@ private slots:
         QVERIFY(!label.font().bold());
     }
 
+    // The press that starts dragging the window a label sits on is no click on the label.
+    void aPressThatMovesOnIsNoClick() {
+        UrlRecorder recorder;
+        TLinkLabel label;
+        label.setText(QStringLiteral("a@b.example"));
+        label.resize(100, 12);
+        auto pressMoveRelease = [&](QPoint by) {
+            const QPoint at(2, 2);
+            const QPoint start = label.mapToGlobal(at);
+            QMouseEvent press(QEvent::MouseButtonPress, at, start, Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(&label, &press);
+            // The label's window moves along with the pointer, so only the screen position moves.
+            QMouseEvent move(QEvent::MouseMove, at, start + by, Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(&label, &move);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, start + by, Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&label, &release);
+        };
+        pressMoveRelease(QPoint(30, 20));
+        QVERIFY(recorder.Opened.isEmpty());
+        pressMoveRelease(QPoint(1, 0)); // a trembling hand still clicks
+        QCOMPARE(recorder.Opened.size(), 1);
+    }
+
     void pathParts() {
         QCOMPARE(ExtractFileName("/a/b/c.txt"), QString("c.txt"));
         QCOMPARE(ExtractFileName("c.txt"), QString("c.txt"));

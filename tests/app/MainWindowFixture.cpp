@@ -11,23 +11,15 @@
 #include <QTimer>
 
 MainWindowFixture::MainWindowFixture() {
-    const QString root = root_.path();
-    QDir(root).mkpath(QStringLiteral("bin"));
-    qputenv("TALLIX_EXE_FILE", (root + QStringLiteral("/bin/tallix")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_CONFIG_DIRS", (root + QStringLiteral("/etc-xdg")).toUtf8());
-    qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
-    global_ = std::make_unique<KstrGlobalUnit>();
     QDir().mkpath(dataPath());
 }
 
 MainWindowFixture::~MainWindowFixture() {
     window_.reset();
-    global_.reset();
 }
 
 QString MainWindowFixture::exeDir() const {
-    return root_.path() + QStringLiteral("/bin");
+    return context_.ExeDir();
 }
 
 QString MainWindowFixture::dataPath() const {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "PrivateContext.h"
+
 #include <QString>
-#include <QTemporaryDir>
 #include <memory>
 
-class KstrGlobalUnit;
 namespace tallix::platform {
 class SoundPlayer;
 }
@@ -37,8 +37,7 @@ public:
     const QString& messageBoxText() const { return messageBoxText_; }
 
 private:
-    QTemporaryDir root_;
-    std::unique_ptr<KstrGlobalUnit> global_;
+    PrivateContext context_;
     std::unique_ptr<TFmTallixor> window_;
     QString messageBoxText_;
 };

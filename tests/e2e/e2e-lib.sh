@@ -55,6 +55,12 @@ start_program() {
     done
     [ -n "$window" ] || { echo "the main window did not appear" >&2; exit 1; }
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+    # Keys typed before the window holds the focus would be lost on a busy machine.
+    for _ in $(seq 50); do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
+        xdotool windowfocus "$window" 2>/dev/null || true
+        sleep 0.1
+    done
     sleep 0.3
 }
 

@@ -11,7 +11,8 @@ start_program
 xdotool type --delay 50 "12"
 xdotool key Return
 xdotool type --delay 50 "3"
-sleep 0.3
+# Let the program take in every key before the signal comes.
+sleep 1
 kill -TERM "$program_pid"
 wait_program || { echo "the program did not end cleanly" >&2; exit 1; }
 expect_file_bytes "$work/bin/Data/nums.txt" '12\r\n3'

@@ -5,35 +5,6 @@
 #include <QDir>
 #include <QFile>
 
-PrivateContext::PrivateContext() {
-    const QString root = root_.path();
-    QDir(root).mkpath(QStringLiteral("bin"));
-    qputenv("TALLIX_EXE_FILE", (root + QStringLiteral("/bin/tallix")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_CONFIG_DIRS", (root + QStringLiteral("/etc-xdg")).toUtf8());
-    qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
-    global_ = std::make_unique<KstrGlobalUnit>();
-}
-
-PrivateContext::~PrivateContext() {
-    global_.reset();
-}
-
-QString PrivateContext::IniFileName() const {
-    return AppGlobal->GetDataPath() + QStringLiteral("application.ini");
-}
-
-QByteArray PrivateContext::IniText() const {
-    QFile file(IniFileName());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void PrivateContext::WriteIni(const QByteArray& text) const {
-    QFile file(IniFileName());
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text);
-}
-
 void TTestForm::FormDestroy(QObject* Sender) {
     DestroySenders.append(Sender);
     if (OnFormDestroy)

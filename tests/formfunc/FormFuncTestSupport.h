@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PrivateContext.h"
 #include "kstrFormFunc.h"
 
 #include <QByteArray>
@@ -10,26 +11,6 @@
 
 #include <functional>
 #include <memory>
-
-class KstrGlobalUnit;
-
-// A private application context for one test: executable folder, data folder and XDG folders
-// inside a temporary folder, released in reverse.
-class PrivateContext {
-public:
-    PrivateContext();
-    ~PrivateContext();
-    PrivateContext(const PrivateContext&) = delete;
-    PrivateContext& operator=(const PrivateContext&) = delete;
-
-    QString IniFileName() const;
-    QByteArray IniText() const;
-    void WriteIni(const QByteArray& text) const;
-
-private:
-    QTemporaryDir root_;
-    std::unique_ptr<KstrGlobalUnit> global_;
-};
 
 // A form as the component sees one, recording its destroy handler's runs.
 class TTestForm : public QWidget {

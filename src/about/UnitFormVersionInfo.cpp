@@ -1,0 +1,264 @@
+#include "UnitFormVersionInfo.h"
+
+#include "ApplicationIcon.h"
+#include "FormFuncRules.h"
+#include "FuncGraphicWork.h"
+#include "Functions.h"
+#include "LinkLabel.h"
+#include "kstrFormFunc.h"
+#include "kstrGlobal.h"
+
+#include <QBitmap>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+
+#include <vector>
+
+using tallix::graphics::TBitmap;
+using tallix::graphics::TPixelFormat;
+
+TFormVersionInfo* FormVersionInfo = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 247;
+// The window is laid out at this height and opened at the shorter one.
+constexpr int DesignHeight = 348;
+constexpr int OpenHeight = 222;
+// The close button keeps this distance to the window's bottom edge.
+constexpr int CloseButtonBottomGap = 12;
+
+constexpr int TitleDrawWidth = 320;
+constexpr int TitleDrawHeight = 64;
+
+const QColor LabelColor(64, 64, 96);
+const QColor OutlineGrey(0x80, 0x80, 0x80);
+
+const QString InformationSite = QStringLiteral("http://kstr.example");
+const QString InformationPagePath = QStringLiteral("/contents/software/information.php?from=");
+
+// Designed with Windows fonts; elsewhere the nearest installed faces stand in.
+QFont LabelFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(12);
+    return font;
+}
+
+QFont TitleFont(bool doubleByte) {
+    QFont font;
+    if (doubleByte) {
+        font.setFamilies({QStringLiteral("HGP創英角ｺﾞｼｯｸUB"), QStringLiteral("Noto Sans CJK JP"),
+                          QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+        font.setPixelSize(40);
+    } else {
+        font.setFamilies({QStringLiteral("Arial Black"), QStringLiteral("DejaVu Sans"),
+                          QStringLiteral("Nimbus Sans")});
+        font.setPixelSize(52);
+    }
+    font.setWeight(QFont::Black);
+    return font;
+}
+
+// A picture that lets the window show through wherever it has the colour of its bottom-left
+// pixel, as the window's pictures are drawn over its outline.
+QPixmap TransparentPicture(const QImage& image) {
+    QPixmap picture = QPixmap::fromImage(image);
+    if (!image.isNull())
+        picture.setMask(
+            picture.createMaskFromColor(image.pixelColor(0, image.height() - 1), Qt::MaskInColor));
+    return picture;
+}
+
+QLabel* Picture(QWidget* owner, const QString& name, const QRect& place) {
+    auto* picture = new QLabel(owner);
+    picture->setObjectName(name);
+    picture->setGeometry(place);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return picture;
+}
+
+template <typename Label>
+Label* TextLabel(QWidget* owner, const QString& name, const QRect& place, const QColor& color) {
+    auto* label = new Label(owner);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setTextFormat(Qt::PlainText);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+// Left, top, right, bottom with right and bottom exclusive; the corners are parts of an
+// ellipse of width x height.
+void RoundRect(QPainter& painter, int left, int top, int right, int bottom, int width, int height) {
+    painter.drawRoundedRect(QRect(left, top, right - left - 1, bottom - top - 1), width / 2.0,
+                            height / 2.0);
+}
+
+} // namespace
+
+TFormVersionInfo::TFormVersionInfo(QWidget* AOwner)
+    : QDialog(AOwner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("FormVersionInfo"));
+    setWindowTitle(QStringLiteral("FormVersionInfo"));
+    setModal(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setFont(LabelFont());
+    resize(ClientWidth, DesignHeight);
+    CreateControls();
+    CreateFormFunc();
+    FormCreate();
+}
+
+void TFormVersionInfo::CreateControls() {
+    ImgAppTitle = Picture(this, QStringLiteral("ImgAppTitle"), QRect(4, 0, 173, 32));
+    Image1 = Picture(this, QStringLiteral("Image1"), QRect(180, 4, 56, 56));
+    Image1->setPixmap(TransparentPicture(QImage(QStringLiteral(":/about/kestrow-logo.bmp"))));
+    Image1->resize(Image1->pixmap().size());
+    ImgIcon = Picture(this, QStringLiteral("ImgIcon"), QRect(12, 40, 32, 32));
+
+    LBexe = TextLabel<QLabel>(this, QStringLiteral("LBexe"), QRect(52, 40, 176, 12), LabelColor);
+    LBversion =
+        TextLabel<QLabel>(this, QStringLiteral("LBversion"), QRect(52, 52, 176, 12), LabelColor);
+    Label1 = TextLabel<QLabel>(this, QStringLiteral("Label1"), QRect(52, 68, 176, 12), LabelColor);
+    Label1->setText(QStringLiteral("Copyright (C) 2026 Kestrow"));
+    LinkLabel1 =
+        TextLabel<TLinkLabel>(this, QStringLiteral("LinkLabel1"), QRect(148, 80, 88, 12), Qt::blue);
+    LinkLabel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LinkLabel1->setText(QStringLiteral("kstr.example"));
+
+    BtClose = new QPushButton(QStringLiteral("閉じる"), this);
+    BtClose->setObjectName(QStringLiteral("BtClose"));
+    BtClose->setGeometry(162, 316, 75, 20);
+    BtClose->setDefault(true);
+    connect(BtClose, &QPushButton::clicked, this, &TFormVersionInfo::BtCloseClick);
+}
+
+void TFormVersionInfo::CreateFormFunc() {
+    kstrFormFunc1 = new TkstrFormFunc(this);
+    kstrFormFunc1->setObjectName(QStringLiteral("kstrFormFunc1"));
+    kstrFormFunc1->SetPreserve(false);
+    kstrFormFunc1->SetEraseBackGround(true);
+    kstrFormFunc1->SetKeepSize(false);
+    kstrFormFunc1->SetKeepLocation(false);
+    kstrFormFunc1->SetDragDrop(false);
+    kstrFormFunc1->SetDropNamesEnabled(false);
+    kstrFormFunc1->SetWindowDrag(true);
+    kstrFormFunc1->SetWindowResize(false);
+    kstrFormFunc1->SetWindowRound(true);
+    kstrFormFunc1->SetWindowPosition(TkstrFormFunc::wpNormal);
+    kstrFormFunc1->SetFitScreenPx(0);
+    kstrFormFunc1->SetLayered(true);
+    kstrFormFunc1->SetBGrelocation(false);
+    kstrFormFunc1->OnCanDragMove = [this](QObject* Sender, int MouseX, int MouseY, bool& DragMove) {
+        kstrFormFunc1CanDragMove(Sender, MouseX, MouseY, DragMove);
+    };
+}
+
+void TFormVersionInfo::FormCreate() {
+    LBexe->setText(QStringLiteral("ExeName ") + AppGlobal->GetExeName());
+    LBversion->setText(QStringLiteral("Version ") + AppGlobal->GetFileVersion());
+    LinkLabel1->SetLinkURL(InformationPageUrl(AppGlobal->GetInternalName()));
+    resize(width(), OpenHeight);
+    // A hidden window hears of its new size only when shown; the button moves now.
+    AnchorCloseButton();
+    LoadAppTitle();
+    ImgIcon->setPixmap(ApplicationIcon().pixmap(ImgIcon->size()));
+}
+
+void TFormVersionInfo::LoadAppTitle() {
+    if (const auto resource = LoadResourceStream(QStringLiteral("AppTitle"))) {
+        const QByteArray bytes = resource->readAll();
+        tallix::graphics::TMemoryReadStream stream(
+            std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        TBitmap picture;
+        tallix::graphics::LoadGraphicFromStream(picture, "AppTitle.png", stream);
+        ImgAppTitle->setPixmap(TransparentPicture(picture.ToImage()));
+        return;
+    }
+    ImgAppTitle->setPixmap(TransparentPicture(DrawAppTitle(AppGlobal->GetProductName()).ToImage()));
+}
+
+void TFormVersionInfo::BtCloseClick() {
+    close();
+}
+
+void TFormVersionInfo::kstrFormFunc1CanDragMove(QObject* /*Sender*/, int /*MouseX*/, int /*MouseY*/,
+                                                bool& DragMove) {
+    DragMove = true;
+}
+
+void TFormVersionInfo::paintEvent(QPaintEvent* /*event*/) {
+    FormPaint();
+}
+
+void TFormVersionInfo::FormPaint() {
+    const int W = width();
+    const int H = height();
+    QPainter painter(this);
+    painter.setPen(QPen(OutlineGrey, 1));
+    painter.setBrush(Qt::NoBrush);
+    RoundRect(painter, 5, 32, W - 5, H - 5, 4, 4);
+    RoundRect(painter, 1, 1, W - 1, H - 1, 8, 8);
+    painter.setPen(QPen(Qt::black, 1));
+    RoundRect(painter, 0, 0, W, H, 8, 8);
+    RoundRect(painter, 1, 1, W - 1, H - 1, 6, 6);
+}
+
+void TFormVersionInfo::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    AnchorCloseButton();
+}
+
+// Anchored to the bottom edge: the button moves with it.
+void TFormVersionInfo::AnchorCloseButton() {
+    BtClose->move(BtClose->x(), height() - CloseButtonBottomGap - BtClose->height());
+}
+
+void TFormVersionInfo::showEvent(QShowEvent* event) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(tallix::formfunc::CentredOn(screen->geometry(), size()));
+    QDialog::showEvent(event);
+}
+
+void ShowAboutWindow(QWidget* Owner) {
+    TFormVersionInfo form(Owner);
+    FormVersionInfo = &form;
+    const auto forget = qScopeGuard([] { FormVersionInfo = nullptr; });
+    form.exec();
+}
+
+TBitmap DrawAppTitle(const QString& productName) {
+    const bool doubleByte = HasDoubleByteChar(productName);
+    QImage canvas(TitleDrawWidth, TitleDrawHeight, QImage::Format_ARGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        const QFont font = TitleFont(doubleByte);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        // Placed by the top-left corner of the text cell, not by the baseline.
+        const QPoint cell = doubleByte ? QPoint(2, 16) : QPoint(2, 0);
+        painter.drawText(cell + QPoint(0, QFontMetrics(font).ascent()), productName);
+    }
+    TBitmap title = TBitmap::FromImage(canvas);
+    title.SetPixelFormat(TPixelFormat::Bit32);
+    tallix::graphics::HalveBitmap(title);
+    title.SetHeight(TitleDrawHeight / 2);
+    title.SetWidth(TitleDrawWidth / 2);
+    return title;
+}
+
+QString InformationPageUrl(const QString& internalName) {
+    return InformationSite + InformationPagePath + internalName.toLower();
+}
