@@ -1,0 +1,229 @@
+// Real sound from the real window: keys and the reading command go to the program under a
+// private X server, and what it plays is recorded from a private PulseAudio null sink and
+// compared with the voice files themselves.
+#include "HeardSpeech.h"
+#include "NullSink.h"
+#include "TallixSession.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <map>
+
+namespace tallix::e2e {
+namespace {
+
+using voice::test::NullSink;
+
+constexpr int kRate = NullSink::kRate;
+constexpr int kSkipped = 77;
+// Speech is over once the sink has been silent this long.
+constexpr double kQuietSeconds = 1.5;
+constexpr int kSpeechTimeoutMs = 30000;
+
+QString g_program;
+NullSink* g_sink = nullptr;
+XServer* g_xserver = nullptr;
+
+std::size_t samples(double seconds) {
+    return static_cast<std::size_t>(seconds * kRate);
+}
+
+double seconds(std::size_t samples) {
+    return static_cast<double>(samples) / kRate;
+}
+
+class VoiceEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_from = g_sink->capture().size();
+        m_session = std::make_unique<TallixSession>(g_program, g_xserver->display());
+    }
+
+    // The recording of `name` ("1", "d", "r") in a voice set beside the program.
+    const Recording& recording(const QString& set, const QString& name) {
+        const QString path = QFileInfo(g_program).absolutePath() + '/' + set + '/' + name + ".wav";
+        auto found = m_recordings.find(path);
+        if (found == m_recordings.end()) {
+            found = m_recordings.emplace(path, loadRecording(path)).first;
+        }
+        return found->second;
+    }
+
+    // The recordings that speak `characters` in order ('.' as "d", CR as "r").
+    std::vector<const Recording*> spoken(const QString& set, const QString& characters) {
+        std::vector<const Recording*> result;
+        for (const QChar c : characters) {
+            const QString name = c == '.' ? "d" : c == '\r' ? "r" : QString(c);
+            result.push_back(&recording(set, name));
+        }
+        return result;
+    }
+
+    // What the sink received since the test began.
+    std::vector<short> captured() const {
+        std::vector<short> all = g_sink->capture();
+        all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(m_from));
+        return all;
+    }
+
+    // Waits until something was heard and the sink has then been quiet for a while.
+    std::vector<short> speechWhenOver() const {
+        QElapsedTimer timer;
+        timer.start();
+        std::vector<short> capture = captured();
+        while (timer.elapsed() < kSpeechTimeoutMs) {
+            capture = captured();
+            const std::size_t end = endOfSound(capture);
+            if (end > 0 && capture.size() - end > samples(kQuietSeconds)) {
+                break;
+            }
+            QThread::msleep(100);
+        }
+        return capture;
+    }
+
+    // Waits until the sink has sounded for `duration` since its first sound.
+    void waitForSpeechOf(double duration) const {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < kSpeechTimeoutMs) {
+            const std::vector<short> capture = captured();
+            const std::size_t first = firstSound(capture);
+            if (first < capture.size() && capture.size() - first >= samples(duration)) {
+                return;
+            }
+            QThread::msleep(20);
+        }
+        throw std::runtime_error("no speech to interrupt");
+    }
+
+    static double totalSeconds(const std::vector<const Recording*>& recordings) {
+        double total = 0;
+        for (const Recording* recording : recordings) {
+            total += seconds(recording->samples.size());
+        }
+        return total;
+    }
+
+    // The capture of a failed test is kept in the working folder for a listen.
+    static std::string keptAs(const std::vector<short>& capture) {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const QString path = QDir::current().absoluteFilePath(
+            QStringLiteral("%1-capture.wav").arg(QString::fromLatin1(test->name())));
+        return saveRecording(path, capture, kRate) ? "capture kept in " + path.toStdString()
+                                                   : "capture not kept";
+    }
+
+    static void expectHeardInOrderAndWhole(const std::vector<short>& capture,
+                                           const std::vector<const Recording*>& expected) {
+        const Hearing hearing = hear(capture, expected, kRate);
+        const std::string heard = hearing.describe(kRate).toStdString();
+        std::cout << "heard: " << heard << "\n";
+        if (!hearing.fault.isEmpty() || hearing.heard.size() != expected.size()) {
+            ADD_FAILURE() << (hearing.fault.isEmpty() ? "recordings missing"
+                                                      : hearing.fault.toStdString())
+                          << "\nheard: " << heard << "\n"
+                          << keptAs(capture);
+        }
+    }
+
+    std::size_t m_from = 0;
+    std::unique_ptr<TallixSession> m_session;
+    std::map<QString, Recording> m_recordings;
+};
+
+TEST_F(VoiceEndToEnd, TypedDigitPointAndEnterAreSpokenInOrderAndWhole) {
+    m_session->start();
+    m_session->type("1.2");
+    m_session->key("Return");
+    expectHeardInOrderAndWhole(speechWhenOver(), spoken("speed", "1.2\r"));
+    EXPECT_TRUE(m_session->terminate());
+    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("1.2\r\n"));
+}
+
+TEST_F(VoiceEndToEnd, TypingUsesTheVoiceSetOfTheSettings) {
+    m_session->writeDataFile("application.ini", "[VOICE]\ntype=hispeed\n");
+    m_session->start();
+    m_session->type("30");
+    m_session->key("Return");
+    expectHeardInOrderAndWhole(speechWhenOver(), spoken("hispeed", "30\r"));
+}
+
+// Reading begins with the whole of the caret's line wherever the caret stands in it, ends each
+// line (also an empty one, and the last without a line break) with "r", ends after the last
+// line, and leaves that line selected: a letter typed then replaces exactly it.
+TEST_F(VoiceEndToEnd, EscReadsFromTheCaretLineToTheEnd) {
+    m_session->writeDataFile("nums.txt", "77\r\n12\r\n3.4\r\n\r\n5");
+    m_session->start();
+    m_session->key("ctrl+Home Down End");
+    m_session->key("Escape");
+    expectHeardInOrderAndWhole(speechWhenOver(), spoken("speed", "12\r3.4\r\r5\r"));
+    m_session->type("x");
+    EXPECT_TRUE(m_session->terminate());
+    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("77\r\n12\r\n3.4\r\n\r\nx"));
+}
+
+// A second Esc in the middle of a line: the character in progress ends whole, nothing after
+// it is heard, and the line stays selected.
+TEST_F(VoiceEndToEnd, SecondEscStopsAfterTheCharacterInProgress) {
+    const QString longLine = "345678901234";
+    m_session->writeDataFile("nums.txt", ("12\r\n" + longLine + "\r\n56").toLatin1());
+    m_session->start();
+    const std::vector<const Recording*> firstLine = spoken("speed", "12\r");
+    const std::vector<const Recording*> wholeText = spoken("speed", "12\r" + longLine + "\r56\r");
+    m_session->key("Escape");
+    waitForSpeechOf(totalSeconds(firstLine) + 0.5 * totalSeconds(spoken("speed", "3")));
+    const std::size_t sentBy = captured().size();
+    m_session->key("Escape");
+    const std::size_t sentAfter = captured().size();
+
+    const std::vector<short> capture = speechWhenOver();
+    const Hearing hearing = hear(capture, wholeText, kRate);
+    const std::string heard = hearing.describe(kRate).toStdString();
+    std::cout << "stop sent between " << seconds(sentBy) << " s and " << seconds(sentAfter)
+              << " s; heard: " << heard << "\n";
+    EXPECT_EQ(hearing.fault.toStdString(), "") << "heard: " << heard << "\n" << keptAs(capture);
+    ASSERT_GT(hearing.heard.size(), firstLine.size()) << "heard: " << heard;
+    EXPECT_LT(hearing.heard.size(), firstLine.size() + longLine.size())
+        << "the line was read to its end: " << heard;
+    // The last character began before the stop reached the program; a second is ample for
+    // the key's way there on a busy machine, and several characters shorter than the rest.
+    EXPECT_LT(seconds(hearing.heard.back().start), seconds(sentAfter) + 1.0)
+        << "speech went on after the stop: " << heard;
+
+    m_session->type("x");
+    EXPECT_TRUE(m_session->terminate());
+    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("12\r\nx\r\n56"));
+}
+
+} // namespace
+} // namespace tallix::e2e
+
+// Usage: voice_e2e_test <tallix executable> [gtest options]. Ends with 77, which the test
+// runner counts as skipped, where no PulseAudio server can start.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        std::cerr << "usage: " << argv[0] << " <tallix executable>\n";
+        return 2;
+    }
+    tallix::e2e::g_program = QString::fromLocal8Bit(argv[1]);
+    tallix::voice::test::NullSink sink;
+    QString why;
+    if (!sink.start(why)) {
+        std::cout << "skipped: no PulseAudio here: " << why.toStdString() << "\n";
+        return tallix::e2e::kSkipped;
+    }
+    tallix::e2e::XServer xserver;
+    if (!xserver.start(why)) {
+        std::cerr << why.toStdString() << "\n";
+        return 1;
+    }
+    tallix::e2e::g_sink = &sink;
+    tallix::e2e::g_xserver = &xserver;
+    return RUN_ALL_TESTS();
+}
