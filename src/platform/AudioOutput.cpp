@@ -32,6 +32,8 @@ LibraryState& state() {
 
 // Lets PortAudio pick the buffer size that suits the device and the latency asked for.
 constexpr unsigned long kDeviceChoosesBufferSize = 0;
+// Seconds of output latency asked for at the least; see where the stream is opened.
+constexpr double MinimumOutputLatency = 0.025;
 
 [[noreturn]] void parkForever() {
     for (;;) {
@@ -171,8 +173,10 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
         PaStreamParameters params{};
         params.device = device;
         params.sampleFormat = paFloat32;
-        // Lower than the device's own low latency and a busy machine breaks up the sound itself.
-        params.suggestedLatency = info->defaultLowOutputLatency;
+        // The device's own low latency (under 10 ms through PulseAudio) lets a busy machine break
+        // up a digit with gaps of silence; a little more keeps every recording whole while the
+        // first sound still comes far sooner than any screen reader's.
+        params.suggestedLatency = std::max(info->defaultLowOutputLatency, MinimumOutputLatency);
         double rate = preferredRate;
         bool found = false;
         for (const int channels : {1, 2}) {
