@@ -1,6 +1,7 @@
 #include "UnitFormVersionInfo.h"
 
 #include "ApplicationIcon.h"
+#include "DesignFonts.h"
 #include "FormFuncRules.h"
 #include "FuncGraphicWork.h"
 #include "Functions.h"
@@ -42,15 +43,11 @@ const QColor OutlineGrey(0x80, 0x80, 0x80);
 const QString InformationSite = QStringLiteral("http://kstr.example");
 const QString InformationPagePath = QStringLiteral("/contents/software/information.php?from=");
 
-// Designed with Windows fonts; elsewhere the nearest installed faces stand in.
 QFont LabelFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(12);
-    return font;
+    return DesignGothicFont(12);
 }
 
+// Designed with Windows fonts; elsewhere the nearest installed heavy faces stand in.
 QFont TitleFont(bool doubleByte) {
     QFont font;
     if (doubleByte) {

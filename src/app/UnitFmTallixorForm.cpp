@@ -1,6 +1,8 @@
 // The window's controls, menus and layout: what a form designer would describe.
 #include "UnitFmTallixor.h"
 
+#include "DesignFonts.h"
+
 #include "kstrFormFunc.h"
 
 #include <QHBoxLayout>
@@ -12,16 +14,6 @@
 #include <QToolBar>
 
 namespace {
-
-// The designed fonts are Windows fonts; on other systems the nearest installed Japanese Gothic
-// face stands in.
-QFont gothicFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
 
 constexpr int ClientWidth = 422;
 constexpr int ClientHeight = 373;
@@ -47,13 +39,13 @@ QAction* addCheckItem(QMenu* menu, const QString& caption) {
 
 void TFmTallixor::CreateControls() {
     setWindowTitle(QStringLiteral("Tallix"));
-    setFont(gothicFont(12));
+    setFont(DesignGothicFont(12));
     CreateMenus();
     CreateToolBar();
 
     Memo = new QPlainTextEdit(this);
     Memo->setObjectName(QStringLiteral("Memo"));
-    Memo->setFont(gothicFont(16));
+    Memo->setFont(DesignGothicFont(16));
     Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QFont>
+
+// The windows are designed with the Windows face "ＭＳ Ｐゴシック"; elsewhere the nearest installed
+// Japanese Gothic stands in.
+QFont DesignGothicFont(int pixelSize);
