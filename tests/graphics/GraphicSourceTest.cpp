@@ -26,8 +26,7 @@ protected:
     QString exeDir() const { return dir.path() + QStringLiteral("/bin"); }
     QString graphic() const { return exeDir() + QStringLiteral("/graphic"); }
     void writeGraphic(const std::string& bytes) {
-        const QTemporaryDir& root = dir;
-        writeFile(root, QStringLiteral("bin/graphic"), bytes);
+        writeFile(dir, QStringLiteral("bin/graphic"), bytes);
     }
 
     QTemporaryDir dir;
