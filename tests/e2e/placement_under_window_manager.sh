@@ -2,7 +2,7 @@
 # Under a window manager that frames its windows (openbox), the main window comes back with its
 # frame exactly where the user left it, at the size the user left it, session after session:
 # three sessions, the window dragged by its title bar in each, the last also resized. The
-# settings hold the outer rectangle, frame included. The about window, which has no frame,
+# settings hold the outer rectangle, frame included, also for a window that was never moved. The about window, which has no frame,
 # follows the pointer by the point it was grabbed at.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 e2e_setup "$1"
@@ -39,6 +39,12 @@ close_by_menu() {
 start_program
 read -r left top width height < <(frame_rectangle "$window")
 expect_frame "$(( (1280 - width) / 2 )) $(( (1024 - height) / 2 )) $width $height" "first start"
+close_by_menu
+[ "$(stored_rectangle)" = "$left $top $width $height" ] ||
+    { echo "a window never moved stored '$(stored_rectangle)'" >&2; exit 1; }
+
+start_program
+expect_frame "$left $top $width $height" "start after a session without a move"
 drag_by_title_bar 5 10 6
 expect_frame "$((left + 50)) $((top + 30)) $width $height" "dragged by 5 x (10, 6)"
 close_by_menu
