@@ -352,6 +352,9 @@ void TkstrFormFunc::RestorePlacement() {
     FDockSiteName = AppGlobal->ReadString(FSection, KeyDockSite, QString());
     KeepOnScreen(FOwnerForm);
     const bool frameUnknown = OuterBounds(FOwnerForm).size() == FOwnerForm->size();
+    // Before the window is first shown nobody knows its frame, and a place given then goes to
+    // the client area, the frame lying above it. Asked for as the outer corner, the place is the
+    // frame's, which a window manager honours when it frames the window.
     if (FKeepLocation && frameUnknown && FOwnerForm->windowHandle())
         FOwnerForm->windowHandle()->setFramePosition(FOwnerForm->pos());
     const bool framed = !FOwnerForm->windowFlags().testFlag(Qt::FramelessWindowHint);
