@@ -12,12 +12,14 @@ run_packages=(
     portaudio19-dev libsndfile1-dev libasound2-dev libjack-jackd2-dev
     libjpeg62-turbo-dev zlib1g-dev
     fonts-ipafont-gothic fonts-dejavu-core
+    qt6-translations-l10n
 )
 test_packages=(
     googletest libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libpng-dev
     xvfb xauth xdotool x11-utils imagemagick desktop-file-utils
+    openbox weston xwayland qt6-wayland
     pulseaudio pulseaudio-utils libasound2-plugins
 )
 

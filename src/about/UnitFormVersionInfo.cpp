@@ -105,7 +105,9 @@ void RoundRect(QPainter& painter, int left, int top, int right, int bottom, int 
 TFormVersionInfo::TFormVersionInfo(QWidget* AOwner)
     : QDialog(AOwner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("FormVersionInfo"));
-    setWindowTitle(QStringLiteral("FormVersionInfo"));
+    // Task switchers and screen readers name the window by its caption, named as the menu item
+    // that opens it; the desktop adds the program's name.
+    setWindowTitle(QStringLiteral("ソフトウェア情報"));
     setModal(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);

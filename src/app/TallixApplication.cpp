@@ -4,6 +4,10 @@
 #include "ErrorBox.h"
 #include "TallixIdentity.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 TallixApplication::TallixApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromUtf8(tallix::identity::InternalName));
     setApplicationDisplayName(QString::fromUtf8(tallix::identity::ProductName));
@@ -12,6 +16,20 @@ TallixApplication::TallixApplication(int& argc, char** argv) : QApplication(argc
     // the program up by it.
     setDesktopFileName(QString::fromUtf8(tallix::identity::InternalName));
     setWindowIcon(ApplicationIcon());
+    tallix::LoadQtTranslations(*this);
+}
+
+// What Qt itself shows (the scroll bar's menu, the buttons of its message boxes) speaks the
+// program's language, whatever the desktop's language is.
+bool tallix::LoadQtTranslations(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 bool TallixApplication::notify(QObject* receiver, QEvent* event) {

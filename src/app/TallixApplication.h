@@ -11,3 +11,10 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+namespace tallix {
+
+// Qt's own texts in Japanese, where Qt's translations are installed; true when loaded.
+bool LoadQtTranslations(QCoreApplication& application);
+
+} // namespace tallix

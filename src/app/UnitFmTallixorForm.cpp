@@ -2,6 +2,7 @@
 #include "UnitFmTallixor.h"
 
 #include "DesignFonts.h"
+#include "MemoContextMenu.h"
 
 #include "kstrFormFunc.h"
 
@@ -52,6 +53,7 @@ void TFmTallixor::CreateControls() {
     // The program keeps an undo history of its own.
     Memo->setUndoRedoEnabled(false);
     setCentralWidget(Memo);
+    AttachMemoContextMenu(this);
 
     CreateStatusBar();
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());

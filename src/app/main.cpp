@@ -2,6 +2,7 @@
 #include "TallixApplication.h"
 #include "TerminationSignals.h"
 #include "UnitFmTallixor.h"
+#include "WindowSystemChoice.h"
 #include "kstrColors.h"
 #include "kstrGlobal.h"
 #include "kstrGraphicSource.h"
@@ -35,6 +36,7 @@ int RunWindow(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tallix::platform::choosePlatformPlugin();
     // The units start in this order and shut down in reverse, around the GUI's whole life.
     KstrGlobalUnit globalUnit;
     std::optional<KstrGraphicSourceUnit> graphicSourceUnit;

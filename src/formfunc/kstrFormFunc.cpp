@@ -352,6 +352,11 @@ void TkstrFormFunc::RestorePlacement() {
     FDockSiteName = AppGlobal->ReadString(FSection, KeyDockSite, QString());
     KeepOnScreen(FOwnerForm);
     const bool frameUnknown = OuterBounds(FOwnerForm).size() == FOwnerForm->size();
+    // Before the window is first shown nobody knows its frame, and a place given then goes to
+    // the client area, the frame lying above it. Asked for as the outer corner, the place is the
+    // frame's, which a window manager honours when it frames the window.
+    if (FKeepLocation && frameUnknown && FOwnerForm->windowHandle())
+        FOwnerForm->windowHandle()->setFramePosition(FOwnerForm->pos());
     const bool framed = !FOwnerForm->windowFlags().testFlag(Qt::FramelessWindowHint);
     if (FKeepSize && framed && frameUnknown) {
         FPendingOuterSize = FOwnerForm->size();
@@ -400,6 +405,7 @@ bool TkstrFormFunc::HandleMousePress(const QEvent* event) {
         }
     }
     FDragArmed = true;
+    FPressGrip = mouse->globalPosition().toPoint() - OuterBounds(FOwnerForm).topLeft();
     return false;
 }
 
@@ -421,11 +427,11 @@ void TkstrFormFunc::HandleMouseMove(const QEvent* event) {
                            !(mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
     if (FWindowDrag && FDragArmed && leftAlone) {
         const QPoint position = mouse->position().toPoint();
-        BeginWindowDrag(position.x(), position.y());
+        BeginWindowDrag(position.x(), position.y(), mouse->globalPosition().toPoint());
     }
 }
 
-void TkstrFormFunc::BeginWindowDrag(int x, int y) {
+void TkstrFormFunc::BeginWindowDrag(int x, int y, QPoint pointer) {
     QList<QRect> children;
     for (QObject* child : FOwnerForm->children()) {
         const auto* control = qobject_cast<QWidget*>(child);
@@ -439,10 +445,18 @@ void TkstrFormFunc::BeginWindowDrag(int x, int y) {
         FDragArmed = false;
         return;
     }
+    // The point grabbed at the press stays under the pointer, also across the step that
+    // started the drag. Without a press seen, the drag holds on to where it starts. Screen
+    // positions come from the pointer's events: a window manager may not yet have told where
+    // it put a window just shown.
+    const QPoint corner = OuterBounds(FOwnerForm).topLeft();
+    const QPoint grip = FPressGrip.value_or(pointer - corner);
+    FPressGrip.reset();
+    if (pointer - grip != corner)
+        FOwnerForm->move(pointer - grip);
     if (!StartSystemMove()) {
         FManualMove = true;
-        FManualMoveOffset =
-            FOwnerForm->mapToGlobal(QPoint(x, y)) - OuterBounds(FOwnerForm).topLeft();
+        FManualMoveOffset = grip;
     }
 }
 
@@ -465,7 +479,12 @@ void TkstrFormFunc::EndManualMove() {
     HandleExitSizeMove();
 }
 
+// A window manager's move loop starts from wherever the pointer is when it takes over, a step
+// or more after the press, and the point the user grabbed drifts away from the pointer. Where a
+// window may place itself the component therefore moves it itself; a Wayland window may not.
 bool TkstrFormFunc::StartSystemMove() {
+    if (QGuiApplication::platformName() != QLatin1String("wayland"))
+        return false;
     QWindow* window = FOwnerForm->windowHandle();
     return window && window->startSystemMove();
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QMimeData;
 class QSessionManager;
@@ -159,7 +160,7 @@ private:
     void UpdateWindowShape();
     bool HandleMousePress(const QEvent* event);
     void HandleMouseMove(const QEvent* event);
-    void BeginWindowDrag(int x, int y);
+    void BeginWindowDrag(int x, int y, QPoint pointer);
     bool FollowManualMove(const QEvent* event);
     void EndManualMove();
     bool HandleWindowDragEvent(QEvent* event);
@@ -208,6 +209,9 @@ private:
     // the pointer's offset from the window's corner while the left button is held.
     bool FManualMove = false;
     QPoint FManualMoveOffset;
+    // Where the left button went down, from the window's outer corner: the point a drag holds
+    // on to.
+    std::optional<QPoint> FPressGrip;
     bool FDropAccepted = false;
     bool FResizeCursorShown = false;
     bool FAdjustingGeometry = false;

@@ -32,6 +32,20 @@ QStringList configDirs() {
     return dirs;
 }
 
+// The recorded folder as the running program sees its own: with every link resolved, since the
+// kernel names the running executable that way. A trailing '/' is kept as recorded; a folder
+// that does not exist stays as written.
+QString resolvedFolder(const QString& folder) {
+    if (!QDir::isAbsolutePath(folder))
+        return folder;
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty())
+        return folder;
+    return folder.endsWith(QLatin1Char('/')) && !canonical.endsWith(QLatin1Char('/'))
+               ? canonical + QLatin1Char('/')
+               : canonical;
+}
+
 } // namespace
 
 QString userRegistryFile(const QString& companyName, const QString& internalName) {
@@ -63,9 +77,9 @@ QString installedAppDir(const QString& internalName) {
         const QString fileName = dir + QLatin1Char('/') + MachineMakerFolder + QLatin1Char('/') +
                                  internalName + QStringLiteral(".ini");
         if (QFileInfo(fileName).isFile())
-            return ProfileFile(fileName)
-                .readString(QString(), QStringLiteral("AppDir"))
-                .value_or(QString());
+            return resolvedFolder(ProfileFile(fileName)
+                                      .readString(QString(), QStringLiteral("AppDir"))
+                                      .value_or(QString()));
     }
     return QString();
 }

@@ -35,7 +35,8 @@ private:
     ProfileFile m_file;
 };
 
-// "AppDir" of the machine-wide installation record, or empty when there is none.
+// "AppDir" of the machine-wide installation record, or empty when there is none. An existing
+// folder comes with its links resolved, as the running executable's folder does.
 QString installedAppDir(const QString& internalName);
 
 } // namespace tallix::platform

@@ -47,7 +47,7 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
 
 // Presses the left button at a point of the control, moves the pointer on the screen by offset
 // in two equal steps and releases it there. The control's own position follows a window that
-// moves along. A window drag starts at the first step, so the window follows the second.
+// moves along.
 void DragBy(QWidget* control, QPoint at, QPoint offset) {
     const QPoint start = control->mapToGlobal(at);
     SendMouse(control, QEvent::MouseButtonPress, at, start, Qt::LeftButton, Qt::LeftButton);
@@ -89,6 +89,7 @@ private slots:
     void windowIsBorderlessWhiteOnTopAndOpensShort() {
         TFormVersionInfo form;
         QCOMPARE(form.size(), QSize(247, 222));
+        QCOMPARE(form.windowTitle(), QStringLiteral("ソフトウェア情報"));
         QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
         QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(form.isModal());
@@ -212,7 +213,7 @@ private slots:
                  form.LBexe, form.Label1, form.Image1, form.ImgAppTitle, form.LinkLabel1}) {
             const QPoint before = form.pos();
             DragBy(control, QPoint(30, 5), QPoint(40, 24));
-            QCOMPARE(form.pos(), before + QPoint(20, 12));
+            QCOMPARE(form.pos(), before + QPoint(40, 24));
         }
         QVERIFY(browser.Opened.isEmpty());
         QVERIFY(form.isVisible());

@@ -30,9 +30,9 @@ expect_not_pixel() {
     fi
 }
 
-# Its title is never shown; the desktop adds the program's name to it.
+# Task switchers name the window by its title: the Help menu item's words and the program's name.
 find_about_window() {
-    xdotool search --all --onlyvisible --pid "$program_pid" --name '^FormVersionInfo' 2>/dev/null | head -n 1
+    xdotool search --all --onlyvisible --pid "$program_pid" --name '^ソフトウェア情報' 2>/dev/null | head -n 1
 }
 
 # Opens the about window by the Help menu's keys; sets $about.
@@ -51,6 +51,9 @@ open_about_window() {
 
 start_program
 open_about_window
+title=$(xdotool getwindowname "$about")
+[ "$title" = "ソフトウェア情報 — Tallix" ] || { echo "the about window's title is '$title'" >&2; exit 1; }
+echo "about window: titled '$title'"
 
 eval "$(xdotool getwindowgeometry --shell "$about")"
 if [ "$WIDTH x $HEIGHT at $X, $Y" != "247 x 222 at $(( (1280 - 247) / 2 )), $(( (1024 - 222) / 2 ))" ]; then
@@ -77,6 +80,15 @@ expect_pixel "$shot" 5 120 "$grey"
 expect_pixel "$shot" 123 216 "$grey"
 echo "corners cut round, black edge, grey frame"
 [ -z "$keep_screenshot" ] || cp "$shot" "$keep_screenshot"
+
+# Dragged by a label, the window holds on to the point it was grabbed at.
+drag_pointer $((X + 60)) $((Y + 45)) 5 10 6
+moved=$(xdotool getwindowgeometry --shell "$about" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}')
+if [ "$moved" != "$((X + 50)) $((Y + 30))" ]; then
+    echo "dragged by 5 x (10, 6) from $X, $Y the about window went to $moved" >&2
+    exit 1
+fi
+echo "the window follows the pointer by the point it was grabbed at"
 
 # The button's centre, in the window's coordinates.
 xdotool mousemove --window "$about" 199 200 click 1

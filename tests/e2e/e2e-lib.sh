@@ -40,6 +40,7 @@ copy_voice_sets() {
 
 e2e_cleanup() {
     [ -n "${program_pid:-}" ] && kill -9 "$program_pid" 2>/dev/null || true
+    [ -n "${window_manager_pid:-}" ] && kill "$window_manager_pid" 2>/dev/null || true
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -83,4 +84,40 @@ expect_file_bytes() {
         od -c "$file" >&2 || true
         exit 1
     fi
+}
+
+# Runs openbox on the display, so that windows get frames and title bars as on a desktop.
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    window_manager_pid=$!
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    echo "openbox did not start" >&2
+    exit 1
+}
+
+# Prints "left top width height" of a window's outer rectangle, its frame included.
+frame_rectangle() {
+    local id=$1 info left right top bottom
+    info=$(xwininfo -id "$id")
+    read -r left right top bottom < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.*= //; s/,//gp')  || true
+    awk -v l="${left:-0}" -v r="${right:-0}" -v t="${top:-0}" -v b="${bottom:-0}" '
+        /Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+        /^ *Width:/ {w = $2} /^ *Height:/ {h = $2}
+        END {print x - l, y - t, w + l + r, h + t + b}' <<<"$info"
+}
+
+# Drags with the left button from a screen point in the given number of equal steps.
+drag_pointer() {
+    local x=$1 y=$2 steps=$3 dx=$4 dy=$5
+    xdotool mousemove "$x" "$y" mousedown 1
+    sleep 0.2
+    for _ in $(seq "$steps"); do
+        xdotool mousemove_relative -- "$dx" "$dy"
+        sleep 0.1
+    done
+    xdotool mouseup 1
+    sleep 0.5
 }

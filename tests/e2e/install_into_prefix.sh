@@ -2,7 +2,8 @@
 # Installs the built program into a temporary prefix and starts the installed copy, as a user
 # would from the desktop, with XDG folders of its own: the voice sets lie beside the installed
 # executable, the program runs from there, and its data goes to the XDG data folder, not beside
-# the program, even though this test may write there.
+# the program, even though this test may write there. The prefix is reached through a symbolic
+# link, as a prefix in a linked home folder is: the program must still know itself installed.
 # Usage: install_into_prefix.sh <cmake> <build folder>
 set -euo pipefail
 cmake_command=$1
@@ -21,6 +22,8 @@ fail() {
     exit 1
 }
 
+mkdir "$work/real-prefix"
+ln -s "$work/real-prefix" "$work/prefix"
 prefix="$work/prefix"
 "$cmake_command" --install "$build" --prefix "$prefix" >"$work/install.log" ||
     { cat "$work/install.log" >&2; fail "cmake --install failed"; }
@@ -76,7 +79,7 @@ for _ in $(seq 100); do
 done
 [ -d "$data" ] || fail "the installed program made no data folder at $data"
 running=$(readlink "/proc/$program_pid/exe")
-[ "$running" = "$app_dir/tallix" ] || fail "the launcher runs '$running', not $app_dir/tallix"
+[ "$running" = "$(readlink -f "$app_dir/tallix")" ] || fail "the launcher runs '$running', not $app_dir/tallix"
 sleep 0.5
 kill -TERM "$program_pid"
 wait "$program_pid" || fail "the installed program did not end cleanly"

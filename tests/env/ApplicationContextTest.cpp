@@ -3,6 +3,7 @@
 #include "kstrGlobal.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -69,6 +70,22 @@ TEST_F(ApplicationContext, RecordedAppDirWithTrailingSeparatorNeverMatches) {
     EXPECT_EQ(global.GetDataFolder(), ExeDir() + "/Data");
     EXPECT_TRUE(IsDir(ExeDir() + "/Data"));
     EXPECT_FALSE(Exists(AppDataFolder()));
+}
+
+// An installation through a symbolic link (a prefix in a linked home, say) is still the
+// installation, whichever side names the link.
+TEST_F(ApplicationContext, RecordedAppDirAndExeFolderCompareWithLinksResolved) {
+    ASSERT_TRUE(QFile::link(ExeDir(), Root() + "/linked"));
+    WriteInstallationRecord(Root() + "/linked");
+    TkstrGlobal recordThroughLink;
+    EXPECT_EQ(recordThroughLink.GetDataFolder(), AppDataFolder());
+
+    WriteInstallationRecord(ExeDir());
+    SetEnv("TALLIX_EXE_FILE", Root() + "/linked/tallix");
+    TkstrGlobal runThroughLink;
+    EXPECT_EQ(runThroughLink.GetExeDir(), ExeDir());
+    EXPECT_EQ(runThroughLink.GetDataFolder(), AppDataFolder());
+    EXPECT_FALSE(Exists(ExeDir() + "/Data"));
 }
 
 TEST_F(ApplicationContext, NoRecordAndWritableExeFolderKeepsDataBesideTheProgram) {

@@ -1,0 +1,103 @@
+#include "MemoContextMenu.h"
+#include "MainWindowFixture.h"
+#include "TallixApplication.h"
+#include "UnitFmTallixor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace {
+
+// The menu the text box shows now, as the user sees its entries; separators are empty.
+QStringList Entries(TFmTallixor& window) {
+    std::unique_ptr<QMenu> menu(CreateMemoContextMenu(&window, &window));
+    QStringList entries;
+    for (const QAction* action : menu->actions())
+        entries.append(action->isEnabled() || action->isSeparator()
+                           ? action->text()
+                           : QStringLiteral("-") + action->text());
+    return entries;
+}
+
+void Choose(TFmTallixor& window, const QString& caption) {
+    std::unique_ptr<QMenu> menu(CreateMemoContextMenu(&window, &window));
+    for (QAction* action : menu->actions()) {
+        if (action->text().startsWith(caption + QLatin1Char('\t'))) {
+            QVERIFY(action->isEnabled());
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("no entry ") + caption));
+}
+
+} // namespace
+
+class MemoContextMenuTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainWindowFixture> fixture;
+
+private slots:
+    void init() { fixture = std::make_unique<MainWindowFixture>(); }
+    void cleanup() { fixture.reset(); }
+
+    void offersTheEditMenusCommandsInJapanese() {
+        TFmTallixor& window = fixture->openWindow();
+        QApplication::clipboard()->clear();
+        QCOMPARE(Entries(window),
+                 QStringList({"-戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "-切り取り\tCtrl+X",
+                              "-コピー\tCtrl+C", "-貼り付け\tCtrl+V", "", "-すべて選択\tCtrl+A"}));
+        QTest::keyClicks(window.Memo, QStringLiteral("12"));
+        window.TakeSnapshot();
+        window.Memo->selectAll();
+        QApplication::clipboard()->setText(QStringLiteral("3"));
+        QCOMPARE(Entries(window),
+                 QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "切り取り\tCtrl+X",
+                              "コピー\tCtrl+C", "貼り付け\tCtrl+V", "", "すべて選択\tCtrl+A"}));
+    }
+
+    void itsEditsGoThroughTheProgramsUndoHistory() {
+        TFmTallixor& window = fixture->openWindow();
+        QTest::keyClicks(window.Memo, QStringLiteral("12"));
+        Choose(window, QStringLiteral("すべて選択"));
+        Choose(window, QStringLiteral("切り取り"));
+        QCOMPARE(window.MemoText(), QString());
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("12"));
+        Choose(window, QStringLiteral("貼り付け"));
+        Choose(window, QStringLiteral("貼り付け"));
+        QCOMPARE(window.MemoText(), QStringLiteral("1212"));
+        Choose(window, QStringLiteral("戻す"));
+        QCOMPARE(window.MemoText(), QStringLiteral("12"));
+        Choose(window, QStringLiteral("戻す"));
+        QCOMPARE(window.MemoText(), QString());
+        Choose(window, QStringLiteral("戻す"));
+        QCOMPARE(window.MemoText(), QStringLiteral("12"));
+        Choose(window, QStringLiteral("やり直す"));
+        QCOMPARE(window.MemoText(), QString());
+    }
+
+    void opensWhereTheTextBoxAsksForIt() {
+        TFmTallixor& window = fixture->openWindow();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        emit window.Memo->customContextMenuRequested(QPoint(10, 10));
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("戻す\tCtrl+Z"));
+        menu->close();
+    }
+
+    void qtsOwnTextsAreJapanese() {
+        QVERIFY(tallix::LoadQtTranslations(*QCoreApplication::instance()));
+        QCOMPARE(QCoreApplication::translate("QScrollBar", "Scroll here"),
+                 QStringLiteral("ここにスクロール"));
+    }
+};
+
+QTEST_MAIN(MemoContextMenuTest)
+#include "MemoContextMenuTest.moc"

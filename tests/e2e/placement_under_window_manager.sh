@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Under a window manager that frames its windows (openbox), the main window comes back with its
+# frame exactly where the user left it, at the size the user left it, session after session:
+# three sessions, the window dragged by its title bar in each, the last also resized. The
+# settings hold the outer rectangle, frame included, also for a window that was never moved. The about window, which has no frame,
+# follows the pointer by the point it was grabbed at.
+source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
+e2e_setup "$1"
+start_window_manager
+ini="$work/bin/Data/application.ini"
+
+expect_frame() {
+    local expected=$1 actual
+    actual=$(frame_rectangle "$window")
+    if [ "$actual" != "$expected" ]; then
+        echo "$2: the window's frame is at '$actual', expected '$expected'" >&2
+        exit 1
+    fi
+}
+
+stored_rectangle() {
+    awk -F= '/^LEFT=/{l=$2} /^TOP=/{t=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print l, t, w, h}' "$ini"
+}
+
+# Drags the window by the middle of its title bar.
+drag_by_title_bar() {
+    local left top width steps=$1 dx=$2 dy=$3
+    read -r left top width _ < <(frame_rectangle "$window")
+    drag_pointer $((left + width / 2)) $((top + 8)) "$steps" "$dx" "$dy"
+}
+
+close_by_menu() {
+    xdotool key alt+f
+    sleep 0.3
+    xdotool key x
+    wait_program
+}
+
+start_program
+read -r left top width height < <(frame_rectangle "$window")
+expect_frame "$(( (1280 - width) / 2 )) $(( (1024 - height) / 2 )) $width $height" "first start"
+close_by_menu
+[ "$(stored_rectangle)" = "$left $top $width $height" ] ||
+    { echo "a window never moved stored '$(stored_rectangle)'" >&2; exit 1; }
+
+start_program
+expect_frame "$left $top $width $height" "start after a session without a move"
+drag_by_title_bar 5 10 6
+expect_frame "$((left + 50)) $((top + 30)) $width $height" "dragged by 5 x (10, 6)"
+close_by_menu
+[ "$(stored_rectangle)" = "$((left + 50)) $((top + 30)) $width $height" ] ||
+    { echo "first session stored '$(stored_rectangle)'" >&2; exit 1; }
+echo "first session: centred, dragged, its frame stored"
+
+start_program
+expected=$(stored_rectangle)
+expect_frame "$expected" "second start"
+read -r left top width height <<<"$expected"
+drag_by_title_bar 4 -30 -20
+expect_frame "$((left - 120)) $((top - 80)) $width $height" "dragged by 4 x (-30, -20)"
+close_by_menu
+[ "$(stored_rectangle)" = "$((left - 120)) $((top - 80)) $width $height" ] ||
+    { echo "second session stored '$(stored_rectangle)'" >&2; exit 1; }
+echo "second session: back at its frame, dragged, stored"
+
+start_program
+expected=$(stored_rectangle)
+expect_frame "$expected" "third start"
+drag_by_title_bar 3 25 15
+xdotool windowsize --sync "$window" 517 463
+sleep 0.5
+resized=$(frame_rectangle "$window")
+read -r left top width height <<<"$resized"
+[ "$width x $height" != "517 x 463" ] || { echo "openbox drew no frame" >&2; exit 1; }
+kill -TERM "$program_pid"
+wait_program
+[ "$(stored_rectangle)" = "$resized" ] ||
+    { echo "third session stored '$(stored_rectangle)', the frame was '$resized'" >&2; exit 1; }
+start_program
+expect_frame "$resized" "fourth start"
+echo "third session: dragged and resized, back at the same frame"
+
+# The about window holds on to the point it was grabbed at.
+xdotool key alt+h
+sleep 0.3
+xdotool key i
+about=""
+for _ in $(seq 50); do
+    about=$(xdotool search --all --onlyvisible --pid "$program_pid" --name '^ソフトウェア情報' 2>/dev/null | head -n 1) && [ -n "$about" ] && break
+    sleep 0.1
+done
+[ -n "$about" ] || { echo "the about window did not appear" >&2; exit 1; }
+sleep 0.5
+read -r left top _ _ < <(frame_rectangle "$about")
+drag_pointer $((left + 60)) $((top + 45)) 5 10 6
+read -r moved_left moved_top _ _ < <(frame_rectangle "$about")
+if [ "$moved_left $moved_top" != "$((left + 50)) $((top + 30))" ]; then
+    echo "the about window dragged by 5 x (10, 6) went from $left, $top to $moved_left, $moved_top" >&2
+    exit 1
+fi
+echo "the about window follows the pointer exactly"
+kill -TERM "$program_pid"
+wait_program
