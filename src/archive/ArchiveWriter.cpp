@@ -1,7 +1,9 @@
 #include "ArchiveWriter.h"
 
 #include "ArchiveLayout.h"
+#include "AtomicFile.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tallix::archive {
@@ -15,11 +17,7 @@ std::string cannotWrite(std::string_view fileName) {
 EArchiveWriteError::EArchiveWriteError(std::string_view fileName, std::string_view reason)
     : std::runtime_error(cannotWrite(fileName).append(reason)) {}
 
-ArchiveWriter::ArchiveWriter(const QString& fileName) : FFile(fileName) {
-    // Unbuffered, so that a disk that fills up shows as a short write at once: a buffered
-    // QSaveFile can lose that error at its final flush and commit a truncated file.
-    if (!FFile.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        Fail();
+ArchiveWriter::ArchiveWriter(const QString& fileName) : FFileName(fileName) {
     WriteHeader();
 }
 
@@ -36,31 +34,28 @@ void ArchiveWriter::AddMember(std::string_view name, std::string_view data,
 
 void ArchiveWriter::Commit() {
     WriteHeader();
-    if (!FFile.commit())
-        Fail();
+    QString reason;
+    if (!platform::writeFileAtomically(FFileName, FBytes, &reason))
+        throw EArchiveWriteError(FFileName.toStdString(), reason.toStdString());
 }
 
-// Written once as a placeholder when the file is opened and again with the final count.
+// Written once as a placeholder at the start and again with the final count; its length never
+// changes.
 void ArchiveWriter::WriteHeader() {
-    const std::int64_t endOfEntries = FPosition;
-    if (!FFile.seek(0))
-        Fail();
-    FPosition = 0;
-    WriteBytes(layout::FileTag);
+    std::string header(layout::FileTag);
     // The stored archive size is the file's length right after the first tag: always 4 here.
-    WriteBytes(layout::encodeHeaderAfterFileTag(
-        layout::TagSize, FFiles.Count(), layout::formatTimeStamp(QDateTime::currentDateTime())));
-    if (endOfEntries > FPosition) {
-        if (!FFile.seek(endOfEntries))
-            Fail();
-        FPosition = endOfEntries;
-    }
+    header += layout::encodeHeaderAfterFileTag(
+        layout::TagSize, FFiles.Count(), layout::formatTimeStamp(QDateTime::currentDateTime()));
+    if (FBytes.isEmpty())
+        WriteBytes(header);
+    else
+        std::copy(header.begin(), header.end(), FBytes.begin());
 }
 
 void ArchiveWriter::WriteEntry(int index, std::string_view data) {
     TFileEntry& record = *FFiles.Objects(index);
     const std::string& name = FFiles.Strings(index);
-    record.SetDataOffset(FPosition + static_cast<std::int64_t>(TFileEntry::Size + name.size()));
+    record.SetDataOffset(FBytes.size() + static_cast<std::int64_t>(TFileEntry::Size + name.size()));
     record.SetDataSize(static_cast<std::int64_t>(data.size()));
     WriteBytes({reinterpret_cast<const char*>(record.bytes.data()), record.bytes.size()});
     WriteBytes(name);
@@ -68,16 +63,7 @@ void ArchiveWriter::WriteEntry(int index, std::string_view data) {
 }
 
 void ArchiveWriter::WriteBytes(std::string_view bytes) {
-    const auto length = static_cast<qint64>(bytes.size());
-    if (FFile.write(bytes.data(), length) != length)
-        Fail();
-    FPosition += length;
-}
-
-void ArchiveWriter::Fail() {
-    const std::string reason = FFile.errorString().toStdString();
-    FFile.cancelWriting();
-    throw EArchiveWriteError(FFile.fileName().toStdString(), reason);
+    FBytes.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 } // namespace tallix::archive

@@ -2,7 +2,7 @@
 
 #include "FilesList.h"
 
-#include <QSaveFile>
+#include <QByteArray>
 #include <QString>
 
 #include <stdexcept>
@@ -18,7 +18,8 @@ public:
 
 // Writes a complete archive member by member: the header, then per member its record, its name
 // and its data, with DataOffset right after the name and the member count in the header.
-// Nothing replaces the target file until Commit, so a failure leaves an existing file intact.
+// The archive is assembled in memory and replaces the target file in one step on Commit, so a
+// failure (a full disk included) leaves an existing file intact.
 class ArchiveWriter {
 public:
     explicit ArchiveWriter(const QString& fileName);
@@ -35,11 +36,10 @@ private:
     void WriteHeader();
     void WriteEntry(int index, std::string_view data);
     void WriteBytes(std::string_view bytes);
-    [[noreturn]] void Fail();
 
-    QSaveFile FFile;
+    QString FFileName;
+    QByteArray FBytes;
     TfilesList FFiles;
-    std::int64_t FPosition = 0;
 };
 
 } // namespace tallix::archive

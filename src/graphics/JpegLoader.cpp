@@ -1,17 +1,35 @@
 #include "FuncGraphicWork.h"
 #include "GraphicError.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace tallix::graphics {
 
 namespace {
 
 constexpr std::uint64_t kMaxBitmapBytes = 256u * 1024 * 1024;
+
+// libjpeg's own working memory, beside the bitmap: a progressive or multi-scan file keeps every
+// coefficient of the whole image (about 2 bytes per pixel and component) until its last scan.
+// A frame header alone can ask for that much, so it is bounded like the bitmap is.
+constexpr long kMaxLibjpegMemory = 128L * 1024 * 1024;
+
+// Each scan of a progressive file runs over the whole image again, so a small file that repeats
+// scans costs time without end. Real encoders write about ten to twenty. The scans allowed shrink
+// with the frame, so that no file costs much more than 64 scans over the largest frame the memory
+// bound admits (about a second), while small pictures may have up to a few hundred.
+constexpr int kMaxScans = 300;
+constexpr int kMinScans = 64;
+constexpr std::uint64_t kCoefficientBytesPerBlock = DCTSIZE2 * sizeof(JCOEF);
+constexpr std::uint64_t kScanBlockBudget =
+    kMinScans * (kMaxLibjpegMemory / kCoefficientBytesPerBlock);
 
 // libjpeg reports fatal errors through error_exit, which must not return; it jumps back to
 // the one function that drives the library, which holds no objects needing destruction.
@@ -23,18 +41,47 @@ struct TJpegErrorManager {
 
 void JumpOnError(j_common_ptr info) {
     auto* errors = reinterpret_cast<TJpegErrorManager*>(info->err);
-    info->err->format_message(info, errors->Message);
+    const int code = info->err->msg_code;
+    if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY) {
+        // libjpeg's own words for its memory bound mean nothing to a user.
+        std::snprintf(errors->Message, sizeof errors->Message, "画像が大きすぎます");
+    } else {
+        info->err->format_message(info, errors->Message);
+    }
     std::longjmp(errors->Jump, 1);
 }
 
 // Warnings (such as data that ends early and is padded) are not printed anywhere.
 void IgnoreMessage(j_common_ptr) {}
 
+int AllowedScans(const jpeg_decompress_struct& info) {
+    std::uint64_t blocks = 0;
+    for (int c = 0; c < info.num_components; ++c) {
+        blocks +=
+            std::uint64_t{info.comp_info[c].width_in_blocks} * info.comp_info[c].height_in_blocks;
+    }
+    const std::uint64_t byBudget = kScanBlockBudget / std::max<std::uint64_t>(blocks, 1);
+    return static_cast<int>(std::clamp<std::uint64_t>(byBudget, kMinScans, kMaxScans));
+}
+
+// libjpeg calls this between rows and markers while it reads the input.
+void RefuseEndlessScans(j_common_ptr common) {
+    const auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    const int allowed = AllowedScans(*info);
+    if (info->input_scan_number > allowed) {
+        auto* errors = reinterpret_cast<TJpegErrorManager*>(common->err);
+        std::snprintf(errors->Message, sizeof errors->Message,
+                      "スキャンが多すぎます (%d を超えています)", allowed);
+        std::longjmp(errors->Jump, 1);
+    }
+}
+
 // What the decoding function needs besides libjpeg's own state; owned by the caller so that a
 // jump out of the library skips no destructor.
 struct TJpegJob {
     jpeg_decompress_struct Info{};
     TJpegErrorManager Errors;
+    jpeg_progress_mgr Progress{};
     const std::vector<std::uint8_t>* Input = nullptr;
     TBitmap Bitmap;
     std::vector<std::uint8_t> Row;
@@ -53,7 +100,7 @@ void StoreCmykRow(const std::uint8_t* cmyk, std::uint8_t* out, JDIMENSION width,
     }
 }
 
-void PrepareOutput(TJpegJob& job) {
+void ChooseOutput(TJpegJob& job) {
     jpeg_decompress_struct& info = job.Info;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
@@ -61,11 +108,16 @@ void PrepareOutput(TJpegJob& job) {
     const std::uint64_t bytes = std::uint64_t{info.output_width} * info.output_height * 3;
     if (info.output_width == 0 || info.output_height == 0 || bytes > kMaxBitmapBytes) {
         job.Refusal = "JPEGの画像が大きすぎます";
-        return;
     }
+}
+
+// Only once libjpeg has its own buffers (and a progressive file is read through) is the
+// bitmap allocated, so a file refused on the way never holds both at once.
+void AllocateOutput(TJpegJob& job) {
+    const jpeg_decompress_struct& info = job.Info;
     job.Bitmap = TBitmap::Allocate(TPixelFormat::Bit24, static_cast<int>(info.output_width),
                                    static_cast<int>(info.output_height));
-    if (cmyk) {
+    if (info.out_color_space == JCS_CMYK) {
         job.Row.resize(std::size_t{info.output_width} * 4);
     }
 }
@@ -78,11 +130,12 @@ bool RunDecompression(TJpegJob& job) {
     }
     jpeg_mem_src(&info, job.Input->data(), static_cast<unsigned long>(job.Input->size()));
     jpeg_read_header(&info, TRUE);
-    PrepareOutput(job);
+    ChooseOutput(job);
     if (!job.Refusal.empty()) {
         return true;
     }
     jpeg_start_decompress(&info);
+    AllocateOutput(job);
     const bool cmyk = info.out_color_space == JCS_CMYK;
     while (info.output_scanline < info.output_height) {
         const auto y = static_cast<int>(info.output_scanline);
@@ -104,6 +157,10 @@ public:
         FJob.Errors.Manager.output_message = IgnoreMessage;
         FJob.Input = &input;
         jpeg_create_decompress(&FJob.Info);
+        // Beyond this libjpeg would need a backing store, which it does not have, and fails.
+        FJob.Info.mem->max_memory_to_use = kMaxLibjpegMemory;
+        FJob.Progress.progress_monitor = RefuseEndlessScans;
+        FJob.Info.progress = &FJob.Progress;
     }
     ~TJpegDecompressor() { jpeg_destroy_decompress(&FJob.Info); }
     TJpegDecompressor(const TJpegDecompressor&) = delete;

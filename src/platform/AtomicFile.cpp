@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "NativeFileNames.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -87,7 +89,7 @@ bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
     // Write through a symbolic link to the file it names, as an editor would.
     const QString resolved =
         QFileInfo(fileName).isSymLink() ? QFileInfo(fileName).symLinkTarget() : fileName;
-    const QByteArray target = QFile::encodeName(resolved);
+    const QByteArray target = fileNameToBytes(resolved);
     TemporaryFile temporary(target);
     const bool done = temporary.valid() && ::fchmod(temporary.fd(), modeForNewFile(target)) == 0 &&
                       writeAll(temporary.fd(), bytes) && ::fsync(temporary.fd()) == 0 &&

@@ -1,8 +1,11 @@
 #include "ArchiveBytes.h"
 
 #include "ArchiveWriter.h"
+#include "AtomicFile.h"
 #include "ClassArchiveStream.h"
+#include "NativeFileNames.h"
 
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -87,4 +90,71 @@ TEST_F(ArchiveToolTest, ExtractRefusesNamesThatLeaveTheFolder) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_FALSE(QFile::exists(dir.filePath("escape")));
     EXPECT_FALSE(QFile::exists(dir.filePath("out/fine")));
+}
+
+TEST_F(ArchiveToolTest, ExtractNumbersMembersWhoseNameIsTakenAndFailsToSaySo) {
+    writeFile(dir, "graphic",
+              archive({{"a.png", "first"}, {"a~2.png", "own"}, {"a.png", "second"}, {"b", "b"}}));
+    const QString out = dir.filePath("out");
+    const ToolRun run = runTool({"extract", archivePath, out});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "extracted a.png\nextracted a~2.png\nextracted a.png as a~3.png\n"
+                       "extracted b\n");
+    EXPECT_NE(run.err.find("1 member(s) share a name"), std::string::npos);
+    EXPECT_EQ(readFile(out + "/a.png"), "first");
+    EXPECT_EQ(readFile(out + "/a~2.png"), "own");
+    EXPECT_EQ(readFile(out + "/a~3.png"), "second");
+
+    const ToolRun named = runTool({"extract", archivePath, dir.filePath("named"), "a.png"});
+    EXPECT_EQ(named.exitCode, 1);
+    EXPECT_EQ(readFile(dir.filePath("named/a~2.png")), "second");
+}
+
+// Archives made on Windows hold Shift-JIS names, which are not text on a UTF-8 system. Both
+// names below end in the byte 0x5C, which in Shift-JIS is part of the character, not a
+// backslash; decoded lossily they would become the same name.
+TEST_F(ArchiveToolTest, NamesThatAreNotSystemTextSurviveAddAndExtractByteForByte) {
+    const std::string names[] = {"\x95\x5C.png", "\x96\x5C.png"};
+    for (const std::string& name : names)
+        tallix::platform::writeFileAtomically(
+            dir.filePath(tallix::platform::fileNameFromBytes(QByteArray::fromStdString(name))),
+            QByteArray::fromStdString("data of " + name), nullptr);
+    // Passed through the shell, since Qt would re-encode the arguments.
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    shell.start("sh", {"-c",
+                       "\"$0\" add graphic \"$(printf '\\225\\134.png')\" "
+                       "\"$(printf '\\226\\134.png')\" && mkdir out && cd out && "
+                       "\"$0\" extract ../graphic .",
+                       QStringLiteral(TALLIX_ARCHIVE_TOOL)});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+
+    {
+        const tallix::archive::TArchiveStream stored(archivePath);
+        ASSERT_EQ(stored.Files().Count(), 2);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(stored.Files().Strings(i), names[i]);
+            QByteArray extracted;
+            const QString path =
+                dir.path() + "/out/" +
+                tallix::platform::fileNameFromBytes(QByteArray::fromStdString(names[i]));
+            EXPECT_TRUE(tallix::platform::readWholeFile(path, extracted, nullptr));
+            EXPECT_EQ(extracted.toStdString(), "data of " + names[i]);
+        }
+    }
+    EXPECT_EQ(runTool({"list", archivePath}).out, "1\t14\t\\x95\\x5C.png\n2\t14\t\\x96\\x5C.png\n");
+    // QTemporaryDir cannot remove such names either.
+    QProcess::execute("sh", {"-c", "rm -r -- \"$0\"/out \"$0\"/*.png", dir.path()});
+}
+
+TEST_F(ArchiveToolTest, ReadingCommandsRefuseAnEmptyFileAndLeaveItEmpty) {
+    writeFile(dir, "graphic", "");
+    for (const QStringList& arguments :
+         {QStringList{"list", archivePath}, QStringList{"extract", archivePath, dir.path()}}) {
+        const ToolRun run = runTool(arguments);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("is not an archive (the file is empty)"), std::string::npos);
+        EXPECT_EQ(QFileInfo(archivePath).size(), 0);
+    }
 }

@@ -79,7 +79,8 @@ TEST(ArchiveWriter, ReplacesTheTargetOnlyOnCommit) {
         abandoned.AddMember("lost", "x");
     }
     EXPECT_EQ(readFile(path), archive({{"kept", "data"}}));
-    EXPECT_THROW(ArchiveWriter(dir.filePath("no/such/folder/graphic")), EArchiveWriteError);
+    ArchiveWriter nowhere(dir.filePath("no/such/folder/graphic"));
+    EXPECT_THROW(nowhere.Commit(), EArchiveWriteError);
 }
 
 #ifndef _WIN32

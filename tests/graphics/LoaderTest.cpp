@@ -20,7 +20,8 @@ constexpr int kBlock = 8;
 const std::uint8_t kBlockColours[4][3] = {
     {200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {240, 240, 20}};
 
-TBytes EncodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr) {
+TBytes EncodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr,
+                  bool progressive = false) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -37,6 +38,9 @@ TBytes EncodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr) {
     // Full-resolution colour, so that the blocks' edges stay sharp.
     info.comp_info[0].h_samp_factor = 1;
     info.comp_info[0].v_samp_factor = 1;
+    if (progressive) {
+        jpeg_simple_progression(&info);
+    }
     jpeg_start_compress(&info, TRUE);
     std::vector<std::uint8_t> row(static_cast<std::size_t>(2 * kBlock * components));
     while (info.next_scanline < info.image_height) {
@@ -117,6 +121,38 @@ TEST(PictureLoader, JpegTooLargeForMemoryIsRefusedBeforeDecoding) {
         ADD_FAILURE() << "a huge JPEG was accepted";
     } catch (const EGraphicError& error) {
         EXPECT_STREQ(error.what(), "JPEGの画像が大きすぎます");
+    }
+}
+
+TBytes ReadTestData(const std::string& name) {
+    const std::string path = std::string(std::getenv("TALLIX_TEST_DATA_DIR")) + "/" + name;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    EXPECT_NE(file, nullptr) << path;
+    TBytes bytes;
+    for (int c; file != nullptr && (c = std::fgetc(file)) != EOF;) {
+        bytes.push_back(static_cast<std::uint8_t>(c));
+    }
+    if (file != nullptr) {
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+// Small files that would make libjpeg hold whole-image buffers of hundreds of megabytes or
+// decode the image a thousand times over; how fast they are refused is measured in the bench.
+TEST(PictureLoader, ProgressiveJpegBombsAreRefusedWhileProgressivePicturesLoad) {
+    ExpectBlocks(Load("title.jpg", EncodeJpeg(3, nullptr, true)), 3);
+    const std::pair<const char*, const char*> bombs[] = {
+        {"jpeg/progressive-9000x9000-frame.jpg", "画像が大きすぎます"},
+        {"jpeg/progressive-1000-scans.jpg", "スキャンが多すぎます (300 を超えています)"},
+    };
+    for (const auto& [name, reason] : bombs) {
+        try {
+            Load(name, ReadTestData(name));
+            ADD_FAILURE() << name << " was accepted";
+        } catch (const EGraphicError& error) {
+            EXPECT_EQ(error.what(), std::string("JPEGファイルを読み込めません: ") + reason) << name;
+        }
     }
 }
 

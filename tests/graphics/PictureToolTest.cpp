@@ -19,7 +19,7 @@ TToolRun RunTool(const QStringList& arguments) {
 }
 
 QString SuiteFile(const char* name) {
-    return QString::fromLocal8Bit(qgetenv("TALLIX_SHARED_DIR")) + "/pngsuite/png/" + name;
+    return qEnvironmentVariable("TALLIX_TEST_DATA_DIR") + "/pngsuite/png/" + name;
 }
 
 TEST(PictureTool, WritesTheLoadedPictureAsPam) {

@@ -36,8 +36,7 @@ const std::map<std::string, std::string> kBrokenFiles = {
 };
 
 QString SuiteFolder() {
-    const QByteArray shared = qgetenv("TALLIX_SHARED_DIR");
-    return QString::fromLocal8Bit(shared) + "/pngsuite/png";
+    return qEnvironmentVariable("TALLIX_TEST_DATA_DIR") + "/pngsuite/png";
 }
 
 TBytes ReadFile(const QString& path) {

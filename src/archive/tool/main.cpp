@@ -1,4 +1,5 @@
 #include "ArchiveTool.h"
+#include "NativeFileNames.h"
 
 #include <QCoreApplication>
 
@@ -6,7 +7,10 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    // Taken from argv itself: Qt's own list loses file-name bytes that are not text in the
+    // system's code set.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << tallix::platform::fileNameFromBytes(argv[i]);
     return tallix::archive::tool::runArchiveTool(arguments, std::cout, std::cerr);
 }

@@ -1,0 +1,19 @@
+#include "FuncGraphicWork.h"
+#include "GraphicError.h"
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace tallix::graphics;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    TMemoryReadStream stream(std::vector<std::uint8_t>(data, data + size));
+    TBitmap bitmap;
+    try {
+        LoadJpegFromStream(bitmap, stream);
+    } catch (const EGraphicError&) {
+        // Refusals are the expected outcome for most inputs; crashes, reports, time-outs and
+        // memory beyond the limit are not.
+    }
+    return 0;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tallix::platform {
+
+// File names are bytes to the system. Qt turns bytes that are not text in the locale's code set
+// (a Shift-JIS name on a UTF-8 system) into U+FFFD, so two names can become one and a name can
+// never be opened again. These functions keep such bytes as escape characters of the
+// byte-keeping text encoding and hand the system back the exact bytes.
+QString fileNameFromBytes(const QByteArray& bytes);
+QByteArray fileNameToBytes(const QString& fileName);
+
+// Reads a whole file named by fileNameFromBytes; false, with the reason in `error`, on failure.
+bool readWholeFile(const QString& fileName, QByteArray& bytes, QString* error);
+
+// Creates a folder and the folders above it that are missing.
+bool makeFolders(const QString& folder, QString* error);
+
+} // namespace tallix::platform
