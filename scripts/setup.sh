@@ -17,7 +17,7 @@ test_packages=(
     googletest libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libpng-dev
-    xvfb xauth xdotool x11-utils imagemagick desktop-file-utils
+    xvfb xauth xdotool x11-utils imagemagick desktop-file-utils openbox
     pulseaudio pulseaudio-utils libasound2-plugins
 )
 

@@ -14,6 +14,9 @@ class QPushButton;
 class QToolBar;
 class TkstrFormFunc;
 
+namespace tallix {
+class TextKeeper;
+}
 namespace tallix::platform {
 class SoundPlayer;
 }
@@ -118,6 +121,9 @@ public:
     // The whole text as the file holds it, lines separated by '\n'.
     QString MemoText() const;
 
+    // Saves the text at exit and in the background, open to tests.
+    tallix::TextKeeper& TextKeeper() const { return *FTextKeeper; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -161,6 +167,7 @@ private:
     int FKeyUpCount = 0;
 
     tallix::platform::TextEncoding FTextEncoding = tallix::platform::TextEncoding::System;
+    std::unique_ptr<tallix::TextKeeper> FTextKeeper;
 };
 
 extern TFmTallixor* FmTallixor;
