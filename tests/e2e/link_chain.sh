@@ -6,7 +6,7 @@ e2e_setup "$1"
 data="$work/bin/Data"
 mkdir -p "$data" "$work/elsewhere"
 printf 'old' >"$work/elsewhere/b.txt"
-ln -s ../elsewhere/b.txt "$work/a.txt"
+ln -s elsewhere/b.txt "$work/a.txt"
 ln -s "$work/a.txt" "$data/nums.txt"
 
 start_program

@@ -18,6 +18,11 @@ for _ in $(seq 100); do
     kill -0 "$second_pid" 2>/dev/null || break
     sleep 0.1
 done
+if kill -0 "$second_pid" 2>/dev/null; then
+    kill -9 "$second_pid"
+    echo "the second start went on running beside the first" >&2
+    exit 1
+fi
 second_status=0
 wait "$second_pid" || second_status=$?
 [ "$second_status" -eq 0 ] || { echo "the second start ended with $second_status" >&2; exit 1; }
