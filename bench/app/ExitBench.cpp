@@ -53,7 +53,8 @@ void ExitAfterSigterm(benchmark::State& state) {
     QDir().mkpath(dataFolder);
     const QByteArray text = oneMegabyteOfNumbers();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TALLIX_EXE_FILE"), root.filePath(QStringLiteral("bin/tallix")));
+    environment.insert(QStringLiteral("TALLIX_EXE_FILE"),
+                       root.filePath(QStringLiteral("bin/tallix")));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -79,8 +80,7 @@ void ExitAfterSigterm(benchmark::State& state) {
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
 
         const QByteArray ini = readFile(dataFolder + QStringLiteral("/application.ini"));
-        if (readFile(dataFolder + QStringLiteral("/nums.txt")) != text ||
-            ini.count('=') != 8) {
+        if (readFile(dataFolder + QStringLiteral("/nums.txt")) != text || ini.count('=') != 8) {
             state.SkipWithError("the program ended without saving everything");
             return;
         }

@@ -116,7 +116,9 @@ int main(int argc, char** argv) {
         const QString megabyte(1 << 20, QLatin1Char('7'));
         tallix::TextKeeper saver(
             root.path() + QStringLiteral("/saved.txt"),
-            [&] { return tallix::TextFileContent{megabyte, tallix::platform::TextEncoding::System}; },
+            [&] {
+                return tallix::TextFileContent{megabyte, tallix::platform::TextEncoding::System};
+            },
             std::chrono::milliseconds(0));
         QObject::connect(&saver, &tallix::TextKeeper::BackgroundSaveEnded, &saver,
                          &tallix::TextKeeper::TextChanged);

@@ -72,7 +72,8 @@ void TextKeeper::SaveNow() {
     WaitForBackgroundSave();
     if (FileIsKeptUnread())
         throw EFileError(
-            QStringLiteral("ファイル %1 は起動時に読み込めなかったため、内容を守るために上書きしていません。")
+            QStringLiteral(
+                "ファイル %1 は起動時に読み込めなかったため、内容を守るために上書きしていません。")
                 .arg(m_fileName)
                 .toStdString());
     WriteTextFile(m_fileName, m_snapshot());

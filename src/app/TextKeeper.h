@@ -23,8 +23,8 @@ public:
 
     static constexpr std::chrono::milliseconds DefaultDelay{2000};
 
-    TextKeeper(QString fileName, Snapshot snapshot,
-               std::chrono::milliseconds delay = DefaultDelay, QObject* parent = nullptr);
+    TextKeeper(QString fileName, Snapshot snapshot, std::chrono::milliseconds delay = DefaultDelay,
+               QObject* parent = nullptr);
     // Lets a save in the background finish: the file is never left to a thread that dies.
     ~TextKeeper() override;
 

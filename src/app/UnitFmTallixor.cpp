@@ -28,7 +28,8 @@ TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::Soun
     });
     tallix::ShowErrorsOf(this, [this] { FormCreate(); });
     // Saving in the background starts from the text as loaded.
-    connect(Memo, &QPlainTextEdit::textChanged, FTextKeeper.get(), &tallix::TextKeeper::TextChanged);
+    connect(Memo, &QPlainTextEdit::textChanged, FTextKeeper.get(),
+            &tallix::TextKeeper::TextChanged);
 }
 
 TFmTallixor::~TFmTallixor() {

@@ -139,7 +139,6 @@ QString finalLinkTarget(const QString& fileName) {
     return QFile::decodeName(path);
 }
 
-
 bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QString* error) {
     const QByteArray target = QFile::encodeName(finalLinkTarget(fileName));
     // Still a link: the chain loops or runs too deep, and no file at its end can be written.

@@ -207,7 +207,8 @@ TEST_F(SettingsStore, ValuesInAnotherCodeSetAreKeptByteForByte) {
     global.WriteString("VOICE", "type", read);
     EXPECT_EQ(Ini(), text);
     global.WriteBool("VOICE", "input", false);
-    EXPECT_EQ(Ini(), "[VOICE]\r\ntype=" + shiftJis + "\r\ninput=0\r\n[" + shiftJis + "]\r\nk=1\r\n");
+    EXPECT_EQ(Ini(),
+              "[VOICE]\r\ntype=" + shiftJis + "\r\ninput=0\r\n[" + shiftJis + "]\r\nk=1\r\n");
 }
 
 TEST_F(SettingsStore, ABatchRewritesTheFileOnceAtItsEnd) {
