@@ -121,9 +121,6 @@ public:
     // The whole text as the file holds it, lines separated by '\n'.
     QString MemoText() const;
 
-    // Saves the text at exit and in the background, open to tests.
-    tallix::TextKeeper& TextKeeper() const { return *FTextKeeper; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
