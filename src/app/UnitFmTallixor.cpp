@@ -3,6 +3,7 @@
 #include "ClassNumberVoice.h"
 #include "ErrorBox.h"
 #include "TextFile.h"
+#include "TextKeeper.h"
 #include "kstrGlobal.h"
 
 #include <QAction>
@@ -22,7 +23,13 @@ TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::Soun
     ConnectHandlers();
     ConnectEditHandlers();
     ConnectVoiceHandlers();
+    FTextKeeper = std::make_unique<tallix::TextKeeper>(NumsFileName(), [this] {
+        return tallix::TextFileContent{MemoText(), FTextEncoding};
+    });
     tallix::ShowErrorsOf(this, [this] { FormCreate(); });
+    // Saving in the background starts from the text as loaded.
+    connect(Memo, &QPlainTextEdit::textChanged, FTextKeeper.get(),
+            &tallix::TextKeeper::TextChanged);
 }
 
 TFmTallixor::~TFmTallixor() {
@@ -48,12 +55,22 @@ void TFmTallixor::FormCreate() {
     CreateVoice();
     ReadVoiceSettings();
     const QString fileName = NumsFileName();
-    if (QFileInfo::exists(fileName))
+    if (!QFileInfo::exists(fileName))
+        return;
+    try {
         LoadText(fileName);
+    } catch (const tallix::EFileError& error) {
+        FTextKeeper->KeepUnreadFile();
+        throw tallix::EFileError(
+            error.what() +
+            QStringLiteral("\n\nこのファイルの内容を守るため、Tallix はこのファイルに保存しません。"
+                           "この起動中に入力したテキストは、終了時に保存されません。")
+                .toStdString());
+    }
 }
 
 void TFmTallixor::FormDestroy() {
-    tallix::WriteTextFile(NumsFileName(), {MemoText(), FTextEncoding});
+    FTextKeeper->SaveNow();
     WriteVoiceSettings();
 }
 

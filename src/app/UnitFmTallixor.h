@@ -14,6 +14,9 @@ class QPushButton;
 class QToolBar;
 class TkstrFormFunc;
 
+namespace tallix {
+class TextKeeper;
+}
 namespace tallix::platform {
 class SoundPlayer;
 }
@@ -161,6 +164,7 @@ private:
     int FKeyUpCount = 0;
 
     tallix::platform::TextEncoding FTextEncoding = tallix::platform::TextEncoding::System;
+    std::unique_ptr<tallix::TextKeeper> FTextKeeper;
 };
 
 extern TFmTallixor* FmTallixor;

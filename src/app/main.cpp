@@ -1,4 +1,6 @@
+#include "AtomicFile.h"
 #include "ErrorBox.h"
+#include "SingleInstance.h"
 #include "TallixApplication.h"
 #include "TerminationSignals.h"
 #include "UnitFmTallixor.h"
@@ -7,6 +9,8 @@
 #include "kstrGlobal.h"
 #include "kstrGraphicSource.h"
 
+#include <QMessageBox>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -18,18 +22,57 @@ int ReportStartFailure(int argc, char** argv, const std::exception& error) {
     return 1;
 }
 
+// A second start on the same data folder: the running window comes to the front and this
+// process ends without touching the folder.
+int ActivateRunningProgram(const tallix::SingleInstance& instance) {
+    if (!instance.ActivateRunning())
+        QMessageBox::information(
+            nullptr, TallixApplication::applicationDisplayName(),
+            QStringLiteral("このデータフォルダー (%1) を使う Tallix がすでに動いています。")
+                .arg(AppGlobal->GetDataFolder()));
+    return 0;
+}
+
+// Destroying the window saves the text and the settings; the settings writes of shutdown go to
+// application.ini in one rewrite instead of one each.
+void CloseWindow(std::unique_ptr<TFmTallixor> window) {
+    TIniWriteBatch settingsWrites;
+    window.reset();
+    tallix::ShowErrorsOf(nullptr, [&] { settingsWrites.Commit(); });
+}
+
 int RunWindow(int argc, char** argv) {
     TallixApplication application(argc, argv);
-    TFmTallixor window;
-    FmTallixor = &window;
-    // A session that ends the program by signal gets the same way out as the close box.
+    // A session that ends the program by signal gets the same way out as the close box. The
+    // signals stay caught until the last save is done: a second one (Ctrl+C twice, a closing
+    // terminal) must not end the process half-way through saving.
     tallix::platform::TerminationSignals terminationSignals;
+    bool terminationRequested = false;
     QObject::connect(&terminationSignals,
-                     &tallix::platform::TerminationSignals::terminationRequested, &window,
-                     &QWidget::close);
-    window.show();
-    const int status = TallixApplication::exec();
+                     &tallix::platform::TerminationSignals::terminationRequested, [&] {
+                         terminationRequested = true;
+                         if (FmTallixor)
+                             FmTallixor->close();
+                     });
+
+    tallix::SingleInstance instance(AppGlobal->GetDataFolder());
+    if (!instance.IsFirst())
+        return ActivateRunningProgram(instance);
+    const QString dataPath = AppGlobal->GetDataPath();
+    tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("nums.txt"));
+    tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("application.ini"));
+
+    auto window = std::make_unique<TFmTallixor>();
+    FmTallixor = window.get();
+    instance.Serve(window.get());
+    int status = 0;
+    // A signal taken while an error box of the start was open ends the program right away.
+    if (!terminationRequested) {
+        window->show();
+        status = TallixApplication::exec();
+    }
     FmTallixor = nullptr;
+    CloseWindow(std::move(window));
     return status;
 }
 

@@ -253,6 +253,17 @@ void TkstrGlobal::CloseIni() {
     FIniFile.reset();
 }
 
+void TkstrGlobal::BeginIniBatch() {
+    OpenIni();
+    if (FIniFile)
+        FIniFile->beginBatch();
+}
+
+void TkstrGlobal::EndIniBatch() {
+    if (FIniFile && !FIniFile->endBatch())
+        throw EIniFileException(FIniFile->fileName());
+}
+
 QString TkstrGlobal::ReadString(const QString& section, const QString& ident, const QString& def) {
     QString result = def;
     OpenIni();
@@ -287,6 +298,26 @@ bool TkstrGlobal::ReadBool(const QString& section, const QString& ident, bool de
 
 void TkstrGlobal::WriteBool(const QString& section, const QString& ident, bool value) {
     WriteInteger(section, ident, value ? 1 : 0);
+}
+
+TIniWriteBatch::TIniWriteBatch() {
+    if (AppGlobal) {
+        AppGlobal->BeginIniBatch();
+        FOpen = true;
+    }
+}
+
+TIniWriteBatch::~TIniWriteBatch() {
+    try {
+        Commit();
+    } catch (const EIniFileException&) {
+        // Only reached when an error is already on its way to the user.
+    }
+}
+
+void TIniWriteBatch::Commit() {
+    if (std::exchange(FOpen, false) && AppGlobal)
+        AppGlobal->EndIniBatch();
 }
 
 KstrGlobalUnit::KstrGlobalUnit() {

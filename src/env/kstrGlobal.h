@@ -65,6 +65,12 @@ public:
     void WriteString(const QString& section, const QString& ident, const QString& value);
     void OpenIni();
     void CloseIni();
+    // Between these two, settings writes change the file's content in memory, where the reads
+    // see them, and the file is rewritten once at the end: for runs of writes such as those of
+    // shutdown. A write that would be refused is still refused at once. EndIniBatch throws
+    // EIniFileException when the final rewrite fails.
+    void BeginIniBatch();
+    void EndIniBatch();
 
 private:
     void ReadVersionInfo();
@@ -87,6 +93,21 @@ private:
 };
 
 extern TkstrGlobal* AppGlobal;
+
+// A batch of settings writes on AppGlobal for the life of a scope. Commit ends it and reports a
+// failed rewrite; a scope left without Commit (by an error) still writes what was set, quietly.
+class TIniWriteBatch {
+public:
+    TIniWriteBatch();
+    ~TIniWriteBatch();
+    TIniWriteBatch(const TIniWriteBatch&) = delete;
+    TIniWriteBatch& operator=(const TIniWriteBatch&) = delete;
+
+    void Commit();
+
+private:
+    bool FOpen = false;
+};
 
 // Start-up and shutdown of this unit, done explicitly by main(): the constructor creates
 // AppGlobal unless it exists already, the destructor destroys it and sets it back to nullptr.

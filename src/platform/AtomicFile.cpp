@@ -2,13 +2,16 @@
 
 #include "NativeFileNames.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 #ifdef _WIN32
 #include <QSaveFile>
 #else
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,6 +23,13 @@ namespace tallix::platform {
 #ifndef _WIN32
 
 namespace {
+
+// Our temporary files carry a mark of their own, so that clearing up after a cut-short save can
+// never take a file of the user's such as "nums.txt.backup".
+constexpr char TemporaryMark[] = ".tallix-";
+constexpr int TemporaryRandomLength = 6;
+// As deep as the system itself follows a chain of links.
+constexpr int MaxLinkDepth = 40;
 
 QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
@@ -50,11 +60,44 @@ mode_t modeForNewFile(const QByteArray& path) {
     return 0666 & ~mask;
 }
 
+// An existing file we have no right to write must keep its content.
+bool mayReplace(const QByteArray& path) {
+    return ::access(path.constData(), F_OK) != 0 || ::access(path.constData(), W_OK) == 0;
+}
+
+// Makes a finished rename durable: until the folder itself reaches the disk, a power cut can
+// bring back the old name. Some file systems cannot flush a folder; the file is in place all the
+// same, so that is no failure of the save.
+void syncFolderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool isLink(const QByteArray& path) {
+    struct stat link {};
+    return ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode);
+}
+
+std::optional<QByteArray> readLink(const QByteArray& path) {
+    QByteArray target(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(path.constData(), target.data(), target.size());
+    if (length < 0 || length >= target.size())
+        return std::nullopt;
+    target.truncate(length);
+    return target;
+}
+
 // A temporary file beside the target, removed again unless it was renamed into place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const QByteArray& target) : path_(target + ".XXXXXX") {
-        fd_ = ::mkstemp(path_.data());
+    explicit TemporaryFile(const QByteArray& target)
+        : path_(target + TemporaryMark + QByteArray(TemporaryRandomLength, 'X')) {
+        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
     }
     ~TemporaryFile() {
         if (fd_ >= 0)
@@ -85,18 +128,49 @@ private:
 
 } // namespace
 
+QString finalLinkTarget(const QString& fileName) {
+    QByteArray path = fileNameToBytes(fileName);
+    for (int depth = 0; depth < MaxLinkDepth && isLink(path); ++depth) {
+        const std::optional<QByteArray> target = readLink(path);
+        if (!target)
+            break;
+        if (target->startsWith('/'))
+            path = *target;
+        else
+            path = path.left(path.lastIndexOf('/') + 1) + *target;
+    }
+    return fileNameFromBytes(path);
+}
+
 bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QString* error) {
-    // Write through a symbolic link to the file it names, as an editor would.
-    const QString resolved =
-        QFileInfo(fileName).isSymLink() ? QFileInfo(fileName).symLinkTarget() : fileName;
-    const QByteArray target = fileNameToBytes(resolved);
+    const QByteArray target = fileNameToBytes(finalLinkTarget(fileName));
+    // Still a link: the chain loops or runs too deep, and no file at its end can be written.
+    const int refusal = isLink(target) ? ELOOP : !mayReplace(target) ? EACCES : 0;
+    if (refusal != 0) {
+        if (error)
+            *error = systemError(refusal);
+        return false;
+    }
     TemporaryFile temporary(target);
     const bool done = temporary.valid() && ::fchmod(temporary.fd(), modeForNewFile(target)) == 0 &&
                       writeAll(temporary.fd(), bytes) && ::fsync(temporary.fd()) == 0 &&
                       temporary.closeFile() && temporary.renameTo(target);
     if (!done && error)
         *error = systemError(errno);
+    if (done)
+        syncFolderOf(target);
     return done;
+}
+
+void removeStaleTemporaries(const QString& fileName) {
+    const QFileInfo target(finalLinkTarget(fileName));
+    const QString prefix = target.fileName() + QLatin1String(TemporaryMark);
+    const QDir folder = target.absoluteDir();
+    const QStringList candidates =
+        folder.entryList({prefix + QString(TemporaryRandomLength, QLatin1Char('?'))},
+                         QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : candidates)
+        QFile::remove(folder.filePath(name));
 }
 
 #else
@@ -109,6 +183,12 @@ bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
         *error = file.errorString();
     return done;
 }
+
+QString finalLinkTarget(const QString& fileName) {
+    return fileName;
+}
+
+void removeStaleTemporaries(const QString&) {}
 
 #endif
 

@@ -1,6 +1,7 @@
 #include "ProfileFile.h"
 
 #include "AtomicFile.h"
+#include "TextCodec.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -15,6 +16,17 @@ namespace {
 
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
+// Lines are read in the system code set with every byte that does not decode kept as it is, so
+// that a value written by hand in another code set (Shift-JIS) survives being read and written
+// back by the program.
+QString decodeLine(const QByteArray& line) {
+    return *decodeText(line, TextEncoding::SystemEscaped);
+}
+
+QByteArray encodeLine(const QString& line) {
+    return encodeText(line, TextEncoding::SystemEscaped).value_or(line.toUtf8());
+}
+
 // The file split at its line feeds. Each line keeps its carriage return if it had one, so lines
 // that are not changed are written back exactly; new lines follow the file's first line end.
 struct ProfileText {
@@ -24,7 +36,7 @@ struct ProfileText {
     QList<QByteArray> lines;
 
     QByteArray newLine(const QString& content) const {
-        return content.toUtf8() + (crlf ? "\r" : "");
+        return encodeLine(content) + (crlf ? "\r" : "");
     }
 
     // Gives the last line its line end before something is added after it.
@@ -65,7 +77,7 @@ bool isComment(const QString& trimmedLine) {
 
 // The section name of a header line, or nothing for any other line.
 std::optional<QString> sectionHeaderName(const QByteArray& line) {
-    const QString trimmed = QString::fromUtf8(line).trimmed();
+    const QString trimmed = decodeLine(line).trimmed();
     if (!trimmed.startsWith(QLatin1Char('[')))
         return std::nullopt;
     const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
@@ -79,7 +91,7 @@ struct KeyLine {
 };
 
 std::optional<KeyLine> parseKeyLine(const QByteArray& line) {
-    const QString text = QString::fromUtf8(line);
+    const QString text = decodeLine(line);
     const QString trimmed = text.trimmed();
     const qsizetype equals = text.indexOf(QLatin1Char('='));
     if (trimmed.isEmpty() || isComment(trimmed) || equals < 0)
@@ -173,7 +185,7 @@ void putValue(ProfileText& text, const QString& section, const QString& ident,
     }
     if (const std::optional<qsizetype> existing = findKey(text.lines, *range, ident)) {
         QByteArray& replaced = text.lines[*existing];
-        replaced = content.toUtf8() + (replaced.endsWith('\r') ? "\r" : "");
+        replaced = encodeLine(content) + (replaced.endsWith('\r') ? "\r" : "");
         return;
     }
     const qsizetype at = insertionLine(text.lines, *range);
@@ -182,10 +194,10 @@ void putValue(ProfileText& text, const QString& section, const QString& ident,
     text.lines.insert(at, line);
 }
 
-std::optional<QByteArray> readExisting(const QString& fileName, bool& missing) {
+// The file's bytes; empty when it is missing, nothing when it cannot be read.
+std::optional<QByteArray> readExisting(const QString& fileName) {
     const QFileInfo info(fileName);
-    missing = !info.exists();
-    if (missing)
+    if (!info.exists())
         return QByteArray();
     QFile file(fileName);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
@@ -197,11 +209,17 @@ std::optional<QByteArray> readExisting(const QString& fileName, bool& missing) {
 
 ProfileFile::ProfileFile(QString fileName) : m_fileName(std::move(fileName)) {}
 
+ProfileFile::~ProfileFile() = default;
+
+std::optional<QByteArray> ProfileFile::currentContent() const {
+    return m_batch ? m_batch->content : readExisting(m_fileName);
+}
+
 std::optional<QString> ProfileFile::readString(const QString& section, const QString& ident) const {
-    QFile file(m_fileName);
-    if (!QFileInfo(m_fileName).isFile() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> content = currentContent();
+    if (!content)
         return std::nullopt;
-    const ProfileText text = splitProfile(file.readAll());
+    const ProfileText text = splitProfile(*content);
     const std::optional<SectionRange> range = findSection(text.lines, section.trimmed());
     if (!range)
         return std::nullopt;
@@ -216,15 +234,36 @@ bool ProfileFile::writeString(const QString& section, const QString& ident, cons
     const QString identName = ident.trimmed();
     if (!isStorable(sectionName, identName, value))
         return false;
-    bool missing = false;
-    const std::optional<QByteArray> existing = readExisting(m_fileName, missing);
     // A read-only file refuses the write, as it would if it were rewritten in place; the
-    // rename below would otherwise replace it because only the folder's rights count there.
-    if (!existing || (!missing && !QFileInfo(m_fileName).isWritable()))
+    // rename of the atomic write would otherwise replace it because only the folder's rights
+    // count there.
+    const QFileInfo info(m_fileName);
+    if (info.exists() && !info.isWritable())
+        return false;
+    const std::optional<QByteArray> existing = currentContent();
+    if (!existing)
         return false;
     ProfileText text = splitProfile(*existing);
     putValue(text, sectionName, identName, value);
+    if (m_batch) {
+        m_batch->content = joinProfile(text);
+        m_batch->changed = true;
+        return true;
+    }
     return writeFileAtomically(m_fileName, joinProfile(text), nullptr);
+}
+
+void ProfileFile::beginBatch() {
+    if (m_batch)
+        return;
+    m_batch = Batch{readExisting(m_fileName), false};
+}
+
+bool ProfileFile::endBatch() {
+    const std::optional<Batch> batch = std::exchange(m_batch, std::nullopt);
+    if (!batch || !batch->changed)
+        return true;
+    return writeFileAtomically(m_fileName, *batch->content, nullptr);
 }
 
 } // namespace tallix::platform

@@ -45,18 +45,28 @@ e2e_cleanup() {
     rm -rf "$work"
 }
 
+# Starts the program (as $as_user when set) and returns at once; sets $program_pid.
+launch_program() {
+    ${as_user[@]+"${as_user[@]}"} "$program" &
+    program_pid=$!
+}
+
 # Starts the program and waits until its main window is mapped; sets $window.
 start_program() {
-    "$program" &
-    program_pid=$!
+    launch_program
     window=""
     for _ in $(seq 100); do
         window=$(xdotool search --sync --onlyvisible --pid "$program_pid" --name '^Tallix$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
         sleep 0.1
     done
     [ -n "$window" ] || { echo "the main window did not appear" >&2; exit 1; }
+    focus_window
+}
+
+# Gives $window the keyboard focus: keys typed before it holds it would be lost on a busy
+# machine.
+focus_window() {
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-    # Keys typed before the window holds the focus would be lost on a busy machine.
     for _ in $(seq 50); do
         [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
         xdotool windowfocus "$window" 2>/dev/null || true
@@ -86,7 +96,8 @@ expect_file_bytes() {
     fi
 }
 
-# Runs openbox on the display, so that windows get frames and title bars as on a desktop.
+# Runs openbox on the display, so that windows get frames and title bars as on a desktop and can
+# be minimised and raised.
 start_window_manager() {
     openbox --sm-disable >/dev/null 2>&1 &
     window_manager_pid=$!
@@ -120,4 +131,31 @@ drag_pointer() {
     done
     xdotool mouseup 1
     sleep 0.5
+}
+
+# Runs the program as an ordinary user: a file's rights mean nothing to root. Sets $as_user
+# (the command prefix) and hands the test folder to that user; exits 77 (skipped) where no
+# other user can be taken on.
+become_ordinary_user() {
+    as_user=()
+    [ "$(id -u)" -ne 0 ] && return 0
+    local uid=65534
+    if ! setpriv --reuid="$uid" --regid="$uid" --clear-groups true 2>/dev/null; then
+        echo "SKIP: cannot run as an ordinary user here" >&2
+        exit 77
+    fi
+    chown -R "$uid:$uid" "$work"
+    chmod 755 "$work"
+    as_user=(setpriv --reuid="$uid" --regid="$uid" --clear-groups)
+}
+
+# Waits for a visible window of the program with the given title; prints its id.
+wait_for_window() {
+    local title=$1 found=""
+    for _ in $(seq 100); do
+        found=$(xdotool search --onlyvisible --pid "$program_pid" --name "$title" 2>/dev/null | head -n 1) && [ -n "$found" ] && break
+        sleep 0.1
+    done
+    [ -n "$found" ] || { echo "no window '$title' appeared" >&2; exit 1; }
+    echo "$found"
 }

@@ -197,6 +197,59 @@ TEST_F(SettingsStore, AnUnreadableFileIsNeverOverwritten) {
     EXPECT_TRUE(IsDir(IniFile()));
 }
 
+TEST_F(SettingsStore, ValuesInAnotherCodeSetAreKeptByteForByte) {
+    // "テスト" in Shift-JIS, as a value written by hand on a Japanese Windows system.
+    const QByteArray shiftJis("\x83\x65\x83\x58\x83\x67", 6);
+    const QByteArray text = "[VOICE]\r\ntype=" + shiftJis + "\r\n[" + shiftJis + "]\r\nk=1\r\n";
+    WriteIni(text);
+    TkstrGlobal global;
+    const QString read = global.ReadString("VOICE", "type", "speed");
+    global.WriteString("VOICE", "type", read);
+    EXPECT_EQ(Ini(), text);
+    global.WriteBool("VOICE", "input", false);
+    EXPECT_EQ(Ini(),
+              "[VOICE]\r\ntype=" + shiftJis + "\r\ninput=0\r\n[" + shiftJis + "]\r\nk=1\r\n");
+}
+
+TEST_F(SettingsStore, ABatchRewritesTheFileOnceAtItsEnd) {
+    WriteIni("[VOICE]\ninput=1\n");
+    TkstrGlobal global;
+    global.BeginIniBatch();
+    global.WriteBool("VOICE", "input", false);
+    global.WriteString("VOICE", "type", "hispeed");
+    global.WriteInteger("TFMTALLIXOR", "TOP", 12);
+    EXPECT_FALSE(global.ReadBool("VOICE", "input", true)) << "reads see the batch's writes";
+    EXPECT_EQ(global.ReadInteger("TFMTALLIXOR", "TOP", 0), 12);
+    EXPECT_EQ(Ini(), "[VOICE]\ninput=1\n") << "nothing written before the batch ends";
+    global.EndIniBatch();
+    EXPECT_EQ(Ini(), "[VOICE]\ninput=0\ntype=hispeed\n[TFMTALLIXOR]\nTOP=12\n");
+    global.WriteBool("VOICE", "input", true);
+    EXPECT_EQ(Ini(), "[VOICE]\ninput=1\ntype=hispeed\n[TFMTALLIXOR]\nTOP=12\n")
+        << "after the batch each write goes to the file again";
+}
+
+TEST_F(SettingsStore, ABatchReportsAFailedRewriteAtItsEnd) {
+    WriteFile(Root() + "/blocker", "not a folder");
+    TkstrGlobal global;
+    global.SetDataFolder(Root() + "/blocker/Data");
+    global.BeginIniBatch();
+    // The folder does not exist: the write is taken, but the rewrite at the end fails.
+    global.WriteBool("VOICE", "input", false);
+    EXPECT_THROW(global.EndIniBatch(), EIniFileException);
+}
+
+TEST_F(SettingsStore, ABatchStillRefusesAReadOnlyFileAtTheWrite) {
+    WriteIni("[VOICE]\ninput=1\n");
+    ASSERT_TRUE(QFile::setPermissions(IniFile(), QFile::ReadOwner));
+    if (QFileInfo(IniFile()).isWritable())
+        GTEST_SKIP() << "file rights do not bind this user";
+    TkstrGlobal readOnly;
+    readOnly.BeginIniBatch();
+    EXPECT_THROW(readOnly.WriteBool("VOICE", "input", false), EIniFileException);
+    readOnly.EndIniBatch();
+    EXPECT_EQ(Ini(), "[VOICE]\ninput=1\n");
+}
+
 TEST_F(SettingsStore, CloseIniAndReopenKeepTheSameFile) {
     TkstrGlobal global;
     global.WriteString("VOICE", "type", "hispeed");

@@ -1,0 +1,85 @@
+#include "SingleInstance.h"
+
+#include "FileLock.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+#include <QWidget>
+
+namespace tallix {
+
+namespace {
+
+const QString LockFileName = QStringLiteral("tallix.lock");
+const QByteArray ActivateRequest = "activate\n";
+constexpr int StartingProgramWaitMs = 5000;
+constexpr int ConnectAttemptMs = 250;
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& dataFolder)
+    : m_serverName(ServerName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(LockFileName)) {
+    if (m_lockFile.open(QIODevice::ReadWrite))
+        m_first = platform::tryLockExclusive(m_lockFile.handle());
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::ServerName(const QString& dataFolder) {
+    // The same folder reached by another path (a link, a trailing slash) must give the same name.
+    const QString canonical = QFileInfo(dataFolder).canonicalFilePath();
+    const QString folder = canonical.isEmpty() ? QDir::cleanPath(dataFolder) : canonical;
+    const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256);
+    return QStringLiteral("tallix-") + QString::fromLatin1(hash.toHex().left(24));
+}
+
+bool SingleInstance::ActivateRunning() const {
+    const QDeadlineTimer deadline(StartingProgramWaitMs);
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(m_serverName);
+        if (socket.waitForConnected(ConnectAttemptMs)) {
+            socket.write(ActivateRequest);
+            const bool sent = socket.waitForBytesWritten(ConnectAttemptMs);
+            socket.disconnectFromServer();
+            if (sent)
+                return true;
+        }
+        // The running program may not be listening yet: it still loads its text.
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+void SingleInstance::Serve(QWidget* window) {
+    m_window = window;
+    m_server = std::make_unique<QLocalServer>();
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // A socket left by a program that was killed is ours to replace: we hold the lock.
+    QLocalServer::removeServer(m_serverName);
+    if (!m_server->listen(m_serverName))
+        return;
+    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::Answer);
+}
+
+void SingleInstance::Answer() {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->readAll().contains(ActivateRequest.trimmed()) || !m_window)
+                return;
+            if (m_window->isMinimized())
+                m_window->showNormal();
+            m_window->show();
+            m_window->raise();
+            m_window->activateWindow();
+        });
+    }
+}
+
+} // namespace tallix

@@ -1,0 +1,82 @@
+#include "TextKeeper.h"
+
+#include <QFileInfo>
+
+namespace tallix {
+
+TextKeeper::TextKeeper(QString fileName, Snapshot snapshot, std::chrono::milliseconds delay,
+                       QObject* parent)
+    : QObject(parent), m_fileName(std::move(fileName)), m_snapshot(std::move(snapshot)) {
+    m_quietTimer.setSingleShot(true);
+    m_quietTimer.setInterval(delay);
+    connect(&m_quietTimer, &QTimer::timeout, this, &TextKeeper::StartBackgroundSave);
+}
+
+TextKeeper::~TextKeeper() {
+    WaitForBackgroundSave();
+}
+
+void TextKeeper::TextChanged() {
+    m_quietTimer.start();
+}
+
+void TextKeeper::KeepUnreadFile() {
+    m_keepUnreadFile = true;
+}
+
+bool TextKeeper::FileIsKeptUnread() const {
+    return m_keepUnreadFile && QFileInfo::exists(m_fileName);
+}
+
+void TextKeeper::StartBackgroundSave() {
+    if (Saving()) {
+        m_changedWhileSaving = true;
+        return;
+    }
+    if (FileIsKeptUnread())
+        return;
+    const int save = ++m_saveNumber;
+    m_worker = std::thread([this, save, content = m_snapshot()] {
+        bool saved = true;
+        try {
+            WriteTextFile(m_fileName, content);
+        } catch (const std::exception&) {
+            // Not shown: a box popping up while the user types would take the keys. The save at
+            // exit reports the same fault if it lasts.
+            saved = false;
+        }
+        QMetaObject::invokeMethod(
+            this, [this, save, saved] { BackgroundSaveFinished(save, saved); },
+            Qt::QueuedConnection);
+    });
+}
+
+void TextKeeper::BackgroundSaveFinished(int save, bool saved) {
+    // An exit save that waited for this save has joined it already, and may have let a later
+    // one start since.
+    if (save == m_saveNumber)
+        WaitForBackgroundSave();
+    if (std::exchange(m_changedWhileSaving, false))
+        StartBackgroundSave();
+    emit BackgroundSaveEnded(saved);
+}
+
+void TextKeeper::WaitForBackgroundSave() {
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void TextKeeper::SaveNow() {
+    m_quietTimer.stop();
+    m_changedWhileSaving = false;
+    WaitForBackgroundSave();
+    if (FileIsKeptUnread())
+        throw EFileError(
+            QStringLiteral(
+                "ファイル %1 は起動時に読み込めなかったため、内容を守るために上書きしていません。")
+                .arg(m_fileName)
+                .toStdString());
+    WriteTextFile(m_fileName, m_snapshot());
+}
+
+} // namespace tallix

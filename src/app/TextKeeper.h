@@ -1,0 +1,63 @@
+#pragma once
+
+#include "TextFile.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace tallix {
+
+// Keeps the window's text in its file: saved at exit, and also in the background a short while
+// after the last change, so that a crash, a kill or a power cut loses at most the last seconds.
+// A background save writes a snapshot of the text on a thread of its own, never on the path of
+// a key press, and never while another save runs. Main thread only, but for that thread.
+class TextKeeper : public QObject {
+    Q_OBJECT
+public:
+    using Snapshot = std::function<TextFileContent()>;
+
+    static constexpr std::chrono::milliseconds DefaultDelay{2000};
+
+    TextKeeper(QString fileName, Snapshot snapshot, std::chrono::milliseconds delay = DefaultDelay,
+               QObject* parent = nullptr);
+    // Lets a save in the background finish: the file is never left to a thread that dies.
+    ~TextKeeper() override;
+
+    // The text changed: a background save follows once it has stayed unchanged for the delay.
+    void TextChanged();
+
+    // The file was there at start but could not be read: what it holds was never seen, so it
+    // is never written over while it exists.
+    void KeepUnreadFile();
+
+    // Saves the text now, on this thread, once a save in the background has ended. Throws
+    // EFileError when the file cannot be written or is kept unread.
+    void SaveNow();
+
+    bool Saving() const { return m_worker.joinable(); }
+
+signals:
+    // A background save has ended, well or not (for tests and benchmarks).
+    void BackgroundSaveEnded(bool saved);
+
+private:
+    void StartBackgroundSave();
+    void BackgroundSaveFinished(int save, bool saved);
+    void WaitForBackgroundSave();
+    bool FileIsKeptUnread() const;
+
+    QString m_fileName;
+    Snapshot m_snapshot;
+    QTimer m_quietTimer;
+    std::thread m_worker;
+    int m_saveNumber = 0;
+    bool m_changedWhileSaving = false;
+    bool m_keepUnreadFile = false;
+};
+
+} // namespace tallix

@@ -1,0 +1,95 @@
+#include "TextKeeper.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using tallix::EFileError;
+using tallix::TextFileContent;
+using tallix::TextKeeper;
+using namespace std::chrono_literals;
+
+namespace {
+
+class TextKeeperTest : public ::testing::Test {
+protected:
+    QByteArray fileBytes() const {
+        QFile file(fileName);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
+    void writeFile(const QByteArray& bytes) {
+        QFile file(fileName);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    // Runs the event loop for a while or until the condition holds; true when it did.
+    static bool runUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
+        const QDeadlineTimer deadline(milliseconds);
+        while (!condition() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return condition();
+    }
+    TextKeeper::Snapshot snapshotOfText() {
+        return [this] { return TextFileContent{text, tallix::platform::TextEncoding::System}; };
+    }
+
+    int argc = 1;
+    char name[8] = "test";
+    char* argv[1] = {name};
+    QCoreApplication application{argc, argv};
+    QTemporaryDir dir;
+    QString fileName = dir.filePath(QStringLiteral("nums.txt"));
+    QString text = QStringLiteral("12\n3");
+};
+
+TEST_F(TextKeeperTest, SavesInTheBackgroundOnceTheTextRests) {
+    TextKeeper keeper(fileName, snapshotOfText(), 200ms);
+    int ended = 0;
+    QObject::connect(&keeper, &TextKeeper::BackgroundSaveEnded, [&](bool saved) {
+        EXPECT_TRUE(saved);
+        ++ended;
+    });
+    keeper.TextChanged();
+    runUntil([] { return false; }, 100);
+    text = QStringLiteral("12\n34");
+    keeper.TextChanged();
+    runUntil([] { return false; }, 120);
+    EXPECT_EQ(fileBytes(), QByteArray("<none>")) << "saved while the text still changed";
+    ASSERT_TRUE(runUntil([&] { return ended == 1; }));
+    EXPECT_EQ(fileBytes(), QByteArray("12\r\n34"));
+}
+
+TEST_F(TextKeeperTest, TheExitSaveWritesTheLatestTextAfterARunningSave) {
+    text = QString(1 << 20, QLatin1Char('5'));
+    TextKeeper keeper(fileName, snapshotOfText(), 0ms);
+    keeper.TextChanged();
+    ASSERT_TRUE(runUntil([&] { return keeper.Saving(); }));
+    text = QStringLiteral("latest");
+    keeper.SaveNow();
+    runUntil([] { return false; }, 100);
+    EXPECT_EQ(fileBytes(), QByteArray("latest"));
+}
+
+TEST_F(TextKeeperTest, AFileThatCouldNotBeReadIsNeverWrittenOver) {
+    writeFile("precious 12345");
+    TextKeeper keeper(fileName, snapshotOfText(), 0ms);
+    keeper.KeepUnreadFile();
+    keeper.TextChanged();
+    runUntil([] { return false; }, 100);
+    EXPECT_EQ(fileBytes(), QByteArray("precious 12345"));
+    try {
+        keeper.SaveNow();
+        FAIL() << "no error";
+    } catch (const EFileError& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(fileName));
+    }
+    EXPECT_EQ(fileBytes(), QByteArray("precious 12345"));
+    // Once the user has taken the file away there is nothing left to lose.
+    ASSERT_TRUE(QFile::remove(fileName));
+    keeper.SaveNow();
+    EXPECT_EQ(fileBytes(), QByteArray("12\r\n3"));
+}
+
+} // namespace
