@@ -1,4 +1,5 @@
 #include "ErrorBox.h"
+#include "SoundPlayer.h"
 #include "TallixApplication.h"
 #include "TerminationSignals.h"
 #include "UnitFmTallixor.h"
@@ -35,6 +36,7 @@ int RunWindow(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tallix::platform::prepareSoundEnvironment();
     // The units start in this order and shut down in reverse, around the GUI's whole life.
     KstrGlobalUnit globalUnit;
     std::optional<KstrGraphicSourceUnit> graphicSourceUnit;
