@@ -92,9 +92,10 @@ private:
 enum class Link { Ready, Connecting, Refused };
 
 // The connection to the server and its one playback stream. The library's own thread runs the
-// connection; every call into the library is made under that thread's lock, and what its
-// callbacks report is kept under m_lock, where the player's thread waits for it with a deadline
-// (the library's own wait has none).
+// connection; every call into the library is made under that thread's lock. Its callbacks only
+// report, under m_lock, where the player's thread waits for them with a deadline (the library's
+// own wait has none); the connection and the stream are created and let go on the player's
+// thread alone.
 class PulseConnection {
 public:
     PulseConnection() : m_loop(pa_threaded_mainloop_new()) {
@@ -129,10 +130,7 @@ public:
         return m_everReady;
     }
     // Waits until the link is settled one way or the other, or until `deadline`.
-    void waitUntilSettled(Clock::time_point deadline) {
-        std::unique_lock lock(m_lock);
-        m_changed.wait_until(lock, deadline, [this] { return m_link != Link::Connecting; });
-    }
+    void waitUntilSettled(Clock::time_point deadline);
     // Queues the samples behind what the stream holds, in one piece.
     bool write(const std::vector<float>& samples);
     // Seconds of sound the server still holds for the stream, asked afresh; empty when the
@@ -141,6 +139,11 @@ public:
     std::optional<double> queuedSeconds(Clock::time_point deadline);
 
 private:
+    // What the library's callbacks have told of a connection under way.
+    struct Reported {
+        bool contextReady = false;
+        bool streamReady = false;
+    };
     struct LoopLock {
         explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop) {
             pa_threaded_mainloop_lock(m_loop);
@@ -152,8 +155,10 @@ private:
     };
 
     void startAttempt();
+    void advanceLocked();
     void dropLocked();
     void setLink(Link link);
+    void report(bool Reported::*what);
     void openStream();
     void settle(pa_stream* stream);
     static void onContextState(pa_context* context, void* self);
@@ -169,6 +174,9 @@ private:
     mutable std::mutex m_lock;
     std::condition_variable m_changed;
     // Under m_lock.
+    Reported m_reported;
+    std::uint64_t m_reports = 0;
+    pa_stream* m_answering = nullptr; // the stream whose timing answers count
     Link m_link = Link::Refused;
     bool m_everReady = false;
     std::uint64_t m_asked = 0;
@@ -187,15 +195,63 @@ void PulseConnection::connectIfDue() {
     const bool underWay =
         current == Link::Connecting && m_context != nullptr && sinceAttempt < kAttemptLimit;
     const bool refusedLately = current == Link::Refused && sinceAttempt < kRetryInterval;
-    if (current == Link::Ready || underWay || refusedLately) {
+    if (current == Link::Ready || refusedLately) {
+        return;
+    }
+    if (underWay) {
+        advanceLocked();
         return;
     }
     dropLocked();
     startAttempt();
 }
 
+void PulseConnection::waitUntilSettled(Clock::time_point deadline) {
+    if (m_loop == nullptr) {
+        return;
+    }
+    for (;;) {
+        std::uint64_t seen = 0;
+        {
+            std::lock_guard lock(m_lock);
+            seen = m_reports;
+        }
+        {
+            LoopLock loopLock(m_loop);
+            advanceLocked();
+        }
+        std::unique_lock lock(m_lock);
+        if (m_link != Link::Connecting ||
+            !m_changed.wait_until(lock, deadline, [&] { return m_reports != seen; })) {
+            return;
+        }
+    }
+}
+
+// Takes the next step of a connection under way, as the library's callbacks have reported.
+void PulseConnection::advanceLocked() {
+    Reported reported;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_link != Link::Connecting) {
+            return;
+        }
+        reported = m_reported;
+    }
+    if (reported.contextReady && m_stream == nullptr) {
+        openStream();
+    } else if (reported.streamReady && m_stream != nullptr) {
+        settle(m_stream);
+        setLink(Link::Ready);
+    }
+}
+
 void PulseConnection::startAttempt() {
     m_attemptStarted = Clock::now();
+    {
+        std::lock_guard lock(m_lock);
+        m_reported = Reported{};
+    }
     setLink(Link::Connecting);
     m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Tallix");
     if (m_context == nullptr) {
@@ -229,7 +285,18 @@ void PulseConnection::dropLocked() {
     if (m_link == Link::Ready) {
         m_link = Link::Connecting;
     }
+    m_reported = Reported{};
+    m_answering = nullptr;
     m_asked = m_answered;
+}
+
+void PulseConnection::report(bool Reported::*what) {
+    {
+        std::lock_guard lock(m_lock);
+        m_reported.*what = true;
+        ++m_reports;
+    }
+    m_changed.notify_all();
 }
 
 void PulseConnection::setLink(Link link) {
@@ -237,6 +304,7 @@ void PulseConnection::setLink(Link link) {
         std::lock_guard lock(m_lock);
         m_link = link;
         m_everReady = m_everReady || link == Link::Ready;
+        ++m_reports;
     }
     m_changed.notify_all();
 }
@@ -249,6 +317,10 @@ void PulseConnection::openStream() {
         return;
     }
     pa_stream_set_state_callback(m_stream, &PulseConnection::onStreamState, this);
+    {
+        std::lock_guard lock(m_lock);
+        m_answering = m_stream;
+    }
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = static_cast<std::uint32_t>(
@@ -274,7 +346,7 @@ void PulseConnection::onContextState(pa_context* context, void* self) {
     auto* connection = static_cast<PulseConnection*>(self);
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
-        connection->openStream();
+        connection->report(&Reported::contextReady);
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
@@ -289,8 +361,7 @@ void PulseConnection::onStreamState(pa_stream* stream, void* self) {
     auto* connection = static_cast<PulseConnection*>(self);
     switch (pa_stream_get_state(stream)) {
     case PA_STREAM_READY:
-        connection->settle(stream);
-        connection->setLink(Link::Ready);
+        connection->report(&Reported::streamReady);
         break;
     case PA_STREAM_FAILED:
     case PA_STREAM_TERMINATED:
@@ -303,11 +374,11 @@ void PulseConnection::onStreamState(pa_stream* stream, void* self) {
 
 void PulseConnection::onTiming(pa_stream* stream, int success, void* self) {
     auto* connection = static_cast<PulseConnection*>(self);
-    if (stream != connection->m_stream) {
-        return;
-    }
     {
         std::lock_guard lock(connection->m_lock);
+        if (stream != connection->m_answering) {
+            return;
+        }
         connection->m_answered = connection->m_asked;
         connection->m_answerOk = success != 0;
     }
