@@ -35,6 +35,9 @@ constexpr Seconds kRetryInterval{1.0};
 // An attempt not settled by then (a stopped server accepts the socket and says nothing) is
 // abandoned for a fresh one.
 constexpr Seconds kAttemptLimit{5.0};
+// Where no server has answered yet, how long a recording waits for one before the fallback
+// plays it.
+constexpr Seconds kFallbackAfter{0.1};
 // How long preparing waits to learn whether a server is there.
 constexpr Seconds kPrepareLimit{1.0};
 
@@ -476,8 +479,11 @@ public:
         m_connection.connectIfDue();
         if (m_connection.link() == Link::Connecting) {
             // Usually a matter of milliseconds, as at the first recording after start-up or
-            // once a lost server is back; a stalled one costs the recording's length.
-            m_connection.waitUntilSettled(paced);
+            // once a lost server is back; a stalled one costs the recording's length, unless
+            // the fallback can play it.
+            const bool canFallBack = m_makeFallback && !m_connection.everReady();
+            m_connection.waitUntilSettled(
+                canFallBack ? std::min(paced, start + toClock(kFallbackAfter)) : paced);
         }
         if (m_connection.link() == Link::Ready) {
             m_fallback.reset();
@@ -494,7 +500,7 @@ public:
 private:
     // The fallback plays only where no server has answered at all in this process.
     bool useFallback() {
-        if (!m_makeFallback || m_connection.link() != Link::Refused || m_connection.everReady()) {
+        if (!m_makeFallback || m_connection.link() == Link::Ready || m_connection.everReady()) {
             return false;
         }
         if (!m_fallback) {

@@ -79,26 +79,37 @@ protected:
         }
     }
 
+    // Five files of different formats played one after another: each is heard whole, in order,
+    // and through the sound server without silence between them.
+    void playEveryFormat(platform::SoundOutput output) {
+        const std::vector<int> order{500, 900, 1300, 1700, 2100};
+        const QStringList files{
+            tone(500), tone(900, SF_FORMAT_PCM_U8, 2, 8000), tone(1300, SF_FORMAT_PCM_24, 1, 44100),
+            tone(1700, SF_FORMAT_FLOAT, 2, 48000), tone(2100, SF_FORMAT_PCM_32, 1, 11025)};
+        const auto player = platform::makeSoundPlayer(output);
+        player->prepare();
+        const std::size_t from = s_sink->capture().size();
+        for (const QString& file : files) {
+            QElapsedTimer timer;
+            timer.start();
+            player->playFile(file);
+            EXPECT_GE(timer.elapsed(), 160) << "returned long before the file was heard";
+        }
+        expectWhole(recordedSince(from, order), order,
+                    output == platform::SoundOutput::DefaultDevice);
+    }
+
     static inline NullSink* s_sink = nullptr;
     static inline QString s_why;
     QTemporaryDir m_dir;
 };
 
 TEST_F(SoundSink, FilesOfEveryFormatArriveInOrderAndWhole) {
-    const std::vector<int> order{500, 900, 1300, 1700, 2100};
-    const QStringList files{
-        tone(500), tone(900, SF_FORMAT_PCM_U8, 2, 8000), tone(1300, SF_FORMAT_PCM_24, 1, 44100),
-        tone(1700, SF_FORMAT_FLOAT, 2, 48000), tone(2100, SF_FORMAT_PCM_32, 1, 11025)};
-    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
-    player->prepare();
-    const std::size_t from = s_sink->capture().size();
-    for (const QString& file : files) {
-        QElapsedTimer timer;
-        timer.start();
-        player->playFile(file);
-        EXPECT_GE(timer.elapsed(), 160) << "returned long before the file was heard";
-    }
-    expectWhole(recordedSince(from, order), order, true);
+    playEveryFormat(platform::SoundOutput::DefaultDevice);
+}
+
+TEST_F(SoundSink, PortAudioChosenInsteadPlaysThemInOrderAndWhole) {
+    playEveryFormat(platform::SoundOutput::PortAudio);
 }
 
 // A file rewritten on disk is heard with its new content, not the one read before.
