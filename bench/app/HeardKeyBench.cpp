@@ -282,6 +282,10 @@ void readingGaps(NullSink& sink, const QString& folder, int lines) {
         if (i > 0) {
             gaps.push_back(1000 *
                            (runs[i].startSeconds - runs[i - 1].startSeconds - runs[i - 1].seconds));
+            if (gaps.back() > 2) {
+                std::printf("reading: %.1f ms of silence before the %d Hz tone at %.2f s\n",
+                            gaps.back(), runs[i].frequency, runs[i].startSeconds);
+            }
         }
     }
     std::printf("reading: %d recordings played, %zu heard, %d broken up or cut\n", lines * 11,
@@ -369,6 +373,8 @@ int main(int argc, char** argv) {
         report("key to sound, Tallix (ms)", ours);
         report("character to sound, speech-dispatcher (ms)", theirs);
     }
+    // The last key's speech must not run into the tones.
+    monitor.waitForQuiet(std::chrono::milliseconds(500));
     readingGaps(sink, root.path() + QStringLiteral("/tones/"), 50);
     stallCost(sink, root.path() + QStringLiteral("/stall/"));
     return 0;
