@@ -10,12 +10,12 @@ class SoundPlayer {
 public:
     virtual ~SoundPlayer() = default;
 
-    // Plays the file and returns as its end is heard: the device's output latency (a few
-    // milliseconds) before, so that a file played next follows without a gap; the rest is never
-    // cut, since the output keeps running. A missing file returns at once; a file that cannot
-    // be decoded plays nothing and returns; without a usable output device the file's own
-    // duration passes in silence, so that reading keeps its pace.
-    // Never throws. Called from one thread at a time.
+    // Plays the file and returns shortly before its end is heard (about 30 ms before on a sound
+    // server, the output latency before on a device), so that a file played next follows without
+    // a gap; the rest is never cut, since the output keeps running. A missing file returns at once;
+    // a file that cannot be decoded plays nothing and returns; without a usable output device the
+    // file's own duration passes in silence, so that reading keeps its pace. Never throws. Called
+    // from one thread at a time.
     virtual void playFile(const QString& path) = 0;
 
     // Gets the output ready ahead of the first sound, so that opening it does not delay that
