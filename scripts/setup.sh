@@ -9,7 +9,7 @@ mode=${1:-run}
 run_packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev
-    portaudio19-dev libsndfile1-dev libasound2-dev libjack-jackd2-dev
+    libpulse-dev portaudio19-dev libsndfile1-dev libasound2-dev libjack-jackd2-dev
     libjpeg62-turbo-dev zlib1g-dev
     fonts-ipafont-gothic fonts-dejavu-core
     qt6-translations-l10n
@@ -20,7 +20,8 @@ test_packages=(
     libpng-dev
     xvfb xauth xdotool x11-utils imagemagick desktop-file-utils
     openbox weston xwayland qt6-wayland
-    pulseaudio pulseaudio-utils libasound2-plugins
+    pulseaudio pulseaudio-utils libasound2-plugins stress-ng
+    speech-dispatcher speech-dispatcher-espeak-ng
 )
 
 wanted=("${run_packages[@]}")

@@ -114,8 +114,12 @@ void TFmTallixor::FeedVoice(TNumberVoice*) {
         FVoice->FText.clear();
     }
     FVoice->FStopRequest = false;
-    if (FReadLine >= CountedLines())
+    if (FReadLine >= CountedLines()) {
         SetReading(false);
+        // Past the last line there is nothing left to stop: a stop request raised here would
+        // only cut short the typed characters handed over below.
+        FVoice->FStopRequest = false;
+    }
     if (FReading)
         HandOverReadLine();
     FVoice->FText.append(FTypedChars);

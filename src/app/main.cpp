@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 #include "ErrorBox.h"
 #include "SingleInstance.h"
+#include "SoundPlayer.h"
 #include "TallixApplication.h"
 #include "TerminationSignals.h"
 #include "UnitFmTallixor.h"
@@ -80,6 +81,7 @@ int RunWindow(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     tallix::platform::choosePlatformPlugin();
+    tallix::platform::prepareSoundEnvironment();
     // The units start in this order and shut down in reverse, around the GUI's whole life.
     KstrGlobalUnit globalUnit;
     std::optional<KstrGraphicSourceUnit> graphicSourceUnit;

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <alsa/asoundlib.h>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <jack/jack.h>
 #include <mutex>
 #include <portaudio.h>
 #include <thread>
-#include <unistd.h>
 
 namespace tallix::platform {
 namespace {
@@ -44,35 +41,6 @@ constexpr double MinimumOutputLatency = 0.025;
 void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 void ignoreJackMessage(const char*) {}
 
-// PortAudio's host APIs print their failed probes straight to stderr; with no sound device that is
-// dozens of lines at every attempt. Only ever held inside the library guard.
-class QuietStderr {
-public:
-    QuietStderr() {
-        std::fflush(stderr);
-        m_saved = dup(STDERR_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (m_saved >= 0 && null >= 0) {
-            dup2(null, STDERR_FILENO);
-        }
-        if (null >= 0) {
-            close(null);
-        }
-    }
-    ~QuietStderr() {
-        std::fflush(stderr);
-        if (m_saved >= 0) {
-            dup2(m_saved, STDERR_FILENO);
-            close(m_saved);
-        }
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-    int m_saved = -1;
-};
-
 } // namespace
 
 AudioLibrary& AudioLibrary::instance() {
@@ -84,10 +52,7 @@ AudioLibrary::AudioLibrary() {
     snd_lib_error_set_handler(ignoreAlsaMessage);
     jack_set_error_function(ignoreJackMessage);
     jack_set_info_function(ignoreJackMessage);
-    // Starting a JACK server as a side effect of looking for devices is never wanted here.
-    setenv("JACK_NO_START_SERVER", "1", 0);
     std::lock_guard lock(state().guard);
-    QuietStderr quiet;
     m_initialised = Pa_Initialize() == paNoError;
     std::atexit(shutDownAtExit);
 }
@@ -98,8 +63,9 @@ bool AudioLibrary::enter() {
     if (!shared.exiting) {
         return true;
     }
+    const bool exitingHere = std::this_thread::get_id() == shared.exitingThread;
     shared.guard.unlock();
-    if (std::this_thread::get_id() == shared.exitingThread) {
+    if (exitingHere) {
         return false;
     }
     parkForever();
@@ -133,21 +99,18 @@ void AudioLibrary::shutDownAtExit() {
         std::this_thread::sleep_for(2ms);
         locked = shared.guard.try_lock();
     }
-    shared.exitingThread = std::this_thread::get_id();
-    shared.exiting = true;
     if (!locked) {
         return;
     }
-    {
-        QuietStderr quiet;
-        for (PaStream* stream : shared.streams) {
-            Pa_AbortStream(stream);
-            Pa_CloseStream(stream);
-        }
-        shared.streams.clear();
-        if (instance().m_initialised) {
-            Pa_Terminate();
-        }
+    shared.exitingThread = std::this_thread::get_id();
+    shared.exiting = true;
+    for (PaStream* stream : shared.streams) {
+        Pa_AbortStream(stream);
+        Pa_CloseStream(stream);
+    }
+    shared.streams.clear();
+    if (instance().m_initialised) {
+        Pa_Terminate();
     }
     shared.guard.unlock();
 }
@@ -164,7 +127,6 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
         if (!library.initialised()) {
             return;
         }
-        QuietStderr quiet;
         const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
         const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
         if (info == nullptr || info->maxOutputChannels < 1) {
@@ -201,13 +163,15 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
                           &OutputStream::callback, stream.get()) != paNoError) {
             return;
         }
-        if (Pa_StartStream(pa) != paNoError) {
-            Pa_CloseStream(pa);
-            return;
-        }
+        // The callback reads both from its first call on, so they are set before the start.
         const PaStreamInfo* streamInfo = Pa_GetStreamInfo(pa);
         stream->m_latency = streamInfo != nullptr ? streamInfo->outputLatency : 0.0;
         stream->m_stream = pa;
+        if (Pa_StartStream(pa) != paNoError) {
+            stream->m_stream = nullptr;
+            Pa_CloseStream(pa);
+            return;
+        }
         library.adopt(pa);
         result = std::move(stream);
     });
@@ -220,7 +184,6 @@ OutputStream::~OutputStream() {
     }
     AudioLibrary& library = AudioLibrary::instance();
     library.run([&] {
-        QuietStderr quiet;
         Pa_AbortStream(m_stream);
         Pa_CloseStream(m_stream);
         library.release(m_stream);

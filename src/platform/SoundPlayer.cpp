@@ -1,10 +1,12 @@
 #include "SoundPlayer.h"
 
 #include "AudioOutput.h"
+#include "PulsePlayer.h"
 #include "WavSource.h"
 
 #include <QFileInfo>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace tallix::platform {
@@ -175,18 +177,31 @@ bool DevicePlayer::waitUntilHeard(std::uint64_t endFrame) {
 } // namespace
 
 std::unique_ptr<SoundPlayer> makeSoundPlayer(SoundOutput output) {
-    if (output == SoundOutput::Silent) {
+    switch (output) {
+    case SoundOutput::Silent:
         return std::make_unique<SilentPlayer>();
+    case SoundOutput::PortAudio:
+        return std::make_unique<DevicePlayer>();
+    case SoundOutput::DefaultDevice:
+        break;
     }
-    return std::make_unique<DevicePlayer>();
+    return makePulsePlayer([] { return std::make_unique<DevicePlayer>(); });
 }
 
 SoundPlayer& systemSoundPlayer() {
-    static SoundPlayer* const player =
-        makeSoundPlayer(qgetenv("TALLIX_SOUND_OUTPUT") == "none" ? SoundOutput::Silent
-                                                                 : SoundOutput::DefaultDevice)
-            .release();
+    static SoundPlayer* const player = [] {
+        const QByteArray chosen = qgetenv("TALLIX_SOUND_OUTPUT");
+        const SoundOutput output = chosen == "none"        ? SoundOutput::Silent
+                                   : chosen == "portaudio" ? SoundOutput::PortAudio
+                                                           : SoundOutput::DefaultDevice;
+        return makeSoundPlayer(output).release();
+    }();
     return *player;
+}
+
+void prepareSoundEnvironment() {
+    // Starting a JACK server as a side effect of looking for devices is never wanted here.
+    setenv("JACK_NO_START_SERVER", "1", 0);
 }
 
 } // namespace tallix::platform

@@ -75,6 +75,15 @@ private slots:
         QCOMPARE(window.ReadLine(), 2);
     }
 
+    void digitsTypedAfterReadingEndedAreAllSpoken() {
+        TFmTallixor& window = openWindow(30ms);
+        window.Memo->setPlainText(QStringLiteral("1"));
+        window.BtRead->click();
+        QVERIFY(waitUntilIdle(window));
+        QTest::keyClicks(window.Memo, QStringLiteral("678"));
+        QTRY_COMPARE(player->played(), speed({"1", "r", "6", "7", "8"}));
+    }
+
     void readingStartsAtTheWholeCaretLine() {
         TFmTallixor& window = openWindow();
         window.Memo->setPlainText(QStringLiteral("1\n2\n3\n4\n567\n8"));

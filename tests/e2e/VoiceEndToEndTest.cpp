@@ -200,6 +200,20 @@ TEST_F(VoiceEndToEnd, SecondEscStopsAfterTheCharacterInProgress) {
     EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("12\r\nx\r\n56"));
 }
 
+// Once reading has run to the end of the text, every digit typed is spoken, none dropped.
+TEST_F(VoiceEndToEnd, DigitsTypedAfterReadingEndedAreAllSpoken) {
+    m_session->writeDataFile("nums.txt", "11\r\n22");
+    m_session->start();
+    m_session->key("Escape");
+    const std::vector<short> reading = speechWhenOver();
+    expectHeardInOrderAndWhole(reading, spoken("speed", "11\r22\r"));
+    m_from += reading.size();
+    m_session->type("678");
+    expectHeardInOrderAndWhole(speechWhenOver(), spoken("speed", "678"));
+    EXPECT_TRUE(m_session->terminate());
+    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("11\r\n678"));
+}
+
 } // namespace
 } // namespace tallix::e2e
 

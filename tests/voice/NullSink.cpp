@@ -23,6 +23,14 @@ void NullSink::stop() {
     }
 }
 
+void NullSink::pause() {
+    QProcess::execute("kill", {"-STOP", QString::number(m_server.processId())});
+}
+
+void NullSink::resume() {
+    QProcess::execute("kill", {"-CONT", QString::number(m_server.processId())});
+}
+
 bool NullSink::start(QString& why) {
     for (const char* tool : {"pulseaudio", "parec", "pactl"}) {
         if (QStandardPaths::findExecutable(tool).isEmpty()) {

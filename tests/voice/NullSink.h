@@ -24,6 +24,9 @@ public:
     // Kills the server (and the recording) at once, as a device that goes away; start() again
     // brings both back with a new recording.
     void stop();
+    // Stops the server (SIGSTOP) as a stalled one, and lets it go on (SIGCONT).
+    void pause();
+    void resume();
     // Everything recorded so far, mono 16-bit samples at kRate.
     std::vector<short> capture() const;
 

@@ -72,7 +72,15 @@ protected:
         ASSERT_TRUE(config.open(QIODevice::WriteOnly));
         QFile system("/usr/share/alsa/alsa.conf");
         if (system.open(QIODevice::ReadOnly)) {
-            config.write(system.readAll());
+            // Without the hook that loads the installed plugins' definitions: their devices
+            // are no devices here either, and probing them loads whole codec libraries.
+            QByteArray text = system.readAll();
+            const qsizetype hooks = text.indexOf("@hooks [");
+            const qsizetype end = text.indexOf("\n]\n", hooks);
+            if (hooks >= 0 && end > hooks) {
+                text.remove(hooks, end + 3 - hooks);
+            }
+            config.write(text);
         }
         config.write("\npcm.!default { type hw card 99 }\nctl.!default { type hw card 99 }\n");
         config.close();

@@ -50,6 +50,7 @@ int speak(QCoreApplication& app, const QString& folder, const QByteArray& text, 
 } // namespace
 
 int main(int argc, char** argv) {
+    tallix::platform::prepareSoundEnvironment();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.value(0) == "--speak" && args.size() >= 5 && args.at(3) == "--exit-after") {

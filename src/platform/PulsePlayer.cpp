@@ -1,0 +1,540 @@
+#include "PulsePlayer.h"
+
+#include "WavSource.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <pulse/pulseaudio.h>
+#include <thread>
+#include <vector>
+
+namespace tallix::platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Seconds = std::chrono::duration<double>;
+
+constexpr int kRate = 22050;
+// The server's target for what it holds ahead of the sink. Small, so that a drained stream
+// starts the moment a recording arrives and the sink runs with a short latency.
+constexpr double kTargetSeconds = 0.008;
+// A play returns once this much of its recording is left in the server: the next recording is
+// written well before the stream drains, and a stop still ends after the character in progress.
+constexpr double kRefillSeconds = 0.03;
+// Silence a new stream plays before its first recording.
+constexpr double kSettleSeconds = 0.03;
+// A server that leaves a question unanswered this long is taken as stalled and let go.
+constexpr Seconds kStallLimit{0.5};
+// Between connection attempts while no server answers.
+constexpr Seconds kRetryInterval{1.0};
+// An attempt not settled by then (a stopped server accepts the socket and says nothing) is
+// abandoned for a fresh one.
+constexpr Seconds kAttemptLimit{5.0};
+// Where no server has answered yet, how long a recording waits for one before the fallback
+// plays it.
+constexpr Seconds kFallbackAfter{0.1};
+// How long preparing waits to learn whether a server is there.
+constexpr Seconds kPrepareLimit{1.0};
+
+Clock::duration toClock(Seconds seconds) {
+    return std::chrono::duration_cast<Clock::duration>(seconds);
+}
+
+void sleepUntil(Clock::time_point when) {
+    std::this_thread::sleep_until(when);
+}
+
+// One voice file decoded for the stream, kept until the file changes on disk.
+struct Recording {
+    QDateTime modified;
+    qint64 size = 0;
+    std::vector<float> samples; // mono at kRate
+    double seconds() const { return static_cast<double>(samples.size()) / kRate; }
+};
+
+class RecordingCache {
+public:
+    // Null for a missing file or one that cannot be decoded.
+    const Recording* find(const QString& path) {
+        const QFileInfo info(path);
+        if (!info.exists()) {
+            return nullptr;
+        }
+        const auto found = m_recordings.find(path);
+        if (found != m_recordings.end() && found->second.modified == info.lastModified() &&
+            found->second.size == info.size()) {
+            return found->second.samples.empty() ? nullptr : &found->second;
+        }
+        Recording& recording = m_recordings[path];
+        recording.modified = info.lastModified();
+        recording.size = info.size();
+        recording.samples = decode(path);
+        return recording.samples.empty() ? nullptr : &recording;
+    }
+
+private:
+    static std::vector<float> decode(const QString& path) {
+        WavSource source(path, 1, kRate);
+        std::vector<float> samples;
+        if (!source.isOpen()) {
+            return samples;
+        }
+        while (source.read(samples, 4096) > 0) {
+        }
+        return samples;
+    }
+
+    std::map<QString, Recording> m_recordings;
+};
+
+enum class Link { Ready, Connecting, Refused };
+
+// The connection to the server and its one playback stream. The library's own thread runs the
+// connection; every call into the library is made under that thread's lock. Its callbacks only
+// report, under m_lock, where the player's thread waits for them with a deadline (the library's
+// own wait has none); the connection and the stream are created and let go on the player's
+// thread alone.
+class PulseConnection {
+public:
+    PulseConnection() : m_loop(pa_threaded_mainloop_new()) {
+        if (m_loop != nullptr && pa_threaded_mainloop_start(m_loop) < 0) {
+            pa_threaded_mainloop_free(m_loop);
+            m_loop = nullptr;
+        }
+    }
+    PulseConnection(const PulseConnection&) = delete;
+    PulseConnection& operator=(const PulseConnection&) = delete;
+    ~PulseConnection() {
+        if (m_loop == nullptr) {
+            return;
+        }
+        {
+            LoopLock lock(m_loop);
+            dropLocked();
+        }
+        pa_threaded_mainloop_stop(m_loop);
+        pa_threaded_mainloop_free(m_loop);
+    }
+
+    // Starts a connection attempt when none is ready or under way and the last one is old
+    // enough. Never waits for the server.
+    void connectIfDue();
+    Link link() const {
+        std::lock_guard lock(m_lock);
+        return m_link;
+    }
+    bool everReady() const {
+        std::lock_guard lock(m_lock);
+        return m_everReady;
+    }
+    // Waits until the link is settled one way or the other, or until `deadline`.
+    void waitUntilSettled(Clock::time_point deadline);
+    // Queues the samples behind what the stream holds, in one piece.
+    bool write(const std::vector<float>& samples);
+    // Seconds of sound the server still holds for the stream, asked afresh; empty when the
+    // server has not answered by `deadline` or the link is not ready. A server that leaves the
+    // question unanswered too long is let go.
+    std::optional<double> queuedSeconds(Clock::time_point deadline);
+
+private:
+    // What the library's callbacks have told of a connection under way.
+    struct Reported {
+        bool contextReady = false;
+        bool streamReady = false;
+    };
+    struct LoopLock {
+        explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop) {
+            pa_threaded_mainloop_lock(m_loop);
+        }
+        ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+        LoopLock(const LoopLock&) = delete;
+        LoopLock& operator=(const LoopLock&) = delete;
+        pa_threaded_mainloop* m_loop;
+    };
+
+    void startAttempt();
+    void advanceLocked();
+    void dropLocked();
+    void setLink(Link link);
+    void report(bool Reported::*what);
+    void openStream();
+    void settle(pa_stream* stream);
+    static void onContextState(pa_context* context, void* self);
+    static void onStreamState(pa_stream* stream, void* self);
+    static void onTiming(pa_stream* stream, int success, void* self);
+
+    pa_threaded_mainloop* m_loop;
+    // Under the library's lock.
+    pa_context* m_context = nullptr;
+    pa_stream* m_stream = nullptr;
+    Clock::time_point m_attemptStarted = Clock::now() - toClock(kRetryInterval);
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_changed;
+    // Under m_lock.
+    Reported m_reported;
+    std::uint64_t m_reports = 0;
+    pa_stream* m_answering = nullptr; // the stream whose timing answers count
+    Link m_link = Link::Refused;
+    bool m_everReady = false;
+    std::uint64_t m_asked = 0;
+    std::uint64_t m_answered = 0;
+    bool m_answerOk = false;
+    Clock::time_point m_oldestUnanswered{};
+};
+
+void PulseConnection::connectIfDue() {
+    if (m_loop == nullptr) {
+        return;
+    }
+    LoopLock lock(m_loop);
+    const Link current = link();
+    const Seconds sinceAttempt = Clock::now() - m_attemptStarted;
+    const bool underWay =
+        current == Link::Connecting && m_context != nullptr && sinceAttempt < kAttemptLimit;
+    const bool refusedLately = current == Link::Refused && sinceAttempt < kRetryInterval;
+    if (current == Link::Ready || refusedLately) {
+        return;
+    }
+    if (underWay) {
+        advanceLocked();
+        return;
+    }
+    dropLocked();
+    startAttempt();
+}
+
+void PulseConnection::waitUntilSettled(Clock::time_point deadline) {
+    if (m_loop == nullptr) {
+        return;
+    }
+    for (;;) {
+        std::uint64_t seen = 0;
+        {
+            std::lock_guard lock(m_lock);
+            seen = m_reports;
+        }
+        {
+            LoopLock loopLock(m_loop);
+            advanceLocked();
+        }
+        std::unique_lock lock(m_lock);
+        if (m_link != Link::Connecting ||
+            !m_changed.wait_until(lock, deadline, [&] { return m_reports != seen; })) {
+            return;
+        }
+    }
+}
+
+// Takes the next step of a connection under way, as the library's callbacks have reported.
+void PulseConnection::advanceLocked() {
+    Reported reported;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_link != Link::Connecting) {
+            return;
+        }
+        reported = m_reported;
+    }
+    if (reported.contextReady && m_stream == nullptr) {
+        openStream();
+    } else if (reported.streamReady && m_stream != nullptr) {
+        settle(m_stream);
+        setLink(Link::Ready);
+    }
+}
+
+void PulseConnection::startAttempt() {
+    m_attemptStarted = Clock::now();
+    {
+        std::lock_guard lock(m_lock);
+        m_reported = Reported{};
+    }
+    setLink(Link::Connecting);
+    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Tallix");
+    if (m_context == nullptr) {
+        setLink(Link::Refused);
+        return;
+    }
+    pa_context_set_state_callback(m_context, &PulseConnection::onContextState, this);
+    // Starting a server as a side effect of playing a digit is never wanted.
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        dropLocked();
+        setLink(Link::Refused);
+    }
+}
+
+// Lets go of the stream and the connection without waiting for the server: the requests go
+// out (or not) on the library's thread, and nothing of the old connection calls back.
+void PulseConnection::dropLocked() {
+    if (m_stream != nullptr) {
+        pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+        pa_stream_disconnect(m_stream);
+        pa_stream_unref(m_stream);
+        m_stream = nullptr;
+    }
+    if (m_context != nullptr) {
+        pa_context_set_state_callback(m_context, nullptr, nullptr);
+        pa_context_disconnect(m_context);
+        pa_context_unref(m_context);
+        m_context = nullptr;
+    }
+    std::lock_guard lock(m_lock);
+    if (m_link == Link::Ready) {
+        m_link = Link::Connecting;
+    }
+    m_reported = Reported{};
+    m_answering = nullptr;
+    m_asked = m_answered;
+}
+
+void PulseConnection::report(bool Reported::*what) {
+    {
+        std::lock_guard lock(m_lock);
+        m_reported.*what = true;
+        ++m_reports;
+    }
+    m_changed.notify_all();
+}
+
+void PulseConnection::setLink(Link link) {
+    {
+        std::lock_guard lock(m_lock);
+        m_link = link;
+        m_everReady = m_everReady || link == Link::Ready;
+        ++m_reports;
+    }
+    m_changed.notify_all();
+}
+
+void PulseConnection::openStream() {
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kRate, 1};
+    m_stream = pa_stream_new(m_context, "digits", &spec, nullptr);
+    if (m_stream == nullptr) {
+        setLink(Link::Refused);
+        return;
+    }
+    pa_stream_set_state_callback(m_stream, &PulseConnection::onStreamState, this);
+    {
+        std::lock_guard lock(m_lock);
+        m_answering = m_stream;
+    }
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength = static_cast<std::uint32_t>(
+        pa_usec_to_bytes(static_cast<pa_usec_t>(kTargetSeconds * PA_USEC_PER_SEC), &spec));
+    attributes.prebuf = static_cast<std::uint32_t>(-1);
+    attributes.minreq = static_cast<std::uint32_t>(-1);
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    if (pa_stream_connect_playback(m_stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
+                                   nullptr, nullptr) < 0) {
+        setLink(Link::Refused);
+    }
+}
+
+// The first few milliseconds a new stream plays can be lost while the sink adapts to it; they
+// are spent on silence instead of on the first recording.
+void PulseConnection::settle(pa_stream* stream) {
+    const std::vector<float> silence(static_cast<std::size_t>(kSettleSeconds * kRate), 0.0f);
+    pa_stream_write(stream, silence.data(), silence.size() * sizeof(float), nullptr, 0,
+                    PA_SEEK_RELATIVE);
+}
+
+void PulseConnection::onContextState(pa_context* context, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
+        connection->report(&Reported::contextReady);
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        connection->setLink(Link::Refused);
+        break;
+    default:
+        break;
+    }
+}
+
+void PulseConnection::onStreamState(pa_stream* stream, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    switch (pa_stream_get_state(stream)) {
+    case PA_STREAM_READY:
+        connection->report(&Reported::streamReady);
+        break;
+    case PA_STREAM_FAILED:
+    case PA_STREAM_TERMINATED:
+        connection->setLink(Link::Refused);
+        break;
+    default:
+        break;
+    }
+}
+
+void PulseConnection::onTiming(pa_stream* stream, int success, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    {
+        std::lock_guard lock(connection->m_lock);
+        if (stream != connection->m_answering) {
+            return;
+        }
+        connection->m_answered = connection->m_asked;
+        connection->m_answerOk = success != 0;
+    }
+    connection->m_changed.notify_all();
+}
+
+bool PulseConnection::write(const std::vector<float>& samples) {
+    LoopLock lock(m_loop);
+    if (m_stream == nullptr || link() != Link::Ready) {
+        return false;
+    }
+    if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, 0,
+                        PA_SEEK_RELATIVE) != 0) {
+        return false;
+    }
+    // A drained stream waits for its target before it starts again; a recording shorter than
+    // that must not wait for the next one.
+    if (pa_operation* operation = pa_stream_trigger(m_stream, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    return true;
+}
+
+std::optional<double> PulseConnection::queuedSeconds(Clock::time_point deadline) {
+    if (m_loop == nullptr) {
+        return std::nullopt;
+    }
+    std::uint64_t question = 0;
+    {
+        LoopLock loopLock(m_loop);
+        if (m_stream == nullptr || link() != Link::Ready) {
+            return std::nullopt;
+        }
+        std::lock_guard lock(m_lock);
+        if (m_asked == m_answered) {
+            // A question still open from an earlier wait is not asked again: its answer
+            // serves, and how long it has been open is what shows a stalled server.
+            pa_operation* operation =
+                pa_stream_update_timing_info(m_stream, &PulseConnection::onTiming, this);
+            if (operation == nullptr) {
+                return std::nullopt;
+            }
+            pa_operation_unref(operation);
+            ++m_asked;
+            m_oldestUnanswered = Clock::now();
+        }
+        question = m_asked;
+    }
+    bool answered = false;
+    {
+        std::unique_lock lock(m_lock);
+        answered = m_changed.wait_until(lock, deadline, [&] { return m_answered >= question; }) &&
+                   m_answerOk;
+        if (!answered && m_answered < question &&
+            Clock::now() - m_oldestUnanswered < toClock(kStallLimit)) {
+            return std::nullopt;
+        }
+    }
+    LoopLock loopLock(m_loop);
+    if (!answered) {
+        dropLocked();
+        return std::nullopt;
+    }
+    if (m_stream == nullptr) {
+        return std::nullopt;
+    }
+    const pa_timing_info* timing = pa_stream_get_timing_info(m_stream);
+    if (timing == nullptr) {
+        return std::nullopt;
+    }
+    const std::int64_t bytes = timing->write_index - timing->read_index;
+    return bytes <= 0 ? 0.0 : static_cast<double>(bytes) / (kRate * sizeof(float));
+}
+
+class PulsePlayer final : public SoundPlayer {
+public:
+    explicit PulsePlayer(PlayerFactory fallback) : m_makeFallback(std::move(fallback)) {}
+
+    void prepare() override {
+        m_connection.connectIfDue();
+        m_connection.waitUntilSettled(Clock::now() + toClock(kPrepareLimit));
+        if (useFallback()) {
+            m_fallback->prepare();
+        }
+    }
+
+    void playFile(const QString& path) override {
+        const Recording* recording = m_recordings.find(path);
+        if (recording == nullptr) {
+            return;
+        }
+        const Clock::time_point start = Clock::now();
+        // The recording's own length: however the server behaves, the call takes no longer.
+        const Clock::time_point paced = start + toClock(Seconds(recording->seconds()));
+        m_connection.connectIfDue();
+        if (m_connection.link() == Link::Connecting) {
+            // Usually a matter of milliseconds, as at the first recording after start-up or
+            // once a lost server is back; a stalled one costs the recording's length, unless
+            // the fallback can play it.
+            const bool canFallBack = m_makeFallback && !m_connection.everReady();
+            m_connection.waitUntilSettled(
+                canFallBack ? std::min(paced, start + toClock(kFallbackAfter)) : paced);
+        }
+        if (m_connection.link() == Link::Ready) {
+            m_fallback.reset();
+            if (m_connection.write(recording->samples) && waitUntilNearlyHeard(paced)) {
+                return;
+            }
+        } else if (useFallback()) {
+            m_fallback->playFile(path);
+            return;
+        }
+        sleepUntil(paced);
+    }
+
+private:
+    // The fallback plays only where no server has answered at all in this process.
+    bool useFallback() {
+        if (!m_makeFallback || m_connection.link() == Link::Ready || m_connection.everReady()) {
+            return false;
+        }
+        if (!m_fallback) {
+            m_fallback = m_makeFallback();
+        }
+        return m_fallback != nullptr;
+    }
+
+    // Sleeps until a refill's worth of what the server holds is left, as the server tells it
+    // (its clock and ours drift apart), but no more than a refill past the recording's own
+    // length: a server that takes nothing does not slow the reader down. False when the server
+    // did not answer in time.
+    bool waitUntilNearlyHeard(Clock::time_point paced) {
+        const Clock::time_point asked = Clock::now();
+        const std::optional<double> queued = m_connection.queuedSeconds(paced);
+        if (!queued) {
+            return false;
+        }
+        // Counted from the question, not the answer: the server held at least as much then.
+        sleepUntil(std::min(asked + toClock(Seconds(*queued - kRefillSeconds)),
+                            paced + toClock(Seconds(kRefillSeconds))));
+        return true;
+    }
+
+    PulseConnection m_connection;
+    RecordingCache m_recordings;
+    PlayerFactory m_makeFallback;
+    std::unique_ptr<SoundPlayer> m_fallback;
+};
+
+} // namespace
+
+std::unique_ptr<SoundPlayer> makePulsePlayer(PlayerFactory fallback) {
+    return std::make_unique<PulsePlayer>(std::move(fallback));
+}
+
+} // namespace tallix::platform
