@@ -2,6 +2,7 @@
 
 #include "ClassNumberVoice.h"
 #include "ErrorBox.h"
+#include "NumberText.h"
 #include "TextFile.h"
 #include "kstrGlobal.h"
 
@@ -36,8 +37,10 @@ TFmTallixor::~TFmTallixor() {
 void TFmTallixor::ConnectHandlers() {
     Memo->installEventFilter(this);
     Memo->viewport()->installEventFilter(this);
-    connect(Memo, &QPlainTextEdit::textChanged, this, &TFmTallixor::MemoChange);
-    connect(MnClose, &QAction::triggered, this, &TFmTallixor::MnCloseClick);
+    connect(Memo, &QPlainTextEdit::textChanged, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MemoChange));
+    connect(MnClose, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnCloseClick));
 }
 
 QString TFmTallixor::NumsFileName() const {
@@ -48,8 +51,16 @@ void TFmTallixor::FormCreate() {
     CreateVoice();
     ReadVoiceSettings();
     const QString fileName = NumsFileName();
-    if (QFileInfo::exists(fileName))
-        LoadText(fileName);
+    // The history starts from the text the user first sees, so that no undo ever brings back
+    // the empty box from before the load; also when the file could not be read.
+    try {
+        if (QFileInfo::exists(fileName))
+            PutFileText(tallix::ReadTextFile(fileName));
+    } catch (...) {
+        TakeSnapshot();
+        throw;
+    }
+    TakeSnapshot();
 }
 
 void TFmTallixor::FormDestroy() {
@@ -58,17 +69,20 @@ void TFmTallixor::FormDestroy() {
 }
 
 void TFmTallixor::LoadText(const QString& fileName) {
-    TakeSnapshot();
     const tallix::TextFileContent content = tallix::ReadTextFile(fileName);
-    Memo->setPlainText(content.text);
+    TakeSnapshot();
+    PutFileText(content);
+}
+
+void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
+    Memo->setPlainText(tallix::DocumentText(content.text));
     FTextEncoding = content.encoding;
 }
 
 QString TFmTallixor::MemoText() const {
     // The raw text keeps no-break spaces, which the plain-text export would turn into spaces.
-    QString text = Memo->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    // Whatever slipped past the text box's own guard still reaches the file as line breaks.
+    return tallix::DocumentText(Memo->document()->toRawText());
 }
 
 void TFmTallixor::UpdateCaretStatus() {
@@ -95,6 +109,12 @@ void TFmTallixor::MnCloseClick() {
 }
 
 bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
+    bool taken = false;
+    tallix::ShowErrorsOf(this, [&] { taken = FilterMemoEvent(watched, event); });
+    return taken || QMainWindow::eventFilter(watched, event);
+}
+
+bool TFmTallixor::FilterMemoEvent(QObject* watched, QEvent* event) {
     // The text box claims the standard editing keys for itself; the program's own commands must
     // get them instead.
     if (watched == Memo && event->type() == QEvent::ShortcutOverride) {
@@ -117,5 +137,5 @@ bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
         MemoMouseDown();
     else if (watched == Memo->viewport() && event->type() == QEvent::MouseButtonRelease)
         MemoClick();
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
