@@ -29,8 +29,7 @@ void NumberMemo::keyPressEvent(QKeyEvent* event) {
     }
     // A key that types a line separator is a line break too.
     if (event->text().contains(QChar::LineSeparator)) {
-        textCursor().insertText(DocumentText(event->text()));
-        ensureCursorVisible();
+        insertPlainText(DocumentText(event->text()));
         event->accept();
         return;
     }

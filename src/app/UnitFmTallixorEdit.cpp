@@ -2,7 +2,6 @@
 #include "UnitFmTallixor.h"
 
 #include "ErrorBox.h"
-
 #include "NumberText.h"
 #include "TextFile.h"
 

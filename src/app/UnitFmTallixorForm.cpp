@@ -1,9 +1,8 @@
 // The window's controls, menus and layout: what a form designer would describe.
 #include "UnitFmTallixor.h"
 
-#include "ErrorBox.h"
-
 #include "DesignFonts.h"
+#include "ErrorBox.h"
 #include "NumberMemo.h"
 
 #include "kstrFormFunc.h"

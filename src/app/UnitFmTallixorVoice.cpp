@@ -1,9 +1,8 @@
 // The window's side of speech: what the reader thread says when, and the voice options.
 #include "UnitFmTallixor.h"
 
-#include "ErrorBox.h"
-
 #include "ClassNumberVoice.h"
+#include "ErrorBox.h"
 #include "kstrGlobal.h"
 
 #include <QAction>
