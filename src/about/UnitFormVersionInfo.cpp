@@ -2,6 +2,7 @@
 
 #include "ApplicationIcon.h"
 #include "DesignFonts.h"
+#include "ErrorBox.h"
 #include "FormFuncRules.h"
 #include "FuncGraphicWork.h"
 #include "Functions.h"
@@ -140,7 +141,8 @@ void TFormVersionInfo::CreateControls() {
     BtClose->setObjectName(QStringLiteral("BtClose"));
     BtClose->setGeometry(162, 316, 75, 20);
     BtClose->setDefault(true);
-    connect(BtClose, &QPushButton::clicked, this, &TFormVersionInfo::BtCloseClick);
+    connect(BtClose, &QPushButton::clicked, this,
+            tallix::ErrorsShown(this, &TFormVersionInfo::BtCloseClick));
 }
 
 void TFormVersionInfo::CreateFormFunc() {

@@ -1,6 +1,23 @@
 #include "NumberText.h"
 
+#include <algorithm>
+
 namespace tallix {
+
+namespace {
+
+constexpr char16_t NextLine = 0x0085;
+
+bool isLineSeparator(char16_t code) {
+    return code == u'\r' || code == NextLine || code == QChar::LineSeparator ||
+           code == QChar::ParagraphSeparator;
+}
+
+bool needsChange(QChar c) {
+    return c.unicode() == 0 || isLineSeparator(c.unicode());
+}
+
+} // namespace
 
 QString KeepDigitsAndPoints(const QString& text) {
     QString kept;
@@ -11,6 +28,28 @@ QString KeepDigitsAndPoints(const QString& text) {
             kept.append(c);
     }
     return kept;
+}
+
+bool IsDocumentText(const QString& text) {
+    return std::none_of(text.begin(), text.end(), needsChange);
+}
+
+QString DocumentText(const QString& text) {
+    if (IsDocumentText(text))
+        return text;
+    QString document(text.size(), Qt::Uninitialized);
+    QChar* out = document.data();
+    const QChar* const end = text.constData() + text.size();
+    for (const QChar* in = text.constData(); in != end; ++in) {
+        const char16_t code = in->unicode();
+        if (code == 0)
+            continue;
+        if (code == u'\r' && in + 1 != end && in[1] == u'\n')
+            continue; // the LF that follows is the break
+        *out++ = isLineSeparator(code) ? QChar(u'\n') : *in;
+    }
+    document.truncate(out - document.constData());
+    return document;
 }
 
 } // namespace tallix

@@ -9,4 +9,13 @@ namespace tallix {
 // character go.
 QString KeepDigitsAndPoints(const QString& text);
 
+// The text as the document holds it, lines separated by '\n': CR LF, a lone CR or LF and the
+// Unicode line, paragraph and next-line separators each become one line break, and NUL, which
+// no line of the file can hold, is dropped. Whatever arrives by keyboard, clipboard, drop or file
+// passes through here, so the file only ever gets CR LF between its lines.
+QString DocumentText(const QString& text);
+
+// True when the text already is as DocumentText would make it.
+bool IsDocumentText(const QString& text);
+
 } // namespace tallix

@@ -2,6 +2,7 @@
 
 #include "ClassNumberVoice.h"
 #include "ErrorBox.h"
+#include "NumberText.h"
 #include "TextFile.h"
 #include "TextKeeper.h"
 #include "kstrGlobal.h"
@@ -43,8 +44,10 @@ TFmTallixor::~TFmTallixor() {
 void TFmTallixor::ConnectHandlers() {
     Memo->installEventFilter(this);
     Memo->viewport()->installEventFilter(this);
-    connect(Memo, &QPlainTextEdit::textChanged, this, &TFmTallixor::MemoChange);
-    connect(MnClose, &QAction::triggered, this, &TFmTallixor::MnCloseClick);
+    connect(Memo, &QPlainTextEdit::textChanged, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MemoChange));
+    connect(MnClose, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnCloseClick));
 }
 
 QString TFmTallixor::NumsFileName() const {
@@ -55,18 +58,24 @@ void TFmTallixor::FormCreate() {
     CreateVoice();
     ReadVoiceSettings();
     const QString fileName = NumsFileName();
-    if (!QFileInfo::exists(fileName))
-        return;
+    // The history starts from the text the user first sees, so that no undo ever brings back
+    // the empty box from before the load; also when the file could not be read.
     try {
-        LoadText(fileName);
+        if (QFileInfo::exists(fileName))
+            PutFileText(tallix::ReadTextFile(fileName));
     } catch (const tallix::EFileError& error) {
+        TakeSnapshot();
         FTextKeeper->KeepUnreadFile();
         throw tallix::EFileError(
             error.what() +
             QStringLiteral("\n\nこのファイルの内容を守るため、Tallix はこのファイルに保存しません。"
                            "この起動中に入力したテキストは、終了時に保存されません。")
                 .toStdString());
+    } catch (...) {
+        TakeSnapshot();
+        throw;
     }
+    TakeSnapshot();
 }
 
 void TFmTallixor::FormDestroy() {
@@ -75,17 +84,20 @@ void TFmTallixor::FormDestroy() {
 }
 
 void TFmTallixor::LoadText(const QString& fileName) {
-    TakeSnapshot();
     const tallix::TextFileContent content = tallix::ReadTextFile(fileName);
-    Memo->setPlainText(content.text);
+    TakeSnapshot();
+    PutFileText(content);
+}
+
+void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
+    Memo->setPlainText(tallix::DocumentText(content.text));
     FTextEncoding = content.encoding;
 }
 
 QString TFmTallixor::MemoText() const {
     // The raw text keeps no-break spaces, which the plain-text export would turn into spaces.
-    QString text = Memo->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    // Whatever slipped past the text box's own guard still reaches the file as line breaks.
+    return tallix::DocumentText(Memo->document()->toRawText());
 }
 
 void TFmTallixor::UpdateCaretStatus() {
@@ -112,6 +124,12 @@ void TFmTallixor::MnCloseClick() {
 }
 
 bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
+    bool taken = false;
+    tallix::ShowErrorsOf(this, [&] { taken = FilterMemoEvent(watched, event); });
+    return taken || QMainWindow::eventFilter(watched, event);
+}
+
+bool TFmTallixor::FilterMemoEvent(QObject* watched, QEvent* event) {
     // The text box claims the standard editing keys for itself; the program's own commands must
     // get them instead.
     if (watched == Memo && event->type() == QEvent::ShortcutOverride) {
@@ -134,5 +152,5 @@ bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
         MemoMouseDown();
     else if (watched == Memo->viewport() && event->type() == QEvent::MouseButtonRelease)
         MemoClick();
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }

@@ -2,6 +2,7 @@
 
 #include "FuncListWork.h"
 #include "TextCodec.h"
+#include "TextFile.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -11,6 +12,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QTextBlock;
 class QToolBar;
 class TkstrFormFunc;
 
@@ -125,6 +127,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool FilterMemoEvent(QObject* watched, QEvent* event);
     void CreateControls();
     void CreateToolBar();
     void CreateMenus();
@@ -143,6 +146,8 @@ private:
     void SetVoiceSet(const QString& Name);
     int CountedLines() const;
     void HandOverReadLine();
+    void MarkReadLine(const QTextBlock& line);
+    void ScrollLineIntoView(const QTextBlock& line);
     bool IsEditShortcut(const QKeySequence& keys) const;
     int CaretCode() const;
     void RestoreHistoryEntry(int index);
@@ -150,6 +155,7 @@ private:
 
     void UpdateCaretStatus();
     QString NumsFileName() const;
+    void PutFileText(const tallix::TextFileContent& content);
 
     TiStringList FHistory;
     QByteArray FTypedChars;

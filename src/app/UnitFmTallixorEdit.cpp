@@ -1,6 +1,7 @@
 // The editing commands: the program's own undo history, the clipboard, clearing and cleaning.
 #include "UnitFmTallixor.h"
 
+#include "ErrorBox.h"
 #include "NumberText.h"
 #include "TextFile.h"
 
@@ -14,6 +15,9 @@
 #include <QPushButton>
 #include <QTextBlock>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 constexpr int MaxHistoryEntries = 32;
@@ -23,24 +27,34 @@ constexpr int KeyUpsBeforeSnapshot = 10;
 } // namespace
 
 void TFmTallixor::ConnectEditHandlers() {
-    connect(MnUndo, &QAction::triggered, this, &TFmTallixor::MnUndoClick);
-    connect(MnRedo, &QAction::triggered, this, &TFmTallixor::MnRedoClick);
-    connect(N2, &QMenu::aboutToShow, this, &TFmTallixor::N2Click);
+    connect(MnUndo, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnUndoClick));
+    connect(MnRedo, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnRedoClick));
+    connect(N2, &QMenu::aboutToShow, this, tallix::ErrorsShown(this, &TFmTallixor::N2Click));
     // Out of the open menu the shortcuts stay live: their handlers test the same conditions at
     // the moment of the key, so a state seen when the menu was last open never blocks them.
     connect(N2, &QMenu::aboutToHide, this, [this] {
         MnUndo->setEnabled(true);
         MnRedo->setEnabled(true);
     });
-    connect(MnCut, &QAction::triggered, this, &TFmTallixor::MnCutClick);
-    connect(MnCopy, &QAction::triggered, this, &TFmTallixor::MnCopyClick);
-    connect(MnPaste, &QAction::triggered, this, &TFmTallixor::MnPasteClick);
-    connect(MnSelectAll, &QAction::triggered, this, &TFmTallixor::MnSelectAllClick);
-    connect(MnClearAll, &QAction::triggered, this, &TFmTallixor::MnClearAllClick);
-    connect(MNClearExtNum, &QAction::triggered, this, &TFmTallixor::MNClearExtNumClick);
-    connect(BtCopyAll, &QPushButton::clicked, this, &TFmTallixor::BtCopyAllClick);
-    connect(BtExchange, &QPushButton::clicked, this, &TFmTallixor::BtExchangeClick);
-    connect(BtClearAll, &QPushButton::clicked, this, &TFmTallixor::MnClearAllClick);
+    connect(MnCut, &QAction::triggered, this, tallix::ErrorsShown(this, &TFmTallixor::MnCutClick));
+    connect(MnCopy, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnCopyClick));
+    connect(MnPaste, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnPasteClick));
+    connect(MnSelectAll, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnSelectAllClick));
+    connect(MnClearAll, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnClearAllClick));
+    connect(MNClearExtNum, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MNClearExtNumClick));
+    connect(BtCopyAll, &QPushButton::clicked, this,
+            tallix::ErrorsShown(this, &TFmTallixor::BtCopyAllClick));
+    connect(BtExchange, &QPushButton::clicked, this,
+            tallix::ErrorsShown(this, &TFmTallixor::BtExchangeClick));
+    connect(BtClearAll, &QPushButton::clicked, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnClearAllClick));
 }
 
 bool TFmTallixor::IsEditShortcut(const QKeySequence& keys) const {
@@ -50,9 +64,14 @@ bool TFmTallixor::IsEditShortcut(const QKeySequence& keys) const {
     });
 }
 
+// The code keeps its meaning, column × 30000 + line, in a signed 32-bit tag; on a line too long
+// for that the column is cut to the largest that still fits, so the line is restored exactly.
 int TFmTallixor::CaretCode() const {
     const QTextCursor caret = Memo->textCursor();
-    return caret.positionInBlock() * CaretCodeLines + caret.blockNumber();
+    const qint64 line = caret.blockNumber();
+    const qint64 widestColumn = (std::numeric_limits<int>::max() - line) / CaretCodeLines;
+    const qint64 column = std::min<qint64>(caret.positionInBlock(), widestColumn);
+    return static_cast<int>(column * CaretCodeLines + line);
 }
 
 bool TFmTallixor::TakeSnapshot() {
@@ -155,6 +174,7 @@ void TFmTallixor::MNClearExtNumClick() {
     const QString kept = tallix::KeepDigitsAndPoints(text);
     if (kept == text)
         return;
+    TakeSnapshot();
     const int line = Memo->textCursor().blockNumber();
     Memo->setPlainText(kept);
     QTextCursor caret(Memo->document()->findBlockByNumber(line));
@@ -174,16 +194,14 @@ void TFmTallixor::BtExchangeClick() {
     // the document at once gets there in half the time of an insertion on a large text.
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
     if (clipboard && clipboard->hasText()) {
-        Memo->setPlainText(tallix::WithLineFeeds(clipboard->text()));
+        Memo->setPlainText(tallix::DocumentText(clipboard->text()));
         Memo->moveCursor(QTextCursor::End);
     }
     Memo->setFocus();
 }
 
 void TFmTallixor::kstrFormFunc1DropFile(QObject*, const QString& fileName) {
-    const tallix::TextFileContent content = tallix::ReadTextFile(fileName);
-    Memo->setPlainText(content.text);
-    FTextEncoding = content.encoding;
+    LoadText(fileName);
 }
 
 void TFmTallixor::MemoKeyUp(int key) {

@@ -2,7 +2,9 @@
 #include "UnitFmTallixor.h"
 
 #include "DesignFonts.h"
+#include "ErrorBox.h"
 #include "MemoContextMenu.h"
+#include "NumberMemo.h"
 
 #include "kstrFormFunc.h"
 
@@ -44,7 +46,7 @@ void TFmTallixor::CreateControls() {
     CreateMenus();
     CreateToolBar();
 
-    Memo = new QPlainTextEdit(this);
+    Memo = new tallix::NumberMemo(this);
     Memo->setObjectName(QStringLiteral("Memo"));
     Memo->setFont(DesignGothicFont(16));
     Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -78,7 +80,7 @@ void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1->SetLayered(true);
     kstrFormFunc1->SetBGrelocation(false);
     kstrFormFunc1->OnDropFile = [this](QObject* Sender, const QString& fileName) {
-        kstrFormFunc1DropFile(Sender, fileName);
+        tallix::ShowErrorsOf(this, [&] { kstrFormFunc1DropFile(Sender, fileName); });
     };
 }
 
@@ -140,7 +142,8 @@ void TFmTallixor::CreateMenus() {
 
     N6 = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     MnSoftwareInfo = addItem(N6, QStringLiteral("ソフトウェア情報(&I)"));
-    connect(MnSoftwareInfo, &QAction::triggered, this, &TFmTallixor::MnSoftwareInfoClick);
+    connect(MnSoftwareInfo, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnSoftwareInfoClick));
 }
 
 void TFmTallixor::CreateStatusBar() {

@@ -2,12 +2,16 @@
 #include "UnitFmTallixor.h"
 
 #include "ClassNumberVoice.h"
+#include "ErrorBox.h"
 #include "kstrGlobal.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
+
+#include <algorithm>
 
 using tallix::voice::TNumberVoice;
 
@@ -43,17 +47,25 @@ bool IsSpokenWhileTyping(QChar key) {
 } // namespace
 
 void TFmTallixor::ConnectVoiceHandlers() {
-    connect(BtRead, &QPushButton::clicked, this, &TFmTallixor::BtReadClick);
-    connect(MnRead, &QAction::triggered, this, &TFmTallixor::BtReadClick);
-    connect(MnInputVoice, &QAction::triggered, this, &TFmTallixor::MnInputVoiceClick);
-    connect(MnReturnVoice, &QAction::triggered, this, &TFmTallixor::MnReturnVoiceClick);
-    connect(MnForRead, &QAction::triggered, this, &TFmTallixor::MnForReadClick);
-    connect(MnForInput, &QAction::triggered, this, &TFmTallixor::MnForInputClick);
+    connect(BtRead, &QPushButton::clicked, this,
+            tallix::ErrorsShown(this, &TFmTallixor::BtReadClick));
+    connect(MnRead, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::BtReadClick));
+    connect(MnInputVoice, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnInputVoiceClick));
+    connect(MnReturnVoice, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnReturnVoiceClick));
+    connect(MnForRead, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnForReadClick));
+    connect(MnForInput, &QAction::triggered, this,
+            tallix::ErrorsShown(this, &TFmTallixor::MnForInputClick));
 }
 
 void TFmTallixor::CreateVoice() {
     FVoice = FSoundPlayer ? TNumberVoice::Create(FSoundPlayer) : TNumberVoice::Create();
-    FVoice->SetOnNeedText(this, [this](TNumberVoice* Sender) { FeedVoice(Sender); });
+    FVoice->SetOnNeedText(this, [this](TNumberVoice* Sender) {
+        tallix::ShowErrorsOf(this, [this, Sender] { FeedVoice(Sender); });
+    });
     FVoice->FStopRequest = false;
     FVoice->FVoicePath = AppGlobal->GetExePath();
 }
@@ -88,6 +100,7 @@ void TFmTallixor::SetReading(bool On) {
     FReading = On;
     QString caption;
     if (On) {
+        Memo->setExtraSelections({});
         FReadLine = Memo->textCursor().blockNumber();
         FVoice->FStopRequest = false;
         if (FVoice->Suspended())
@@ -128,17 +141,39 @@ void TFmTallixor::FeedVoice(TNumberVoice*) {
         FVoice->Resume();
 }
 
-// Selects the next line to read and hands it over. The document's block index finds the line
+// Marks the next line to read and hands it over. The document's block index finds the line
 // without walking the lines above it.
 void TFmTallixor::HandOverReadLine() {
     const QTextBlock line = Memo->document()->findBlockByNumber(FReadLine);
-    QTextCursor selection(line);
-    selection.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
-    Memo->setTextCursor(selection);
-    Memo->ensureCursorVisible();
+    MarkReadLine(line);
     FVoice->FText = VoiceBytes(line.text()) + (FReturnVoice ? '\r' : ' ');
     ++FReadLine;
     Memo->setFocus();
+}
+
+// The line being read is marked as a selection looks, but the caret and any selection of the
+// user's stay as they are: the user goes on typing while the text is read, and a key must act
+// where the user works, never on a whole line that merely happens to be read out.
+void TFmTallixor::MarkReadLine(const QTextBlock& line) {
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(line);
+    mark.cursor.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
+    mark.format.setBackground(Memo->palette().highlight());
+    mark.format.setForeground(Memo->palette().highlightedText());
+    Memo->setExtraSelections({mark});
+    ScrollLineIntoView(line);
+}
+
+// Without word wrap the text box scrolls by whole lines, one step per line.
+void TFmTallixor::ScrollLineIntoView(const QTextBlock& line) {
+    QScrollBar* bar = Memo->verticalScrollBar();
+    const int lineHeight = std::max(1, Memo->fontMetrics().lineSpacing());
+    const int shownLines = std::max(1, Memo->viewport()->height() / lineHeight);
+    const int number = line.firstLineNumber();
+    if (number < bar->value())
+        bar->setValue(number);
+    else if (number >= bar->value() + shownLines)
+        bar->setValue(number - shownLines + 1);
 }
 
 void TFmTallixor::MnInputVoiceClick() {

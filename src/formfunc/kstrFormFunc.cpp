@@ -1,5 +1,6 @@
 #include "kstrFormFunc.h"
 
+#include "ErrorBox.h"
 #include "WindowFunctions.h"
 #include "WindowOutline.h"
 #include "kstrGlobal.h"
@@ -79,12 +80,16 @@ TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwn
     FMoveSettleTimer.setInterval(MoveSettleMilliseconds);
     // A burst that ended in a maximised or minimised window was the window system's doing.
     connect(&FMoveSettleTimer, &QTimer::timeout, this, [this] {
-        if (FOwnerForm && CurrentSizeKind() == SizeKind::Restored)
-            HandleExitSizeMove();
+        tallix::ShowErrorsOf(FOwnerForm, [this] {
+            if (FOwnerForm && CurrentSizeKind() == SizeKind::Restored)
+                HandleExitSizeMove();
+        });
     });
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(application, &QGuiApplication::commitDataRequest, this,
-                &TkstrFormFunc::SessionCommitData);
+                [this](QSessionManager& manager) {
+                    tallix::ShowErrorsOf(FOwnerForm, [&] { SessionCommitData(manager); });
+                });
     HookForm(true);
     SetLayered(true);
 }
@@ -191,12 +196,17 @@ void TkstrFormFunc::ApplyWindowPosition(TwindowPosition value) {
         FOwnerForm->show();
 }
 
+// The component's handlers and the events it raises run inside the window system's dispatch:
+// their errors are shown here and go no further.
 bool TkstrFormFunc::eventFilter(QObject* watched, QEvent* event) {
-    if (FOwnerForm && watched == FOwnerForm)
-        return FormWindowProc(event);
-    if (FFormWindow && watched == FFormWindow)
-        return HandleWindowDragEvent(event);
-    return false;
+    bool taken = false;
+    tallix::ShowErrorsOf(FOwnerForm, [&] {
+        if (FOwnerForm && watched == FOwnerForm)
+            taken = FormWindowProc(event);
+        else if (FFormWindow && watched == FFormWindow)
+            taken = HandleWindowDragEvent(event);
+    });
+    return taken;
 }
 
 bool TkstrFormFunc::FormWindowProc(QEvent* event) {

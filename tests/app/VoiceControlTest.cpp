@@ -26,6 +26,12 @@ void placeCaret(QPlainTextEdit* memo, int line, int column) {
     memo->setTextCursor(caret);
 }
 
+// The line marked as being read; the caret is the user's and stays apart from it.
+QString markedText(const QPlainTextEdit* memo) {
+    const QList<QTextEdit::ExtraSelection> marks = memo->extraSelections();
+    return marks.size() == 1 ? marks.front().cursor.selectedText() : QString();
+}
+
 } // namespace
 
 class VoiceControlTest : public QObject {
@@ -60,7 +66,7 @@ private slots:
         player.reset();
     }
 
-    void readsFromTheCaretLineSelectingEachLine() {
+    void readsFromTheCaretLineMarkingEachLine() {
         TFmTallixor& window = openWindow();
         window.Memo->setPlainText(QStringLiteral("12\n3"));
         placeCaret(window.Memo, 0, 1);
@@ -71,7 +77,9 @@ private slots:
         QTRY_VERIFY(!window.Reading());
         QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
         QCOMPARE(window.MnRead->text(), QStringLiteral("読み上げ開始"));
-        QCOMPARE(window.Memo->textCursor().selectedText(), QStringLiteral("3"));
+        QCOMPARE(markedText(window.Memo), QStringLiteral("3"));
+        QVERIFY(!window.Memo->textCursor().hasSelection());
+        QCOMPARE(window.Memo->textCursor().position(), 1);
         QCOMPARE(window.ReadLine(), 2);
     }
 
@@ -170,7 +178,7 @@ private slots:
         QVERIFY(waitUntilIdle(window));
         QTest::qWait(200);
         QCOMPARE(player->played(), speed({"1"}));
-        QCOMPARE(window.Memo->textCursor().selectedText(), QStringLiteral("123456"));
+        QCOMPARE(markedText(window.Memo), QStringLiteral("123456"));
     }
 
     void stopAndStartBeforeTheCharacterEndsGoesOnFromTheNewCaretLine() {
@@ -209,6 +217,24 @@ private slots:
         QTest::keyClicks(window.Memo, QStringLiteral("7"));
         player->release();
         QTRY_COMPARE(player->played(), speed({"5", "r", "6", "r", "7"}));
+    }
+
+    void keysWhileReadingActAtTheCaretNotOnTheMarkedLine() {
+        TFmTallixor& window = openWindow(40ms);
+        window.Memo->setPlainText(QStringLiteral("3333333333\n4"));
+        placeCaret(window.Memo, 0, 10);
+        player->hold();
+        window.BtRead->click();
+        QTRY_COMPARE(player->playing(), QStringLiteral("speed/3"));
+        QTest::keyClicks(window.Memo, QStringLiteral("9"));
+        QTest::keyClick(window.Memo, Qt::Key_Backspace);
+        QTest::keyClick(window.Memo, Qt::Key_Left);
+        QTest::keyClick(window.Memo, Qt::Key_Delete);
+        QCOMPARE(window.MemoText(), QStringLiteral("333333333\n4"));
+        QCOMPARE(markedText(window.Memo), QStringLiteral("333333333"));
+        window.BtRead->click();
+        player->release();
+        QVERIFY(waitUntilIdle(window));
     }
 
     void choosingTheInputSetWhileReadingTakesEffectAtTheNextLine() {

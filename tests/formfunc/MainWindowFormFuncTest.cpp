@@ -65,7 +65,7 @@ private slots:
         const QString second = WriteFile(fixture.exeDir() + "/second file.txt", "3.5\r\n4");
         DropUrls(&window, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
         QCOMPARE(window.Memo->toPlainText(), QString("3.5\n4"));
-        QCOMPARE(window.History().Count(), historyBefore); // no snapshot before a drop
+        QCOMPARE(window.History().Count(), historyBefore + 2); // a snapshot before each file
 
         DropUrls(&window, {QUrl::fromLocalFile(second), QUrl::fromLocalFile(first)});
         QCOMPARE(window.Memo->toPlainText(), QString("1\n2"));

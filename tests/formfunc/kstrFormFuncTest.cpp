@@ -528,17 +528,22 @@ void FormFuncTest::unwritablePlacementStillSavesTheRestAndIsReported() {
     auto form = std::make_unique<TTestForm>();
     auto* component = PreservingComponent(form.get());
     form->show();
-    bool sessionError = false;
-    try {
-        component->EndSession(true);
-    } catch (const std::runtime_error&) {
-        sessionError = true;
-    }
-    QVERIFY(sessionError);
+    // The error stops at the component's edge, in the standard box, not in the window system's
+    // dispatch.
+    QString shown;
+    const auto answerBox = [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->done(QMessageBox::Ok);
+        }
+    };
+    QTimer::singleShot(0, answerBox);
+    component->EndSession(true);
+    QVERIFY(!shown.isEmpty());
     QCOMPARE(form->DestroySenders.size(), 1); // the form's own saving ran all the same
 
     // At destruction the error cannot travel on; it is shown instead of ending the process.
-    QString shown;
+    shown.clear();
     QTimer::singleShot(0, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             shown = box->text();

@@ -1,0 +1,61 @@
+#include "NumberMemo.h"
+
+#include "NumberText.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+
+namespace tallix {
+
+namespace {
+
+bool isEnter(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+NumberMemo::NumberMemo(QWidget* parent) : QPlainTextEdit(parent) {}
+
+void NumberMemo::keyPressEvent(QKeyEvent* event) {
+    // The text box would put a line separator inside the line for Shift+Enter.
+    if (isEnter(event) && event->modifiers().testFlag(Qt::ShiftModifier)) {
+        QKeyEvent plainEnter(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                             event->text(), event->isAutoRepeat(),
+                             static_cast<ushort>(event->count()));
+        QPlainTextEdit::keyPressEvent(&plainEnter);
+        event->setAccepted(plainEnter.isAccepted());
+        return;
+    }
+    // A key that types a line separator is a line break too.
+    if (event->text().contains(QChar::LineSeparator)) {
+        insertPlainText(DocumentText(event->text()));
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void NumberMemo::inputMethodEvent(QInputMethodEvent* event) {
+    if (IsDocumentText(event->commitString())) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent normalised(event->preeditString(), event->attributes());
+    normalised.setCommitString(DocumentText(event->commitString()), event->replacementStart(),
+                               event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&normalised);
+    event->setAccepted(normalised.isAccepted());
+}
+
+void NumberMemo::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText() || IsDocumentText(source->text())) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QMimeData text;
+    text.setText(DocumentText(source->text()));
+    QPlainTextEdit::insertFromMimeData(&text);
+}
+
+} // namespace tallix
