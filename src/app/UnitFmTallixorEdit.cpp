@@ -2,6 +2,7 @@
 #include "UnitFmTallixor.h"
 
 #include "NumberText.h"
+#include "SmallestEdit.h"
 #include "TextFile.h"
 
 #include <QAction>
@@ -106,8 +107,7 @@ void TFmTallixor::RestoreHistoryEntry(int index) {
 }
 
 void TFmTallixor::ReplaceText(const QString& text) {
-    if (MemoText() != text)
-        Memo->setPlainText(text);
+    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), text);
 }
 
 void TFmTallixor::MnUndoClick() {
@@ -156,7 +156,7 @@ void TFmTallixor::MNClearExtNumClick() {
     if (kept == text)
         return;
     const int line = Memo->textCursor().blockNumber();
-    Memo->setPlainText(kept);
+    tallix::ApplySmallestEdit(*Memo->document(), text, kept);
     QTextCursor caret(Memo->document()->findBlockByNumber(line));
     Memo->setTextCursor(caret);
 }
