@@ -22,7 +22,7 @@ QString largeText(QChar firstDigit) {
     return text;
 }
 
-// One window with its own data folder for the whole run.
+// One data folder for the whole run; each benchmark starts with a fresh window and history.
 struct World {
     QTemporaryDir root;
     std::unique_ptr<KstrGlobalUnit> global;
@@ -43,6 +43,14 @@ TFmTallixor& window() {
     return *world->window;
 }
 
+// The old window saves its text when it goes; the new one must not start from it.
+TFmTallixor& freshWindow() {
+    world->window.reset();
+    QFile::remove(AppGlobal->GetDataPath() + QStringLiteral("nums.txt"));
+    world->window = std::make_unique<TFmTallixor>();
+    return window();
+}
+
 void BM_TakeSnapshot(benchmark::State& state) {
     const QString texts[2] = {largeText(QLatin1Char('1')), largeText(QLatin1Char('2'))};
     int which = 0;
@@ -54,10 +62,24 @@ void BM_TakeSnapshot(benchmark::State& state) {
     }
 }
 
+// The same text with one line in its middle changed.
+QString withOneLineChanged(QString text) {
+    text[50000 * 11] = QLatin1Char('9');
+    return text;
+}
+
+// Every hundredth line starts with a minus sign, which "数字以外を消去" removes.
+QString withSignedLines() {
+    QString text = largeText(QLatin1Char('1'));
+    for (int line = 0; line < 100000; line += 100)
+        text[line * 11] = QLatin1Char('-');
+    return text;
+}
+
 void BM_UndoRedo(benchmark::State& state, bool undo) {
-    window().Memo->setPlainText(largeText(QLatin1Char('1')));
+    freshWindow().Memo->setPlainText(largeText(QLatin1Char('1')));
     window().TakeSnapshot();
-    window().Memo->setPlainText(largeText(QLatin1Char('2')));
+    window().Memo->setPlainText(withOneLineChanged(largeText(QLatin1Char('1'))));
     window().TakeSnapshot();
     for (auto _ : state) {
         state.PauseTiming();
@@ -75,7 +97,7 @@ void BM_UndoRedo(benchmark::State& state, bool undo) {
 }
 
 void BM_ClearExtNum(benchmark::State& state) {
-    const QString text = largeText(QLatin1Char('-'));
+    const QString text = withSignedLines();
     for (auto _ : state) {
         state.PauseTiming();
         window().Memo->setPlainText(text);
@@ -92,6 +114,14 @@ void BM_Exchange(benchmark::State& state) {
         state.ResumeTiming();
         window().BtExchangeClick();
     }
+}
+
+// The yardstick for the exchange: building the same document at once.
+void BM_BareSetPlainText(benchmark::State& state) {
+    const QString texts[2] = {largeText(QLatin1Char('3')), largeText(QLatin1Char('4'))};
+    int which = 0;
+    for (auto _ : state)
+        window().Memo->setPlainText(texts[which ^= 1]);
 }
 
 void BM_LoadText(benchmark::State& state) {
@@ -112,6 +142,7 @@ BENCHMARK_CAPTURE(BM_UndoRedo, Undo, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_UndoRedo, Redo, false)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClearExtNum)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Exchange)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareSetPlainText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadText)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

@@ -3,6 +3,7 @@
 #include "ClassNumberVoice.h"
 #include "ErrorBox.h"
 #include "NumberText.h"
+#include "SmallestEdit.h"
 #include "TextFile.h"
 #include "TextKeeper.h"
 #include "kstrGlobal.h"
@@ -90,7 +91,8 @@ void TFmTallixor::LoadText(const QString& fileName) {
 }
 
 void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
-    Memo->setPlainText(tallix::DocumentText(content.text));
+    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), tallix::DocumentText(content.text));
+    Memo->moveCursor(QTextCursor::Start);
     FTextEncoding = content.encoding;
 }
 

@@ -3,6 +3,7 @@
 
 #include "ErrorBox.h"
 #include "NumberText.h"
+#include "SmallestEdit.h"
 #include "TextFile.h"
 
 #include <QAction>
@@ -125,8 +126,7 @@ void TFmTallixor::RestoreHistoryEntry(int index) {
 }
 
 void TFmTallixor::ReplaceText(const QString& text) {
-    if (MemoText() != text)
-        Memo->setPlainText(text);
+    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), text);
 }
 
 void TFmTallixor::MnUndoClick() {
@@ -176,7 +176,7 @@ void TFmTallixor::MNClearExtNumClick() {
         return;
     TakeSnapshot();
     const int line = Memo->textCursor().blockNumber();
-    Memo->setPlainText(kept);
+    tallix::ApplySmallestEdit(*Memo->document(), text, kept);
     QTextCursor caret(Memo->document()->findBlockByNumber(line));
     Memo->setTextCursor(caret);
 }
