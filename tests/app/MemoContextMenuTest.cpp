@@ -50,7 +50,7 @@ private slots:
         TFmTallixor& window = fixture->openWindow();
         QApplication::clipboard()->clear();
         QCOMPARE(Entries(window),
-                 QStringList({"-戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "-切り取り\tCtrl+X",
+                 QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "-切り取り\tCtrl+X",
                               "-コピー\tCtrl+C", "-貼り付け\tCtrl+V", "", "-すべて選択\tCtrl+A"}));
         QTest::keyClicks(window.Memo, QStringLiteral("12"));
         window.TakeSnapshot();

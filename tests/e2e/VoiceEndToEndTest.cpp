@@ -155,7 +155,7 @@ TEST_F(VoiceEndToEnd, TypingUsesTheVoiceSetOfTheSettings) {
 
 // Reading begins with the whole of the caret's line wherever the caret stands in it, ends each
 // line (also an empty one, and the last without a line break) with "r", ends after the last
-// line, and leaves that line selected: a letter typed then replaces exactly it.
+// line, and leaves the caret where the user put it: a letter typed then goes there.
 TEST_F(VoiceEndToEnd, EscReadsFromTheCaretLineToTheEnd) {
     m_session->writeDataFile("nums.txt", "77\r\n12\r\n3.4\r\n\r\n5");
     m_session->start();
@@ -164,11 +164,11 @@ TEST_F(VoiceEndToEnd, EscReadsFromTheCaretLineToTheEnd) {
     expectHeardInOrderAndWhole(speechWhenOver(), spoken("speed", "12\r3.4\r\r5\r"));
     m_session->type("x");
     EXPECT_TRUE(m_session->terminate());
-    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("77\r\n12\r\n3.4\r\n\r\nx"));
+    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("77\r\n12x\r\n3.4\r\n\r\n5"));
 }
 
 // A second Esc in the middle of a line: the character in progress ends whole, nothing after
-// it is heard, and the line stays selected.
+// it is heard, and the text stays as it was: a letter typed goes to the caret.
 TEST_F(VoiceEndToEnd, SecondEscStopsAfterTheCharacterInProgress) {
     const QString longLine = "345678901234";
     m_session->writeDataFile("nums.txt", ("12\r\n" + longLine + "\r\n56").toLatin1());
@@ -197,7 +197,7 @@ TEST_F(VoiceEndToEnd, SecondEscStopsAfterTheCharacterInProgress) {
 
     m_session->type("x");
     EXPECT_TRUE(m_session->terminate());
-    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("12\r\nx\r\n56"));
+    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("x12\r\n" + longLine.toLatin1() + "\r\n56"));
 }
 
 // Once reading has run to the end of the text, every digit typed is spoken, none dropped.
@@ -211,7 +211,8 @@ TEST_F(VoiceEndToEnd, DigitsTypedAfterReadingEndedAreAllSpoken) {
     m_session->type("678");
     expectHeardInOrderAndWhole(speechWhenOver(), spoken("speed", "678"));
     EXPECT_TRUE(m_session->terminate());
-    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("11\r\n678"));
+    // The caret stayed at the start, where the user left it.
+    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("67811\r\n22"));
 }
 
 } // namespace
