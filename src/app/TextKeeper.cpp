@@ -1,5 +1,7 @@
 #include "TextKeeper.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
 namespace tallix {
@@ -20,12 +22,18 @@ void TextKeeper::TextChanged() {
     m_quietTimer.start();
 }
 
-void TextKeeper::KeepUnreadFile() {
-    m_keepUnreadFile = true;
+QString TextKeeper::KeepUnreadFile() {
+    const QFileInfo file(m_fileName);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    m_rescueFileName = file.dir().filePath(file.completeBaseName() + QLatin1Char('-') + stamp +
+                                           QLatin1Char('.') + file.suffix());
+    return m_rescueFileName;
 }
 
-bool TextKeeper::FileIsKeptUnread() const {
-    return m_keepUnreadFile && QFileInfo::exists(m_fileName);
+QString TextKeeper::TargetFileName() const {
+    // Once the user has taken the unread file away, nothing is left there to lose.
+    return !m_rescueFileName.isEmpty() && QFileInfo::exists(m_fileName) ? m_rescueFileName
+                                                                        : m_fileName;
 }
 
 void TextKeeper::StartBackgroundSave() {
@@ -33,13 +41,11 @@ void TextKeeper::StartBackgroundSave() {
         m_changedWhileSaving = true;
         return;
     }
-    if (FileIsKeptUnread())
-        return;
     const int save = ++m_saveNumber;
-    m_worker = std::thread([this, save, content = m_snapshot()] {
+    m_worker = std::thread([this, save, target = TargetFileName(), content = m_snapshot()] {
         bool saved = true;
         try {
-            WriteTextFile(m_fileName, content);
+            WriteTextFile(target, content);
         } catch (const std::exception&) {
             // Not shown: a box popping up while the user types would take the keys. The save at
             // exit reports the same fault if it lasts.
@@ -70,13 +76,7 @@ void TextKeeper::SaveNow() {
     m_quietTimer.stop();
     m_changedWhileSaving = false;
     WaitForBackgroundSave();
-    if (FileIsKeptUnread())
-        throw EFileError(
-            QStringLiteral(
-                "ファイル %1 は起動時に読み込めなかったため、内容を守るために上書きしていません。")
-                .arg(m_fileName)
-                .toStdString());
-    WriteTextFile(m_fileName, m_snapshot());
+    WriteTextFile(TargetFileName(), m_snapshot());
 }
 
 } // namespace tallix

@@ -32,11 +32,12 @@ public:
     void TextChanged();
 
     // The file was there at start but could not be read: what it holds was never seen, so it
-    // is never written over while it exists.
-    void KeepUnreadFile();
+    // is never written over while it exists. The session's text goes to a new file beside it
+    // instead, whose name this returns.
+    QString KeepUnreadFile();
 
     // Saves the text now, on this thread, once a save in the background has ended. Throws
-    // EFileError when the file cannot be written or is kept unread.
+    // EFileError when the file cannot be written.
     void SaveNow();
 
     bool Saving() const { return m_worker.joinable(); }
@@ -49,15 +50,15 @@ private:
     void StartBackgroundSave();
     void BackgroundSaveFinished(int save, bool saved);
     void WaitForBackgroundSave();
-    bool FileIsKeptUnread() const;
+    QString TargetFileName() const;
 
     QString m_fileName;
+    QString m_rescueFileName;
     Snapshot m_snapshot;
     QTimer m_quietTimer;
     std::thread m_worker;
     int m_saveNumber = 0;
     bool m_changedWhileSaving = false;
-    bool m_keepUnreadFile = false;
 };
 
 } // namespace tallix

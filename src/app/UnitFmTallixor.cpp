@@ -66,11 +66,12 @@ void TFmTallixor::FormCreate() {
             PutFileText(tallix::ReadTextFile(fileName));
     } catch (const tallix::EFileError& error) {
         TakeSnapshot();
-        FTextKeeper->KeepUnreadFile();
+        const QString rescueFileName = FTextKeeper->KeepUnreadFile();
         throw tallix::EFileError(
             error.what() +
             QStringLiteral("\n\nこのファイルの内容を守るため、Tallix はこのファイルに保存しません。"
-                           "この起動中に入力したテキストは、終了時に保存されません。")
+                           "この起動中のテキストは %1 に保存します。")
+                .arg(rescueFileName)
                 .toStdString());
     } catch (...) {
         TakeSnapshot();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Files the user may not change are kept, run as an ordinary user: a nums.txt that cannot be read
-# at start is never replaced by the session's text, and a read-only nums.txt is refused at exit
-# with an error box rather than replaced (the rename of a save needs only the folder's rights).
+# at start is never replaced, and the session's text goes to a new file beside it; a read-only
+# nums.txt is refused at exit with an error box rather than replaced (the rename of a save needs
+# only the folder's rights).
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 e2e_setup "$1"
 data="$work/bin/Data"
@@ -39,10 +40,15 @@ window=$(wait_for_window '^Tallix$')
 focus_window
 xdotool type --delay 50 "9"
 sleep 3
-end_with_error_box
+kill -TERM "$program_pid"
+wait_program || { echo "the program did not end cleanly" >&2; exit 1; }
 chmod 600 "$data/nums.txt"
 expect_kept
-echo "an unreadable nums.txt was kept"
+rescued=("$data"/nums-*.txt)
+[ ${#rescued[@]} -eq 1 ] || { echo "the session's text was not saved beside it" >&2; exit 1; }
+expect_file_bytes "${rescued[0]}" '9'
+rm "${rescued[0]}"
+echo "an unreadable nums.txt was kept, the session's text saved beside it"
 
 chmod 444 "$data/nums.txt"
 start_program
