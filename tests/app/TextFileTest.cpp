@@ -1,8 +1,10 @@
 #include "TextFile.h"
+#include "FileBytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -21,17 +23,6 @@ namespace {
 
 QByteArray roundTrip(const QByteArray& bytes) {
     return tallix::EncodeTextFileBytes(DecodeTextFileBytes(bytes));
-}
-
-void writeBytes(const QString& fileName, const QByteArray& bytes) {
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readBytes(const QString& fileName) {
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 TEST(TextFileLineBreaks, EveryKindOfBreakBecomesOneLine) {

@@ -75,6 +75,14 @@ focus_window() {
     sleep 0.3
 }
 
+# Ends the program by its menu item "終了(&X)" and waits for it.
+close_by_menu() {
+    xdotool key alt+f
+    sleep 0.3
+    xdotool key x
+    wait_program
+}
+
 # Waits for the program to end by itself and returns its exit status.
 wait_program() {
     local status=0

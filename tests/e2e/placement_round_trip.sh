@@ -25,13 +25,6 @@ expect_rectangle() {
     fi
 }
 
-close_by_menu() {
-    xdotool key alt+f
-    sleep 0.3
-    xdotool key x
-    wait_program
-}
-
 start_program
 read -r _ _ width height < <(window_rectangle)
 expect_rectangle "$(( (1280 - width) / 2 )) $(( (1024 - height) / 2 )) $width $height"

@@ -29,13 +29,6 @@ drag_by_title_bar() {
     drag_pointer $((left + width / 2)) $((top + 8)) "$steps" "$dx" "$dy"
 }
 
-close_by_menu() {
-    xdotool key alt+f
-    sleep 0.3
-    xdotool key x
-    wait_program
-}
-
 start_program
 read -r left top width height < <(frame_rectangle "$window")
 expect_frame "$(( (1280 - width) / 2 )) $(( (1024 - height) / 2 )) $width $height" "first start"

@@ -1,9 +1,11 @@
 #include "AtomicFile.h"
+#include "FileBytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using tallix::platform::finalLinkTarget;
@@ -11,17 +13,6 @@ using tallix::platform::removeStaleTemporaries;
 using tallix::platform::writeFileAtomically;
 
 namespace {
-
-void writeBytes(const QString& fileName, const QByteArray& bytes) {
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readBytes(const QString& fileName) {
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 TEST(AtomicFile, AChainOfLinksIsFollowedToTheFileAtItsEnd) {
     QTemporaryDir dir;
