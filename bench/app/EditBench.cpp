@@ -43,10 +43,16 @@ TFmTallixor& window() {
     return *world->window;
 }
 
-// The old window saves its text when it goes; the new one must not start from it.
-TFmTallixor& freshWindow() {
+void writeTextFile(const QString& fileName, const QString& text) {
+    QFile file(fileName);
+    file.open(QIODevice::WriteOnly);
+    file.write(QString(text).replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toUtf8());
+}
+
+// A window whose history starts from the given text, loaded from its file as at a start.
+TFmTallixor& freshWindow(const QString& text) {
     world->window.reset();
-    QFile::remove(AppGlobal->GetDataPath() + QStringLiteral("nums.txt"));
+    writeTextFile(AppGlobal->GetDataPath() + QStringLiteral("nums.txt"), text);
     world->window = std::make_unique<TFmTallixor>();
     return window();
 }
@@ -77,8 +83,7 @@ QString withSignedLines() {
 }
 
 void BM_UndoRedo(benchmark::State& state, bool undo) {
-    freshWindow().Memo->setPlainText(largeText(QLatin1Char('1')));
-    window().TakeSnapshot();
+    freshWindow(largeText(QLatin1Char('1')));
     window().Memo->setPlainText(withOneLineChanged(largeText(QLatin1Char('1'))));
     window().TakeSnapshot();
     for (auto _ : state) {
@@ -124,15 +129,16 @@ void BM_BareSetPlainText(benchmark::State& state) {
         window().Memo->setPlainText(texts[which ^= 1]);
 }
 
+// Two different files in turn, as a user drops one after the other.
 void BM_LoadText(benchmark::State& state) {
-    const QString fileName = world->root.filePath(QStringLiteral("large.txt"));
-    QFile file(fileName);
-    file.open(QIODevice::WriteOnly);
-    file.write(
-        largeText(QLatin1Char('5')).replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toUtf8());
-    file.close();
+    QString fileNames[2];
+    for (const int which : {0, 1}) {
+        fileNames[which] = world->root.filePath(QStringLiteral("large%1.txt").arg(which));
+        writeTextFile(fileNames[which], largeText(QLatin1Char(which ? '5' : '6')));
+    }
+    int which = 0;
     for (auto _ : state)
-        window().LoadText(fileName);
+        window().LoadText(fileNames[which ^= 1]);
 }
 
 } // namespace
