@@ -107,13 +107,16 @@ expect_file_bytes() {
 # Runs openbox on the display, so that windows get frames and title bars as on a desktop and can
 # be minimised and raised.
 start_window_manager() {
-    openbox --sm-disable >/dev/null 2>&1 &
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
     window_manager_pid=$!
-    for _ in $(seq 50); do
+    # Its first start on a busy machine can take seconds (font and theme caches).
+    for _ in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$window_manager_pid" 2>/dev/null || break
         sleep 0.1
     done
-    echo "openbox did not start" >&2
+    echo "openbox did not start:" >&2
+    cat "$work/openbox.log" >&2
     exit 1
 }
 
