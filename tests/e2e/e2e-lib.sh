@@ -24,7 +24,9 @@ start_display() {
             xvfb_pid=$!
             export DISPLAY=":$number"
             for _ in $(seq 50); do
-                xdpyinfo >/dev/null 2>&1 && return 0
+                # Only our own server counts: one that is still going away may answer once.
+                xdpyinfo >/dev/null 2>&1 && kill -0 "$xvfb_pid" 2>/dev/null && return 0
+                kill -0 "$xvfb_pid" 2>/dev/null || break
                 sleep 0.1
             done
             kill "$xvfb_pid" 2>/dev/null || true
@@ -107,13 +109,18 @@ expect_file_bytes() {
 # Runs openbox on the display, so that windows get frames and title bars as on a desktop and can
 # be minimised and raised.
 start_window_manager() {
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    window_manager_pid=$!
-    # Its first start on a busy machine can take seconds (font and theme caches).
-    for _ in $(seq 300); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        kill -0 "$window_manager_pid" 2>/dev/null || break
-        sleep 0.1
+    local attempt
+    for attempt in 1 2 3; do
+        openbox --sm-disable >"$work/openbox.log" 2>&1 &
+        window_manager_pid=$!
+        # Its first start on a busy machine can take seconds (font and theme caches).
+        for _ in $(seq 300); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$window_manager_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$window_manager_pid" 2>/dev/null || true
+        sleep 0.5
     done
     echo "openbox did not start:" >&2
     cat "$work/openbox.log" >&2

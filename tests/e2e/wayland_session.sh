@@ -36,7 +36,8 @@ weston --backend=headless-backend.so --xwayland --socket=tallix-wayland --width=
 helper_pids+=($!)
 display=""
 for _ in $(seq 100); do
-    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" 2>/dev/null)
+    # The log may not exist yet in the first moments.
+    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" 2>/dev/null || true)
     [ -n "$display" ] && break
     sleep 0.1
 done
