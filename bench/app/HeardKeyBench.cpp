@@ -56,13 +56,13 @@ double millis(Clock::duration duration) {
 class Monitor {
 public:
     bool start() {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 1};
+        const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, kRate, 1};
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<std::uint32_t>(-1);
         attributes.fragsize = kChunkFrames * 2;
         int error = 0;
         m_stream = pa_simple_new(nullptr, "bench", PA_STREAM_RECORD, "tallix_test.monitor",
-                                 "monitor", &spec, nullptr, &attributes, &error);
+                                 "monitor", &sampleFormat, nullptr, &attributes, &error);
         if (m_stream == nullptr) {
             return false;
         }

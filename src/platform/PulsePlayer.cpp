@@ -313,8 +313,8 @@ void PulseConnection::setLink(Link link) {
 }
 
 void PulseConnection::openStream() {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kRate, 1};
-    m_stream = pa_stream_new(m_context, "digits", &spec, nullptr);
+    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32NE, kRate, 1};
+    m_stream = pa_stream_new(m_context, "digits", &sampleFormat, nullptr);
     if (m_stream == nullptr) {
         setLink(Link::Refused);
         return;
@@ -327,7 +327,7 @@ void PulseConnection::openStream() {
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = static_cast<std::uint32_t>(
-        pa_usec_to_bytes(static_cast<pa_usec_t>(kTargetSeconds * PA_USEC_PER_SEC), &spec));
+        pa_usec_to_bytes(static_cast<pa_usec_t>(kTargetSeconds * PA_USEC_PER_SEC), &sampleFormat));
     attributes.prebuf = static_cast<std::uint32_t>(-1);
     attributes.minreq = static_cast<std::uint32_t>(-1);
     attributes.fragsize = static_cast<std::uint32_t>(-1);
