@@ -1,6 +1,7 @@
 #include "TextFile.h"
 
 #include "AtomicFile.h"
+#include "NumberText.h"
 
 #include <QFile>
 
@@ -21,19 +22,13 @@ QString fileErrorMessage(const QString& format, const QString& fileName, const Q
 
 } // namespace
 
-QString WithLineFeeds(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 TextFileContent DecodeTextFileBytes(const QByteArray& bytes) {
     for (const TextEncoding encoding : {TextEncoding::System, TextEncoding::Cp932}) {
         if (const auto text = platform::decodeText(bytes, encoding))
-            return {WithLineFeeds(*text), encoding};
+            return {DocumentText(*text), encoding};
     }
     const TextEncoding escaped = TextEncoding::SystemEscaped;
-    return {WithLineFeeds(*platform::decodeText(bytes, escaped)), escaped};
+    return {DocumentText(*platform::decodeText(bytes, escaped)), escaped};
 }
 
 QByteArray EncodeTextFileBytes(const TextFileContent& content) {

@@ -32,9 +32,6 @@ TextFileContent ReadTextFile(const QString& fileName);
 // EFileError when the file cannot be written.
 void WriteTextFile(const QString& fileName, const TextFileContent& content);
 
-// The text with every CR LF, lone CR and lone LF made one line feed.
-QString WithLineFeeds(QString text);
-
 // Decodes file bytes by the rules of ReadTextFile.
 TextFileContent DecodeTextFileBytes(const QByteArray& bytes);
 

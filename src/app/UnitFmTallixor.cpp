@@ -92,7 +92,8 @@ void TFmTallixor::LoadText(const QString& fileName) {
 }
 
 void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
-    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), tallix::DocumentText(content.text));
+    // The file's text arrives with its line breaks made plain already.
+    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), content.text);
     Memo->moveCursor(QTextCursor::Start);
     FTextEncoding = content.encoding;
 }
