@@ -29,6 +29,21 @@ drag_by_title_bar() {
     drag_pointer $((left + width / 2)) $((top + 8)) "$steps" "$dx" "$dy"
 }
 
+# A session that starts at the stored frame, is dragged by its title bar, and stores the new frame.
+drag_session() {
+    local name=$1 steps=$2 dx=$3 dy=$4 left top width height moved
+    start_program
+    read -r left top width height <<<"$(stored_rectangle)"
+    expect_frame "$left $top $width $height" "$name start"
+    drag_by_title_bar "$steps" "$dx" "$dy"
+    moved="$((left + steps * dx)) $((top + steps * dy)) $width $height"
+    expect_frame "$moved" "$name session dragged by $steps x ($dx, $dy)"
+    close_by_menu
+    [ "$(stored_rectangle)" = "$moved" ] ||
+        { echo "$name session stored '$(stored_rectangle)'" >&2; exit 1; }
+    echo "$name session: back at its frame, dragged, its frame stored"
+}
+
 start_program
 read -r left top width height < <(frame_rectangle "$window")
 expect_frame "$(( (1280 - width) / 2 )) $(( (1024 - height) / 2 )) $width $height" "first start"
@@ -36,25 +51,8 @@ close_by_menu
 [ "$(stored_rectangle)" = "$left $top $width $height" ] ||
     { echo "a window never moved stored '$(stored_rectangle)'" >&2; exit 1; }
 
-start_program
-expect_frame "$left $top $width $height" "start after a session without a move"
-drag_by_title_bar 5 10 6
-expect_frame "$((left + 50)) $((top + 30)) $width $height" "dragged by 5 x (10, 6)"
-close_by_menu
-[ "$(stored_rectangle)" = "$((left + 50)) $((top + 30)) $width $height" ] ||
-    { echo "first session stored '$(stored_rectangle)'" >&2; exit 1; }
-echo "first session: centred, dragged, its frame stored"
-
-start_program
-expected=$(stored_rectangle)
-expect_frame "$expected" "second start"
-read -r left top width height <<<"$expected"
-drag_by_title_bar 4 -30 -20
-expect_frame "$((left - 120)) $((top - 80)) $width $height" "dragged by 4 x (-30, -20)"
-close_by_menu
-[ "$(stored_rectangle)" = "$((left - 120)) $((top - 80)) $width $height" ] ||
-    { echo "second session stored '$(stored_rectangle)'" >&2; exit 1; }
-echo "second session: back at its frame, dragged, stored"
+drag_session first 5 10 6
+drag_session second 4 -30 -20
 
 start_program
 expected=$(stored_rectangle)
