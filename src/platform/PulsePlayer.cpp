@@ -11,6 +11,7 @@
 #include <optional>
 #include <pulse/pulseaudio.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tallix::platform {
@@ -28,6 +29,8 @@ constexpr double kTargetSeconds = 0.008;
 constexpr double kRefillSeconds = 0.03;
 // Silence a new stream plays before its first recording.
 constexpr double kSettleSeconds = 0.03;
+// Silence written before a recording once the stream has run dry.
+constexpr double kLeadInSeconds = 0.004;
 // A server that leaves a question unanswered this long is taken as stalled and let go.
 constexpr Seconds kStallLimit{0.5};
 // Between connection attempts while no server answers.
@@ -164,9 +167,11 @@ private:
     void report(bool Reported::*what);
     void openStream();
     void settle(pa_stream* stream);
+    void leadIn(pa_stream* stream);
     static void onContextState(pa_context* context, void* self);
     static void onStreamState(pa_stream* stream, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
+    static void onUnderflow(pa_stream* stream, void* self);
 
     pa_threaded_mainloop* m_loop;
     // Under the library's lock.
@@ -186,6 +191,7 @@ private:
     std::uint64_t m_answered = 0;
     bool m_answerOk = false;
     Clock::time_point m_oldestUnanswered{};
+    bool m_drained = false; // the server ran out of the stream's sound since the last write
 };
 
 void PulseConnection::connectIfDue() {
@@ -320,6 +326,7 @@ void PulseConnection::openStream() {
         return;
     }
     pa_stream_set_state_callback(m_stream, &PulseConnection::onStreamState, this);
+    pa_stream_set_underflow_callback(m_stream, &PulseConnection::onUnderflow, this);
     {
         std::lock_guard lock(m_lock);
         m_answering = m_stream;
@@ -341,6 +348,15 @@ void PulseConnection::openStream() {
 // are spent on silence instead of on the first recording.
 void PulseConnection::settle(pa_stream* stream) {
     const std::vector<float> silence(static_cast<std::size_t>(kSettleSeconds * kRate), 0.0f);
+    pa_stream_write(stream, silence.data(), silence.size() * sizeof(float), nullptr, 0,
+                    PA_SEEK_RELATIVE);
+}
+
+// A stream that ran dry starts again a little behind where the server has got to, and the
+// first milliseconds written then are skipped; they are spent on silence instead of on the
+// start of a recording.
+void PulseConnection::leadIn(pa_stream* stream) {
+    const std::vector<float> silence(static_cast<std::size_t>(kLeadInSeconds * kRate), 0.0f);
     pa_stream_write(stream, silence.data(), silence.size() * sizeof(float), nullptr, 0,
                     PA_SEEK_RELATIVE);
 }
@@ -388,10 +404,26 @@ void PulseConnection::onTiming(pa_stream* stream, int success, void* self) {
     connection->m_changed.notify_all();
 }
 
+void PulseConnection::onUnderflow(pa_stream* stream, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    std::lock_guard lock(connection->m_lock);
+    if (stream == connection->m_answering) {
+        connection->m_drained = true;
+    }
+}
+
 bool PulseConnection::write(const std::vector<float>& samples) {
     LoopLock lock(m_loop);
     if (m_stream == nullptr || link() != Link::Ready) {
         return false;
+    }
+    bool drained = false;
+    {
+        std::lock_guard stateLock(m_lock);
+        drained = std::exchange(m_drained, false);
+    }
+    if (drained) {
+        leadIn(m_stream);
     }
     if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, 0,
                         PA_SEEK_RELATIVE) != 0) {
