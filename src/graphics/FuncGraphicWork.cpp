@@ -37,7 +37,7 @@ void LoadBmpFromStream(TBitmap& bitmap, TReadStream& stream) {
     QImageReader reader(&buffer, "bmp");
     const QImage image = reader.read();
     if (image.isNull()) {
-        throw EGraphicError("BMPファイルを読み込めません");
+        RaiseGraphicError(GraphicErrorKind::BmpNotRead);
     }
     bitmap = TBitmap::FromImage(image);
 }

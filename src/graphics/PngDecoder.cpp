@@ -62,7 +62,7 @@ void SkipChunk(TReadStream& stream, const TChunkHeader& header) {
 
 void ReadPalette(TReadStream& stream, const TChunkHeader& header, TPngPalette& palette) {
     if (header.Length % 3 != 0 || header.Length > 3 * 256) {
-        throw EGraphicError("PNGのパレットが不正です");
+        RaiseGraphicError(GraphicErrorKind::BadPngPalette);
     }
     std::uint8_t entries[3 * 256];
     stream.ReadBuffer(entries, header.Length);
@@ -83,7 +83,7 @@ std::int64_t MeasureImageData(TReadStream& stream, TChunkHeader header) {
     std::int64_t total = 0;
     do {
         if (std::int64_t{header.Length} > size - stream.Position()) {
-            throw EGraphicError("ストリームの読み込みに失敗しました");
+            RaiseGraphicError(GraphicErrorKind::StreamNotRead);
         }
         total += header.Length;
         SkipChunk(stream, header);
@@ -146,28 +146,28 @@ TPngHeader ParseHeader(const std::uint8_t* block) {
 
 void CheckHeader(const TPngHeader& header) {
     if (header.Depth == 16) {
-        throw EGraphicError("16bit色深度には対応していません");
+        RaiseGraphicError(GraphicErrorKind::UnsupportedDepth, {16});
     }
     if (header.Compression != 0) {
-        throw EGraphicError("このPNG圧縮には対応していません");
+        RaiseGraphicError(GraphicErrorKind::UnsupportedPngZip);
     }
     if (header.Interlace != 0) {
-        throw EGraphicError("PNGインターレースには対応していません");
+        RaiseGraphicError(GraphicErrorKind::PngInterlaced);
     }
     const std::uint8_t type = header.ColourType;
     if (type != kGrey && type != kTruecolour && type != kPalette && type != kGreyAlpha &&
         type != kTruecolourAlpha) {
-        throw EGraphicError("このPNGには対応していません");
+        RaiseGraphicError(GraphicErrorKind::UnsupportedPng);
     }
     if (!DepthAllowed(header)) {
-        throw EGraphicError(std::to_string(header.Depth) + "bit色深度には対応していません");
+        RaiseGraphicError(GraphicErrorKind::UnsupportedDepth, {header.Depth});
     }
     if (header.Width == 0 || header.Height == 0) {
-        throw EGraphicError("PNGの画像サイズが不正です");
+        RaiseGraphicError(GraphicErrorKind::BadPngSize);
     }
     const std::uint64_t bytesPerPixel = HasAlpha(type) ? 4 : 3;
     if (std::uint64_t{header.Width} * header.Height * bytesPerPixel > kMaxBitmapBytes) {
-        throw EGraphicError("PNGの画像が大きすぎます");
+        RaiseGraphicError(GraphicErrorKind::PngTooLarge);
     }
 }
 
@@ -285,7 +285,7 @@ void ReadPngData(TReadStream& stream, std::vector<std::uint8_t>& buffer, TPngPal
 void LoadPngFromStream(TBitmap& bitmap, TReadStream& stream) {
     std::uint8_t signature[8];
     if (stream.Read(signature, 8) != 8 || std::memcmp(signature, kSignature, 8) != 0) {
-        throw EGraphicError("PNGファイルではありません");
+        RaiseGraphicError(GraphicErrorKind::NotPng);
     }
     TChunkHeader chunk;
     do {

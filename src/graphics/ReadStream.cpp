@@ -28,7 +28,7 @@ void TReadStream::ReadBuffer(void* buffer, std::int64_t count) {
     while (count > 0) {
         const std::int64_t got = Read(target, count);
         if (got <= 0) {
-            throw EGraphicError("ストリームの読み込みに失敗しました");
+            RaiseGraphicError(GraphicErrorKind::StreamNotRead);
         }
         target += got;
         count -= got;
@@ -39,7 +39,7 @@ std::int64_t TReadStream::CheckedTarget(std::int64_t base, std::int64_t offset) 
     const bool overflows = offset > 0 ? base > std::numeric_limits<std::int64_t>::max() - offset
                                       : base < std::numeric_limits<std::int64_t>::min() - offset;
     if (overflows || base + offset < 0) {
-        throw EGraphicError("ストリームの位置が不正です");
+        RaiseGraphicError(GraphicErrorKind::BadStreamPosition);
     }
     return base + offset;
 }
@@ -78,7 +78,7 @@ std::int64_t TMemoryReadStream::Size() {
 
 TFileReadStream::TFileReadStream(const QString& fileName) : FFile(fileName) {
     if (!FFile.open(QIODevice::ReadOnly)) {
-        throw EGraphicError("ファイルを開けません: " + fileName.toStdString());
+        RaiseGraphicError(GraphicErrorKind::FileNotOpened, {fileName.toStdString()});
     }
 }
 
@@ -88,7 +88,7 @@ std::int64_t TFileReadStream::Read(void* buffer, std::int64_t count) {
     }
     const qint64 got = FFile.read(static_cast<char*>(buffer), count);
     if (got < 0) {
-        throw EGraphicError("ストリームの読み込みに失敗しました");
+        RaiseGraphicError(GraphicErrorKind::StreamNotRead);
     }
     return got;
 }
@@ -102,7 +102,7 @@ std::int64_t TFileReadStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     }
     const std::int64_t target = CheckedTarget(base, offset);
     if (!FFile.seek(target)) {
-        throw EGraphicError("ストリームの位置が不正です");
+        RaiseGraphicError(GraphicErrorKind::BadStreamPosition);
     }
     return target;
 }
