@@ -191,16 +191,16 @@ private:
     TJpegJob FJob;
 };
 
-std::vector<std::uint8_t> ReadRest(TReadStream& stream) {
-    const std::int64_t left = stream.Size() - stream.Position();
+std::vector<std::uint8_t> ReadRest(TStream& stream) {
+    const std::int64_t left = stream.GetSize() - stream.GetPosition();
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
-    stream.ReadBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    ReadBuffer(stream, bytes.data(), static_cast<std::int64_t>(bytes.size()));
     return bytes;
 }
 
 } // namespace
 
-void LoadJpegFromStream(TBitmap& bitmap, TReadStream& stream) {
+void LoadJpegFromStream(TBitmap& bitmap, TStream& stream) {
     const std::vector<std::uint8_t> input = ReadRest(stream);
     bitmap = TJpegDecompressor(input).Decode();
 }

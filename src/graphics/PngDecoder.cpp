@@ -46,7 +46,7 @@ std::uint32_t BigEndian32(const std::uint8_t* bytes) {
 }
 
 // False at the end of the stream; a header cut short counts as the end too.
-bool ReadChunkHeader(TReadStream& stream, TChunkHeader& header) {
+bool ReadChunkHeader(TStream& stream, TChunkHeader& header) {
     std::uint8_t bytes[8];
     if (stream.Read(bytes, 8) != 8) {
         return false;
@@ -56,33 +56,33 @@ bool ReadChunkHeader(TReadStream& stream, TChunkHeader& header) {
     return true;
 }
 
-void SkipChunk(TReadStream& stream, const TChunkHeader& header) {
-    stream.Seek(std::int64_t{header.Length} + 4, TSeekOrigin::Current);
+void SkipChunk(TStream& stream, const TChunkHeader& header) {
+    stream.Seek(std::int64_t{header.Length} + 4, SeekOrigin::Current);
 }
 
-void ReadPalette(TReadStream& stream, const TChunkHeader& header, TPngPalette& palette) {
+void ReadPalette(TStream& stream, const TChunkHeader& header, TPngPalette& palette) {
     if (header.Length % 3 != 0 || header.Length > 3 * 256) {
         RaiseGraphicError(GraphicErrorKind::BadPngPalette);
     }
     std::uint8_t entries[3 * 256];
-    stream.ReadBuffer(entries, header.Length);
+    ReadBuffer(stream, entries, header.Length);
     for (std::uint32_t i = 0; i < header.Length / 3; ++i) {
         palette.Red[i] = entries[3 * i];
         palette.Green[i] = entries[3 * i + 1];
         palette.Blue[i] = entries[3 * i + 2];
     }
-    stream.Seek(4, TSeekOrigin::Current);
+    stream.Seek(4, SeekOrigin::Current);
 }
 
 // Measures the run of IDAT chunks that starts with header, so that its data can be read into one
 // buffer of the exact size; returns with the stream where it was. A length beyond the stream's
 // end fails here rather than after a huge allocation.
-std::int64_t MeasureImageData(TReadStream& stream, TChunkHeader header) {
-    const std::int64_t start = stream.Position();
-    const std::int64_t size = stream.Size();
+std::int64_t MeasureImageData(TStream& stream, TChunkHeader header) {
+    const std::int64_t start = stream.GetPosition();
+    const std::int64_t size = stream.GetSize();
     std::int64_t total = 0;
     do {
-        if (std::int64_t{header.Length} > size - stream.Position()) {
+        if (std::int64_t{header.Length} > size - stream.GetPosition()) {
             RaiseGraphicError(GraphicErrorKind::StreamNotRead);
         }
         total += header.Length;
@@ -92,13 +92,13 @@ std::int64_t MeasureImageData(TReadStream& stream, TChunkHeader header) {
     return total;
 }
 
-void ReadImageData(TReadStream& stream, TChunkHeader header, std::vector<std::uint8_t>& buffer) {
+void ReadImageData(TStream& stream, TChunkHeader header, std::vector<std::uint8_t>& buffer) {
     std::size_t filled = buffer.size();
     buffer.resize(filled + static_cast<std::size_t>(MeasureImageData(stream, header)));
     do {
-        stream.ReadBuffer(buffer.data() + filled, header.Length);
+        ReadBuffer(stream, buffer.data() + filled, header.Length);
         filled += header.Length;
-        stream.Seek(4, TSeekOrigin::Current);
+        stream.Seek(4, SeekOrigin::Current);
     } while (ReadChunkHeader(stream, header) && header.Is("IDAT"));
 }
 
@@ -268,7 +268,7 @@ private:
 
 } // namespace
 
-void ReadPngData(TReadStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette) {
+void ReadPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette) {
     TChunkHeader header;
     while (ReadChunkHeader(stream, header)) {
         if (header.Is("PLTE")) {
@@ -282,7 +282,7 @@ void ReadPngData(TReadStream& stream, std::vector<std::uint8_t>& buffer, TPngPal
     }
 }
 
-void LoadPngFromStream(TBitmap& bitmap, TReadStream& stream) {
+void LoadPngFromStream(TBitmap& bitmap, TStream& stream) {
     std::uint8_t signature[8];
     if (stream.Read(signature, 8) != 8 || std::memcmp(signature, kSignature, 8) != 0) {
         RaiseGraphicError(GraphicErrorKind::NotPng);
@@ -298,7 +298,7 @@ void LoadPngFromStream(TBitmap& bitmap, TReadStream& stream) {
     } while (!chunk.Is("IHDR"));
 
     std::uint8_t block[17];
-    stream.ReadBuffer(block, sizeof block);
+    ReadBuffer(stream, block, sizeof block);
     const TPngHeader header = ParseHeader(block);
     CheckHeader(header);
 
