@@ -82,6 +82,7 @@ void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1->OnDropFile = [this](QObject* Sender, const QString& fileName) {
         tallix::ShowErrorsOf(this, [&] { kstrFormFunc1DropFile(Sender, fileName); });
     };
+    kstrFormFunc1->OnFormDestroy = [this](QObject*) { FormDestroy(); };
 }
 
 void TFmTallixor::CreateToolBar() {
