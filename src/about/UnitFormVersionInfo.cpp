@@ -87,10 +87,16 @@ Label* TextLabel(QWidget* owner, const QString& name, const QRect& place, const 
     auto* label = new Label(owner);
     label->setObjectName(name);
     label->setGeometry(place);
-    label->setTextFormat(Qt::PlainText);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
+    return label;
+}
+
+// Names and versions are shown as they are, never taken for markup.
+QLabel* PlainLabel(QWidget* owner, const QString& name, const QRect& place) {
+    auto* label = TextLabel<QLabel>(owner, name, place, LabelColor);
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -124,13 +130,11 @@ void TFormVersionInfo::CreateControls() {
     ImgAppTitle = Picture(this, QStringLiteral("ImgAppTitle"), QRect(4, 0, 173, 32));
     Image1 = Picture(this, QStringLiteral("Image1"), QRect(180, 4, 56, 56));
     Image1->setPixmap(TransparentPicture(QImage(QStringLiteral(":/about/kestrow-logo.bmp"))));
-    Image1->resize(Image1->pixmap().size());
     ImgIcon = Picture(this, QStringLiteral("ImgIcon"), QRect(12, 40, 32, 32));
 
-    LBexe = TextLabel<QLabel>(this, QStringLiteral("LBexe"), QRect(52, 40, 176, 12), LabelColor);
-    LBversion =
-        TextLabel<QLabel>(this, QStringLiteral("LBversion"), QRect(52, 52, 176, 12), LabelColor);
-    Label1 = TextLabel<QLabel>(this, QStringLiteral("Label1"), QRect(52, 68, 176, 12), LabelColor);
+    LBexe = PlainLabel(this, QStringLiteral("LBexe"), QRect(52, 40, 176, 12));
+    LBversion = PlainLabel(this, QStringLiteral("LBversion"), QRect(52, 52, 176, 12));
+    Label1 = PlainLabel(this, QStringLiteral("Label1"), QRect(52, 68, 176, 12));
     Label1->setText(QStringLiteral("Copyright (C) 2026 Kestrow"));
     LinkLabel1 =
         TextLabel<TLinkLabel>(this, QStringLiteral("LinkLabel1"), QRect(148, 80, 88, 12), Qt::blue);
@@ -148,19 +152,9 @@ void TFormVersionInfo::CreateControls() {
 void TFormVersionInfo::CreateFormFunc() {
     kstrFormFunc1 = new TkstrFormFunc(this);
     kstrFormFunc1->setObjectName(QStringLiteral("kstrFormFunc1"));
-    kstrFormFunc1->SetPreserve(false);
     kstrFormFunc1->SetEraseBackGround(true);
-    kstrFormFunc1->SetKeepSize(false);
-    kstrFormFunc1->SetKeepLocation(false);
-    kstrFormFunc1->SetDragDrop(false);
-    kstrFormFunc1->SetDropNamesEnabled(false);
     kstrFormFunc1->SetWindowDrag(true);
-    kstrFormFunc1->SetWindowResize(false);
     kstrFormFunc1->SetWindowRound(true);
-    kstrFormFunc1->SetWindowPosition(TkstrFormFunc::wpNormal);
-    kstrFormFunc1->SetFitScreenPx(0);
-    kstrFormFunc1->SetLayered(true);
-    kstrFormFunc1->SetBGrelocation(false);
     kstrFormFunc1->OnCanDragMove = [this](QObject* Sender, int MouseX, int MouseY, bool& DragMove) {
         kstrFormFunc1CanDragMove(Sender, MouseX, MouseY, DragMove);
     };

@@ -37,7 +37,7 @@ public:
 
     void FormCreate();
     // Also run by the form-behaviour component when the desktop session ends.
-    Q_INVOKABLE void FormDestroy();
+    void FormDestroy();
 
     // Controls, named as the commands and tests know them.
     QToolBar* ToolBar1 = nullptr;

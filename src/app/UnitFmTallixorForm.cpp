@@ -71,17 +71,10 @@ void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1->SetKeepSize(true);
     kstrFormFunc1->SetKeepLocation(true);
     kstrFormFunc1->SetDragDrop(true);
-    kstrFormFunc1->SetDropNamesEnabled(false);
-    kstrFormFunc1->SetWindowDrag(false);
-    kstrFormFunc1->SetWindowResize(false);
-    kstrFormFunc1->SetWindowRound(false);
-    kstrFormFunc1->SetWindowPosition(TkstrFormFunc::wpNormal);
-    kstrFormFunc1->SetFitScreenPx(0);
-    kstrFormFunc1->SetLayered(true);
-    kstrFormFunc1->SetBGrelocation(false);
     kstrFormFunc1->OnDropFile = [this](QObject* Sender, const QString& fileName) {
         tallix::ShowErrorsOf(this, [&] { kstrFormFunc1DropFile(Sender, fileName); });
     };
+    kstrFormFunc1->OnFormDestroy = [this](QObject*) { FormDestroy(); };
 }
 
 void TFmTallixor::CreateToolBar() {
@@ -109,7 +102,7 @@ void TFmTallixor::CreateToolBar() {
     BtClearAll = button(QStringLiteral("BtClearAll"), QStringLiteral("クリア"));
     layout->addStretch();
     ToolBar1->addWidget(strip);
-    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    addToolBar(ToolBar1);
 }
 
 void TFmTallixor::CreateMenus() {
@@ -150,7 +143,6 @@ void TFmTallixor::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setFixedHeight(StatusBarHeight);
-    bar->setSizeGripEnabled(true);
     const Qt::Alignment alignments[3] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);

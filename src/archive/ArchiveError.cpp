@@ -1,104 +1,63 @@
 #include "ArchiveError.h"
 
+#include <iterator>
+
 namespace tallix::archive {
 
 namespace {
-constexpr std::string_view prefix = "TArchiveStream:\r\n";
 
-std::string bracketed(std::string_view before, std::string_view inside, std::string_view after) {
-    std::string text(before);
-    text.append(inside);
-    text.append(after);
-    return text;
-}
+using Kind = ArchiveErrorKind;
+
+constexpr ErrorTextRow<Kind> kTexts[] = {
+    {Kind::BadFileTag, "[Reload]ファイルが不正[{}]です"},
+    {Kind::BadHeaderTag, "[Reload]ファイルヘッダが不正[{}]です"},
+    {Kind::BadDataTag, "[Reload]ファイルデータが不正[{}]です"},
+    {Kind::CountPastEnd, "[Reload]格納ファイル数[{}]がファイルの大きさを超えています"},
+    {Kind::BadNameLength, "[{}]ファイル名の長さ[{}]が不正です"},
+    {Kind::BadDataSize, "[Reload]格納ファイルのサイズ[{}]が不正です"},
+    {Kind::Unreadable, "[{}]ファイルを読み込めません"},
+    {Kind::BlobCutShort, "[SetTextStr]ファイル一覧のデータが途中で切れています"},
+    {Kind::NegativeCount, "[Read]Countが負です({})"},
+    {Kind::NoReadIndex, "[Read]読み込みINDEXが指定されていません"},
+    {Kind::NoSeekIndex, "[Seek]読み込みINDEXが指定されていません"},
+    {Kind::SeekOutsideMember, "[Seek]格納ファイルの範囲外を指定しました"},
+    {Kind::WriteNotSupported, "[Write]対応していません"},
+    {Kind::HeaderNotWritten, "[ResetArchive]ファイルヘッダを書き込めません"},
+    {Kind::MemberIndexOutOfRange, "[Select]INDEXが範囲外です({})"},
+    {Kind::MemberNotFound, "[Select]格納ファイル[{}]が見つかりません"},
+    {Kind::MemberOutsideFile, "[Select]格納ファイル[{}]の位置がファイルの範囲外です"},
+    {Kind::NotOpened, "ファイル \"{}\" を開けません。{}"},
+    {Kind::FileMissing, "ファイルが見つかりません"},
+    {Kind::FileIsFolder, "フォルダです"},
+    {Kind::FileHeldByWriter, "他のプログラムがこのファイルを書き込み用に開いています"},
+    {Kind::NotWritten, "ファイル \"{}\" に書き込めません。{}"},
+    {Kind::ListIndexOutOfRange, "リストのインデックスが範囲を超えています ({})"},
+};
+static_assert(rowsInKindOrder(kTexts) &&
+              std::size(kTexts) == static_cast<std::size_t>(Kind::ListIndexOutOfRange) + 1);
+
+constexpr std::string_view kStreamPrefix = "TArchiveStream:\r\n";
+
 } // namespace
 
-EarcSTreamError::EarcSTreamError(std::string_view operationText)
-    : std::runtime_error(std::string(prefix).append(operationText)) {}
+std::string archiveErrorText(ArchiveErrorKind kind, std::initializer_list<ErrorDetail> details) {
+    return fillErrorText(kTexts[static_cast<std::size_t>(kind)].text, details);
+}
 
-void RaiseArchiveError(std::string_view operationText) {
-    throw EarcSTreamError(operationText);
+EarcSTreamError::EarcSTreamError(std::string_view operationText)
+    : std::runtime_error(std::string(kStreamPrefix).append(operationText)) {}
+
+void RaiseArchiveError(ArchiveErrorKind kind, std::initializer_list<ErrorDetail> details) {
+    throw EarcSTreamError(archiveErrorText(kind, details));
 }
 
 EFOpenError::EFOpenError(std::string_view fileName, std::string_view reason)
-    : std::runtime_error(bracketed("ファイル \"", fileName, "\" を開けません。").append(reason)) {}
+    : std::runtime_error(archiveErrorText(Kind::NotOpened, {fileName, reason})) {}
+
+EArchiveWriteError::EArchiveWriteError(std::string_view fileName, std::string_view reason)
+    : std::runtime_error(archiveErrorText(Kind::NotWritten, {fileName, reason})) {}
 
 EStringListError::EStringListError(std::int64_t index)
-    : std::runtime_error(
-          bracketed("リストのインデックスが範囲を超えています (", std::to_string(index), ")")) {}
-
-namespace messages {
-
-std::string badFileTag(std::string_view tagRead) {
-    return bracketed("[Reload]ファイルが不正[", tagRead, "]です");
-}
-
-std::string badHeaderTag(std::string_view tagRead) {
-    return bracketed("[Reload]ファイルヘッダが不正[", tagRead, "]です");
-}
-
-std::string badDataTag(std::string_view tagRead) {
-    return bracketed("[Reload]ファイルデータが不正[", tagRead, "]です");
-}
-
-std::string countPastEnd(std::int64_t count) {
-    return bracketed("[Reload]格納ファイル数[", std::to_string(count),
-                     "]がファイルの大きさを超えています");
-}
-
-std::string badNameLength(std::string_view operation, std::int64_t nameLength) {
-    return bracketed(std::string("[").append(operation).append("]ファイル名の長さ["),
-                     std::to_string(nameLength), "]が不正です");
-}
-
-std::string badDataSize(std::int64_t dataSize) {
-    return bracketed("[Reload]格納ファイルのサイズ[", std::to_string(dataSize), "]が不正です");
-}
-
-std::string unreadable(std::string_view operation) {
-    return bracketed("[", operation, "]ファイルを読み込めません");
-}
-
-std::string blobCutShort() {
-    return "[SetTextStr]ファイル一覧のデータが途中で切れています";
-}
-
-std::string negativeCount(std::int64_t count) {
-    return bracketed("[Read]Countが負です(", std::to_string(count), ")");
-}
-
-std::string noReadIndex() {
-    return "[Read]読み込みINDEXが指定されていません";
-}
-
-std::string noSeekIndex() {
-    return "[Seek]読み込みINDEXが指定されていません";
-}
-
-std::string seekOutsideMember() {
-    return "[Seek]格納ファイルの範囲外を指定しました";
-}
-
-std::string writeNotSupported() {
-    return "[Write]対応していません";
-}
-
-std::string headerNotWritten() {
-    return "[ResetArchive]ファイルヘッダを書き込めません";
-}
-
-std::string memberIndexOutOfRange(std::int64_t index) {
-    return bracketed("[Select]INDEXが範囲外です(", std::to_string(index), ")");
-}
-
-std::string memberNotFound(std::string_view name) {
-    return bracketed("[Select]格納ファイル[", name, "]が見つかりません");
-}
-
-std::string memberOutsideFile(std::string_view name) {
-    return bracketed("[Select]格納ファイル[", name, "]の位置がファイルの範囲外です");
-}
-
-} // namespace messages
+    : std::runtime_error(archiveErrorText(Kind::ListIndexOutOfRange, {index})) {}
 
 } // namespace tallix::archive

@@ -1,11 +1,46 @@
 #pragma once
 
+#include "ErrorText.h"
+
 #include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace tallix::archive {
+
+// Every error text of the archive unit has a kind; the texts themselves are one table, kept
+// together so that callers and tests use the same bytes. The details each kind takes, in order,
+// follow its name; the others take none.
+enum class ArchiveErrorKind {
+    BadFileTag,    // the tag read
+    BadHeaderTag,  // the tag read
+    BadDataTag,    // the tag read
+    CountPastEnd,  // the member count
+    BadNameLength, // the operation, the name length
+    BadDataSize,   // the data size
+    Unreadable,    // the operation
+    BlobCutShort,
+    NegativeCount, // the count
+    NoReadIndex,
+    NoSeekIndex,
+    SeekOutsideMember,
+    WriteNotSupported,
+    HeaderNotWritten,
+    MemberIndexOutOfRange, // the index
+    MemberNotFound,        // the name
+    MemberOutsideFile,     // the name
+    NotOpened,             // the file name, the reason
+    FileMissing,           // itself a reason for NotOpened
+    FileIsFolder,          // itself a reason for NotOpened
+    FileHeldByWriter,      // itself a reason for NotOpened
+    NotWritten,            // the file name, the reason
+    ListIndexOutOfRange,   // the index
+};
+
+std::string archiveErrorText(ArchiveErrorKind kind,
+                             std::initializer_list<ErrorDetail> details = {});
 
 // Every error of the archive stream: "TArchiveStream:", CR LF, then the operation's own text,
 // which begins with the operation's name in square brackets.
@@ -14,7 +49,8 @@ public:
     explicit EarcSTreamError(std::string_view operationText);
 };
 
-[[noreturn]] void RaiseArchiveError(std::string_view operationText);
+[[noreturn]] void RaiseArchiveError(ArchiveErrorKind kind,
+                                    std::initializer_list<ErrorDetail> details = {});
 
 // The archive file could not be opened (missing, read-only, a directory, or held by another
 // writer). Its text names the file and the reason.
@@ -23,31 +59,16 @@ public:
     EFOpenError(std::string_view fileName, std::string_view reason);
 };
 
+// The archive file could not be written; its text names the file and the reason.
+class EArchiveWriteError : public std::runtime_error {
+public:
+    EArchiveWriteError(std::string_view fileName, std::string_view reason);
+};
+
 // An index outside a member list.
 class EStringListError : public std::runtime_error {
 public:
     explicit EStringListError(std::int64_t index);
 };
-
-// The operation texts, kept together so that callers and tests use the same bytes.
-namespace messages {
-std::string badFileTag(std::string_view tagRead);
-std::string badHeaderTag(std::string_view tagRead);
-std::string badDataTag(std::string_view tagRead);
-std::string countPastEnd(std::int64_t count);
-std::string badNameLength(std::string_view operation, std::int64_t nameLength);
-std::string badDataSize(std::int64_t dataSize);
-std::string unreadable(std::string_view operation);
-std::string blobCutShort();
-std::string negativeCount(std::int64_t count);
-std::string noReadIndex();
-std::string noSeekIndex();
-std::string seekOutsideMember();
-std::string writeNotSupported();
-std::string headerNotWritten();
-std::string memberIndexOutOfRange(std::int64_t index);
-std::string memberNotFound(std::string_view name);
-std::string memberOutsideFile(std::string_view name);
-} // namespace messages
 
 } // namespace tallix::archive

@@ -8,15 +8,6 @@
 
 namespace tallix::archive {
 
-namespace {
-std::string cannotWrite(std::string_view fileName) {
-    return std::string("ファイル \"").append(fileName).append("\" に書き込めません。");
-}
-} // namespace
-
-EArchiveWriteError::EArchiveWriteError(std::string_view fileName, std::string_view reason)
-    : std::runtime_error(cannotWrite(fileName).append(reason)) {}
-
 ArchiveWriter::ArchiveWriter(const QString& fileName) : FFileName(fileName) {
     WriteHeader();
 }

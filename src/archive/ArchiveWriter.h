@@ -1,20 +1,14 @@
 #pragma once
 
+#include "ArchiveError.h"
 #include "FilesList.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <stdexcept>
 #include <string_view>
 
 namespace tallix::archive {
-
-// The archive file could not be written; its text names the file and the reason.
-class EArchiveWriteError : public std::runtime_error {
-public:
-    EArchiveWriteError(std::string_view fileName, std::string_view reason);
-};
 
 // Writes a complete archive member by member: the header, then per member its record, its name
 // and its data, with DataOffset right after the name and the member count in the header.

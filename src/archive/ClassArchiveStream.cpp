@@ -17,9 +17,9 @@ namespace {
 std::string openFailureReason(const QString& fileName, const QFile& file) {
     const QFileInfo info(fileName);
     if (!info.exists())
-        return "ファイルが見つかりません";
+        return archiveErrorText(ArchiveErrorKind::FileMissing);
     if (info.isDir())
-        return "フォルダです";
+        return archiveErrorText(ArchiveErrorKind::FileIsFolder);
     return file.errorString().toStdString();
 }
 
@@ -71,7 +71,7 @@ TArchiveStream::TArchiveStream(const QString& fileName)
         throw EFOpenError(fileName.toStdString(), openFailureReason(fileName, *FStream));
     if (!platform::tryLockExclusive(FStream->handle()))
         throw EFOpenError(fileName.toStdString(),
-                          "他のプログラムがこのファイルを書き込み用に開いています");
+                          archiveErrorText(ArchiveErrorKind::FileHeldByWriter));
     Reload();
 }
 
@@ -93,7 +93,7 @@ void TArchiveStream::ResetArchive() {
     FFiles.Clear();
     FIndex = -1;
     if (!FStream->resize(0))
-        RaiseArchiveError(messages::headerNotWritten());
+        RaiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
     MoveFileTo(0);
     WriteHeader(*FStream);
     Reload();
@@ -103,18 +103,18 @@ void TArchiveStream::ReadHeader() {
     MoveFileTo(0);
     const std::string fileTag = readUpTo(*FStream, layout::TagSize);
     if (fileTag != layout::FileTag)
-        RaiseArchiveError(messages::badFileTag(fileTag));
+        RaiseArchiveError(ArchiveErrorKind::BadFileTag, {fileTag});
     FArchiveSize = readInteger<std::int64_t>(*FStream);
     const std::string headerTag = readUpTo(*FStream, layout::TagSize);
     if (headerTag != layout::HeaderTag)
-        RaiseArchiveError(messages::badHeaderTag(headerTag));
+        RaiseArchiveError(ArchiveErrorKind::BadHeaderTag, {headerTag});
     const std::int64_t bodyStart = FStream->pos();
     const auto bodyLength = readInteger<std::int32_t>(*FStream);
     FCount = readInteger<std::int64_t>(*FStream);
     FTimeStamp = readUpTo(*FStream, layout::TimeStampLength);
     const std::string dataTag = ReadTagAt(bodyStart + layout::TagSize + bodyLength);
     if (dataTag != layout::DataTag)
-        RaiseArchiveError(messages::badDataTag(dataTag));
+        RaiseArchiveError(ArchiveErrorKind::BadDataTag, {dataTag});
 }
 
 std::string TArchiveStream::ReadTagAt(std::int64_t position) {
@@ -133,22 +133,22 @@ void TArchiveStream::ReadDirectory() {
     TfilesList members;
     if (count > 0) {
         if (count > reader.remaining() / static_cast<std::int64_t>(TFileEntry::Size))
-            RaiseArchiveError(messages::countPastEnd(count));
+            RaiseArchiveError(ArchiveErrorKind::CountPastEnd, {count});
         members.Reserve(static_cast<std::size_t>(count));
     }
     for (std::int32_t i = 0; i < count; ++i) {
         if (reader.remaining() < static_cast<std::int64_t>(TFileEntry::Size))
-            RaiseArchiveError(messages::countPastEnd(count));
+            RaiseArchiveError(ArchiveErrorKind::CountPastEnd, {count});
         TFileEntry record;
         const std::string_view recordBytes = reader.take(TFileEntry::Size);
         std::copy(recordBytes.begin(), recordBytes.end(), record.bytes.begin());
         const std::int32_t nameLength = record.NameLength();
         if (nameLength < 0 || nameLength > reader.remaining())
-            RaiseArchiveError(messages::badNameLength("Reload", nameLength));
+            RaiseArchiveError(ArchiveErrorKind::BadNameLength, {"Reload", nameLength});
         const std::string_view name = reader.take(static_cast<std::size_t>(nameLength));
         const std::int64_t dataSize = record.DataSize();
         if (dataSize < 0 || dataSize > reader.remaining())
-            RaiseArchiveError(messages::badDataSize(dataSize));
+            RaiseArchiveError(ArchiveErrorKind::BadDataSize, {dataSize});
         members.AddObject(name, record);
         reader.skip(dataSize);
     }
@@ -158,34 +158,34 @@ void TArchiveStream::ReadDirectory() {
 
 void TArchiveStream::WriteHeader(QIODevice& stream) {
     if (!stream.seek(0) || stream.write(layout::FileTag.data(), layout::TagSize) != layout::TagSize)
-        RaiseArchiveError(messages::headerNotWritten());
+        RaiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
     FArchiveSize = stream.size();
     FCount = FFiles.Count();
     FTimeStamp = layout::formatTimeStamp(QDateTime::currentDateTime());
     const std::string rest = layout::encodeHeaderAfterFileTag(FArchiveSize, FCount, FTimeStamp);
     if (stream.write(rest.data(), static_cast<qint64>(rest.size())) !=
         static_cast<qint64>(rest.size()))
-        RaiseArchiveError(messages::headerNotWritten());
+        RaiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
 }
 
 std::int32_t TArchiveStream::Read(void* buffer, std::int32_t count) {
     if (count < 0)
-        RaiseArchiveError(messages::negativeCount(count));
+        RaiseArchiveError(ArchiveErrorKind::NegativeCount, {count});
     if (FIndex == -1)
-        RaiseArchiveError(messages::noReadIndex());
+        RaiseArchiveError(ArchiveErrorKind::NoReadIndex);
     const qint64 got = FStream->read(static_cast<char*>(buffer), count);
     if (got < 0)
-        RaiseArchiveError(messages::unreadable("Read"));
+        RaiseArchiveError(ArchiveErrorKind::Unreadable, {"Read"});
     return static_cast<std::int32_t>(got);
 }
 
 std::int32_t TArchiveStream::Write(const void*, std::int32_t) {
-    RaiseArchiveError(messages::writeNotSupported());
+    RaiseArchiveError(ArchiveErrorKind::WriteNotSupported);
 }
 
 const TFileEntry& TArchiveStream::SelectedEntry() const {
     if (FIndex == -1)
-        RaiseArchiveError(messages::noSeekIndex());
+        RaiseArchiveError(ArchiveErrorKind::NoSeekIndex);
     return *FFiles.Objects(FIndex);
 }
 
@@ -233,7 +233,7 @@ std::int64_t TArchiveStream::Seek(std::int64_t offset, SeekOrigin origin) {
         break;
     }
     if (!target || !end || *target < start || *target >= *end)
-        RaiseArchiveError(messages::seekOutsideMember());
+        RaiseArchiveError(ArchiveErrorKind::SeekOutsideMember);
     if (*target != FStream->pos())
         MoveFileTo(*target);
     return *target - start;
@@ -241,13 +241,13 @@ std::int64_t TArchiveStream::Seek(std::int64_t offset, SeekOrigin origin) {
 
 int TArchiveStream::SelectMember(int index) {
     if (index < 0 || index >= FFiles.Count())
-        RaiseArchiveError(messages::memberIndexOutOfRange(index));
+        RaiseArchiveError(ArchiveErrorKind::MemberIndexOutOfRange, {index});
     const TFileEntry& entry = *FFiles.Objects(index);
     const std::int64_t fileSize = FStream->size();
     const std::int64_t start = entry.DataOffset();
     const std::int64_t size = entry.DataSize();
     if (start < 0 || size < 0 || start > fileSize || size > fileSize - start)
-        RaiseArchiveError(messages::memberOutsideFile(FFiles.Strings(index)));
+        RaiseArchiveError(ArchiveErrorKind::MemberOutsideFile, {FFiles.Strings(index)});
     MoveFileTo(start);
     FIndex = index;
     return index;
@@ -256,13 +256,13 @@ int TArchiveStream::SelectMember(int index) {
 int TArchiveStream::SelectMember(std::string_view name) {
     const int index = FFiles.IndexOf(name);
     if (index == -1)
-        RaiseArchiveError(messages::memberNotFound(name));
+        RaiseArchiveError(ArchiveErrorKind::MemberNotFound, {name});
     return SelectMember(index);
 }
 
 void TArchiveStream::MoveFileTo(std::int64_t position) {
     if (position < 0 || !FStream->seek(position))
-        RaiseArchiveError(messages::seekOutsideMember());
+        RaiseArchiveError(ArchiveErrorKind::SeekOutsideMember);
 }
 
 } // namespace tallix::archive

@@ -103,15 +103,15 @@ void TfilesList::SetTextStr(std::string_view blob) {
     std::size_t position = 0;
     while (position < blob.size()) {
         if (blob.size() - position < TFileEntry::Size)
-            RaiseArchiveError(messages::blobCutShort());
+            RaiseArchiveError(ArchiveErrorKind::BlobCutShort);
         TFileEntry record;
         std::copy_n(blob.data() + position, TFileEntry::Size, record.bytes.begin());
         position += TFileEntry::Size;
         const std::int32_t nameLength = record.NameLength();
         if (nameLength < 0)
-            RaiseArchiveError(messages::badNameLength("SetTextStr", nameLength));
+            RaiseArchiveError(ArchiveErrorKind::BadNameLength, {"SetTextStr", nameLength});
         if (blob.size() - position < static_cast<std::size_t>(nameLength))
-            RaiseArchiveError(messages::blobCutShort());
+            RaiseArchiveError(ArchiveErrorKind::BlobCutShort);
         rebuilt.AddObject(blob.substr(position, static_cast<std::size_t>(nameLength)), record);
         position += static_cast<std::size_t>(nameLength);
     }

@@ -6,8 +6,10 @@ namespace tallix::archive {
 
 enum class SeekOrigin { Beginning, Current, End };
 
-// The stream base type: position and size are derived from the 64-bit Seek, and setting the
-// size does nothing unless a stream overrides it.
+// The stream base type, of the archive's member stream and of the streams the picture loaders
+// read: position and size are derived from the 64-bit Seek, and setting the size does nothing
+// unless a stream overrides it. Where a position may lie and how an offset from the end counts
+// are each stream's own.
 class TStream {
 public:
     virtual ~TStream() = default;

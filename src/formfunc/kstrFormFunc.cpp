@@ -8,7 +8,6 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QMetaObject>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
@@ -599,18 +598,9 @@ void TkstrFormFunc::HandleEndSession(const TEndSessionEvent& event) {
     } catch (...) {
         placementError = std::current_exception();
     }
-    RunFormDestroyHandler();
+    Raise(OnFormDestroy);
     if (placementError)
         std::rethrow_exception(placementError);
-}
-
-void TkstrFormFunc::RunFormDestroyHandler() {
-    const QMetaObject* meta = FOwnerForm->metaObject();
-    if (meta->indexOfMethod("FormDestroy(QObject*)") >= 0)
-        QMetaObject::invokeMethod(FOwnerForm, "FormDestroy", Qt::DirectConnection,
-                                  Q_ARG(QObject*, this));
-    else if (meta->indexOfMethod("FormDestroy()") >= 0)
-        QMetaObject::invokeMethod(FOwnerForm, "FormDestroy", Qt::DirectConnection);
 }
 
 void TkstrFormFunc::Raise(const TNotifyEvent& handler) {

@@ -51,8 +51,8 @@ public:
 // ends. It filters the form's events (and the drag-and-drop events of the form's window, so that
 // a child such as a text box never sees a file drop) and passes on all it does not swallow.
 //
-// At session end it runs the form's destroy handler, the form's invokable FormDestroy(QObject*)
-// or FormDestroy(), without destroying the form.
+// At session end it raises OnFormDestroy, which the form sets to its own destroy handler so that
+// its state is saved as at its normal end, without destroying the form.
 class TkstrFormFunc : public QObject {
     Q_OBJECT
 public:
@@ -117,6 +117,7 @@ public:
     TNotifyEvent OnEraseBackGround;
     TCanDragMove OnCanDragMove;
     TNotifyEvent OnEndSession;
+    TNotifyEvent OnFormDestroy;
 
     void HookForm(bool Enable);
     void SavePlacement();
@@ -166,7 +167,6 @@ private:
     bool HandleWindowDragEvent(QEvent* event);
     void HandleEraseBackground();
     void HandleEndSession(const TEndSessionEvent& event);
-    void RunFormDestroyHandler();
     void SessionCommitData(QSessionManager& manager);
     void AttachToWindow();
     void SetOuterBounds(const QRect& bounds);

@@ -27,7 +27,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
 
 void TBitmap::SetSize(int width, int height) {
     if (width < 0 || height < 0) {
-        throw EGraphicError("画像の大きさが不正です");
+        RaiseGraphicError(GraphicErrorKind::BadImageSize);
     }
     if (width == Width() && height == Height()) {
         return;
@@ -40,7 +40,7 @@ void TBitmap::SetSize(int width, int height) {
     QImage resized = FImage.isNull() ? QImage(width, height, ImageFormat(FFormat))
                                      : FImage.copy(0, 0, width, height);
     if (resized.isNull()) {
-        throw EGraphicError("画像のメモリを確保できません");
+        RaiseGraphicError(GraphicErrorKind::NoImageMemory);
     }
     if (FImage.isNull()) {
         resized.fill(0);
@@ -53,7 +53,7 @@ TBitmap TBitmap::Allocate(TPixelFormat format, int width, int height) {
     bitmap.FFormat = format;
     bitmap.FImage = QImage(width, height, ImageFormat(format));
     if (bitmap.FImage.isNull()) {
-        throw EGraphicError("画像のメモリを確保できません");
+        RaiseGraphicError(GraphicErrorKind::NoImageMemory);
     }
     return bitmap;
 }
@@ -66,7 +66,7 @@ TBitmap TBitmap::FromImage(const QImage& image) {
     bitmap.FFormat = image.hasAlphaChannel() ? TPixelFormat::Bit32 : TPixelFormat::Bit24;
     bitmap.FImage = image.convertToFormat(ImageFormat(bitmap.FFormat));
     if (bitmap.FImage.isNull()) {
-        throw EGraphicError("画像のメモリを確保できません");
+        RaiseGraphicError(GraphicErrorKind::NoImageMemory);
     }
     return bitmap;
 }

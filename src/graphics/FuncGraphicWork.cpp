@@ -28,23 +28,23 @@ std::string LowerCaseExtension(const std::string& fileName) {
     return extension;
 }
 
-void LoadBmpFromStream(TBitmap& bitmap, TReadStream& stream) {
-    const std::int64_t left = std::max<std::int64_t>(stream.Size() - stream.Position(), 0);
+void LoadBmpFromStream(TBitmap& bitmap, TStream& stream) {
+    const std::int64_t left = std::max<std::int64_t>(stream.GetSize() - stream.GetPosition(), 0);
     QByteArray bytes(static_cast<qsizetype>(left), Qt::Uninitialized);
-    stream.ReadBuffer(bytes.data(), left);
+    ReadBuffer(stream, bytes.data(), left);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
     const QImage image = reader.read();
     if (image.isNull()) {
-        throw EGraphicError("BMPファイルを読み込めません");
+        RaiseGraphicError(GraphicErrorKind::BmpNotRead);
     }
     bitmap = TBitmap::FromImage(image);
 }
 
 } // namespace
 
-void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TReadStream& stream) {
+void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TStream& stream) {
     const std::string extension = LowerCaseExtension(fileName);
     if (extension == ".bmp") {
         LoadBmpFromStream(bitmap, stream);
@@ -60,13 +60,13 @@ void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TReadSt
     }
 }
 
-void LoadScrambledJpegFromStream(TBitmap& bitmap, TReadStream& stream) {
-    const std::int64_t size = stream.Size();
+void LoadScrambledJpegFromStream(TBitmap& bitmap, TStream& stream) {
+    const std::int64_t size = stream.GetSize();
     if (size > kScrambledJpegLimit) {
         return;
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    stream.ReadBuffer(bytes.data(), size);
+    ReadBuffer(stream, bytes.data(), size);
     TMemoryReadStream plain(std::move(bytes));
     UnscrambleStream(plain);
     plain.SetPosition(0);

@@ -10,6 +10,9 @@
 
 namespace tallix::graphics {
 
+// The loaders need a stream whose positions may lie past its end and whose reads stop there, as
+// those of ReadStream.h; the archive's member stream is not such a stream.
+
 // The palette as the PLTE chunk gives it; entries it does not name stay black.
 struct TPngPalette {
     std::array<std::uint8_t, 256> Red{};
@@ -21,20 +24,20 @@ struct TPngPalette {
 // bitmap: 24-bit for grey, truecolour and palette images, 32-bit with straight alpha for the
 // colour types with alpha. Throws EGraphicError on anything it refuses; the bitmap is only
 // replaced when the whole picture has been decoded. A stream without IHDR changes nothing.
-void LoadPngFromStream(TBitmap& bitmap, TReadStream& stream);
+void LoadPngFromStream(TBitmap& bitmap, TStream& stream);
 
 // The chunk walk after IHDR: fills palette from PLTE and collects the first run of IDAT chunks.
-void ReadPngData(TReadStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette);
+void ReadPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette);
 
 // Chooses the decoder by the lower-cased extension of fileName (".bmp", ".png", ".jpg",
 // ".jpeg", ".jpx"); any other name leaves bitmap as it was.
-void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TReadStream& stream);
+void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TStream& stream);
 
 // A JPEG from the stream's position into a 24-bit bitmap.
-void LoadJpegFromStream(TBitmap& bitmap, TReadStream& stream);
+void LoadJpegFromStream(TBitmap& bitmap, TStream& stream);
 
 // The scrambled JPEG form (".jpx"). Streams above kScrambledJpegLimit bytes are ignored.
-void LoadScrambledJpegFromStream(TBitmap& bitmap, TReadStream& stream);
+void LoadScrambledJpegFromStream(TBitmap& bitmap, TStream& stream);
 inline constexpr std::int64_t kScrambledJpegLimit = 10'000'000;
 
 // Scrambles or unscrambles the bytes in place; applying it twice restores them.

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
 #include <string>
 
 #include <jpeglib.h>
@@ -33,22 +32,35 @@ constexpr std::uint64_t kScanBlockBudget =
 
 // libjpeg reports fatal errors through error_exit, which must not return; it jumps back to
 // the one function that drives the library, which holds no objects needing destruction.
+// Why the library gave up is only noted here; the text is made once back outside it.
 struct TJpegErrorManager {
     jpeg_error_mgr Manager{};
     std::jmp_buf Jump{};
     char Message[JMSG_LENGTH_MAX] = {};
+    bool OutOfMemory = false;
+    // Set when the file had more scans than this.
+    int ScansAllowed = 0;
 };
 
 void JumpOnError(j_common_ptr info) {
     auto* errors = reinterpret_cast<TJpegErrorManager*>(info->err);
     const int code = info->err->msg_code;
-    if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY) {
-        // libjpeg's own words for its memory bound mean nothing to a user.
-        std::snprintf(errors->Message, sizeof errors->Message, "画像が大きすぎます");
-    } else {
+    // libjpeg's own words for its memory bound mean nothing to a user.
+    errors->OutOfMemory = code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY;
+    if (!errors->OutOfMemory) {
         info->err->format_message(info, errors->Message);
     }
     std::longjmp(errors->Jump, 1);
+}
+
+std::string Reason(const TJpegErrorManager& errors) {
+    if (errors.ScansAllowed > 0) {
+        return graphicErrorText(GraphicErrorKind::TooManyScans, {errors.ScansAllowed});
+    }
+    if (errors.OutOfMemory) {
+        return graphicErrorText(GraphicErrorKind::ImageTooLarge);
+    }
+    return errors.Message;
 }
 
 // Warnings (such as data that ends early and is padded) are not printed anywhere.
@@ -70,8 +82,7 @@ void RefuseEndlessScans(j_common_ptr common) {
     const int allowed = AllowedScans(*info);
     if (info->input_scan_number > allowed) {
         auto* errors = reinterpret_cast<TJpegErrorManager*>(common->err);
-        std::snprintf(errors->Message, sizeof errors->Message,
-                      "スキャンが多すぎます (%d を超えています)", allowed);
+        errors->ScansAllowed = allowed;
         std::longjmp(errors->Jump, 1);
     }
 }
@@ -85,7 +96,7 @@ struct TJpegJob {
     const std::vector<std::uint8_t>* Input = nullptr;
     TBitmap Bitmap;
     std::vector<std::uint8_t> Row;
-    std::string Refusal;
+    bool TooLarge = false;
 };
 
 void StoreCmykRow(const std::uint8_t* cmyk, std::uint8_t* out, JDIMENSION width, bool inverted) {
@@ -107,7 +118,7 @@ void ChooseOutput(TJpegJob& job) {
     jpeg_calc_output_dimensions(&info);
     const std::uint64_t bytes = std::uint64_t{info.output_width} * info.output_height * 3;
     if (info.output_width == 0 || info.output_height == 0 || bytes > kMaxBitmapBytes) {
-        job.Refusal = "JPEGの画像が大きすぎます";
+        job.TooLarge = true;
     }
 }
 
@@ -122,7 +133,7 @@ void AllocateOutput(TJpegJob& job) {
     }
 }
 
-// Returns false when libjpeg gave up; its message is then in job.Errors.Message.
+// Returns false when libjpeg gave up; job.Errors then says why.
 bool RunDecompression(TJpegJob& job) {
     jpeg_decompress_struct& info = job.Info;
     if (setjmp(job.Errors.Jump)) {
@@ -131,7 +142,7 @@ bool RunDecompression(TJpegJob& job) {
     jpeg_mem_src(&info, job.Input->data(), static_cast<unsigned long>(job.Input->size()));
     jpeg_read_header(&info, TRUE);
     ChooseOutput(job);
-    if (!job.Refusal.empty()) {
+    if (job.TooLarge) {
         return true;
     }
     jpeg_start_decompress(&info);
@@ -168,11 +179,10 @@ public:
 
     TBitmap Decode() {
         if (!RunDecompression(FJob)) {
-            throw EGraphicError(std::string("JPEGファイルを読み込めません: ") +
-                                FJob.Errors.Message);
+            RaiseGraphicError(GraphicErrorKind::JpegNotRead, {Reason(FJob.Errors)});
         }
-        if (!FJob.Refusal.empty()) {
-            throw EGraphicError(FJob.Refusal);
+        if (FJob.TooLarge) {
+            RaiseGraphicError(GraphicErrorKind::JpegTooLarge);
         }
         return std::move(FJob.Bitmap);
     }
@@ -181,16 +191,16 @@ private:
     TJpegJob FJob;
 };
 
-std::vector<std::uint8_t> ReadRest(TReadStream& stream) {
-    const std::int64_t left = stream.Size() - stream.Position();
+std::vector<std::uint8_t> ReadRest(TStream& stream) {
+    const std::int64_t left = stream.GetSize() - stream.GetPosition();
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
-    stream.ReadBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    ReadBuffer(stream, bytes.data(), static_cast<std::int64_t>(bytes.size()));
     return bytes;
 }
 
 } // namespace
 
-void LoadJpegFromStream(TBitmap& bitmap, TReadStream& stream) {
+void LoadJpegFromStream(TBitmap& bitmap, TStream& stream) {
     const std::vector<std::uint8_t> input = ReadRest(stream);
     bitmap = TJpegDecompressor(input).Decode();
 }

@@ -46,7 +46,7 @@ std::uint32_t BigEndian32(const std::uint8_t* bytes) {
 }
 
 // False at the end of the stream; a header cut short counts as the end too.
-bool ReadChunkHeader(TReadStream& stream, TChunkHeader& header) {
+bool ReadChunkHeader(TStream& stream, TChunkHeader& header) {
     std::uint8_t bytes[8];
     if (stream.Read(bytes, 8) != 8) {
         return false;
@@ -56,34 +56,34 @@ bool ReadChunkHeader(TReadStream& stream, TChunkHeader& header) {
     return true;
 }
 
-void SkipChunk(TReadStream& stream, const TChunkHeader& header) {
-    stream.Seek(std::int64_t{header.Length} + 4, TSeekOrigin::Current);
+void SkipChunk(TStream& stream, const TChunkHeader& header) {
+    stream.Seek(std::int64_t{header.Length} + 4, SeekOrigin::Current);
 }
 
-void ReadPalette(TReadStream& stream, const TChunkHeader& header, TPngPalette& palette) {
+void ReadPalette(TStream& stream, const TChunkHeader& header, TPngPalette& palette) {
     if (header.Length % 3 != 0 || header.Length > 3 * 256) {
-        throw EGraphicError("PNGのパレットが不正です");
+        RaiseGraphicError(GraphicErrorKind::BadPngPalette);
     }
     std::uint8_t entries[3 * 256];
-    stream.ReadBuffer(entries, header.Length);
+    ReadBuffer(stream, entries, header.Length);
     for (std::uint32_t i = 0; i < header.Length / 3; ++i) {
         palette.Red[i] = entries[3 * i];
         palette.Green[i] = entries[3 * i + 1];
         palette.Blue[i] = entries[3 * i + 2];
     }
-    stream.Seek(4, TSeekOrigin::Current);
+    stream.Seek(4, SeekOrigin::Current);
 }
 
 // Measures the run of IDAT chunks that starts with header, so that its data can be read into one
 // buffer of the exact size; returns with the stream where it was. A length beyond the stream's
 // end fails here rather than after a huge allocation.
-std::int64_t MeasureImageData(TReadStream& stream, TChunkHeader header) {
-    const std::int64_t start = stream.Position();
-    const std::int64_t size = stream.Size();
+std::int64_t MeasureImageData(TStream& stream, TChunkHeader header) {
+    const std::int64_t start = stream.GetPosition();
+    const std::int64_t size = stream.GetSize();
     std::int64_t total = 0;
     do {
-        if (std::int64_t{header.Length} > size - stream.Position()) {
-            throw EGraphicError("ストリームの読み込みに失敗しました");
+        if (std::int64_t{header.Length} > size - stream.GetPosition()) {
+            RaiseGraphicError(GraphicErrorKind::StreamNotRead);
         }
         total += header.Length;
         SkipChunk(stream, header);
@@ -92,13 +92,13 @@ std::int64_t MeasureImageData(TReadStream& stream, TChunkHeader header) {
     return total;
 }
 
-void ReadImageData(TReadStream& stream, TChunkHeader header, std::vector<std::uint8_t>& buffer) {
+void ReadImageData(TStream& stream, TChunkHeader header, std::vector<std::uint8_t>& buffer) {
     std::size_t filled = buffer.size();
     buffer.resize(filled + static_cast<std::size_t>(MeasureImageData(stream, header)));
     do {
-        stream.ReadBuffer(buffer.data() + filled, header.Length);
+        ReadBuffer(stream, buffer.data() + filled, header.Length);
         filled += header.Length;
-        stream.Seek(4, TSeekOrigin::Current);
+        stream.Seek(4, SeekOrigin::Current);
     } while (ReadChunkHeader(stream, header) && header.Is("IDAT"));
 }
 
@@ -146,28 +146,28 @@ TPngHeader ParseHeader(const std::uint8_t* block) {
 
 void CheckHeader(const TPngHeader& header) {
     if (header.Depth == 16) {
-        throw EGraphicError("16bit色深度には対応していません");
+        RaiseGraphicError(GraphicErrorKind::UnsupportedDepth, {16});
     }
     if (header.Compression != 0) {
-        throw EGraphicError("このPNG圧縮には対応していません");
+        RaiseGraphicError(GraphicErrorKind::UnsupportedPngZip);
     }
     if (header.Interlace != 0) {
-        throw EGraphicError("PNGインターレースには対応していません");
+        RaiseGraphicError(GraphicErrorKind::PngInterlaced);
     }
     const std::uint8_t type = header.ColourType;
     if (type != kGrey && type != kTruecolour && type != kPalette && type != kGreyAlpha &&
         type != kTruecolourAlpha) {
-        throw EGraphicError("このPNGには対応していません");
+        RaiseGraphicError(GraphicErrorKind::UnsupportedPng);
     }
     if (!DepthAllowed(header)) {
-        throw EGraphicError(std::to_string(header.Depth) + "bit色深度には対応していません");
+        RaiseGraphicError(GraphicErrorKind::UnsupportedDepth, {header.Depth});
     }
     if (header.Width == 0 || header.Height == 0) {
-        throw EGraphicError("PNGの画像サイズが不正です");
+        RaiseGraphicError(GraphicErrorKind::BadPngSize);
     }
     const std::uint64_t bytesPerPixel = HasAlpha(type) ? 4 : 3;
     if (std::uint64_t{header.Width} * header.Height * bytesPerPixel > kMaxBitmapBytes) {
-        throw EGraphicError("PNGの画像が大きすぎます");
+        RaiseGraphicError(GraphicErrorKind::PngTooLarge);
     }
 }
 
@@ -268,7 +268,7 @@ private:
 
 } // namespace
 
-void ReadPngData(TReadStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette) {
+void ReadPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette) {
     TChunkHeader header;
     while (ReadChunkHeader(stream, header)) {
         if (header.Is("PLTE")) {
@@ -282,10 +282,10 @@ void ReadPngData(TReadStream& stream, std::vector<std::uint8_t>& buffer, TPngPal
     }
 }
 
-void LoadPngFromStream(TBitmap& bitmap, TReadStream& stream) {
+void LoadPngFromStream(TBitmap& bitmap, TStream& stream) {
     std::uint8_t signature[8];
     if (stream.Read(signature, 8) != 8 || std::memcmp(signature, kSignature, 8) != 0) {
-        throw EGraphicError("PNGファイルではありません");
+        RaiseGraphicError(GraphicErrorKind::NotPng);
     }
     TChunkHeader chunk;
     do {
@@ -298,7 +298,7 @@ void LoadPngFromStream(TBitmap& bitmap, TReadStream& stream) {
     } while (!chunk.Is("IHDR"));
 
     std::uint8_t block[17];
-    stream.ReadBuffer(block, sizeof block);
+    ReadBuffer(stream, block, sizeof block);
     const TPngHeader header = ParseHeader(block);
     CheckHeader(header);
 

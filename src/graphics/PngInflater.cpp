@@ -7,15 +7,10 @@
 
 namespace tallix::graphics {
 
-namespace {
-const char* const kDataShort = "PNGの画像データが不足しています";
-const char* const kDataCorrupt = "PNGの圧縮データが壊れています";
-} // namespace
-
 TPngInflater::TPngInflater(const std::vector<std::uint8_t>& compressed)
     : FNext(compressed.data()), FLeft(compressed.size()) {
     if (inflateInit(&FZip) != Z_OK) {
-        throw EGraphicError("PNGの展開を開始できません");
+        RaiseGraphicError(GraphicErrorKind::PngInflateNotReady);
     }
 }
 
@@ -43,13 +38,13 @@ void TPngInflater::ReadExactly(std::uint8_t* target, std::size_t count) {
         const int result = inflate(&FZip, Z_NO_FLUSH);
         count -= slice - FZip.avail_out;
         if (result == Z_STREAM_END && count > 0) {
-            throw EGraphicError(kDataShort);
+            RaiseGraphicError(GraphicErrorKind::PngDataShort);
         }
         if (result == Z_BUF_ERROR && FZip.avail_in == 0 && FLeft == 0) {
-            throw EGraphicError(kDataShort);
+            RaiseGraphicError(GraphicErrorKind::PngDataShort);
         }
         if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
-            throw EGraphicError(kDataCorrupt);
+            RaiseGraphicError(GraphicErrorKind::PngDataCorrupt);
         }
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Stream.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -7,40 +9,29 @@
 
 namespace tallix::graphics {
 
-enum class TSeekOrigin { Beginning, Current, End };
+using archive::SeekOrigin;
+using archive::TStream;
 
-// The seekable byte source the picture loaders read from. Positions may lie past the end: a
-// read there returns 0 bytes, which is how the chunk walk notices the end of its input.
-class TReadStream {
-public:
-    virtual ~TReadStream() = default;
+// Reads exactly count bytes or fails with the stream read error.
+void ReadBuffer(TStream& stream, void* buffer, std::int64_t count);
 
-    // Reads up to count bytes and returns how many were read; 0 at the end.
-    virtual std::int64_t Read(void* buffer, std::int64_t count) = 0;
-    // Moves the position and returns the new one.
-    virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
-
-    std::int64_t Position();
-    void SetPosition(std::int64_t position);
-    virtual std::int64_t Size();
-
-    // Reads exactly count bytes or fails with the stream read error.
-    void ReadBuffer(void* buffer, std::int64_t count);
-
-protected:
-    static std::int64_t CheckedTarget(std::int64_t base, std::int64_t offset);
-};
+// The picture loaders read from these streams. Positions may lie past the end: a read there
+// returns 0 bytes, which is how the chunk walk notices the end of its input. A seek from the end
+// adds its offset to the size, and a position before the start is refused. The streams are
+// read-only: Write writes nothing.
 
 // A stream over bytes held in memory; the bytes stay writable so that they can be unscrambled in
 // place.
-class TMemoryReadStream : public TReadStream {
+class TMemoryReadStream : public TStream {
 public:
     TMemoryReadStream() = default;
     explicit TMemoryReadStream(std::vector<std::uint8_t> bytes);
 
-    std::int64_t Read(void* buffer, std::int64_t count) override;
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
-    std::int64_t Size() override;
+    std::int64_t GetSize() override;
+    std::int32_t Read(void* buffer, std::int32_t count) override;
+    std::int32_t Write(const void* buffer, std::int32_t count) override;
+    std::int32_t Seek(std::int32_t offset, std::uint16_t origin) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
     std::vector<std::uint8_t>& Bytes() { return FBytes; }
 
@@ -50,13 +41,15 @@ private:
 };
 
 // A stream over a file opened for reading.
-class TFileReadStream : public TReadStream {
+class TFileReadStream : public TStream {
 public:
     explicit TFileReadStream(const QString& fileName);
 
-    std::int64_t Read(void* buffer, std::int64_t count) override;
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
-    std::int64_t Size() override;
+    std::int64_t GetSize() override;
+    std::int32_t Read(void* buffer, std::int32_t count) override;
+    std::int32_t Write(const void* buffer, std::int32_t count) override;
+    std::int32_t Seek(std::int32_t offset, std::uint16_t origin) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
 private:
     QFile FFile;

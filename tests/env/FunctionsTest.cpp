@@ -1,5 +1,6 @@
 #include "EnvFixture.h"
 
+#include "ErrorText.h"
 #include "Functions.h"
 
 namespace {
@@ -59,3 +60,11 @@ TEST_F(FolderFunctions, UnknownOrEmptyFoldersFallBackToTheDesktop) {
 }
 
 } // namespace
+
+TEST(ErrorText, DetailsFillTheMarksInOrderAndAreTakenAsTheyAre) {
+    EXPECT_EQ(tallix::fillErrorText("[{}]長さ[{}]", {"Reload", -3}), "[Reload]長さ[-3]");
+    // A name read from a file may hold a mark of its own; it stays as it is.
+    EXPECT_EQ(tallix::fillErrorText("[{}] {}", {"{}", "x"}), "[{}] x");
+    // A mark without a detail is left, rather than read past the details.
+    EXPECT_EQ(tallix::fillErrorText("{} {}", {"a"}), "a {}");
+}

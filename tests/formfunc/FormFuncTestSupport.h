@@ -12,12 +12,13 @@
 #include <functional>
 #include <memory>
 
-// A form as the component sees one, recording its destroy handler's runs.
+// A form as the component sees one, recording its destroy handler's runs; a component hooks the
+// handler to its OnFormDestroy.
 class TTestForm : public QWidget {
     Q_OBJECT
 public:
     explicit TTestForm(Qt::WindowFlags flags = {}) : QWidget(nullptr, flags) {}
-    Q_INVOKABLE void FormDestroy(QObject* Sender);
+    void FormDestroy(QObject* Sender);
 
     QList<QObject*> DestroySenders;
     std::function<void()> OnFormDestroy;

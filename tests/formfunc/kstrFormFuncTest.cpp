@@ -66,11 +66,12 @@ bool PressAtScreen(TTestForm* form, QPoint global) {
     return form->OwnMousePresses > before;
 }
 
-TkstrFormFunc* PreservingComponent(QWidget* form) {
+TkstrFormFunc* PreservingComponent(TTestForm* form) {
     auto* component = new TkstrFormFunc(form);
     component->SetPreserve(true);
     component->SetKeepSize(true);
     component->SetKeepLocation(true);
+    component->OnFormDestroy = [form](QObject* sender) { form->FormDestroy(sender); };
     return component;
 }
 

@@ -183,7 +183,7 @@ TEST(PictureLoader, ScrambledJpegSizeLimitIsInclusive) {
     TMemoryReadStream stream(overLimit);
     EXPECT_NO_THROW(LoadGraphicFromStream(bitmap, "big.jpx", stream));
     EXPECT_EQ(bitmap.Width(), 3);
-    EXPECT_EQ(stream.Position(), 0);
+    EXPECT_EQ(stream.GetPosition(), 0);
 }
 
 TEST(PictureLoader, BrokenJpegIsRefused) {
@@ -233,7 +233,7 @@ TEST(PictureLoader, OnlyTheLowerCasedExtensionChoosesTheDecoder) {
         bitmap.SetSize(4, 4);
         EXPECT_NO_THROW(LoadGraphicFromStream(bitmap, name, stream)) << name;
         EXPECT_EQ(bitmap.Width(), 4) << name;
-        EXPECT_EQ(stream.Position(), 0) << name;
+        EXPECT_EQ(stream.GetPosition(), 0) << name;
     }
     // The content does not choose: a PNG named .jpg goes to the JPEG decoder.
     EXPECT_THROW(Load("picture.jpg", png), EGraphicError);
