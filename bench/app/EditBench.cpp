@@ -43,6 +43,10 @@ TFmTallixor& window() {
     return *world->window;
 }
 
+QPlainTextEdit* memo() {
+    return window().findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
+}
+
 void writeTextFile(const QString& fileName, const QString& text) {
     QFile file(fileName);
     file.open(QIODevice::WriteOnly);
@@ -57,14 +61,16 @@ TFmTallixor& freshWindow(const QString& text) {
     return window();
 }
 
+// Cutting with nothing selected does nothing but record the text, as every edit command does
+// before it edits.
 void BM_TakeSnapshot(benchmark::State& state) {
     const QString texts[2] = {largeText(QLatin1Char('1')), largeText(QLatin1Char('2'))};
     int which = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        window().Memo->setPlainText(texts[which ^= 1]);
+        memo()->setPlainText(texts[which ^= 1]);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(window().TakeSnapshot());
+        window().MnCutClick();
     }
 }
 
@@ -84,20 +90,21 @@ QString withSignedLines() {
 
 void BM_UndoRedo(benchmark::State& state, bool undo) {
     freshWindow(largeText(QLatin1Char('1')));
-    window().Memo->setPlainText(withOneLineChanged(largeText(QLatin1Char('1'))));
-    window().TakeSnapshot();
+    memo()->setPlainText(withOneLineChanged(largeText(QLatin1Char('1'))));
+    window().MnCutClick();
+    const tallix::UndoHistory& history = window().history();
     for (auto _ : state) {
         state.PauseTiming();
         // Walk back to the other end of the history whenever this end is reached.
-        while (undo && !window().CanUndo() && window().CanRedo())
-            window().Redo();
-        while (!undo && !window().CanRedo() && window().CanUndo())
-            window().Undo();
+        while (undo && !history.canUndo() && history.canRedo())
+            window().MnRedoClick();
+        while (!undo && !history.canRedo() && history.canUndo())
+            window().MnUndoClick();
         state.ResumeTiming();
         if (undo)
-            window().Undo();
+            window().MnUndoClick();
         else
-            window().Redo();
+            window().MnRedoClick();
     }
 }
 
@@ -105,7 +112,7 @@ void BM_ClearExtNum(benchmark::State& state) {
     const QString text = withSignedLines();
     for (auto _ : state) {
         state.PauseTiming();
-        window().Memo->setPlainText(text);
+        memo()->setPlainText(text);
         state.ResumeTiming();
         window().MNClearExtNumClick();
     }
@@ -115,7 +122,7 @@ void BM_Exchange(benchmark::State& state) {
     QApplication::clipboard()->setText(largeText(QLatin1Char('3')));
     for (auto _ : state) {
         state.PauseTiming();
-        window().Memo->setPlainText(largeText(QLatin1Char('4')));
+        memo()->setPlainText(largeText(QLatin1Char('4')));
         state.ResumeTiming();
         window().BtExchangeClick();
     }
@@ -126,7 +133,7 @@ void BM_BareSetPlainText(benchmark::State& state) {
     const QString texts[2] = {largeText(QLatin1Char('3')), largeText(QLatin1Char('4'))};
     int which = 0;
     for (auto _ : state)
-        window().Memo->setPlainText(texts[which ^= 1]);
+        memo()->setPlainText(texts[which ^= 1]);
 }
 
 // Two different files in turn, as a user drops one after the other.
@@ -138,7 +145,7 @@ void BM_LoadText(benchmark::State& state) {
     }
     int which = 0;
     for (auto _ : state)
-        window().LoadText(fileNames[which ^= 1]);
+        window().kstrFormFunc1DropFile(&window(), fileNames[which ^= 1]);
 }
 
 } // namespace

@@ -205,12 +205,13 @@ void waitFor(const std::function<bool()>& done) {
 }
 
 std::vector<double> keyToSound(TFmTallixor& window, Monitor& monitor, int keys) {
+    auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
     std::vector<double> delays;
     for (int key = 0; key < keys; ++key) {
         monitor.waitForQuiet(std::chrono::milliseconds(300));
         QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
         const Clock::time_point sent = Clock::now();
-        QApplication::sendEvent(window.Memo, &press);
+        QApplication::sendEvent(memo, &press);
         std::optional<Clock::time_point> heard;
         waitFor([&] {
             heard = monitor.onsetAfter(sent, std::chrono::milliseconds(0));

@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
     auto player = std::make_shared<StampingPlayer>();
     TFmTallixor window(nullptr, player);
     window.show();
+    auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
 
     const auto measureKeys = [&](const char* what) {
         std::vector<double> keyToSound;
@@ -96,13 +97,13 @@ int main(int argc, char** argv) {
             const size_t before = player->played();
             QKeyEvent press(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
             const Clock::time_point arrival = Clock::now();
-            QApplication::sendEvent(window.Memo, &press);
+            QApplication::sendEvent(memo, &press);
             waitFor([&] { return player->played() > before; });
             keyToSound.push_back(
                 std::chrono::duration<double, std::micro>(player->starts().back() - arrival)
                     .count());
             // Let the thread ask again, find nothing and go idle before the next key.
-            waitFor([&] { return !window.Reading(); });
+            waitFor([&] { return !window.voiceState().reading; });
             QElapsedTimer idle;
             idle.start();
             while (idle.elapsed() < 2)
@@ -129,11 +130,11 @@ int main(int argc, char** argv) {
     QString text;
     for (int line = 0; line < 200; ++line)
         text += QStringLiteral("1234567890\n");
-    window.Memo->setPlainText(text);
-    window.Memo->moveCursor(QTextCursor::Start);
+    memo->setPlainText(text);
+    memo->moveCursor(QTextCursor::Start);
     const size_t before = player->played();
     window.BtReadClick();
-    waitFor([&] { return !window.Reading(); });
+    waitFor([&] { return !window.voiceState().reading; });
     const auto starts = player->starts();
     const auto ends = player->ends();
     std::vector<double> gaps;

@@ -31,8 +31,8 @@ bool ClipboardHasText() {
 QMenu* CreateMemoContextMenu(TFmTallixor* form, QWidget* parent) {
     auto* menu = new QMenu(parent);
     const bool selected = form->Memo->textCursor().hasSelection();
-    AddCommand(menu, form->MnUndo, form->CanUndo(), form, &TFmTallixor::MnUndoClick);
-    AddCommand(menu, form->MnRedo, form->CanRedo(), form, &TFmTallixor::MnRedoClick);
+    AddCommand(menu, form->MnUndo, form->history().canUndo(), form, &TFmTallixor::MnUndoClick);
+    AddCommand(menu, form->MnRedo, form->history().canRedo(), form, &TFmTallixor::MnRedoClick);
     menu->addSeparator();
     AddCommand(menu, form->MnCut, selected, form, &TFmTallixor::MnCutClick);
     AddCommand(menu, form->MnCopy, selected, form, &TFmTallixor::MnCopyClick);

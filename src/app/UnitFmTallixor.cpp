@@ -22,7 +22,7 @@ TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::Soun
     : QMainWindow(parent), FSoundPlayer(std::move(player)) {
     setObjectName(QStringLiteral("FmTallixor"));
     CreateControls();
-    ConnectHandlers();
+    connectMemoAndFileHandlers();
     ConnectEditHandlers();
     ConnectVoiceHandlers();
     FTextKeeper = std::make_unique<tallix::TextKeeper>(NumsFileName(), [this] {
@@ -42,7 +42,7 @@ TFmTallixor::~TFmTallixor() {
     tallix::ShowErrorsOf(this, [this] { FormDestroy(); });
 }
 
-void TFmTallixor::ConnectHandlers() {
+void TFmTallixor::connectMemoAndFileHandlers() {
     Memo->installEventFilter(this);
     Memo->viewport()->installEventFilter(this);
     connect(Memo, &QPlainTextEdit::textChanged, this,
@@ -65,7 +65,7 @@ void TFmTallixor::FormCreate() {
         if (QFileInfo::exists(fileName))
             PutFileText(tallix::ReadTextFile(fileName));
     } catch (const tallix::EFileError& error) {
-        TakeSnapshot();
+        takeSnapshot();
         const QString rescueFileName = FTextKeeper->KeepUnreadFile();
         throw tallix::EFileError(
             error.what() +
@@ -74,10 +74,10 @@ void TFmTallixor::FormCreate() {
                 .arg(rescueFileName)
                 .toStdString());
     } catch (...) {
-        TakeSnapshot();
+        takeSnapshot();
         throw;
     }
-    TakeSnapshot();
+    takeSnapshot();
 }
 
 void TFmTallixor::FormDestroy() {
@@ -87,7 +87,7 @@ void TFmTallixor::FormDestroy() {
 
 void TFmTallixor::LoadText(const QString& fileName) {
     const tallix::TextFileContent content = tallix::ReadTextFile(fileName);
-    TakeSnapshot();
+    takeSnapshot();
     PutFileText(content);
 }
 

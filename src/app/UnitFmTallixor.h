@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FuncListWork.h"
 #include "TextCodec.h"
 #include "TextFile.h"
+#include "UndoHistory.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -27,6 +27,7 @@ class TNumberVoice;
 }
 
 // The main window: the number text, its file, the status bar and every command of the program.
+// Its controls carry their names as object names; that is how anything outside finds them.
 class TFmTallixor : public QMainWindow {
     Q_OBJECT
 public:
@@ -35,11 +36,114 @@ public:
                          std::shared_ptr<tallix::platform::SoundPlayer> player = {});
     ~TFmTallixor() override;
 
-    void FormCreate();
-    // Also run by the form-behaviour component when the desktop session ends.
+    // When the window is taken down, and also when the desktop session ends (run then by the
+    // form-behaviour component): saves the text and the voice options.
     void FormDestroy();
 
-    // Controls, named as the commands and tests know them.
+    // The commands. Those of the Edit menu also run from the text box's menu and by their
+    // shortcuts.
+    // When 終了 is chosen in the File menu.
+    void MnCloseClick();
+    // When the Edit menu is about to open: enables 戻す and やり直す as far as they can act.
+    void N2Click();
+    // When 戻す, やり直す, 切り取り, コピー, 貼り付け or すべて選択 is chosen.
+    void MnUndoClick();
+    void MnRedoClick();
+    void MnCutClick();
+    void MnCopyClick();
+    void MnPasteClick();
+    void MnSelectAllClick();
+    // When すべて消去 is chosen, or the クリア button is pressed.
+    void MnClearAllClick();
+    // When 数字以外を消去 is chosen.
+    void MNClearExtNumClick();
+    // When the テキストコピー or テキスト入替え button is pressed.
+    void BtCopyAllClick();
+    void BtExchangeClick();
+    // When a file is dropped on the window: its text replaces the text.
+    void kstrFormFunc1DropFile(QObject* Sender, const QString& fileName);
+    // When the reading button is pressed or its Voice menu item chosen (Esc): starts or stops.
+    void BtReadClick();
+    // When the Voice menu's key-input voice, line-break voice, or a voice set is chosen.
+    void MnInputVoiceClick();
+    void MnReturnVoiceClick();
+    void MnForReadClick();
+    void MnForInputClick();
+    // When ソフトウェア情報 is chosen in the Help menu.
+    void MnSoftwareInfoClick();
+
+    // The whole text as the file holds it, lines separated by '\n'.
+    QString MemoText() const;
+
+    // The undo history as it stands.
+    const tallix::UndoHistory& history() const { return FHistory; }
+
+    struct VoiceState {
+        bool reading = false;
+        int readLine = 0; // the next line to hand to the reader
+        bool inputVoice = false;
+        bool returnVoice = false;
+        QString voiceSet;
+    };
+    // What the voice is doing and set to.
+    VoiceState voiceState() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The text box's context menu offers the Edit menu's commands with their state.
+    friend QMenu* CreateMemoContextMenu(TFmTallixor* form, QWidget* parent);
+    friend void AttachMemoContextMenu(TFmTallixor* form);
+
+    // When the window has been built: reads the voice options and the text file.
+    void FormCreate();
+    // When the text changes.
+    void MemoChange();
+    // When a mouse button goes down, and comes up again, over the text.
+    void MemoMouseDown();
+    void MemoClick();
+    // When a key goes down in the text box, then with the character it types, if one.
+    void MemoKeyDown();
+    void MemoKeyPress(QChar key);
+    // When a key comes up in the text box (held keys repeating do not count).
+    void MemoKeyUp(int key);
+    // When the reader thread has said all it was given and asks for more.
+    void FeedVoice(tallix::voice::TNumberVoice* Sender);
+
+    bool FilterMemoEvent(QObject* watched, QEvent* event);
+    void CreateControls();
+    void CreateToolBar();
+    void CreateMenus();
+    void CreateStatusBar();
+    void CreateFormFunc();
+    void connectMemoAndFileHandlers();
+
+    void ConnectEditHandlers();
+    void ConnectVoiceHandlers();
+    void CreateVoice();
+    void ReadVoiceSettings();
+    void WriteVoiceSettings();
+    void SetReading(bool On);
+    void SetInputVoice(bool On);
+    void SetReturnVoice(bool On);
+    void SetVoiceSet(const QString& Name);
+    int readableLineCount() const;
+    void HandOverReadLine();
+    void MarkReadLine(const QTextBlock& line);
+    void ScrollLineIntoView(const QTextBlock& line);
+    bool IsEditShortcut(const QKeySequence& keys) const;
+
+    tallix::CaretPlace caretPlace() const;
+    void takeSnapshot();
+    void showHistoryEntry(const QString& shownText, const tallix::UndoHistory::Entry& entry);
+
+    void UpdateCaretStatus();
+    QString NumsFileName() const;
+    void LoadText(const QString& fileName);
+    void PutFileText(const tallix::TextFileContent& content);
+
+    // Controls, named as the design names them.
     QToolBar* ToolBar1 = nullptr;
     QPushButton* BtRead = nullptr;
     QPushButton* BtCopyAll = nullptr;
@@ -49,11 +153,11 @@ public:
     QLabel* StatusPanels[3] = {};
     TkstrFormFunc* kstrFormFunc1 = nullptr;
 
-    QMenu* N1 = nullptr;
-    QMenu* N2 = nullptr;
-    QMenu* N5 = nullptr;
-    QMenu* N6 = nullptr;
-    QMenu* N11 = nullptr;
+    QMenu* N1 = nullptr;  // the File menu
+    QMenu* N2 = nullptr;  // the Edit menu
+    QMenu* N5 = nullptr;  // the Voice menu
+    QMenu* N6 = nullptr;  // the Help menu
+    QMenu* N11 = nullptr; // the Voice menu's voice-set submenu (reading or input)
     QAction* MnClose = nullptr;
     QAction* MnUndo = nullptr;
     QAction* MnRedo = nullptr;
@@ -70,94 +174,7 @@ public:
     QAction* MnForInput = nullptr;
     QAction* MnSoftwareInfo = nullptr;
 
-    void MemoChange();
-    void MemoClick();
-    void MemoKeyDown();
-    void MemoMouseDown();
-    void MnCloseClick();
-
-    // Editing commands.
-    void MnUndoClick();
-    void MnRedoClick();
-    void N2Click();
-    void MnCutClick();
-    void MnCopyClick();
-    void MnPasteClick();
-    void MnSelectAllClick();
-    void MnClearAllClick();
-    void MNClearExtNumClick();
-    void BtCopyAllClick();
-    void BtExchangeClick();
-    void kstrFormFunc1DropFile(QObject* Sender, const QString& fileName);
-    void MemoKeyUp(int key);
-
-    // Voice commands.
-    void MemoKeyPress(QChar key);
-    void BtReadClick();
-    void MnInputVoiceClick();
-    void MnReturnVoiceClick();
-    void MnForReadClick();
-    void MnForInputClick();
-    void FeedVoice(tallix::voice::TNumberVoice* Sender);
-
-    // Help.
-    void MnSoftwareInfoClick();
-
-    // The voice state, open to tests.
-    bool Reading() const { return FReading; }
-    int ReadLine() const { return FReadLine; }
-    bool InputVoice() const { return FInputVoice; }
-    bool ReturnVoice() const { return FReturnVoice; }
-    const QString& VoiceSet() const { return FVoiceSet; }
-
-    // The undo history's operations, open to tests and benchmarks.
-    const TiStringList& History() const { return FHistory; }
-    int HistoryPos() const { return FHistoryPos; }
-    bool TakeSnapshot();
-    bool CanUndo() const;
-    bool CanRedo() const;
-    void Undo();
-    void Redo();
-    void LoadText(const QString& fileName);
-
-    // The whole text as the file holds it, lines separated by '\n'.
-    QString MemoText() const;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    bool FilterMemoEvent(QObject* watched, QEvent* event);
-    void CreateControls();
-    void CreateToolBar();
-    void CreateMenus();
-    void CreateStatusBar();
-    void CreateFormFunc();
-    void ConnectHandlers();
-
-    void ConnectEditHandlers();
-    void ConnectVoiceHandlers();
-    void CreateVoice();
-    void ReadVoiceSettings();
-    void WriteVoiceSettings();
-    void SetReading(bool On);
-    void SetInputVoice(bool On);
-    void SetReturnVoice(bool On);
-    void SetVoiceSet(const QString& Name);
-    int CountedLines() const;
-    void HandOverReadLine();
-    void MarkReadLine(const QTextBlock& line);
-    void ScrollLineIntoView(const QTextBlock& line);
-    bool IsEditShortcut(const QKeySequence& keys) const;
-    int CaretCode() const;
-    void RestoreHistoryEntry(int index);
-    void ReplaceText(const QString& text);
-
-    void UpdateCaretStatus();
-    QString NumsFileName() const;
-    void PutFileText(const tallix::TextFileContent& content);
-
-    TiStringList FHistory;
+    tallix::UndoHistory FHistory;
     QByteArray FTypedChars;
     bool FReading = false;
     int FReadLine = 0;
@@ -166,8 +183,6 @@ private:
     bool FInputVoice = false;
     bool FReturnVoice = false;
     QString FVoiceSet;
-    int FHistoryPos = 0;
-    int FKeyUpCount = 0;
 
     tallix::platform::TextEncoding FTextEncoding = tallix::platform::TextEncoding::System;
     std::unique_ptr<tallix::TextKeeper> FTextKeeper;

@@ -17,15 +17,6 @@
 #include <QTextBlock>
 
 #include <algorithm>
-#include <limits>
-
-namespace {
-
-constexpr int MaxHistoryEntries = 32;
-constexpr int CaretCodeLines = 30000;
-constexpr int KeyUpsBeforeSnapshot = 10;
-
-} // namespace
 
 void TFmTallixor::ConnectEditHandlers() {
     connect(MnUndo, &QAction::triggered, this,
@@ -65,87 +56,48 @@ bool TFmTallixor::IsEditShortcut(const QKeySequence& keys) const {
     });
 }
 
-// The code keeps its meaning, column × 30000 + line, in a signed 32-bit tag; on a line too long
-// for that the column is cut to the largest that still fits, so the line is restored exactly.
-int TFmTallixor::CaretCode() const {
+tallix::CaretPlace TFmTallixor::caretPlace() const {
     const QTextCursor caret = Memo->textCursor();
-    const qint64 line = caret.blockNumber();
-    const qint64 widestColumn = (std::numeric_limits<int>::max() - line) / CaretCodeLines;
-    const qint64 column = std::min<qint64>(caret.positionInBlock(), widestColumn);
-    return static_cast<int>(column * CaretCodeLines + line);
+    return {caret.blockNumber(), caret.positionInBlock()};
 }
 
-bool TFmTallixor::TakeSnapshot() {
-    FKeyUpCount = 0;
-    while (FHistory.Count() > FHistoryPos)
-        FHistory.Delete(FHistory.Count() - 1);
-    const QString text = MemoText();
-    if (FHistoryPos > 0 && FHistory.Strings(FHistoryPos - 1) == text)
-        return false;
-    FHistory.AddInteger(text, CaretCode());
-    FHistoryPos = FHistory.Count();
-    if (FHistory.Count() > MaxHistoryEntries) {
-        FHistory.Delete(0);
-        --FHistoryPos;
-    }
-    return true;
+void TFmTallixor::takeSnapshot() {
+    FHistory.takeSnapshot(MemoText(), caretPlace());
 }
 
-bool TFmTallixor::CanUndo() const {
-    return FHistoryPos > 0;
-}
-
-bool TFmTallixor::CanRedo() const {
-    return FHistoryPos < FHistory.Count() - 1;
-}
-
-void TFmTallixor::Undo() {
-    if (FHistoryPos == FHistory.Count() && TakeSnapshot())
-        --FHistoryPos;
-    --FHistoryPos;
-    RestoreHistoryEntry(FHistoryPos);
-}
-
-void TFmTallixor::Redo() {
-    ++FHistoryPos;
-    RestoreHistoryEntry(FHistoryPos);
-}
-
-void TFmTallixor::RestoreHistoryEntry(int index) {
-    ReplaceText(FHistory.Strings(index));
-    const int code = FHistory.GetInteger(index);
-    const QTextBlock line = Memo->document()->findBlockByNumber(code % CaretCodeLines);
+// The text is changed only where it differs, which keeps an undo on a large text quick; the
+// caret goes back where it stood, or as near as the line allows.
+void TFmTallixor::showHistoryEntry(const QString& shownText,
+                                   const tallix::UndoHistory::Entry& entry) {
+    tallix::ApplySmallestEdit(*Memo->document(), shownText, entry.text);
+    const tallix::CaretPlace place = entry.caret();
+    const QTextBlock line = Memo->document()->findBlockByNumber(place.line);
     QTextCursor caret(Memo->document());
-    if (line.isValid()) {
-        const int column = std::min(code / CaretCodeLines, line.length() - 1);
-        caret.setPosition(line.position() + column);
-    } else {
+    if (line.isValid())
+        caret.setPosition(line.position() + std::min(place.column, line.length() - 1));
+    else
         caret.movePosition(QTextCursor::End);
-    }
     Memo->setTextCursor(caret);
 }
 
-void TFmTallixor::ReplaceText(const QString& text) {
-    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), text);
-}
-
 void TFmTallixor::MnUndoClick() {
-    if (CanUndo())
-        Undo();
+    const QString text = MemoText();
+    if (const auto entry = FHistory.undo(text, caretPlace()))
+        showHistoryEntry(text, *entry);
 }
 
 void TFmTallixor::MnRedoClick() {
-    if (CanRedo())
-        Redo();
+    if (const auto entry = FHistory.redo())
+        showHistoryEntry(MemoText(), *entry);
 }
 
 void TFmTallixor::N2Click() {
-    MnUndo->setEnabled(CanUndo());
-    MnRedo->setEnabled(CanRedo());
+    MnUndo->setEnabled(FHistory.canUndo());
+    MnRedo->setEnabled(FHistory.canRedo());
 }
 
 void TFmTallixor::MnCutClick() {
-    TakeSnapshot();
+    takeSnapshot();
     Memo->cut();
 }
 
@@ -154,7 +106,7 @@ void TFmTallixor::MnCopyClick() {
 }
 
 void TFmTallixor::MnPasteClick() {
-    TakeSnapshot();
+    takeSnapshot();
     Memo->paste();
 }
 
@@ -164,7 +116,7 @@ void TFmTallixor::MnSelectAllClick() {
 }
 
 void TFmTallixor::MnClearAllClick() {
-    TakeSnapshot();
+    takeSnapshot();
     Memo->clear();
     Memo->setFocus();
 }
@@ -174,7 +126,7 @@ void TFmTallixor::MNClearExtNumClick() {
     const QString kept = tallix::KeepDigitsAndPoints(text);
     if (kept == text)
         return;
-    TakeSnapshot();
+    takeSnapshot();
     const int line = Memo->textCursor().blockNumber();
     tallix::ApplySmallestEdit(*Memo->document(), text, kept);
     QTextCursor caret(Memo->document()->findBlockByNumber(line));
@@ -188,7 +140,7 @@ void TFmTallixor::BtCopyAllClick() {
 }
 
 void TFmTallixor::BtExchangeClick() {
-    TakeSnapshot();
+    takeSnapshot();
     // Pasting over the whole text ends as the clipboard's text with the caret after it; building
     // the document at once gets there in half the time of an insertion on a large text. The
     // document is built directly: the text box's own way in adds a pass that sets one character
@@ -209,9 +161,6 @@ void TFmTallixor::kstrFormFunc1DropFile(QObject*, const QString& fileName) {
 
 void TFmTallixor::MemoKeyUp(int key) {
     UpdateCaretStatus();
-    ++FKeyUpCount;
-    const bool editKey = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete ||
-                         key == Qt::Key_Backspace;
-    if (FKeyUpCount > KeyUpsBeforeSnapshot && editKey)
-        TakeSnapshot();
+    if (FHistory.keyReleased(key))
+        takeSnapshot();
 }

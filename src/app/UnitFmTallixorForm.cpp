@@ -16,6 +16,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <utility>
+
 namespace {
 
 constexpr int ClientWidth = 422;
@@ -137,6 +139,32 @@ void TFmTallixor::CreateMenus() {
     MnSoftwareInfo = addItem(N6, QStringLiteral("ソフトウェア情報(&I)"));
     connect(MnSoftwareInfo, &QAction::triggered, this,
             tallix::ErrorsShown(this, &TFmTallixor::MnSoftwareInfoClick));
+
+    // The design's names, by which the menus and commands are found from outside.
+    const std::pair<QObject*, const char*> names[] = {
+        {N1, "N1"},
+        {MnClose, "MnClose"},
+        {N2, "N2"},
+        {MnUndo, "MnUndo"},
+        {MnRedo, "MnRedo"},
+        {MnCut, "MnCut"},
+        {MnCopy, "MnCopy"},
+        {MnPaste, "MnPaste"},
+        {MnSelectAll, "MnSelectAll"},
+        {MnClearAll, "MnClearAll"},
+        {MNClearExtNum, "MNClearExtNum"},
+        {N5, "N5"},
+        {MnRead, "MnRead"},
+        {MnInputVoice, "MnInputVoice"},
+        {MnReturnVoice, "MnReturnVoice"},
+        {N11, "N11"},
+        {MnForRead, "MnForRead"},
+        {MnForInput, "MnForInput"},
+        {N6, "N6"},
+        {MnSoftwareInfo, "MnSoftwareInfo"},
+    };
+    for (const auto& [object, name] : names)
+        object->setObjectName(QLatin1String(name));
 }
 
 void TFmTallixor::CreateStatusBar() {
@@ -146,6 +174,7 @@ void TFmTallixor::CreateStatusBar() {
     const Qt::Alignment alignments[3] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFixedWidth(StatusPanelWidth);
         panel->setAlignment(alignments[i] | Qt::AlignVCenter);
         panel->setFrameShape(QFrame::Panel);

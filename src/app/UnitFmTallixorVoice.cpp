@@ -82,6 +82,10 @@ void TFmTallixor::WriteVoiceSettings() {
     AppGlobal->WriteString(VoiceSection, QStringLiteral("type"), FVoiceSet);
 }
 
+TFmTallixor::VoiceState TFmTallixor::voiceState() const {
+    return {FReading, FReadLine, FInputVoice, FReturnVoice, FVoiceSet};
+}
+
 void TFmTallixor::MemoKeyPress(QChar key) {
     if (FInputVoice && IsSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
         FTypedChars.append(static_cast<char>(key.unicode()));
@@ -114,7 +118,8 @@ void TFmTallixor::SetReading(bool On) {
     MnRead->setText(caption);
 }
 
-int TFmTallixor::CountedLines() const {
+// An empty last line holds nothing to read.
+int TFmTallixor::readableLineCount() const {
     const QTextDocument* document = Memo->document();
     const int blocks = document->blockCount();
     return document->lastBlock().length() <= 1 ? blocks - 1 : blocks;
@@ -127,7 +132,7 @@ void TFmTallixor::FeedVoice(TNumberVoice*) {
         FVoice->FText.clear();
     }
     FVoice->FStopRequest = false;
-    if (FReadLine >= CountedLines()) {
+    if (FReadLine >= readableLineCount()) {
         SetReading(false);
         // Past the last line there is nothing left to stop: a stop request raised here would
         // only cut short the typed characters handed over below.

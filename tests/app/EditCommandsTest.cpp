@@ -30,7 +30,7 @@ int caretColumn(QPlainTextEdit* memo) {
 
 // The Edit menu's shortcut, pressed in the text box as a user would.
 void press(TFmTallixor& window, Qt::Key key) {
-    QTest::keyClick(window.Memo, key, Qt::ControlModifier);
+    QTest::keyClick(memoOf(window), key, Qt::ControlModifier);
 }
 
 } // namespace
@@ -45,8 +45,8 @@ class EditCommandsTest : public QObject {
         window.show();
         window.activateWindow();
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
-        window.Memo->setPlainText(text);
-        window.Memo->setFocus();
+        memoOf(window)->setPlainText(text);
+        memoOf(window)->setFocus();
         return window;
     }
 
@@ -59,48 +59,46 @@ private slots:
 
     void pasteThenUndoAndRedoRestoreTextAndCaret() {
         TFmTallixor& window = openWindowWith(QStringLiteral("12\n345"));
-        placeCaret(window.Memo, 1, 2);
+        placeCaret(memoOf(window), 1, 2);
         QApplication::clipboard()->setText(QStringLiteral("99"));
         press(window, Qt::Key_V);
         QCOMPARE(window.MemoText(), QStringLiteral("12\n34995"));
 
         press(window, Qt::Key_Z);
         QCOMPARE(window.MemoText(), QStringLiteral("12\n345"));
-        QCOMPARE(caretLine(window.Memo), 1);
-        QCOMPARE(caretColumn(window.Memo), 2);
+        QCOMPARE(caretLine(memoOf(window)), 1);
+        QCOMPARE(caretColumn(memoOf(window)), 2);
 
         press(window, Qt::Key_R);
         QCOMPARE(window.MemoText(), QStringLiteral("12\n34995"));
-        QCOMPARE(caretLine(window.Memo), 1);
-        QCOMPARE(caretColumn(window.Memo), 4);
+        QCOMPARE(caretLine(memoOf(window)), 1);
+        QCOMPARE(caretColumn(memoOf(window)), 4);
     }
 
     void undoRightAfterASnapshotOnlyMovesTheCaretThenGoesBack() {
         TFmTallixor& window = openWindowWith(QStringLiteral("1"));
-        window.MnClearAll->trigger(); // records "1"
-        QTest::keyClicks(window.Memo, QStringLiteral("22"));
-        window.MnClearAll->trigger(); // records "22"
-        QTest::keyClicks(window.Memo, QStringLiteral("333"));
-        window.MnCut->trigger(); // records "333" (nothing selected, nothing cut)
-        placeCaret(window.Memo, 0, 0);
+        actionOf(window, "MnClearAll")->trigger(); // records "1"
+        QTest::keyClicks(memoOf(window), QStringLiteral("22"));
+        actionOf(window, "MnClearAll")->trigger(); // records "22"
+        QTest::keyClicks(memoOf(window), QStringLiteral("333"));
+        actionOf(window, "MnCut")->trigger(); // records "333" (nothing selected, nothing cut)
+        placeCaret(memoOf(window), 0, 0);
 
-        window.MnUndo->trigger();
+        actionOf(window, "MnUndo")->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("333"));
-        QCOMPARE(caretColumn(window.Memo), 3);
-        window.MnUndo->trigger();
+        QCOMPARE(caretColumn(memoOf(window)), 3);
+        actionOf(window, "MnUndo")->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("22"));
     }
 
-    void historyKeepsThirtyTwoEntries() {
+    void undoNeverBringsBackATextPastTheThirtyTwoKept() {
         TFmTallixor& window = openWindowWith(QString());
         for (int i = 0; i < 33; ++i) {
-            window.Memo->setPlainText(QString::number(i));
-            window.MnClearAll->trigger();
+            memoOf(window)->setPlainText(QString::number(i));
+            actionOf(window, "MnClearAll")->trigger();
         }
-        QCOMPARE(window.History().Count(), 32);
-        QCOMPARE(window.History().Strings(0), QStringLiteral("1"));
         for (int i = 0; i < 40; ++i) {
-            window.MnUndo->trigger();
+            actionOf(window, "MnUndo")->trigger();
             QVERIFY(window.MemoText() != QStringLiteral("0"));
         }
     }
@@ -108,19 +106,19 @@ private slots:
     void cuttingAfterTwoUndosDisablesRedo() {
         TFmTallixor& window = openWindowWith(QStringLiteral("1"));
         for (const char* text : {"2", "3", "4"}) {
-            window.MnClearAll->trigger();
-            window.Memo->setPlainText(QString::fromLatin1(text));
+            actionOf(window, "MnClearAll")->trigger();
+            memoOf(window)->setPlainText(QString::fromLatin1(text));
         }
         press(window, Qt::Key_Z);
         press(window, Qt::Key_Z);
         window.N2Click();
-        QVERIFY(window.MnRedo->isEnabled());
-        window.Memo->selectAll();
+        QVERIFY(actionOf(window, "MnRedo")->isEnabled());
+        memoOf(window)->selectAll();
         press(window, Qt::Key_X);
-        window.N2->popup({0, 0});
-        QVERIFY(!window.MnRedo->isEnabled());
-        QVERIFY(window.MnUndo->isEnabled());
-        window.N2->close();
+        menuOf(window, "N2")->popup({0, 0});
+        QVERIFY(!actionOf(window, "MnRedo")->isEnabled());
+        QVERIFY(actionOf(window, "MnUndo")->isEnabled());
+        menuOf(window, "N2")->close();
         const QString before = window.MemoText();
         press(window, Qt::Key_R);
         QCOMPARE(window.MemoText(), before);
@@ -128,57 +126,57 @@ private slots:
 
     void undoShortcutActsWhenTheMenuWasLastSeenDisabled() {
         TFmTallixor& window = openWindowWith(QString());
-        window.MnUndo->trigger(); // back at the start of the history
-        window.N2->popup({0, 0}); // nothing more to undo: disabled
-        QVERIFY(!window.MnUndo->isEnabled());
-        window.N2->close();
-        QTest::keyClicks(window.Memo, QStringLiteral("5"));
-        window.MnClearAll->trigger();
+        actionOf(window, "MnUndo")->trigger(); // back at the start of the history
+        menuOf(window, "N2")->popup({0, 0});   // nothing more to undo: disabled
+        QVERIFY(!actionOf(window, "MnUndo")->isEnabled());
+        menuOf(window, "N2")->close();
+        QTest::keyClicks(memoOf(window), QStringLiteral("5"));
+        actionOf(window, "MnClearAll")->trigger();
         press(window, Qt::Key_Z);
         QCOMPARE(window.MemoText(), QStringLiteral("5"));
     }
 
     void elevenKeyReleasesThenEnterTakeASnapshot() {
         TFmTallixor& window = openWindowWith(QString());
-        window.MnClearAll->trigger();
-        const int entries = window.History().Count();
-        QTest::keyClicks(window.Memo, QStringLiteral("123456789"));
-        QTest::keyClick(window.Memo, Qt::Key_Return);
-        QCOMPARE(window.History().Count(), entries);
+        actionOf(window, "MnClearAll")->trigger();
+        const int entries = window.history().size();
+        QTest::keyClicks(memoOf(window), QStringLiteral("123456789"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return);
+        QCOMPARE(window.history().size(), entries);
 
-        window.MnClearAll->trigger();
-        const int afterClear = window.History().Count();
-        QTest::keyClicks(window.Memo, QStringLiteral("1234567890"));
-        QTest::keyClick(window.Memo, Qt::Key_Return);
-        QCOMPARE(window.History().Count(), afterClear + 1);
-        QCOMPARE(window.History().Strings(afterClear), QStringLiteral("1234567890\n"));
+        actionOf(window, "MnClearAll")->trigger();
+        const int afterClear = window.history().size();
+        QTest::keyClicks(memoOf(window), QStringLiteral("1234567890"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return);
+        QCOMPARE(window.history().size(), afterClear + 1);
+        QCOMPARE(window.history().entry(afterClear).text, QStringLiteral("1234567890\n"));
     }
 
     void keepOnlyDigitsKeepsLinesAndPointsAndCanBeUndone() {
         const QString text = QStringLiteral("-1,234.5￥\n\nab 7.0 ８\n");
         TFmTallixor& window = openWindowWith(text);
-        window.MNClearExtNum->trigger();
+        actionOf(window, "MNClearExtNum")->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("1234.5\n\n7.0\n"));
-        window.MnUndo->trigger();
+        actionOf(window, "MnUndo")->trigger();
         QCOMPARE(window.MemoText(), text);
     }
 
     void copyAllSelectsAllAndFillsTheClipboard() {
         TFmTallixor& window = openWindowWith(QStringLiteral("12\n3"));
-        window.BtCopyAll->click();
+        buttonOf(window, "BtCopyAll")->click();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("12\n3"));
-        QCOMPARE(window.Memo->textCursor().selectedText().size(), 4);
-        QVERIFY(window.Memo->hasFocus());
+        QCOMPARE(memoOf(window)->textCursor().selectedText().size(), 4);
+        QVERIFY(memoOf(window)->hasFocus());
     }
 
     void exchangeReplacesTheTextByTheClipboard() {
         TFmTallixor& window = openWindowWith(QStringLiteral("12\n3"));
         QApplication::clipboard()->setText(QStringLiteral("45\r\n6"));
-        window.BtExchange->click();
+        buttonOf(window, "BtExchange")->click();
         QCOMPARE(window.MemoText(), QStringLiteral("45\n6"));
-        QVERIFY(!window.Memo->textCursor().hasSelection());
-        QVERIFY(window.Memo->textCursor().atEnd());
-        window.MnUndo->trigger();
+        QVERIFY(!memoOf(window)->textCursor().hasSelection());
+        QVERIFY(memoOf(window)->textCursor().atEnd());
+        actionOf(window, "MnUndo")->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("12\n3"));
     }
 
@@ -187,9 +185,9 @@ private slots:
         auto* data = new QMimeData;
         data->setData(QStringLiteral("application/x-other"), "x");
         QApplication::clipboard()->setMimeData(data);
-        window.BtExchange->click();
+        buttonOf(window, "BtExchange")->click();
         QCOMPARE(window.MemoText(), QStringLiteral("12\n3"));
-        QCOMPARE(window.Memo->textCursor().selectedText().size(), 4);
+        QCOMPARE(memoOf(window)->textCursor().selectedText().size(), 4);
     }
 
     void dropReplacesTheTextAfterASnapshot() {
@@ -202,7 +200,7 @@ private slots:
         file.close();
         window.kstrFormFunc1DropFile(&window, dropped);
         QCOMPARE(window.MemoText(), QStringLiteral("7\n8"));
-        window.MnUndo->trigger();
+        actionOf(window, "MnUndo")->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("2"));
     }
 
@@ -230,23 +228,23 @@ private slots:
     void undoAfterStartGoesNoFurtherBackThanTheLoadedText() {
         fixture->writeDataFile(QStringLiteral("nums.txt"), "12");
         TFmTallixor& window = fixture->openWindow();
-        window.Memo->moveCursor(QTextCursor::End);
-        QTest::keyClicks(window.Memo, QStringLiteral("3"));
-        window.MnUndo->trigger();
+        memoOf(window)->moveCursor(QTextCursor::End);
+        QTest::keyClicks(memoOf(window), QStringLiteral("3"));
+        actionOf(window, "MnUndo")->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("12"));
-        QVERIFY(!window.CanUndo());
-        window.MnRedo->trigger();
+        QVERIFY(!window.history().canUndo());
+        actionOf(window, "MnRedo")->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("123"));
     }
 
     void caretOnAVeryLongLineIsRestoredOnItsLine() {
         TFmTallixor& window =
             openWindowWith(QString(100000, QLatin1Char('1')) + QStringLiteral("\n2"));
-        placeCaret(window.Memo, 0, 100000);
-        window.MnClearAll->trigger();
-        window.MnUndo->trigger();
-        QCOMPARE(caretLine(window.Memo), 0);
-        QCOMPARE(caretColumn(window.Memo), 71582);
+        placeCaret(memoOf(window), 0, 100000);
+        actionOf(window, "MnClearAll")->trigger();
+        actionOf(window, "MnUndo")->trigger();
+        QCOMPARE(caretLine(memoOf(window)), 0);
+        QCOMPARE(caretColumn(memoOf(window)), 71582);
     }
 
     // Line and paragraph separators, next-line, lone CR and NUL from any way in reach the text
@@ -256,17 +254,17 @@ private slots:
             QStringLiteral("1\u20282\u20293\u00854\r5") + QChar(0) + QStringLiteral("6");
         const QString document = QStringLiteral("1\n2\n3\n4\n56");
         TFmTallixor& window = openWindowWith(QString());
-        QTest::keyClicks(window.Memo, QStringLiteral("7"));
-        QTest::keyClick(window.Memo, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(memoOf(window), QStringLiteral("7"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(window.MemoText(), QStringLiteral("7\n"));
-        QCOMPARE(window.Memo->document()->blockCount(), 2);
+        QCOMPARE(memoOf(window)->document()->blockCount(), 2);
 
-        window.Memo->clear();
+        memoOf(window)->clear();
         QApplication::clipboard()->setText(odd);
         press(window, Qt::Key_V);
-        QCOMPARE(window.Memo->document()->toPlainText(), document);
-        window.BtExchange->click();
-        QCOMPARE(window.Memo->document()->toPlainText(), document);
+        QCOMPARE(memoOf(window)->document()->toPlainText(), document);
+        buttonOf(window, "BtExchange")->click();
+        QCOMPARE(memoOf(window)->document()->toPlainText(), document);
 
         QTemporaryDir dir;
         const QString dropped = dir.filePath(QStringLiteral("dropped.txt"));
@@ -275,9 +273,9 @@ private slots:
         file.write(odd.toUtf8());
         file.close();
         window.kstrFormFunc1DropFile(&window, dropped);
-        QCOMPARE(window.Memo->document()->toPlainText(), document);
+        QCOMPARE(memoOf(window)->document()->toPlainText(), document);
 
-        QTextCursor(window.Memo->document()).insertText(QStringLiteral("8\u2028"));
+        QTextCursor(memoOf(window)->document()).insertText(QStringLiteral("8\u2028"));
         fixture->closeWindow();
         QCOMPARE(fixture->readDataFile(QStringLiteral("nums.txt")),
                  QByteArray("8\r\n1\r\n2\r\n3\r\n4\r\n56"));

@@ -4,11 +4,47 @@
 #include "UnitFmTallixor.h"
 #include "kstrGlobal.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
+
+namespace {
+
+template <typename T> T* partOf(const QWidget& window, const QString& name) {
+    T* part = window.findChild<T*>(name);
+    if (!part)
+        qFatal("the window has no %s", qPrintable(name));
+    return part;
+}
+
+} // namespace
+
+QPlainTextEdit* memoOf(const QWidget& window) {
+    return partOf<QPlainTextEdit>(window, QStringLiteral("Memo"));
+}
+
+QAction* actionOf(const QWidget& window, const char* name) {
+    return partOf<QAction>(window, QLatin1String(name));
+}
+
+QPushButton* buttonOf(const QWidget& window, const char* name) {
+    return partOf<QPushButton>(window, QLatin1String(name));
+}
+
+QMenu* menuOf(const QWidget& window, const char* name) {
+    return partOf<QMenu>(window, QLatin1String(name));
+}
+
+QLabel* statusPanelOf(const QWidget& window, int index) {
+    return partOf<QLabel>(window, QStringLiteral("StatusPanel%1").arg(index));
+}
 
 MainWindowFixture::MainWindowFixture() {
     QDir().mkpath(dataPath());

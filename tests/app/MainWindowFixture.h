@@ -8,7 +8,21 @@
 namespace tallix::platform {
 class SoundPlayer;
 }
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
 class TFmTallixor;
+
+// The window's controls and commands, found by their object names as any outside tool finds
+// them; a missing one ends the test run with its name.
+QPlainTextEdit* memoOf(const QWidget& window);
+QAction* actionOf(const QWidget& window, const char* name);
+QPushButton* buttonOf(const QWidget& window, const char* name);
+QMenu* menuOf(const QWidget& window, const char* name);
+QLabel* statusPanelOf(const QWidget& window, int index);
 
 // A private world for one main-window test: its own executable folder (and so its own data
 // folder beside it), XDG folders and application context, released in reverse.

@@ -14,7 +14,7 @@ private slots:
     void startsEmptyWithoutTextFileAndCreatesItAtExit() {
         MainWindowFixture fixture;
         TFmTallixor& window = fixture.openWindow();
-        QCOMPARE(window.Memo->toPlainText(), QString());
+        QCOMPARE(memoOf(window)->toPlainText(), QString());
         QCOMPARE(window.windowTitle(), QStringLiteral("Tallix"));
         fixture.closeWindow();
         QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray());
@@ -24,7 +24,7 @@ private slots:
         MainWindowFixture fixture;
         fixture.writeDataFile(QStringLiteral("nums.txt"), "1\n22\r333");
         TFmTallixor& window = fixture.openWindow();
-        QCOMPARE(window.Memo->document()->blockCount(), 3);
+        QCOMPARE(memoOf(window)->document()->blockCount(), 3);
         fixture.closeWindow();
         QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray("1\r\n22\r\n333"));
     }
@@ -33,9 +33,9 @@ private slots:
         MainWindowFixture fixture;
         TFmTallixor& window = fixture.openWindow();
         window.show();
-        QTest::keyClicks(window.Memo, QStringLiteral("12"));
-        QTest::keyClick(window.Memo, Qt::Key_Return);
-        QTest::keyClicks(window.Memo, QStringLiteral("3"));
+        QTest::keyClicks(memoOf(window), QStringLiteral("12"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return);
+        QTest::keyClicks(memoOf(window), QStringLiteral("3"));
         fixture.closeWindow();
         QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray("12\r\n3"));
     }
@@ -45,18 +45,18 @@ private slots:
         fixture.writeDataFile(QStringLiteral("nums.txt"), "1\r\n22\r\n3456");
         TFmTallixor& window = fixture.openWindow();
         window.show();
-        QTest::keyClick(window.Memo, Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(window.StatusPanels[0]->text(), QStringLiteral("1行"));
-        QCOMPARE(window.StatusPanels[1]->text(), QStringLiteral("0文字"));
-        QTextCursor caret(window.Memo->document()->findBlockByNumber(2));
+        QTest::keyClick(memoOf(window), Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(statusPanelOf(window, 0)->text(), QStringLiteral("1行"));
+        QCOMPARE(statusPanelOf(window, 1)->text(), QStringLiteral("0文字"));
+        QTextCursor caret(memoOf(window)->document()->findBlockByNumber(2));
         caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 3);
-        window.Memo->setTextCursor(caret);
-        QTest::mouseClick(window.Memo->viewport(), Qt::LeftButton, {},
-                          window.Memo->cursorRect().center());
-        QTest::keyClick(window.Memo, Qt::Key_Shift);
-        QCOMPARE(window.StatusPanels[0]->text(), QStringLiteral("3行"));
-        QCOMPARE(window.StatusPanels[1]->text(), QStringLiteral("3文字"));
-        QCOMPARE(window.StatusPanels[2]->text(), QString());
+        memoOf(window)->setTextCursor(caret);
+        QTest::mouseClick(memoOf(window)->viewport(), Qt::LeftButton, {},
+                          memoOf(window)->cursorRect().center());
+        QTest::keyClick(memoOf(window), Qt::Key_Shift);
+        QCOMPARE(statusPanelOf(window, 0)->text(), QStringLiteral("3行"));
+        QCOMPARE(statusPanelOf(window, 1)->text(), QStringLiteral("3文字"));
+        QCOMPARE(statusPanelOf(window, 2)->text(), QString());
     }
 
     void unreadableTextFileIsReportedAndTheWindowOpensEmpty() {
@@ -66,7 +66,7 @@ private slots:
         fixture.expectMessageBox();
         TFmTallixor& window = fixture.openWindow();
         QVERIFY(fixture.messageBoxText().contains(fixture.dataPath() + QStringLiteral("nums.txt")));
-        QCOMPARE(window.Memo->toPlainText(), QString());
+        QCOMPARE(memoOf(window)->toPlainText(), QString());
         fixture.expectMessageBox();
         fixture.closeWindow();
     }
@@ -74,7 +74,7 @@ private slots:
     void failedSaveIsReportedAndKeepsNothingHalfWritten() {
         MainWindowFixture fixture;
         TFmTallixor& window = fixture.openWindow();
-        window.Memo->setPlainText(QStringLiteral("12"));
+        memoOf(window)->setPlainText(QStringLiteral("12"));
         QDir().mkpath(fixture.dataPath() + QStringLiteral("nums.txt"));
         fixture.expectMessageBox();
         fixture.closeWindow();
@@ -86,7 +86,7 @@ private slots:
         TFmTallixor& window = fixture.openWindow();
         window.show();
         QVERIFY(window.isVisible());
-        window.MnClose->trigger();
+        actionOf(window, "MnClose")->trigger();
         QVERIFY(!window.isVisible());
     }
 };

@@ -52,9 +52,8 @@ private slots:
         QCOMPARE(Entries(window),
                  QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "-切り取り\tCtrl+X",
                               "-コピー\tCtrl+C", "-貼り付け\tCtrl+V", "", "-すべて選択\tCtrl+A"}));
-        QTest::keyClicks(window.Memo, QStringLiteral("12"));
-        window.TakeSnapshot();
-        window.Memo->selectAll();
+        QTest::keyClicks(memoOf(window), QStringLiteral("12"));
+        memoOf(window)->selectAll();
         QApplication::clipboard()->setText(QStringLiteral("3"));
         QCOMPARE(Entries(window),
                  QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "切り取り\tCtrl+X",
@@ -63,7 +62,7 @@ private slots:
 
     void itsEditsGoThroughTheProgramsUndoHistory() {
         TFmTallixor& window = fixture->openWindow();
-        QTest::keyClicks(window.Memo, QStringLiteral("12"));
+        QTest::keyClicks(memoOf(window), QStringLiteral("12"));
         Choose(window, QStringLiteral("すべて選択"));
         Choose(window, QStringLiteral("切り取り"));
         QCOMPARE(window.MemoText(), QString());
@@ -85,7 +84,7 @@ private slots:
         TFmTallixor& window = fixture->openWindow();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        emit window.Memo->customContextMenuRequested(QPoint(10, 10));
+        emit memoOf(window)->customContextMenuRequested(QPoint(10, 10));
         QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("戻す\tCtrl+Z"));

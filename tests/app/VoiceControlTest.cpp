@@ -46,13 +46,14 @@ class VoiceControlTest : public QObject {
         window.show();
         window.activateWindow();
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
-        window.Memo->setFocus();
+        memoOf(window)->setFocus();
         return window;
     }
 
     bool waitUntilIdle(TFmTallixor& window) {
-        return QTest::qWaitFor([&] { return !window.Reading() && player->playing().isEmpty(); },
-                               5000) &&
+        return QTest::qWaitFor(
+                   [&] { return !window.voiceState().reading && player->playing().isEmpty(); },
+                   5000) &&
                QTest::qWaitFor([&] { return player->playing().isEmpty(); }, 5000);
     }
 
@@ -68,77 +69,77 @@ private slots:
 
     void readsFromTheCaretLineMarkingEachLine() {
         TFmTallixor& window = openWindow();
-        window.Memo->setPlainText(QStringLiteral("12\n3"));
-        placeCaret(window.Memo, 0, 1);
-        window.BtRead->click();
-        QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ停止"));
-        QCOMPARE(window.MnRead->text(), QStringLiteral("読み上げ停止"));
+        memoOf(window)->setPlainText(QStringLiteral("12\n3"));
+        placeCaret(memoOf(window), 0, 1);
+        buttonOf(window, "BtRead")->click();
+        QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ停止"));
+        QCOMPARE(actionOf(window, "MnRead")->text(), QStringLiteral("読み上げ停止"));
         QTRY_COMPARE(player->played(), speed({"1", "2", "r", "3", "r"}));
-        QTRY_VERIFY(!window.Reading());
-        QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
-        QCOMPARE(window.MnRead->text(), QStringLiteral("読み上げ開始"));
-        QCOMPARE(markedText(window.Memo), QStringLiteral("3"));
-        QVERIFY(!window.Memo->textCursor().hasSelection());
-        QCOMPARE(window.Memo->textCursor().position(), 1);
-        QCOMPARE(window.ReadLine(), 2);
+        QTRY_VERIFY(!window.voiceState().reading);
+        QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ開始"));
+        QCOMPARE(actionOf(window, "MnRead")->text(), QStringLiteral("読み上げ開始"));
+        QCOMPARE(markedText(memoOf(window)), QStringLiteral("3"));
+        QVERIFY(!memoOf(window)->textCursor().hasSelection());
+        QCOMPARE(memoOf(window)->textCursor().position(), 1);
+        QCOMPARE(window.voiceState().readLine, 2);
     }
 
     void digitsTypedAfterReadingEndedAreAllSpoken() {
         TFmTallixor& window = openWindow(30ms);
-        window.Memo->setPlainText(QStringLiteral("1"));
-        window.BtRead->click();
+        memoOf(window)->setPlainText(QStringLiteral("1"));
+        buttonOf(window, "BtRead")->click();
         QVERIFY(waitUntilIdle(window));
-        QTest::keyClicks(window.Memo, QStringLiteral("678"));
+        QTest::keyClicks(memoOf(window), QStringLiteral("678"));
         QTRY_COMPARE(player->played(), speed({"1", "r", "6", "7", "8"}));
     }
 
     void readingStartsAtTheWholeCaretLine() {
         TFmTallixor& window = openWindow();
-        window.Memo->setPlainText(QStringLiteral("1\n2\n3\n4\n567\n8"));
-        placeCaret(window.Memo, 4, 1);
-        QTest::keyClick(window.Memo, Qt::Key_Escape);
+        memoOf(window)->setPlainText(QStringLiteral("1\n2\n3\n4\n567\n8"));
+        placeCaret(memoOf(window), 4, 1);
+        QTest::keyClick(memoOf(window), Qt::Key_Escape);
         QTRY_COMPARE(player->played(), speed({"5", "6", "7", "r", "8", "r"}));
     }
 
     void typedDigitsPointsAndLineBreaksAreSpoken() {
         TFmTallixor& window = openWindow();
-        QTest::keyClicks(window.Memo, QStringLiteral("1.2a -"));
-        QTest::keyClick(window.Memo, Qt::Key_Return);
+        QTest::keyClicks(memoOf(window), QStringLiteral("1.2a -"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return);
         QTRY_COMPARE(player->played(), speed({"1", "d", "2", "r"}));
         QCOMPARE(window.MemoText(), QStringLiteral("1.2a -\n"));
     }
 
     void lineBreakVoiceOffSilencesEnterAndEndsReadLinesWithTheSpaceSound() {
         TFmTallixor& window = openWindow();
-        window.MnReturnVoice->trigger();
-        QCOMPARE(window.MnReturnVoice->text(), QStringLiteral("改行発声[off]"));
-        QVERIFY(!window.MnReturnVoice->isChecked());
-        QTest::keyClicks(window.Memo, QStringLiteral("12"));
-        QTest::keyClick(window.Memo, Qt::Key_Return);
+        actionOf(window, "MnReturnVoice")->trigger();
+        QCOMPARE(actionOf(window, "MnReturnVoice")->text(), QStringLiteral("改行発声[off]"));
+        QVERIFY(!actionOf(window, "MnReturnVoice")->isChecked());
+        QTest::keyClicks(memoOf(window), QStringLiteral("12"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return);
         QTRY_COMPARE(player->played(), speed({"1", "2"}));
-        placeCaret(window.Memo, 0, 0);
-        window.MnRead->trigger();
+        placeCaret(memoOf(window), 0, 0);
+        actionOf(window, "MnRead")->trigger();
         QTRY_COMPARE(player->played(), speed({"1", "2", "1", "2", "s"}));
     }
 
     void keyInputVoiceOffSpeaksNothingTypedButReadingWorks() {
         TFmTallixor& window = openWindow();
-        window.MnInputVoice->trigger();
-        QCOMPARE(window.MnInputVoice->text(), QStringLiteral("キー入力時発声[off]"));
-        QTest::keyClicks(window.Memo, QStringLiteral("45"));
-        QTest::keyClick(window.Memo, Qt::Key_Return);
+        actionOf(window, "MnInputVoice")->trigger();
+        QCOMPARE(actionOf(window, "MnInputVoice")->text(), QStringLiteral("キー入力時発声[off]"));
+        QTest::keyClicks(memoOf(window), QStringLiteral("45"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return);
         QTest::qWait(100);
         QCOMPARE(player->played(), QStringList());
-        placeCaret(window.Memo, 0, 0);
-        window.BtRead->click();
+        placeCaret(memoOf(window), 0, 0);
+        buttonOf(window, "BtRead")->click();
         QTRY_COMPARE(player->played(), speed({"4", "5", "r"}));
     }
 
     void fastTypingIsSpokenInOrderWithNothingLost() {
         TFmTallixor& window = openWindow(5ms);
         const QString digits = QStringLiteral("3141592653.5897932384\r");
-        QTest::keyClicks(window.Memo, QStringLiteral("3141592653.5897932384"));
-        QTest::keyClick(window.Memo, Qt::Key_Return);
+        QTest::keyClicks(memoOf(window), QStringLiteral("3141592653.5897932384"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return);
         QStringList expected;
         for (const QChar c : digits)
             expected << (c == QLatin1Char('.')    ? QStringLiteral("d")
@@ -149,106 +150,106 @@ private slots:
 
     void readingAnEmptyTextEndsAtOnce() {
         TFmTallixor& window = openWindow();
-        window.BtRead->click();
-        QTRY_VERIFY(!window.Reading());
-        QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
+        buttonOf(window, "BtRead")->click();
+        QTRY_VERIFY(!window.voiceState().reading);
+        QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ開始"));
         QCOMPARE(player->played(), QStringList());
     }
 
     void caretOnTheEmptyLastLineReadsNothing() {
         TFmTallixor& window = openWindow();
-        window.Memo->setPlainText(QStringLiteral("12\n"));
-        window.Memo->moveCursor(QTextCursor::End);
-        window.BtRead->click();
-        QTRY_VERIFY(!window.Reading());
+        memoOf(window)->setPlainText(QStringLiteral("12\n"));
+        memoOf(window)->moveCursor(QTextCursor::End);
+        buttonOf(window, "BtRead")->click();
+        QTRY_VERIFY(!window.voiceState().reading);
         QTest::qWait(50);
         QCOMPARE(player->played(), QStringList());
     }
 
     void stopDuringALineFinishesTheCurrentCharacterOnly() {
         TFmTallixor& window = openWindow(80ms);
-        window.Memo->setPlainText(QStringLiteral("123456\n789"));
-        placeCaret(window.Memo, 0, 0);
+        memoOf(window)->setPlainText(QStringLiteral("123456\n789"));
+        placeCaret(memoOf(window), 0, 0);
         player->hold();
-        window.BtRead->click();
+        buttonOf(window, "BtRead")->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
-        window.BtRead->click();
+        buttonOf(window, "BtRead")->click();
         player->release();
-        QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
+        QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ開始"));
         QVERIFY(waitUntilIdle(window));
         QTest::qWait(200);
         QCOMPARE(player->played(), speed({"1"}));
-        QCOMPARE(markedText(window.Memo), QStringLiteral("123456"));
+        QCOMPARE(markedText(memoOf(window)), QStringLiteral("123456"));
     }
 
     void stopAndStartBeforeTheCharacterEndsGoesOnFromTheNewCaretLine() {
         TFmTallixor& window = openWindow(80ms);
-        window.Memo->setPlainText(QStringLiteral("12\n3\n4"));
-        placeCaret(window.Memo, 0, 0);
+        memoOf(window)->setPlainText(QStringLiteral("12\n3\n4"));
+        placeCaret(memoOf(window), 0, 0);
         player->hold();
-        window.BtRead->click();
+        buttonOf(window, "BtRead")->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
-        window.BtRead->click();
-        placeCaret(window.Memo, 2, 0);
-        window.BtRead->click();
+        buttonOf(window, "BtRead")->click();
+        placeCaret(memoOf(window), 2, 0);
+        buttonOf(window, "BtRead")->click();
         player->release();
         QTRY_COMPARE(player->played(), speed({"1", "2", "r", "4", "r"}));
     }
 
     void typedCharactersAreSpokenBeforeReadingStarts() {
         TFmTallixor& window = openWindow(40ms);
-        window.Memo->setPlainText(QStringLiteral("5"));
-        window.Memo->moveCursor(QTextCursor::End);
+        memoOf(window)->setPlainText(QStringLiteral("5"));
+        memoOf(window)->moveCursor(QTextCursor::End);
         player->hold();
-        QTest::keyClicks(window.Memo, QStringLiteral("12"));
+        QTest::keyClicks(memoOf(window), QStringLiteral("12"));
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
-        window.BtRead->click();
+        buttonOf(window, "BtRead")->click();
         player->release();
         QTRY_COMPARE(player->played(), speed({"1", "2", "5", "1", "2", "r"}));
     }
 
     void charactersTypedWhileReadingFollowTheLineHandedOver() {
         TFmTallixor& window = openWindow(40ms);
-        window.Memo->setPlainText(QStringLiteral("5\n6"));
-        placeCaret(window.Memo, 0, 1);
+        memoOf(window)->setPlainText(QStringLiteral("5\n6"));
+        placeCaret(memoOf(window), 0, 1);
         player->hold();
-        window.BtRead->click();
+        buttonOf(window, "BtRead")->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/5"));
-        QTest::keyClicks(window.Memo, QStringLiteral("7"));
+        QTest::keyClicks(memoOf(window), QStringLiteral("7"));
         player->release();
         QTRY_COMPARE(player->played(), speed({"5", "r", "6", "r", "7"}));
     }
 
     void keysWhileReadingActAtTheCaretNotOnTheMarkedLine() {
         TFmTallixor& window = openWindow(40ms);
-        window.Memo->setPlainText(QStringLiteral("3333333333\n4"));
-        placeCaret(window.Memo, 0, 10);
+        memoOf(window)->setPlainText(QStringLiteral("3333333333\n4"));
+        placeCaret(memoOf(window), 0, 10);
         player->hold();
-        window.BtRead->click();
+        buttonOf(window, "BtRead")->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/3"));
-        QTest::keyClicks(window.Memo, QStringLiteral("9"));
-        QTest::keyClick(window.Memo, Qt::Key_Backspace);
-        QTest::keyClick(window.Memo, Qt::Key_Left);
-        QTest::keyClick(window.Memo, Qt::Key_Delete);
+        QTest::keyClicks(memoOf(window), QStringLiteral("9"));
+        QTest::keyClick(memoOf(window), Qt::Key_Backspace);
+        QTest::keyClick(memoOf(window), Qt::Key_Left);
+        QTest::keyClick(memoOf(window), Qt::Key_Delete);
         QCOMPARE(window.MemoText(), QStringLiteral("333333333\n4"));
-        QCOMPARE(markedText(window.Memo), QStringLiteral("333333333"));
-        window.BtRead->click();
+        QCOMPARE(markedText(memoOf(window)), QStringLiteral("333333333"));
+        buttonOf(window, "BtRead")->click();
         player->release();
         QVERIFY(waitUntilIdle(window));
     }
 
     void choosingTheInputSetWhileReadingTakesEffectAtTheNextLine() {
         TFmTallixor& window = openWindow(60ms);
-        window.Memo->setPlainText(QStringLiteral("1\n2\n3"));
-        placeCaret(window.Memo, 0, 0);
+        memoOf(window)->setPlainText(QStringLiteral("1\n2\n3"));
+        placeCaret(memoOf(window), 0, 0);
         player->hold();
-        window.BtRead->click();
+        buttonOf(window, "BtRead")->click();
         QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
-        window.MnForInput->trigger();
+        actionOf(window, "MnForInput")->trigger();
         player->release();
-        QVERIFY(window.MnForInput->isChecked());
-        QVERIFY(!window.MnForRead->isChecked());
-        QTRY_VERIFY(!window.Reading());
+        QVERIFY(actionOf(window, "MnForInput")->isChecked());
+        QVERIFY(!actionOf(window, "MnForRead")->isChecked());
+        QTRY_VERIFY(!window.voiceState().reading);
         QVERIFY(waitUntilIdle(window));
         QCOMPARE(player->played(), (QStringList{"speed/1", "speed/r", "hispeed/2", "hispeed/r",
                                                 "hispeed/3", "hispeed/r"}));
@@ -256,21 +257,21 @@ private slots:
 
     void choosingTheCheckedSetKeepsItsMark() {
         TFmTallixor& window = openWindow();
-        QVERIFY(window.MnForRead->isChecked());
-        window.MnForRead->trigger();
-        QVERIFY(window.MnForRead->isChecked());
-        QVERIFY(!window.MnForInput->isChecked());
+        QVERIFY(actionOf(window, "MnForRead")->isChecked());
+        actionOf(window, "MnForRead")->trigger();
+        QVERIFY(actionOf(window, "MnForRead")->isChecked());
+        QVERIFY(!actionOf(window, "MnForInput")->isChecked());
     }
 
     void optionsSurviveARestart() {
         {
             TFmTallixor& window = openWindow();
-            QVERIFY(window.InputVoice());
-            QVERIFY(window.ReturnVoice());
-            QCOMPARE(window.VoiceSet(), QStringLiteral("speed"));
-            window.MnInputVoice->trigger();
-            window.MnReturnVoice->trigger();
-            window.MnForInput->trigger();
+            QVERIFY(window.voiceState().inputVoice);
+            QVERIFY(window.voiceState().returnVoice);
+            QCOMPARE(window.voiceState().voiceSet, QStringLiteral("speed"));
+            actionOf(window, "MnInputVoice")->trigger();
+            actionOf(window, "MnReturnVoice")->trigger();
+            actionOf(window, "MnForInput")->trigger();
             fixture->closeWindow();
         }
         const QByteArray ini = fixture->readDataFile(QStringLiteral("application.ini"));
@@ -278,20 +279,20 @@ private slots:
         QVERIFY(ini.contains("return=0"));
         QVERIFY(ini.contains("type=hispeed"));
         TFmTallixor& window = openWindow();
-        QVERIFY(!window.InputVoice());
-        QVERIFY(!window.ReturnVoice());
-        QCOMPARE(window.VoiceSet(), QStringLiteral("hispeed"));
-        QVERIFY(!window.MnInputVoice->isChecked());
-        QCOMPARE(window.MnReturnVoice->text(), QStringLiteral("改行発声[off]"));
+        QVERIFY(!window.voiceState().inputVoice);
+        QVERIFY(!window.voiceState().returnVoice);
+        QCOMPARE(window.voiceState().voiceSet, QStringLiteral("hispeed"));
+        QVERIFY(!actionOf(window, "MnInputVoice")->isChecked());
+        QCOMPARE(actionOf(window, "MnReturnVoice")->text(), QStringLiteral("改行発声[off]"));
     }
 
     void anyOtherSetNameIsUsedUnchanged() {
         AppGlobal->WriteString(QStringLiteral("VOICE"), QStringLiteral("type"),
                                QStringLiteral("Speed"));
         TFmTallixor& window = openWindow();
-        QVERIFY(window.MnForInput->isChecked());
-        QVERIFY(!window.MnForRead->isChecked());
-        QTest::keyClicks(window.Memo, QStringLiteral("7"));
+        QVERIFY(actionOf(window, "MnForInput")->isChecked());
+        QVERIFY(!actionOf(window, "MnForRead")->isChecked());
+        QTest::keyClicks(memoOf(window), QStringLiteral("7"));
         QTest::qWait(100);
         // No folder of that exact name exists: the character is silent.
         QCOMPARE(player->played(), QStringList());
@@ -299,7 +300,7 @@ private slots:
 
     void failedSaveSkipsTheVoiceSettings() {
         TFmTallixor& window = openWindow();
-        window.MnInputVoice->trigger();
+        actionOf(window, "MnInputVoice")->trigger();
         QDir().mkpath(fixture->dataPath() + QStringLiteral("nums.txt"));
         fixture->expectMessageBox();
         fixture->closeWindow();

@@ -39,7 +39,6 @@ private slots:
         TFmTallixor& window = fixture.openWindow();
         TkstrFormFunc* component = window.findChild<TkstrFormFunc*>("kstrFormFunc1");
         QVERIFY(component);
-        QCOMPARE(component, window.kstrFormFunc1);
         QVERIFY(component->Preserve());
         QVERIFY(component->EraseBackGround());
         QVERIFY(component->KeepSize());
@@ -59,26 +58,26 @@ private slots:
         MainWindowFixture fixture;
         TFmTallixor& window = fixture.openWindow();
         window.show();
-        window.Memo->setPlainText("old");
-        const int historyBefore = window.History().Count();
+        memoOf(window)->setPlainText("old");
+        const int historyBefore = window.history().size();
         const QString first = WriteFile(fixture.exeDir() + "/first.txt", "1\n2");
         const QString second = WriteFile(fixture.exeDir() + "/second file.txt", "3.5\r\n4");
         DropUrls(&window, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
-        QCOMPARE(window.Memo->toPlainText(), QString("3.5\n4"));
-        QCOMPARE(window.History().Count(), historyBefore + 2); // a snapshot before each file
+        QCOMPARE(memoOf(window)->toPlainText(), QString("3.5\n4"));
+        QCOMPARE(window.history().size(), historyBefore + 2); // a snapshot before each file
 
         DropUrls(&window, {QUrl::fromLocalFile(second), QUrl::fromLocalFile(first)});
-        QCOMPARE(window.Memo->toPlainText(), QString("1\n2"));
+        QCOMPARE(memoOf(window)->toPlainText(), QString("1\n2"));
     }
 
     void aDropWithoutLocalFilesReadsNoFile() {
         MainWindowFixture fixture;
         TFmTallixor& window = fixture.openWindow();
         window.show();
-        window.Memo->setPlainText("12");
+        memoOf(window)->setPlainText("12");
         DropUrls(&window, {QUrl("http://example.com/nums.txt")});
         // No file is read: the text box takes a web address like any dropped text.
-        QCOMPARE(window.Memo->toPlainText(), QString("12http://example.com/nums.txt"));
+        QCOMPARE(memoOf(window)->toPlainText(), QString("12http://example.com/nums.txt"));
     }
 
     void sessionEndSavesTextAndPlacementWhileTheWindowLives() {
@@ -86,8 +85,8 @@ private slots:
         TFmTallixor& window = fixture.openWindow();
         window.show();
         window.move(31, 41);
-        window.Memo->setPlainText("7\n8");
-        window.kstrFormFunc1->EndSession(true);
+        memoOf(window)->setPlainText("7\n8");
+        window.findChild<TkstrFormFunc*>("kstrFormFunc1")->EndSession(true);
         QCOMPARE(fixture.readDataFile("nums.txt"), QByteArray("7\r\n8"));
         const QRect outer = window.frameGeometry();
         QCOMPARE(fixture.readDataFile("application.ini"),
@@ -95,7 +94,7 @@ private slots:
                      "\nHEIGHT=" + QByteArray::number(outer.height()) +
                      "\nDOCKSITE=\n[VOICE]\ninput=1\nreturn=1\ntype=speed\n");
         QVERIFY(window.isVisible());
-        window.Memo->setPlainText("9");
+        memoOf(window)->setPlainText("9");
         fixture.closeWindow(); // and the normal end saves again
         QCOMPARE(fixture.readDataFile("nums.txt"), QByteArray("9"));
     }

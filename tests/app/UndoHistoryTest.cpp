@@ -1,0 +1,65 @@
+#include "UndoHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using tallix::UndoHistory;
+
+TEST(UndoHistoryTest, KeepsTheNewestThirtyTwoEntriesAndUndoStopsAtTheOldest) {
+    UndoHistory history;
+    for (int i = 0; i < 33; ++i)
+        history.takeSnapshot(QString::number(i), {});
+    ASSERT_EQ(history.size(), 32);
+    EXPECT_EQ(history.entry(0).text, QStringLiteral("1"));
+    QString shown = QStringLiteral("33");
+    while (const auto entry = history.undo(shown, {}))
+        shown = entry->text;
+    EXPECT_EQ(shown, QStringLiteral("2")); // recording "33" pushed "1" out too
+}
+
+TEST(UndoHistoryTest, RecordsNoCopyOfTheEntryBeforeAndDropsRedoOnANewSnapshot) {
+    UndoHistory history;
+    EXPECT_TRUE(history.takeSnapshot(QStringLiteral("a"), {}));
+    EXPECT_FALSE(history.takeSnapshot(QStringLiteral("a"), {}));
+    history.takeSnapshot(QStringLiteral("b"), {});
+    history.takeSnapshot(QStringLiteral("c"), {});
+    EXPECT_EQ(history.undo(QStringLiteral("c"), {})->text, QStringLiteral("c"));
+    EXPECT_EQ(history.undo(QStringLiteral("c"), {})->text, QStringLiteral("b"));
+    EXPECT_TRUE(history.canRedo());
+    EXPECT_TRUE(history.takeSnapshot(QStringLiteral("b"), {}));
+    EXPECT_FALSE(history.canRedo());
+    EXPECT_FALSE(history.redo());
+    EXPECT_EQ(history.size(), 2);
+}
+
+TEST(UndoHistoryTest, UndoFromTheEndRecordsTheShownTextForRedo) {
+    UndoHistory history;
+    history.takeSnapshot(QStringLiteral("1"), {0, 1});
+    EXPECT_EQ(history.undo(QStringLiteral("1\n2"), {1, 1})->text, QStringLiteral("1"));
+    EXPECT_FALSE(history.undo(QStringLiteral("1"), {}));
+    const auto redone = history.redo();
+    EXPECT_EQ(redone->text, QStringLiteral("1\n2"));
+    EXPECT_EQ(redone->caret().line, 1);
+    EXPECT_EQ(redone->caret().column, 1);
+}
+
+TEST(UndoHistoryTest, CaretOnAVeryLongLineKeepsItsLineAndTheWidestColumnThatFits) {
+    UndoHistory history;
+    history.takeSnapshot({}, {29999, std::numeric_limits<int>::max()});
+    const tallix::CaretPlace caret = history.entry(0).caret();
+    EXPECT_EQ(caret.line, 29999);
+    EXPECT_EQ(caret.column, (std::numeric_limits<int>::max() - 29999) / 30000);
+    EXPECT_EQ(UndoHistory::caretCode({7, 3}), 3 * 30000 + 7);
+}
+
+TEST(UndoHistoryTest, AnEditKeyAfterMoreThanTenKeysCallsForASnapshot) {
+    UndoHistory history;
+    for (int key = 0; key < 9; ++key)
+        EXPECT_FALSE(history.keyReleased(Qt::Key_1));
+    EXPECT_FALSE(history.keyReleased(Qt::Key_Return)); // the tenth
+    EXPECT_FALSE(history.keyReleased(Qt::Key_Left));
+    EXPECT_TRUE(history.keyReleased(Qt::Key_Backspace));
+    history.takeSnapshot({}, {});
+    EXPECT_FALSE(history.keyReleased(Qt::Key_Delete));
+}
