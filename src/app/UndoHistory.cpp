@@ -2,28 +2,14 @@
 
 #include <Qt>
 
-#include <algorithm>
-#include <limits>
-
 namespace tallix {
-
-CaretPlace UndoHistory::Entry::caret() const {
-    return {caretCode % kCaretCodeLines, caretCode / kCaretCodeLines};
-}
-
-int UndoHistory::caretCode(CaretPlace caret) {
-    const qint64 line = caret.line;
-    const qint64 widestColumn = (std::numeric_limits<int>::max() - line) / kCaretCodeLines;
-    const qint64 column = std::min<qint64>(caret.column, widestColumn);
-    return static_cast<int>(column * kCaretCodeLines + line);
-}
 
 bool UndoHistory::takeSnapshot(const QString& text, CaretPlace caret) {
     m_keyUps = 0;
     m_entries.resize(static_cast<size_t>(m_position));
     if (m_position > 0 && m_entries.back().text == text)
         return false;
-    m_entries.push_back({text, caretCode(caret)});
+    m_entries.push_back({text, caret});
     if (size() > kMaxEntries)
         m_entries.erase(m_entries.begin());
     m_position = size();

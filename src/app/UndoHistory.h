@@ -18,20 +18,14 @@ struct CaretPlace {
 class UndoHistory {
 public:
     static constexpr int kMaxEntries = 32;
-    static constexpr int kCaretCodeLines = 30000;
     static constexpr int kKeyUpsBeforeSnapshot = 10;
 
+    // The caret is kept as line and column of their own: packed into one number, as
+    // column × 30000 + line, every line from the 30,000th on came back as another line.
     struct Entry {
         QString text;
-        // column × 30000 + line, as the history has always kept the caret.
-        int caretCode = 0;
-
-        CaretPlace caret() const;
+        CaretPlace caret;
     };
-
-    // The caret as one signed 32-bit code; on a line too long for that the column is cut to the
-    // largest that still fits, so that the line is kept exactly.
-    static int caretCode(CaretPlace caret);
 
     // Records the text unless it equals the entry before; anything that could have been redone
     // is dropped either way. False when nothing was recorded.

@@ -70,7 +70,7 @@ void TFmTallixor::takeSnapshot() {
 void TFmTallixor::showHistoryEntry(const QString& shownText,
                                    const tallix::UndoHistory::Entry& entry) {
     tallix::ApplySmallestEdit(*Memo->document(), shownText, entry.text);
-    const tallix::CaretPlace place = entry.caret();
+    const tallix::CaretPlace place = entry.caret;
     const QTextBlock line = Memo->document()->findBlockByNumber(place.line);
     QTextCursor caret(Memo->document());
     if (line.isValid())
