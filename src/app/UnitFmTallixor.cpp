@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextBlock>
 
 TFmTallixor* FmTallixor = nullptr;
@@ -47,8 +48,15 @@ void TFmTallixor::connectMemoAndFileHandlers() {
     Memo->viewport()->installEventFilter(this);
     connect(Memo, &QPlainTextEdit::textChanged, this,
             tallix::ErrorsShown(this, &TFmTallixor::MemoChange));
-    connect(MnClose, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnCloseClick));
+    connectCommand(MnClose, &TFmTallixor::MnCloseClick);
+}
+
+void TFmTallixor::connectCommand(QAction* action, void (TFmTallixor::*handler)()) {
+    connect(action, &QAction::triggered, this, tallix::ErrorsShown(this, handler));
+}
+
+void TFmTallixor::connectCommand(QPushButton* button, void (TFmTallixor::*handler)()) {
+    connect(button, &QPushButton::clicked, this, tallix::ErrorsShown(this, handler));
 }
 
 QString TFmTallixor::NumsFileName() const {

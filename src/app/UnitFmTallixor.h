@@ -118,6 +118,9 @@ private:
     void CreateStatusBar();
     void CreateFormFunc();
     void connectMemoAndFileHandlers();
+    // Runs the handler on the command, its errors stopped and shown at its edge.
+    void connectCommand(QAction* action, void (TFmTallixor::*handler)());
+    void connectCommand(QPushButton* button, void (TFmTallixor::*handler)());
 
     void ConnectEditHandlers();
     void ConnectVoiceHandlers();

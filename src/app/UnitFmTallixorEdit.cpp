@@ -19,10 +19,8 @@
 #include <algorithm>
 
 void TFmTallixor::ConnectEditHandlers() {
-    connect(MnUndo, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnUndoClick));
-    connect(MnRedo, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnRedoClick));
+    connectCommand(MnUndo, &TFmTallixor::MnUndoClick);
+    connectCommand(MnRedo, &TFmTallixor::MnRedoClick);
     connect(N2, &QMenu::aboutToShow, this, tallix::ErrorsShown(this, &TFmTallixor::N2Click));
     // Out of the open menu the shortcuts stay live: their handlers test the same conditions at
     // the moment of the key, so a state seen when the menu was last open never blocks them.
@@ -30,23 +28,15 @@ void TFmTallixor::ConnectEditHandlers() {
         MnUndo->setEnabled(true);
         MnRedo->setEnabled(true);
     });
-    connect(MnCut, &QAction::triggered, this, tallix::ErrorsShown(this, &TFmTallixor::MnCutClick));
-    connect(MnCopy, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnCopyClick));
-    connect(MnPaste, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnPasteClick));
-    connect(MnSelectAll, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnSelectAllClick));
-    connect(MnClearAll, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnClearAllClick));
-    connect(MNClearExtNum, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MNClearExtNumClick));
-    connect(BtCopyAll, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFmTallixor::BtCopyAllClick));
-    connect(BtExchange, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFmTallixor::BtExchangeClick));
-    connect(BtClearAll, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnClearAllClick));
+    connectCommand(MnCut, &TFmTallixor::MnCutClick);
+    connectCommand(MnCopy, &TFmTallixor::MnCopyClick);
+    connectCommand(MnPaste, &TFmTallixor::MnPasteClick);
+    connectCommand(MnSelectAll, &TFmTallixor::MnSelectAllClick);
+    connectCommand(MnClearAll, &TFmTallixor::MnClearAllClick);
+    connectCommand(MNClearExtNum, &TFmTallixor::MNClearExtNumClick);
+    connectCommand(BtCopyAll, &TFmTallixor::BtCopyAllClick);
+    connectCommand(BtExchange, &TFmTallixor::BtExchangeClick);
+    connectCommand(BtClearAll, &TFmTallixor::MnClearAllClick);
 }
 
 bool TFmTallixor::IsEditShortcut(const QKeySequence& keys) const {

@@ -137,8 +137,7 @@ void TFmTallixor::CreateMenus() {
 
     N6 = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     MnSoftwareInfo = addItem(N6, QStringLiteral("ソフトウェア情報(&I)"));
-    connect(MnSoftwareInfo, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnSoftwareInfoClick));
+    connectCommand(MnSoftwareInfo, &TFmTallixor::MnSoftwareInfoClick);
 
     // The design's names, by which the menus and commands are found from outside.
     const std::pair<QObject*, const char*> names[] = {

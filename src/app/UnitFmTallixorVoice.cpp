@@ -47,18 +47,12 @@ bool IsSpokenWhileTyping(QChar key) {
 } // namespace
 
 void TFmTallixor::ConnectVoiceHandlers() {
-    connect(BtRead, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFmTallixor::BtReadClick));
-    connect(MnRead, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::BtReadClick));
-    connect(MnInputVoice, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnInputVoiceClick));
-    connect(MnReturnVoice, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnReturnVoiceClick));
-    connect(MnForRead, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnForReadClick));
-    connect(MnForInput, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnForInputClick));
+    connectCommand(BtRead, &TFmTallixor::BtReadClick);
+    connectCommand(MnRead, &TFmTallixor::BtReadClick);
+    connectCommand(MnInputVoice, &TFmTallixor::MnInputVoiceClick);
+    connectCommand(MnReturnVoice, &TFmTallixor::MnReturnVoiceClick);
+    connectCommand(MnForRead, &TFmTallixor::MnForReadClick);
+    connectCommand(MnForInput, &TFmTallixor::MnForInputClick);
 }
 
 void TFmTallixor::CreateVoice() {
