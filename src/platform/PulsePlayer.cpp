@@ -30,7 +30,7 @@ constexpr double kRefillSeconds = 0.03;
 // Silence a new stream plays before its first recording.
 constexpr double kSettleSeconds = 0.03;
 // Silence written before a recording once the stream has run dry.
-constexpr double kLeadInSeconds = 0.004;
+constexpr double kLeadInSeconds = 0.0025;
 // A server that leaves a question unanswered this long is taken as stalled and let go.
 constexpr Seconds kStallLimit{0.5};
 // Between connection attempts while no server answers.
