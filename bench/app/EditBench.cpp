@@ -1,13 +1,14 @@
 // The editing commands on a large text: 100,000 lines of 10 digits.
 // Run: QT_QPA_PLATFORM=offscreen bench_edit --benchmark_repetitions=5
-#include "UnitFmTallixor.h"
-#include "kstrGlobal.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 
 namespace {

@@ -2,7 +2,7 @@
 // setting written at exit, each byte of both files on disk before the process ends. The program
 // runs on the offscreen platform in a private folder; each run starts it anew (not timed).
 // Run: bench_exit
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+
 #include <benchmark/benchmark.h>
 
 namespace {

@@ -3,10 +3,10 @@
 // the background without pause; and the gap between two characters while reading, recordings
 // excluded.
 // Run: bench_key_to_sound (prints median and 99th percentile in microseconds).
-#include "SoundPlayer.h"
-#include "TextKeeper.h"
-#include "UnitFmTallixor.h"
-#include "kstrGlobal.h"
+#include "app/TextKeeper.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
+#include "platform/SoundPlayer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>

@@ -1,18 +1,18 @@
 // Opening an archive of 100,000 members (20-byte names, 1 KiB of data each) against reading the
 // same file once from start to end. Opening should cost no more than about twice the plain read.
 
-#include "ArchiveWriter.h"
-#include "ClassArchiveStream.h"
+#include "archive/ArchiveWriter.h"
+#include "archive/ClassArchiveStream.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 using namespace tallix::archive;
 

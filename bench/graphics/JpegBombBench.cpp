@@ -2,15 +2,15 @@
 // memory while they are. Both should stay far below a second and 300 MB; before the loader bounded
 // libjpeg's memory and the scans, each took seconds and about 700 MB.
 
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
-
-#include <benchmark/benchmark.h>
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
 
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 using namespace tallix::graphics;
 

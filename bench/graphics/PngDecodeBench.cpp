@@ -3,10 +3,7 @@
 // give our CPU time divided by libpng's for each picture; below 1.0 means ours is faster. CPU
 // time rather than wall time, because the machines this runs on are often shared.
 
-#include "FuncGraphicWork.h"
-
-#include <benchmark/benchmark.h>
-#include <png.h>
+#include "graphics/FuncGraphicWork.h"
 
 #include <csetjmp>
 #include <cstring>
@@ -17,6 +14,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <benchmark/benchmark.h>
+#include <png.h>
 
 using namespace tallix::graphics;
 

@@ -2,15 +2,16 @@
 // the time each file costs beyond its own length in a run of digits.
 #include "NullSink.h"
 #include "WavWriter.h"
-
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
 #include <QDir>
 #include <QThread>
-#include <benchmark/benchmark.h>
+
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+
+#include <benchmark/benchmark.h>
 
 namespace tallix::voice::test {
 namespace {

@@ -5,6 +5,7 @@
 #include "VoiceTestSupport.h"
 
 #include <algorithm>
+
 #include <benchmark/benchmark.h>
 
 namespace tallix::voice::test {

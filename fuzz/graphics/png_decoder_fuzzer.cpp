@@ -1,5 +1,5 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
 
 #include <cstddef>
 #include <cstdint>

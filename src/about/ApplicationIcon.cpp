@@ -1,4 +1,4 @@
-#include "ApplicationIcon.h"
+#include "about/ApplicationIcon.h"
 
 QIcon ApplicationIcon() {
     QIcon icon;

@@ -1,4 +1,4 @@
-#include "DesignFonts.h"
+#include "about/DesignFonts.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "LinkLabel.h"
+#include "about/LinkLabel.h"
 
-#include "ShellFunctions.h"
+#include "about/ShellFunctions.h"
 
 #include <QApplication>
 #include <QFileInfo>

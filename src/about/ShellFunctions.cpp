@@ -1,6 +1,6 @@
-#include "ShellFunctions.h"
+#include "about/ShellFunctions.h"
 
-#include "Functions.h"
+#include "env/Functions.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,14 +1,14 @@
-#include "UnitFormVersionInfo.h"
+#include "about/UnitFormVersionInfo.h"
 
-#include "ApplicationIcon.h"
-#include "DesignFonts.h"
-#include "ErrorBox.h"
-#include "FormFuncRules.h"
-#include "FuncGraphicWork.h"
-#include "Functions.h"
-#include "LinkLabel.h"
-#include "kstrFormFunc.h"
-#include "kstrGlobal.h"
+#include "about/ApplicationIcon.h"
+#include "about/DesignFonts.h"
+#include "about/LinkLabel.h"
+#include "env/Functions.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "formfunc/FormFuncRules.h"
+#include "formfunc/kstrFormFunc.h"
+#include "graphics/FuncGraphicWork.h"
 
 #include <QBitmap>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
-#include "kstrColors.h"
+#include "about/kstrColors.h"
 
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
 
 #include <stdexcept>
 #include <utility>

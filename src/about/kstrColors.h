@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FuncListWork.h"
+#include "env/FuncListWork.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "MemoContextMenu.h"
+#include "app/MemoContextMenu.h"
 
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "NumberMemo.h"
+#include "app/NumberMemo.h"
 
-#include "NumberText.h"
+#include "app/NumberText.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

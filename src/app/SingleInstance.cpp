@@ -1,6 +1,6 @@
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
-#include "FileLock.h"
+#include "platform/FileLock.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>

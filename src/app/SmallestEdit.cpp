@@ -1,7 +1,8 @@
-#include "SmallestEdit.h"
+#include "app/SmallestEdit.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
+
 #include <vector>
 
 namespace tallix {

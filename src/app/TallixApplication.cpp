@@ -1,8 +1,8 @@
-#include "TallixApplication.h"
+#include "app/TallixApplication.h"
 
-#include "ApplicationIcon.h"
-#include "ErrorBox.h"
-#include "TallixIdentity.h"
+#include "about/ApplicationIcon.h"
+#include "formfunc/ErrorBox.h"
+#include "platform/TallixIdentity.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

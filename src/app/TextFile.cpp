@@ -1,7 +1,7 @@
-#include "TextFile.h"
+#include "app/TextFile.h"
 
-#include "AtomicFile.h"
-#include "NumberText.h"
+#include "app/NumberText.h"
+#include "platform/AtomicFile.h"
 
 #include <QFile>
 

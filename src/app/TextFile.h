@@ -1,8 +1,9 @@
 #pragma once
 
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <QString>
+
 #include <stdexcept>
 
 namespace tallix {

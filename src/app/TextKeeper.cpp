@@ -1,4 +1,4 @@
-#include "TextKeeper.h"
+#include "app/TextKeeper.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextFile.h"
+#include "app/TextFile.h"
 
 #include <QObject>
 #include <QString>

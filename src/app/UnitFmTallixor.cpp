@@ -1,12 +1,12 @@
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "ClassNumberVoice.h"
-#include "ErrorBox.h"
-#include "NumberText.h"
-#include "SmallestEdit.h"
-#include "TextFile.h"
-#include "TextKeeper.h"
-#include "kstrGlobal.h"
+#include "app/NumberText.h"
+#include "app/SmallestEdit.h"
+#include "app/TextFile.h"
+#include "app/TextKeeper.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "voice/ClassNumberVoice.h"
 
 #include <QAction>
 #include <QEvent>

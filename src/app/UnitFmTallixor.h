@@ -1,10 +1,11 @@
 #pragma once
 
-#include "FuncListWork.h"
-#include "TextCodec.h"
-#include "TextFile.h"
+#include "app/TextFile.h"
+#include "env/FuncListWork.h"
+#include "platform/TextCodec.h"
 
 #include <QMainWindow>
+
 #include <memory>
 
 class QAction;

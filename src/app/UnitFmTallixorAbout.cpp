@@ -1,7 +1,7 @@
 // The window's Help menu.
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "UnitFormVersionInfo.h"
+#include "about/UnitFormVersionInfo.h"
 
 void TFmTallixor::MnSoftwareInfoClick() {
     ShowAboutWindow(this);

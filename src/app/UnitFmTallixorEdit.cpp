@@ -1,10 +1,10 @@
 // The editing commands: the program's own undo history, the clipboard, clearing and cleaning.
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "ErrorBox.h"
-#include "NumberText.h"
-#include "SmallestEdit.h"
-#include "TextFile.h"
+#include "app/NumberText.h"
+#include "app/SmallestEdit.h"
+#include "app/TextFile.h"
+#include "formfunc/ErrorBox.h"
 
 #include <QAction>
 #include <QApplication>

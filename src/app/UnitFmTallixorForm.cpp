@@ -1,12 +1,11 @@
 // The window's controls, menus and layout: what a form designer would describe.
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "DesignFonts.h"
-#include "ErrorBox.h"
-#include "MemoContextMenu.h"
-#include "NumberMemo.h"
-
-#include "kstrFormFunc.h"
+#include "about/DesignFonts.h"
+#include "app/MemoContextMenu.h"
+#include "app/NumberMemo.h"
+#include "formfunc/ErrorBox.h"
+#include "formfunc/kstrFormFunc.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

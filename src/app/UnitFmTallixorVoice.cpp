@@ -1,9 +1,9 @@
 // The window's side of speech: what the reader thread says when, and the voice options.
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "ClassNumberVoice.h"
-#include "ErrorBox.h"
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "voice/ClassNumberVoice.h"
 
 #include <QAction>
 #include <QPlainTextEdit>

@@ -1,16 +1,17 @@
-#include "AtomicFile.h"
-#include "ErrorBox.h"
-#include "SingleInstance.h"
-#include "SoundPlayer.h"
-#include "TallixApplication.h"
-#include "TerminationSignals.h"
-#include "UnitFmTallixor.h"
-#include "WindowSystemChoice.h"
-#include "kstrColors.h"
-#include "kstrGlobal.h"
-#include "kstrGraphicSource.h"
+#include "about/kstrColors.h"
+#include "app/SingleInstance.h"
+#include "app/TallixApplication.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "graphics/kstrGraphicSource.h"
+#include "platform/AtomicFile.h"
+#include "platform/SoundPlayer.h"
+#include "platform/TerminationSignals.h"
+#include "platform/WindowSystemChoice.h"
 
 #include <QMessageBox>
+
 #include <memory>
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "ArchiveError.h"
+#include "archive/ArchiveError.h"
 
 namespace tallix::archive {
 

@@ -1,6 +1,6 @@
-#include "ArchiveLayout.h"
+#include "archive/ArchiveLayout.h"
 
-#include "LittleEndian.h"
+#include "archive/LittleEndian.h"
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "ArchiveWriter.h"
+#include "archive/ArchiveWriter.h"
 
-#include "ArchiveLayout.h"
-#include "AtomicFile.h"
+#include "archive/ArchiveLayout.h"
+#include "platform/AtomicFile.h"
 
 #include <algorithm>
 #include <string>

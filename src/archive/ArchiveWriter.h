@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FilesList.h"
+#include "archive/FilesList.h"
 
 #include <QByteArray>
 #include <QString>

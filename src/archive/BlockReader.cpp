@@ -1,6 +1,6 @@
-#include "BlockReader.h"
+#include "archive/BlockReader.h"
 
-#include "ArchiveError.h"
+#include "archive/ArchiveError.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "ClassArchiveStream.h"
+#include "archive/ClassArchiveStream.h"
 
-#include "ArchiveLayout.h"
-#include "BlockReader.h"
-#include "FileLock.h"
+#include "archive/ArchiveLayout.h"
+#include "archive/BlockReader.h"
+#include "platform/FileLock.h"
 
 #include <QDateTime>
 #include <QFileInfo>

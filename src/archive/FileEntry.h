@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LittleEndian.h"
+#include "archive/LittleEndian.h"
 
 #include <array>
 #include <cstdint>

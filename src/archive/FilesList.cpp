@@ -1,6 +1,6 @@
-#include "FilesList.h"
+#include "archive/FilesList.h"
 
-#include "ArchiveError.h"
+#include "archive/ArchiveError.h"
 
 #include <algorithm>
 #include <utility>

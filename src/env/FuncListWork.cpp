@@ -1,4 +1,4 @@
-#include "FuncListWork.h"
+#include "env/FuncListWork.h"
 
 #include <stdexcept>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "Functions.h"
+#include "env/Functions.h"
 
-#include "SpecialFolders.h"
-#include "TextCodec.h"
+#include "platform/SpecialFolders.h"
+#include "platform/TextCodec.h"
 
 #include <QDir>
 #include <QFile>

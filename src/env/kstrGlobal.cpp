@@ -1,11 +1,11 @@
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
 
-#include "ExecutableFile.h"
-#include "Functions.h"
-#include "OsVersion.h"
-#include "ProfileFile.h"
-#include "RegistryStores.h"
-#include "VersionResource.h"
+#include "env/Functions.h"
+#include "platform/ExecutableFile.h"
+#include "platform/OsVersion.h"
+#include "platform/ProfileFile.h"
+#include "platform/RegistryStores.h"
+#include "platform/VersionResource.h"
 
 #include <QFile>
 #include <QFileInfo>

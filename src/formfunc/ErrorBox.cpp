@@ -1,4 +1,4 @@
-#include "ErrorBox.h"
+#include "formfunc/ErrorBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

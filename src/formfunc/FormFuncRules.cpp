@@ -1,4 +1,4 @@
-#include "FormFuncRules.h"
+#include "formfunc/FormFuncRules.h"
 
 namespace tallix::formfunc {
 

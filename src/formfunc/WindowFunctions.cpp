@@ -1,6 +1,6 @@
-#include "WindowFunctions.h"
+#include "formfunc/WindowFunctions.h"
 
-#include "Functions.h"
+#include "env/Functions.h"
 
 #include <QGuiApplication>
 #include <QScreen>

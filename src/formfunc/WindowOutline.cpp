@@ -1,4 +1,4 @@
-#include "WindowOutline.h"
+#include "formfunc/WindowOutline.h"
 
 namespace tallix::formfunc {
 

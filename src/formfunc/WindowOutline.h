@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormFuncRules.h"
+#include "formfunc/FormFuncRules.h"
 
 #include <QRegion>
 #include <Qt>

@@ -1,9 +1,9 @@
-#include "kstrFormFunc.h"
+#include "formfunc/kstrFormFunc.h"
 
-#include "ErrorBox.h"
-#include "WindowFunctions.h"
-#include "WindowOutline.h"
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "formfunc/WindowFunctions.h"
+#include "formfunc/WindowOutline.h"
 
 #include <QDropEvent>
 #include <QGuiApplication>

@@ -1,5 +1,6 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
+#include "graphics/FuncGraphicWork.h"
+
+#include "graphics/GraphicError.h"
 
 #include <QBuffer>
 #include <QByteArray>

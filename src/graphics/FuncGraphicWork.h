@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Bitmap.h"
-#include "ReadStream.h"
+#include "graphics/Bitmap.h"
+#include "graphics/ReadStream.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
-#include "PngFilter.h"
-#include "PngInflater.h"
-#include "PngRowConversion.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
+#include "graphics/PngFilter.h"
+#include "graphics/PngInflater.h"
+#include "graphics/PngRowConversion.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "PngFilter.h"
+#include "graphics/PngFilter.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "PngRowConversion.h"
+#include "graphics/PngRowConversion.h"
 
 #include <cstring>
 

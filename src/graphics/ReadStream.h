@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QFile>
+
 #include <cstdint>
 #include <vector>
-
-#include <QFile>
 
 namespace tallix::graphics {
 

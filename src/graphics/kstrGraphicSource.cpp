@@ -1,7 +1,7 @@
-#include "kstrGraphicSource.h"
+#include "graphics/kstrGraphicSource.h"
 
-#include "ClassArchiveStream.h"
-#include "kstrGlobal.h"
+#include "archive/ClassArchiveStream.h"
+#include "env/kstrGlobal.h"
 
 #include <QFileInfo>
 

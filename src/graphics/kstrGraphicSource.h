@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "graphics/Bitmap.h"
 
 #include <QString>
+
 #include <memory>
 #include <utility>
 #include <vector>

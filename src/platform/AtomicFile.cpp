@@ -1,10 +1,11 @@
-#include "AtomicFile.h"
+#include "platform/AtomicFile.h"
 
-#include "NativeFileNames.h"
+#include "platform/NativeFileNames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
 #include <optional>
 
 #ifdef _WIN32
@@ -70,7 +71,9 @@ bool mayReplace(const QByteArray& path) {
 // same, so that is no failure of the save.
 void syncFolderOf(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const QByteArray folder = slash < 0    ? QByteArray(".")
+                              : slash == 0 ? QByteArray("/")
+                                           : path.left(slash);
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;

@@ -1,13 +1,14 @@
-#include "AudioOutput.h"
+#include "platform/AudioOutput.h"
 
 #include <algorithm>
-#include <alsa/asoundlib.h>
 #include <chrono>
 #include <cstdlib>
-#include <jack/jack.h>
 #include <mutex>
-#include <portaudio.h>
 #include <thread>
+
+#include <alsa/asoundlib.h>
+#include <jack/jack.h>
+#include <portaudio.h>
 
 namespace tallix::platform {
 namespace {

@@ -1,7 +1,7 @@
-#include "ProfileFile.h"
+#include "platform/ProfileFile.h"
 
-#include "AtomicFile.h"
-#include "TextCodec.h"
+#include "platform/AtomicFile.h"
+#include "platform/TextCodec.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "RegistryStores.h"
+#include "platform/RegistryStores.h"
 
 #include <QDir>
 #include <QFileInfo>

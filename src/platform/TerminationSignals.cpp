@@ -1,6 +1,7 @@
-#include "TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 
 #include <QSocketNotifier>
+
 #include <array>
 
 #ifndef _WIN32

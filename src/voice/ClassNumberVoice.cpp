@@ -1,10 +1,11 @@
-#include "ClassNumberVoice.h"
+#include "voice/ClassNumberVoice.h"
 
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
 #include <QFileInfo>
 #include <QObject>
 #include <QThread>
+
 #include <thread>
 
 namespace tallix::voice {

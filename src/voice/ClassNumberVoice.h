@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>

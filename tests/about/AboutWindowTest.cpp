@@ -1,7 +1,7 @@
-#include "LinkLabel.h"
-#include "UnitFormVersionInfo.h"
-#include "kstrFormFunc.h"
-#include "kstrGlobal.h"
+#include "about/LinkLabel.h"
+#include "about/UnitFormVersionInfo.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/kstrFormFunc.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>

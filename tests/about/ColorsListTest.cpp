@@ -1,13 +1,13 @@
-#include "kstrColors.h"
-#include "kstrGlobal.h"
+#include "about/kstrColors.h"
+#include "env/kstrGlobal.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,5 +1,6 @@
-#include "LinkLabel.h"
-#include "ShellFunctions.h"
+#include "about/LinkLabel.h"
+
+#include "about/ShellFunctions.h"
 
 #include <QDesktopServices>
 #include <QDir>

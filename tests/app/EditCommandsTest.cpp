@@ -1,5 +1,5 @@
 #include "MainWindowFixture.h"
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
 
-#include "SoundPlayer.h"
-#include "UnitFmTallixor.h"
-#include "kstrGlobal.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
+#include "platform/SoundPlayer.h"
 
 #include <QApplication>
 #include <QDir>

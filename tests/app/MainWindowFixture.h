@@ -3,6 +3,7 @@
 #include "PrivateContext.h"
 
 #include <QString>
+
 #include <memory>
 
 namespace tallix::platform {

@@ -1,7 +1,8 @@
-#include "MemoContextMenu.h"
+#include "app/MemoContextMenu.h"
+
 #include "MainWindowFixture.h"
-#include "TallixApplication.h"
-#include "UnitFmTallixor.h"
+#include "app/TallixApplication.h"
+#include "app/UnitFmTallixor.h"
 
 #include <QAction>
 #include <QApplication>

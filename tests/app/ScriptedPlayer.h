@@ -1,10 +1,11 @@
 #pragma once
 
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "SmallestEdit.h"
+#include "app/SmallestEdit.h"
 
 #include <QTest>
 #include <QTextBlock>

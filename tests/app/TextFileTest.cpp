@@ -1,4 +1,5 @@
-#include "TextFile.h"
+#include "app/TextFile.h"
+
 #include "FileBytes.h"
 
 #include <QDir>

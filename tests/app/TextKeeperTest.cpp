@@ -1,9 +1,10 @@
-#include "TextKeeper.h"
+#include "app/TextKeeper.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using tallix::EFileError;

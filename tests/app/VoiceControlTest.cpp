@@ -1,7 +1,7 @@
 #include "MainWindowFixture.h"
 #include "ScriptedPlayer.h"
-#include "UnitFmTallixor.h"
-#include "kstrGlobal.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
 
 #include <QAction>
 #include <QPlainTextEdit>

@@ -1,13 +1,12 @@
 #include "ArchiveBytes.h"
-
-#include "ArchiveLayout.h"
-#include "ClassArchiveStream.h"
+#include "archive/ArchiveLayout.h"
+#include "archive/ClassArchiveStream.h"
 
 #include <QFile>
 
-#include <gtest/gtest.h>
-
 #include <array>
+
+#include <gtest/gtest.h>
 
 using namespace tallix::archive;
 using namespace archive_bytes;

@@ -1,9 +1,8 @@
 #include "ArchiveBytes.h"
-
-#include "ArchiveWriter.h"
-#include "AtomicFile.h"
-#include "ClassArchiveStream.h"
-#include "NativeFileNames.h"
+#include "archive/ArchiveWriter.h"
+#include "archive/ClassArchiveStream.h"
+#include "platform/AtomicFile.h"
+#include "platform/NativeFileNames.h"
 
 #include <QFileInfo>
 #include <QProcess>

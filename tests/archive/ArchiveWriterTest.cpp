@@ -1,7 +1,7 @@
-#include "ArchiveBytes.h"
+#include "archive/ArchiveWriter.h"
 
-#include "ArchiveWriter.h"
-#include "ClassArchiveStream.h"
+#include "ArchiveBytes.h"
+#include "archive/ClassArchiveStream.h"
 
 #include <QFile>
 

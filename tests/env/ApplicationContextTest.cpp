@@ -1,6 +1,5 @@
 #include "EnvFixture.h"
-
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
 
 #include <QDir>
 #include <QFile>

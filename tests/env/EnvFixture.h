@@ -4,12 +4,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <map>
 #include <optional>
 #include <ostream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -1,6 +1,6 @@
-#include "EnvFixture.h"
+#include "env/Functions.h"
 
-#include "Functions.h"
+#include "EnvFixture.h"
 
 namespace {
 

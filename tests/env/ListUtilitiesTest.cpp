@@ -1,8 +1,8 @@
-#include "FuncListWork.h"
-
-#include <gtest/gtest.h>
+#include "env/FuncListWork.h"
 
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,5 +1,6 @@
-#include "FormFuncRules.h"
-#include "WindowOutline.h"
+#include "formfunc/FormFuncRules.h"
+
+#include "formfunc/WindowOutline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "FormFuncTestSupport.h"
 
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
 
 #include <QDir>
 #include <QFile>

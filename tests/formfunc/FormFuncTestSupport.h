@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PrivateContext.h"
-#include "kstrFormFunc.h"
+#include "formfunc/kstrFormFunc.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
-#include "UnitFmTallixor.h"
-#include "kstrFormFunc.h"
+#include "app/UnitFmTallixor.h"
+#include "formfunc/kstrFormFunc.h"
 
 #include <QDropEvent>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "Functions.h"
+#include "env/Functions.h"
 
 #include <QIODevice>
 

@@ -1,6 +1,6 @@
 #include "FormFuncTestSupport.h"
-#include "WindowOutline.h"
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/WindowOutline.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,13 +1,15 @@
 #include "../archive/ArchiveBytes.h"
-#include "ClassArchiveStream.h"
-#include "kstrGlobal.h"
-#include "kstrGraphicSource.h"
+#include "archive/ClassArchiveStream.h"
+#include "env/kstrGlobal.h"
+#include "graphics/kstrGraphicSource.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
 #include <optional>
+
+#include <gtest/gtest.h>
 
 using namespace archive_bytes;
 

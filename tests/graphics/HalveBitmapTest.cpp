@@ -1,4 +1,4 @@
-#include "FuncGraphicWork.h"
+#include "graphics/FuncGraphicWork.h"
 
 #include <gtest/gtest.h>
 

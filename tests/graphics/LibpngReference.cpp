@@ -1,10 +1,10 @@
 #include "LibpngReference.h"
 
-#include <png.h>
-
 #include <csetjmp>
 #include <cstring>
 #include <stdexcept>
+
+#include <png.h>
 
 namespace tallix::graphics::test {
 

@@ -1,15 +1,14 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
 #include "PngTestFiles.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
 
 #include <QBuffer>
 #include <QImageWriter>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
 
+#include <gtest/gtest.h>
 #include <jpeglib.h>
 
 namespace tallix::graphics::test {

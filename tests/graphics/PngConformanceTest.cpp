@@ -1,15 +1,15 @@
 // Every picture of the public PNG suite: those the decoder handles must match libpng pixel for
 // pixel; the others must be refused with the message that names the reason.
 
-#include "GraphicError.h"
 #include "LibpngReference.h"
+#include "graphics/GraphicError.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <gtest/gtest.h>
-
 #include <map>
+
+#include <gtest/gtest.h>
 
 namespace tallix::graphics::test {
 namespace {

@@ -1,11 +1,10 @@
-#include "GraphicError.h"
 #include "LibpngReference.h"
-
-#include <png.h>
-
-#include <gtest/gtest.h>
+#include "graphics/GraphicError.h"
 
 #include <random>
+
+#include <gtest/gtest.h>
+#include <png.h>
 
 namespace tallix::graphics::test {
 namespace {

@@ -1,6 +1,6 @@
 #include "PngTestFiles.h"
 
-#include "GraphicError.h"
+#include "graphics/GraphicError.h"
 
 #include <zlib.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FuncGraphicWork.h"
+#include "graphics/FuncGraphicWork.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,6 @@
-#include "ReadStream.h"
-#include "GraphicError.h"
+#include "graphics/ReadStream.h"
+
+#include "graphics/GraphicError.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+
 #include <memory>
 
 class KstrGlobalUnit;

@@ -3,7 +3,9 @@
 
 #include <QObject>
 #include <QTimer>
+
 #include <deque>
+
 #include <gtest/gtest.h>
 
 namespace tallix::voice::test {

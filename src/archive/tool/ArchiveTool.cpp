@@ -1,10 +1,10 @@
-#include "ArchiveTool.h"
+#include "archive/tool/ArchiveTool.h"
 
-#include "ArchiveWriter.h"
-#include "AtomicFile.h"
-#include "ClassArchiveStream.h"
-#include "NativeFileNames.h"
-#include "TextCodec.h"
+#include "archive/ArchiveWriter.h"
+#include "archive/ClassArchiveStream.h"
+#include "platform/AtomicFile.h"
+#include "platform/NativeFileNames.h"
+#include "platform/TextCodec.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "PamWriter.h"
+#include "graphics/tool/PamWriter.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "graphics/Bitmap.h"
 
 #include <ostream>
 

@@ -1,9 +1,9 @@
 // tallix-picture FILE OUT.pam: loads a picture the way the program does and writes what it got
 // as a PAM image, so that anyone can check whether a picture will load and how it will look.
 
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
-#include "PamWriter.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
+#include "graphics/tool/PamWriter.h"
 
 #include <QString>
 
