@@ -18,17 +18,17 @@ using namespace tallix::archive;
 
 namespace {
 
-constexpr int MemberCount = 100000;
-constexpr int DataSize = 1024;
+constexpr int kMemberCount = 100000;
+constexpr int kDataSize = 1024;
 
 const QString& archivePath() {
     static QTemporaryDir dir;
     static const QString path = [] {
         const QString file = dir.filePath("graphic");
         ArchiveWriter writer(file);
-        const std::string data(DataSize, 'd');
+        const std::string data(kDataSize, 'd');
         std::vector<char> name(32);
-        for (int i = 0; i < MemberCount; ++i) {
+        for (int i = 0; i < kMemberCount; ++i) {
             std::snprintf(name.data(), name.size(), "member-%09d.png", i);
             writer.AddMember(std::string_view(name.data(), 20), data);
         }
@@ -42,9 +42,9 @@ void OpenArchive(benchmark::State& state) {
     const QString& path = archivePath();
     for (auto _ : state) {
         TArchiveStream archive(path);
-        if (archive.Files().Count() != MemberCount)
+        if (archive.Files().Count() != kMemberCount)
             throw std::runtime_error("wrong member count");
-        benchmark::DoNotOptimize(archive.Files().Strings(MemberCount - 1).data());
+        benchmark::DoNotOptimize(archive.Files().Strings(kMemberCount - 1).data());
     }
     state.SetBytesProcessed(state.iterations() * QFile(path).size());
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-const QChar Delimiter = QLatin1Char('/');
+const QChar kDelimiter = QLatin1Char('/');
 
 bool IsFileOrFolder(const QString& path) {
     const QFileInfo info(path);
@@ -18,14 +18,14 @@ bool IsFileOrFolder(const QString& path) {
 } // namespace
 
 QString ExtractFileName(const QString& path) {
-    return path.mid(path.lastIndexOf(Delimiter) + 1);
+    return path.mid(path.lastIndexOf(kDelimiter) + 1);
 }
 
 QString ExtractFileDir(const QString& path) {
-    const qsizetype last = path.lastIndexOf(Delimiter);
+    const qsizetype last = path.lastIndexOf(kDelimiter);
     if (last < 0)
         return QString();
-    return last == 0 ? QString(Delimiter) : path.left(last);
+    return last == 0 ? QString(kDelimiter) : path.left(last);
 }
 
 TLinkLabel::TLinkLabel(QWidget* AOwner) : QLabel(AOwner) {

@@ -28,21 +28,21 @@ TFormVersionInfo* FormVersionInfo = nullptr;
 
 namespace {
 
-constexpr int ClientWidth = 247;
+constexpr int kClientWidth = 247;
 // The window is laid out at this height and opened at the shorter one.
-constexpr int DesignHeight = 348;
-constexpr int OpenHeight = 222;
+constexpr int kDesignHeight = 348;
+constexpr int kOpenHeight = 222;
 // The close button keeps this distance to the window's bottom edge.
-constexpr int CloseButtonBottomGap = 12;
+constexpr int kCloseButtonBottomGap = 12;
 
-constexpr int TitleDrawWidth = 320;
-constexpr int TitleDrawHeight = 64;
+constexpr int kTitleDrawWidth = 320;
+constexpr int kTitleDrawHeight = 64;
 
-const QColor LabelColor(64, 64, 96);
-const QColor OutlineGrey(0x80, 0x80, 0x80);
+const QColor kLabelColor(64, 64, 96);
+const QColor kOutlineGrey(0x80, 0x80, 0x80);
 
-const QString InformationSite = QStringLiteral("http://kstr.example");
-const QString InformationPagePath = QStringLiteral("/contents/software/information.php?from=");
+const QString kInformationSite = QStringLiteral("http://kstr.example");
+const QString kInformationPagePath = QStringLiteral("/contents/software/information.php?from=");
 
 QFont LabelFont() {
     return DesignGothicFont(12);
@@ -114,7 +114,7 @@ TFormVersionInfo::TFormVersionInfo(QWidget* AOwner)
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setFont(LabelFont());
-    resize(ClientWidth, DesignHeight);
+    resize(kClientWidth, kDesignHeight);
     CreateControls();
     CreateFormFunc();
     FormCreate();
@@ -127,10 +127,10 @@ void TFormVersionInfo::CreateControls() {
     Image1->resize(Image1->pixmap().size());
     ImgIcon = Picture(this, QStringLiteral("ImgIcon"), QRect(12, 40, 32, 32));
 
-    LBexe = TextLabel<QLabel>(this, QStringLiteral("LBexe"), QRect(52, 40, 176, 12), LabelColor);
+    LBexe = TextLabel<QLabel>(this, QStringLiteral("LBexe"), QRect(52, 40, 176, 12), kLabelColor);
     LBversion =
-        TextLabel<QLabel>(this, QStringLiteral("LBversion"), QRect(52, 52, 176, 12), LabelColor);
-    Label1 = TextLabel<QLabel>(this, QStringLiteral("Label1"), QRect(52, 68, 176, 12), LabelColor);
+        TextLabel<QLabel>(this, QStringLiteral("LBversion"), QRect(52, 52, 176, 12), kLabelColor);
+    Label1 = TextLabel<QLabel>(this, QStringLiteral("Label1"), QRect(52, 68, 176, 12), kLabelColor);
     Label1->setText(QStringLiteral("Copyright (C) 2026 Kestrow"));
     LinkLabel1 =
         TextLabel<TLinkLabel>(this, QStringLiteral("LinkLabel1"), QRect(148, 80, 88, 12), Qt::blue);
@@ -170,7 +170,7 @@ void TFormVersionInfo::FormCreate() {
     LBexe->setText(QStringLiteral("ExeName ") + AppGlobal->GetExeName());
     LBversion->setText(QStringLiteral("Version ") + AppGlobal->GetFileVersion());
     LinkLabel1->SetLinkURL(InformationPageUrl(AppGlobal->GetInternalName()));
-    resize(width(), OpenHeight);
+    resize(width(), kOpenHeight);
     // A hidden window hears of its new size only when shown; the button moves now.
     AnchorCloseButton();
     LoadAppTitle();
@@ -204,16 +204,16 @@ void TFormVersionInfo::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void TFormVersionInfo::FormPaint() {
-    const int W = width();
-    const int H = height();
+    const int w = width();
+    const int h = height();
     QPainter painter(this);
-    painter.setPen(QPen(OutlineGrey, 1));
+    painter.setPen(QPen(kOutlineGrey, 1));
     painter.setBrush(Qt::NoBrush);
-    RoundRect(painter, 5, 32, W - 5, H - 5, 4, 4);
-    RoundRect(painter, 1, 1, W - 1, H - 1, 8, 8);
+    RoundRect(painter, 5, 32, w - 5, h - 5, 4, 4);
+    RoundRect(painter, 1, 1, w - 1, h - 1, 8, 8);
     painter.setPen(QPen(Qt::black, 1));
-    RoundRect(painter, 0, 0, W, H, 8, 8);
-    RoundRect(painter, 1, 1, W - 1, H - 1, 6, 6);
+    RoundRect(painter, 0, 0, w, h, 8, 8);
+    RoundRect(painter, 1, 1, w - 1, h - 1, 6, 6);
 }
 
 void TFormVersionInfo::resizeEvent(QResizeEvent* event) {
@@ -223,7 +223,7 @@ void TFormVersionInfo::resizeEvent(QResizeEvent* event) {
 
 // Anchored to the bottom edge: the button moves with it.
 void TFormVersionInfo::AnchorCloseButton() {
-    BtClose->move(BtClose->x(), height() - CloseButtonBottomGap - BtClose->height());
+    BtClose->move(BtClose->x(), height() - kCloseButtonBottomGap - BtClose->height());
 }
 
 void TFormVersionInfo::showEvent(QShowEvent* event) {
@@ -241,7 +241,7 @@ void ShowAboutWindow(QWidget* Owner) {
 
 TBitmap DrawAppTitle(const QString& productName) {
     const bool doubleByte = HasDoubleByteChar(productName);
-    QImage canvas(TitleDrawWidth, TitleDrawHeight, QImage::Format_ARGB32);
+    QImage canvas(kTitleDrawWidth, kTitleDrawHeight, QImage::Format_ARGB32);
     canvas.fill(Qt::white);
     {
         QPainter painter(&canvas);
@@ -255,11 +255,11 @@ TBitmap DrawAppTitle(const QString& productName) {
     TBitmap title = TBitmap::FromImage(canvas);
     title.SetPixelFormat(TPixelFormat::Bit32);
     tallix::graphics::HalveBitmap(title);
-    title.SetHeight(TitleDrawHeight / 2);
-    title.SetWidth(TitleDrawWidth / 2);
+    title.SetHeight(kTitleDrawHeight / 2);
+    title.SetWidth(kTitleDrawWidth / 2);
     return title;
 }
 
 QString InformationPageUrl(const QString& internalName) {
-    return InformationSite + InformationPagePath + internalName.toLower();
+    return kInformationSite + kInformationPagePath + internalName.toLower();
 }

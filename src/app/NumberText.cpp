@@ -6,10 +6,10 @@ namespace tallix {
 
 namespace {
 
-constexpr char16_t NextLine = 0x0085;
+constexpr char16_t kNextLine = 0x0085;
 
 bool isLineSeparator(char16_t code) {
-    return code == u'\r' || code == NextLine || code == QChar::LineSeparator ||
+    return code == u'\r' || code == kNextLine || code == QChar::LineSeparator ||
            code == QChar::ParagraphSeparator;
 }
 

@@ -15,15 +15,15 @@ namespace tallix {
 
 namespace {
 
-const QString LockFileName = QStringLiteral("tallix.lock");
-const QByteArray ActivateRequest = "activate\n";
-constexpr int StartingProgramWaitMs = 5000;
-constexpr int ConnectAttemptMs = 250;
+const QString kLockFileName = QStringLiteral("tallix.lock");
+const QByteArray kActivateRequest = "activate\n";
+constexpr int kStartingProgramWaitMs = 5000;
+constexpr int kConnectAttemptMs = 250;
 
 } // namespace
 
 SingleInstance::SingleInstance(const QString& dataFolder)
-    : m_serverName(ServerName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(LockFileName)) {
+    : m_serverName(ServerName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(kLockFileName)) {
     if (m_lockFile.open(QIODevice::ReadWrite))
         m_first = platform::tryLockExclusive(m_lockFile.handle());
 }
@@ -39,13 +39,13 @@ QString SingleInstance::ServerName(const QString& dataFolder) {
 }
 
 bool SingleInstance::ActivateRunning() const {
-    const QDeadlineTimer deadline(StartingProgramWaitMs);
+    const QDeadlineTimer deadline(kStartingProgramWaitMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(m_serverName);
-        if (socket.waitForConnected(ConnectAttemptMs)) {
-            socket.write(ActivateRequest);
-            const bool sent = socket.waitForBytesWritten(ConnectAttemptMs);
+        if (socket.waitForConnected(kConnectAttemptMs)) {
+            socket.write(kActivateRequest);
+            const bool sent = socket.waitForBytesWritten(kConnectAttemptMs);
             socket.disconnectFromServer();
             if (sent)
                 return true;
@@ -71,7 +71,7 @@ void SingleInstance::Answer() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->readAll().contains(ActivateRequest.trimmed()) || !m_window)
+            if (!socket->readAll().contains(kActivateRequest.trimmed()) || !m_window)
                 return;
             if (m_window->isMinimized())
                 m_window->showNormal();

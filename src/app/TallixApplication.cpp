@@ -9,12 +9,12 @@
 #include <QTranslator>
 
 TallixApplication::TallixApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QString::fromUtf8(tallix::identity::InternalName));
-    setApplicationDisplayName(QString::fromUtf8(tallix::identity::ProductName));
-    setApplicationVersion(QString::fromUtf8(tallix::identity::FileVersion));
+    setApplicationName(QString::fromUtf8(tallix::identity::kInternalName));
+    setApplicationDisplayName(QString::fromUtf8(tallix::identity::kProductName));
+    setApplicationVersion(QString::fromUtf8(tallix::identity::kFileVersion));
     // The desktop entry of the same name gives the windows their icon on desktops that look
     // the program up by it.
-    setDesktopFileName(QString::fromUtf8(tallix::identity::InternalName));
+    setDesktopFileName(QString::fromUtf8(tallix::identity::kInternalName));
     setWindowIcon(ApplicationIcon());
     tallix::LoadQtTranslations(*this);
 }

@@ -21,9 +21,9 @@ class TextKeeper : public QObject {
 public:
     using Snapshot = std::function<TextFileContent()>;
 
-    static constexpr std::chrono::milliseconds DefaultDelay{2000};
+    static constexpr std::chrono::milliseconds kDefaultDelay{2000};
 
-    TextKeeper(QString fileName, Snapshot snapshot, std::chrono::milliseconds delay = DefaultDelay,
+    TextKeeper(QString fileName, Snapshot snapshot, std::chrono::milliseconds delay = kDefaultDelay,
                QObject* parent = nullptr);
     // Lets a save in the background finish: the file is never left to a thread that dies.
     ~TextKeeper() override;

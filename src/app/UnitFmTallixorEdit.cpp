@@ -21,9 +21,9 @@
 
 namespace {
 
-constexpr int MaxHistoryEntries = 32;
-constexpr int CaretCodeLines = 30000;
-constexpr int KeyUpsBeforeSnapshot = 10;
+constexpr int kMaxHistoryEntries = 32;
+constexpr int kCaretCodeLines = 30000;
+constexpr int kKeyUpsBeforeSnapshot = 10;
 
 } // namespace
 
@@ -70,9 +70,9 @@ bool TFmTallixor::IsEditShortcut(const QKeySequence& keys) const {
 int TFmTallixor::CaretCode() const {
     const QTextCursor caret = Memo->textCursor();
     const qint64 line = caret.blockNumber();
-    const qint64 widestColumn = (std::numeric_limits<int>::max() - line) / CaretCodeLines;
+    const qint64 widestColumn = (std::numeric_limits<int>::max() - line) / kCaretCodeLines;
     const qint64 column = std::min<qint64>(caret.positionInBlock(), widestColumn);
-    return static_cast<int>(column * CaretCodeLines + line);
+    return static_cast<int>(column * kCaretCodeLines + line);
 }
 
 bool TFmTallixor::TakeSnapshot() {
@@ -84,7 +84,7 @@ bool TFmTallixor::TakeSnapshot() {
         return false;
     FHistory.AddInteger(text, CaretCode());
     FHistoryPos = FHistory.Count();
-    if (FHistory.Count() > MaxHistoryEntries) {
+    if (FHistory.Count() > kMaxHistoryEntries) {
         FHistory.Delete(0);
         --FHistoryPos;
     }
@@ -114,10 +114,10 @@ void TFmTallixor::Redo() {
 void TFmTallixor::RestoreHistoryEntry(int index) {
     ReplaceText(FHistory.Strings(index));
     const int code = FHistory.GetInteger(index);
-    const QTextBlock line = Memo->document()->findBlockByNumber(code % CaretCodeLines);
+    const QTextBlock line = Memo->document()->findBlockByNumber(code % kCaretCodeLines);
     QTextCursor caret(Memo->document());
     if (line.isValid()) {
-        const int column = std::min(code / CaretCodeLines, line.length() - 1);
+        const int column = std::min(code / kCaretCodeLines, line.length() - 1);
         caret.setPosition(line.position() + column);
     } else {
         caret.movePosition(QTextCursor::End);
@@ -209,6 +209,6 @@ void TFmTallixor::MemoKeyUp(int key) {
     ++FKeyUpCount;
     const bool editKey = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete ||
                          key == Qt::Key_Backspace;
-    if (FKeyUpCount > KeyUpsBeforeSnapshot && editKey)
+    if (FKeyUpCount > kKeyUpsBeforeSnapshot && editKey)
         TakeSnapshot();
 }

@@ -17,13 +17,13 @@
 
 namespace {
 
-constexpr int ClientWidth = 422;
-constexpr int ClientHeight = 373;
-constexpr int ToolBarHeight = 22;
-constexpr int ButtonWidth = 85;
-constexpr int ButtonHeight = 20;
-constexpr int StatusBarHeight = 19;
-constexpr int StatusPanelWidth = 50;
+constexpr int kClientWidth = 422;
+constexpr int kClientHeight = 373;
+constexpr int kToolBarHeight = 22;
+constexpr int kButtonWidth = 85;
+constexpr int kButtonHeight = 20;
+constexpr int kStatusBarHeight = 19;
+constexpr int kStatusPanelWidth = 50;
 
 QAction* addItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {}) {
     QAction* action = menu->addAction(caption);
@@ -57,7 +57,7 @@ void TFmTallixor::CreateControls() {
     AttachMemoContextMenu(this);
 
     CreateStatusBar();
-    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     Memo->setFocus();
     CreateFormFunc();
 }
@@ -90,14 +90,14 @@ void TFmTallixor::CreateToolBar() {
     ToolBar1->setFloatable(false);
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
     auto* strip = new QWidget(ToolBar1);
-    strip->setFixedHeight(ToolBarHeight);
+    strip->setFixedHeight(kToolBarHeight);
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(0, 2, 0, 0);
     layout->setSpacing(0);
     auto button = [&](const QString& name, const QString& caption) {
         auto* pushButton = new QPushButton(caption, strip);
         pushButton->setObjectName(name);
-        pushButton->setFixedSize(ButtonWidth, ButtonHeight);
+        pushButton->setFixedSize(kButtonWidth, kButtonHeight);
         pushButton->setFocusPolicy(Qt::TabFocus);
         layout->addWidget(pushButton);
         return pushButton;
@@ -148,12 +148,12 @@ void TFmTallixor::CreateMenus() {
 void TFmTallixor::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setFixedHeight(StatusBarHeight);
+    bar->setFixedHeight(kStatusBarHeight);
     bar->setSizeGripEnabled(true);
     const Qt::Alignment alignments[3] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);
-        panel->setFixedWidth(StatusPanelWidth);
+        panel->setFixedWidth(kStatusPanelWidth);
         panel->setAlignment(alignments[i] | Qt::AlignVCenter);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);

@@ -17,9 +17,9 @@ using tallix::voice::TNumberVoice;
 
 namespace {
 
-const QString VoiceSection = QStringLiteral("VOICE");
-const QString ReadingSet = QStringLiteral("speed");
-const QString InputSet = QStringLiteral("hispeed");
+const QString kVoiceSection = QStringLiteral("VOICE");
+const QString kReadingSet = QStringLiteral("speed");
+const QString kInputSet = QStringLiteral("hispeed");
 
 // The characters of a line as the reader thread takes them: one byte per character, and two
 // for a double-width one, which like every character without a recording of its own is spoken
@@ -71,15 +71,15 @@ void TFmTallixor::CreateVoice() {
 }
 
 void TFmTallixor::ReadVoiceSettings() {
-    SetInputVoice(AppGlobal->ReadBool(VoiceSection, QStringLiteral("input"), true));
-    SetReturnVoice(AppGlobal->ReadBool(VoiceSection, QStringLiteral("return"), true));
-    SetVoiceSet(AppGlobal->ReadString(VoiceSection, QStringLiteral("type"), ReadingSet));
+    SetInputVoice(AppGlobal->ReadBool(kVoiceSection, QStringLiteral("input"), true));
+    SetReturnVoice(AppGlobal->ReadBool(kVoiceSection, QStringLiteral("return"), true));
+    SetVoiceSet(AppGlobal->ReadString(kVoiceSection, QStringLiteral("type"), kReadingSet));
 }
 
 void TFmTallixor::WriteVoiceSettings() {
-    AppGlobal->WriteBool(VoiceSection, QStringLiteral("input"), FInputVoice);
-    AppGlobal->WriteBool(VoiceSection, QStringLiteral("return"), FReturnVoice);
-    AppGlobal->WriteString(VoiceSection, QStringLiteral("type"), FVoiceSet);
+    AppGlobal->WriteBool(kVoiceSection, QStringLiteral("input"), FInputVoice);
+    AppGlobal->WriteBool(kVoiceSection, QStringLiteral("return"), FReturnVoice);
+    AppGlobal->WriteString(kVoiceSection, QStringLiteral("type"), FVoiceSet);
 }
 
 void TFmTallixor::MemoKeyPress(QChar key) {
@@ -198,16 +198,16 @@ void TFmTallixor::SetReturnVoice(bool On) {
 }
 
 void TFmTallixor::MnForReadClick() {
-    SetVoiceSet(ReadingSet);
+    SetVoiceSet(kReadingSet);
 }
 
 void TFmTallixor::MnForInputClick() {
-    SetVoiceSet(InputSet);
+    SetVoiceSet(kInputSet);
 }
 
 void TFmTallixor::SetVoiceSet(const QString& Name) {
     FVoiceSet = Name;
-    const bool reading = Name == ReadingSet;
+    const bool reading = Name == kReadingSet;
     MnForRead->setChecked(reading);
     MnForInput->setChecked(!reading);
 }

@@ -3,7 +3,7 @@
 namespace tallix::archive {
 
 namespace {
-constexpr std::string_view prefix = "TArchiveStream:\r\n";
+constexpr std::string_view kPrefix = "TArchiveStream:\r\n";
 
 std::string bracketed(std::string_view before, std::string_view inside, std::string_view after) {
     std::string text(before);
@@ -14,7 +14,7 @@ std::string bracketed(std::string_view before, std::string_view inside, std::str
 } // namespace
 
 EarcSTreamError::EarcSTreamError(std::string_view operationText)
-    : std::runtime_error(std::string(prefix).append(operationText)) {}
+    : std::runtime_error(std::string(kPrefix).append(operationText)) {}
 
 void RaiseArchiveError(std::string_view operationText) {
     throw EarcSTreamError(operationText);

@@ -42,10 +42,10 @@ void ArchiveWriter::Commit() {
 // Written once as a placeholder at the start and again with the final count; its length never
 // changes.
 void ArchiveWriter::WriteHeader() {
-    std::string header(layout::FileTag);
+    std::string header(layout::kFileTag);
     // The stored archive size is the file's length right after the first tag: always 4 here.
     header += layout::encodeHeaderAfterFileTag(
-        layout::TagSize, FFiles.Count(), layout::formatTimeStamp(QDateTime::currentDateTime()));
+        layout::kTagSize, FFiles.Count(), layout::formatTimeStamp(QDateTime::currentDateTime()));
     if (FBytes.isEmpty())
         WriteBytes(header);
     else
@@ -55,7 +55,8 @@ void ArchiveWriter::WriteHeader() {
 void ArchiveWriter::WriteEntry(int index, std::string_view data) {
     TFileEntry& record = *FFiles.Objects(index);
     const std::string& name = FFiles.Strings(index);
-    record.SetDataOffset(FBytes.size() + static_cast<std::int64_t>(TFileEntry::Size + name.size()));
+    record.SetDataOffset(FBytes.size() +
+                         static_cast<std::int64_t>(TFileEntry::kSize + name.size()));
     record.SetDataSize(static_cast<std::int64_t>(data.size()));
     WriteBytes({reinterpret_cast<const char*>(record.bytes.data()), record.bytes.size()});
     WriteBytes(name);

@@ -7,8 +7,8 @@
 namespace tallix::archive {
 
 namespace {
-constexpr std::int64_t LargeBlock = 256 * 1024;
-constexpr std::int64_t SmallBlock = 4 * 1024;
+constexpr std::int64_t kLargeBlock = 256 * 1024;
+constexpr std::int64_t kSmallBlock = 4 * 1024;
 } // namespace
 
 BlockReader::BlockReader(QFile& file, std::int64_t position, std::int64_t fileSize)
@@ -25,8 +25,8 @@ std::string_view BlockReader::take(std::size_t length) {
 
 void BlockReader::refill(std::size_t length) {
     const bool readingThrough =
-        FPosition >= FBufferStart && FPosition < FBufferStart + FBufferLength + LargeBlock;
-    const std::int64_t block = readingThrough ? LargeBlock : SmallBlock;
+        FPosition >= FBufferStart && FPosition < FBufferStart + FBufferLength + kLargeBlock;
+    const std::int64_t block = readingThrough ? kLargeBlock : kSmallBlock;
     const std::int64_t wanted =
         std::max(static_cast<std::int64_t>(length), std::min(block, remaining()));
     if (FBuffer.size() < static_cast<std::size_t>(wanted))

@@ -101,19 +101,19 @@ void TArchiveStream::ResetArchive() {
 
 void TArchiveStream::ReadHeader() {
     MoveFileTo(0);
-    const std::string fileTag = readUpTo(*FStream, layout::TagSize);
-    if (fileTag != layout::FileTag)
+    const std::string fileTag = readUpTo(*FStream, layout::kTagSize);
+    if (fileTag != layout::kFileTag)
         RaiseArchiveError(messages::badFileTag(fileTag));
     FArchiveSize = readInteger<std::int64_t>(*FStream);
-    const std::string headerTag = readUpTo(*FStream, layout::TagSize);
-    if (headerTag != layout::HeaderTag)
+    const std::string headerTag = readUpTo(*FStream, layout::kTagSize);
+    if (headerTag != layout::kHeaderTag)
         RaiseArchiveError(messages::badHeaderTag(headerTag));
     const std::int64_t bodyStart = FStream->pos();
     const auto bodyLength = readInteger<std::int32_t>(*FStream);
     FCount = readInteger<std::int64_t>(*FStream);
-    FTimeStamp = readUpTo(*FStream, layout::TimeStampLength);
-    const std::string dataTag = ReadTagAt(bodyStart + layout::TagSize + bodyLength);
-    if (dataTag != layout::DataTag)
+    FTimeStamp = readUpTo(*FStream, layout::kTimeStampLength);
+    const std::string dataTag = ReadTagAt(bodyStart + layout::kTagSize + bodyLength);
+    if (dataTag != layout::kDataTag)
         RaiseArchiveError(messages::badDataTag(dataTag));
 }
 
@@ -121,7 +121,7 @@ std::string TArchiveStream::ReadTagAt(std::int64_t position) {
     // A body length pointing before the file's start finds no tag rather than a seek error.
     if (position < 0 || !FStream->seek(position))
         return {};
-    return readUpTo(*FStream, layout::TagSize);
+    return readUpTo(*FStream, layout::kTagSize);
 }
 
 // Every count and length is checked against what is left of the file before it is used, so
@@ -132,15 +132,15 @@ void TArchiveStream::ReadDirectory() {
     const std::int32_t count = low32(FCount);
     TfilesList members;
     if (count > 0) {
-        if (count > reader.remaining() / static_cast<std::int64_t>(TFileEntry::Size))
+        if (count > reader.remaining() / static_cast<std::int64_t>(TFileEntry::kSize))
             RaiseArchiveError(messages::countPastEnd(count));
         members.Reserve(static_cast<std::size_t>(count));
     }
     for (std::int32_t i = 0; i < count; ++i) {
-        if (reader.remaining() < static_cast<std::int64_t>(TFileEntry::Size))
+        if (reader.remaining() < static_cast<std::int64_t>(TFileEntry::kSize))
             RaiseArchiveError(messages::countPastEnd(count));
         TFileEntry record;
-        const std::string_view recordBytes = reader.take(TFileEntry::Size);
+        const std::string_view recordBytes = reader.take(TFileEntry::kSize);
         std::copy(recordBytes.begin(), recordBytes.end(), record.bytes.begin());
         const std::int32_t nameLength = record.NameLength();
         if (nameLength < 0 || nameLength > reader.remaining())
@@ -157,7 +157,8 @@ void TArchiveStream::ReadDirectory() {
 }
 
 void TArchiveStream::WriteHeader(QIODevice& stream) {
-    if (!stream.seek(0) || stream.write(layout::FileTag.data(), layout::TagSize) != layout::TagSize)
+    if (!stream.seek(0) ||
+        stream.write(layout::kFileTag.data(), layout::kTagSize) != layout::kTagSize)
         RaiseArchiveError(messages::headerNotWritten());
     FArchiveSize = stream.size();
     FCount = FFiles.Count();

@@ -88,11 +88,11 @@ void TfilesList::Delete(int index) {
 std::string TfilesList::GetTextStr() const {
     std::size_t length = 0;
     for (const Item& item : FItems)
-        length += TFileEntry::Size + item.name.size();
+        length += TFileEntry::kSize + item.name.size();
     std::string blob;
     blob.reserve(length);
     for (const Item& item : FItems) {
-        blob.append(reinterpret_cast<const char*>(item.entry.bytes.data()), TFileEntry::Size);
+        blob.append(reinterpret_cast<const char*>(item.entry.bytes.data()), TFileEntry::kSize);
         blob.append(item.name);
     }
     return blob;
@@ -102,11 +102,11 @@ void TfilesList::SetTextStr(std::string_view blob) {
     TfilesList rebuilt;
     std::size_t position = 0;
     while (position < blob.size()) {
-        if (blob.size() - position < TFileEntry::Size)
+        if (blob.size() - position < TFileEntry::kSize)
             RaiseArchiveError(messages::blobCutShort());
         TFileEntry record;
-        std::copy_n(blob.data() + position, TFileEntry::Size, record.bytes.begin());
-        position += TFileEntry::Size;
+        std::copy_n(blob.data() + position, TFileEntry::kSize, record.bytes.begin());
+        position += TFileEntry::kSize;
         const std::int32_t nameLength = record.NameLength();
         if (nameLength < 0)
             RaiseArchiveError(messages::badNameLength("SetTextStr", nameLength));

@@ -11,20 +11,20 @@
 
 namespace {
 
-const QChar Separator = QLatin1Char('/');
+const QChar kSeparator = QLatin1Char('/');
 
-static_assert(CsidlAppData == tallix::platform::CsidlAppData);
-static_assert(CsidlDesktopDirectory == tallix::platform::CsidlDesktopDirectory);
+static_assert(kCsidlAppData == tallix::platform::kCsidlAppData);
+static_assert(kCsidlDesktopDirectory == tallix::platform::kCsidlDesktopDirectory);
 
 } // namespace
 
 void ForceFolder(const QString& folder) {
     if (folder.isEmpty() || QFileInfo(folder).isDir())
         return;
-    const qsizetype lastSeparator = folder.lastIndexOf(Separator);
+    const qsizetype lastSeparator = folder.lastIndexOf(kSeparator);
     if (lastSeparator < 0)
         return;
-    const QString parent = lastSeparator == 0 ? QString(Separator) : folder.left(lastSeparator);
+    const QString parent = lastSeparator == 0 ? QString(kSeparator) : folder.left(lastSeparator);
     // The root is its own parent; stopping there is what keeps this from looping.
     if (parent == folder)
         return;
@@ -36,15 +36,15 @@ QString GetSpecialFolder(int csidl) {
     const QString folder = tallix::platform::specialFolderPath(csidl);
     if (!folder.isEmpty())
         return folder;
-    return tallix::platform::specialFolderPath(CsidlDesktopDirectory);
+    return tallix::platform::specialFolderPath(kCsidlDesktopDirectory);
 }
 
 QString StripTrailingBackslashes(const QString& path) {
     qsizetype length = path.size();
-    while (length > 0 && path.at(length - 1) == Separator)
+    while (length > 0 && path.at(length - 1) == kSeparator)
         --length;
     if (length == 0 && !path.isEmpty())
-        return QString(Separator);
+        return QString(kSeparator);
     return path.left(length);
 }
 
@@ -57,8 +57,8 @@ QString LinkTarget(const QString& target) {
 namespace {
 
 // The horizontal and vertical tolerances of the on-screen test differ on purpose.
-constexpr int HorizontalTolerance = 4;
-constexpr int VerticalTolerance = 8;
+constexpr int kHorizontalTolerance = 4;
+constexpr int kVerticalTolerance = 8;
 
 bool IsVisibleOn(const QRect& window, const QRect& workArea) {
     const int left = window.x();
@@ -69,9 +69,9 @@ bool IsVisibleOn(const QRect& window, const QRect& workArea) {
     const int areaTop = workArea.y();
     const int areaBottom = areaTop + workArea.height();
     const bool topInside =
-        areaTop - VerticalTolerance <= top && top < areaBottom - VerticalTolerance;
-    const bool leftInside = areaLeft - HorizontalTolerance <= left && left < areaRight;
-    const bool rightInside = areaLeft <= right && right + HorizontalTolerance < areaRight;
+        areaTop - kVerticalTolerance <= top && top < areaBottom - kVerticalTolerance;
+    const bool leftInside = areaLeft - kHorizontalTolerance <= left && left < areaRight;
+    const bool rightInside = areaLeft <= right && right + kHorizontalTolerance < areaRight;
     return topInside && (leftInside || rightInside);
 }
 

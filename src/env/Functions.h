@@ -8,8 +8,8 @@
 #include <memory>
 
 // Shell folder numbers understood by GetSpecialFolder.
-inline constexpr int CsidlDesktopDirectory = 16;
-inline constexpr int CsidlAppData = 26;
+inline constexpr int kCsidlDesktopDirectory = 16;
+inline constexpr int kCsidlAppData = 26;
 
 // Creates folder together with its missing parents, outermost first. Reports nothing: a folder
 // that cannot be created shows up when something is written into it.

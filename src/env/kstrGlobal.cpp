@@ -18,16 +18,16 @@ TkstrGlobal* AppGlobal = nullptr;
 
 namespace {
 
-const QChar Separator = QLatin1Char('/');
-const QString Unknown = QStringLiteral("unknown");
-const QString DataSection = QStringLiteral("DATA");
-const QString DataPathIdent = QStringLiteral("PATH");
-const QString IniFileName = QStringLiteral("application.ini");
-constexpr qsizetype MaxStringLength = 2047;
-constexpr int WriteTestCandidates = 1000;
+const QChar kSeparator = QLatin1Char('/');
+const QString kUnknown = QStringLiteral("unknown");
+const QString kDataSection = QStringLiteral("DATA");
+const QString kDataPathIdent = QStringLiteral("PATH");
+const QString kIniFileName = QStringLiteral("application.ini");
+constexpr qsizetype kMaxStringLength = 2047;
+constexpr int kWriteTestCandidates = 1000;
 
 QString WithTrailingSeparator(const QString& folder) {
-    return folder.endsWith(Separator) ? folder : folder + Separator;
+    return folder.endsWith(kSeparator) ? folder : folder + kSeparator;
 }
 
 bool IsAsciiDigit(QChar c) {
@@ -64,9 +64,9 @@ int ParseInteger(const QString& text, int def) {
 
 // Cuts to the read buffer's size without leaving half of a surrogate pair behind.
 QString CutToReadBuffer(QString text) {
-    if (text.size() <= MaxStringLength)
+    if (text.size() <= kMaxStringLength)
         return text;
-    text.truncate(MaxStringLength);
+    text.truncate(kMaxStringLength);
     if (text.back().isHighSurrogate())
         text.chop(1);
     return text;
@@ -79,7 +79,7 @@ EIniFileException::EIniFileException(const QString& fileName)
 
 TkstrGlobal::TkstrGlobal() {
     if (HasUserRegistryKey())
-        SetDataFolder(RegReadString(DataSection, DataPathIdent, QString()));
+        SetDataFolder(RegReadString(kDataSection, kDataPathIdent, QString()));
 }
 
 TkstrGlobal::~TkstrGlobal() {
@@ -89,21 +89,21 @@ TkstrGlobal::~TkstrGlobal() {
 
 void TkstrGlobal::ReadVersionInfo() {
     const QString exeFile = tallix::platform::runningExecutableFile();
-    const qsizetype lastSeparator = exeFile.lastIndexOf(Separator);
+    const qsizetype lastSeparator = exeFile.lastIndexOf(kSeparator);
     FExePath = exeFile.left(lastSeparator + 1);
     FExeDir = StripTrailingBackslashes(FExePath);
     FExeName = exeFile.mid(lastSeparator + 1);
 
-    FCompanyName = Unknown;
-    FProductName = Unknown;
-    FInternalName = Unknown;
+    FCompanyName = kUnknown;
+    FProductName = kUnknown;
+    FInternalName = kUnknown;
     const auto strings = tallix::platform::readVersionResource();
     if (!strings)
         return;
     FFileVersion = strings->fileVersion;
-    FProductName = strings->productName.isEmpty() ? Unknown : strings->productName;
-    FInternalName = strings->internalName.isEmpty() ? Unknown : strings->internalName;
-    FCompanyName = strings->companyName.isEmpty() ? Unknown : strings->companyName;
+    FProductName = strings->productName.isEmpty() ? kUnknown : strings->productName;
+    FInternalName = strings->internalName.isEmpty() ? kUnknown : strings->internalName;
+    FCompanyName = strings->companyName.isEmpty() ? kUnknown : strings->companyName;
     FVersionInfoLoaded = true;
 }
 
@@ -173,7 +173,7 @@ void TkstrGlobal::SetDataFolder(const QString& folder) {
     if (FDataFolder.isEmpty())
         return;
     ForceFolder(FDataFolder);
-    RegWriteString(DataSection, DataPathIdent, FDataFolder);
+    RegWriteString(kDataSection, kDataPathIdent, FDataFolder);
 }
 
 QString TkstrGlobal::GetDefaultDataFolder() {
@@ -183,7 +183,7 @@ QString TkstrGlobal::GetDefaultDataFolder() {
     // itself when it may write there.
     if (installed != here && IsExeFolderWritable())
         return GetExePath() + QStringLiteral("Data");
-    return GetSpecialFolder(CsidlAppData) + Separator + GetCompanyName() + Separator +
+    return GetSpecialFolder(kCsidlAppData) + kSeparator + GetCompanyName() + kSeparator +
            GetProductName();
 }
 
@@ -192,7 +192,7 @@ bool TkstrGlobal::IsWritableFolder(const QString& path) {
     if (!QFileInfo(folder).isDir())
         return false;
     const QString base = WithTrailingSeparator(folder);
-    for (int n = 0; n < WriteTestCandidates; ++n) {
+    for (int n = 0; n < kWriteTestCandidates; ++n) {
         const QString candidate = base + QStringLiteral("WriteTest%1.tmp").arg(n);
         if (QFileInfo::exists(candidate))
             continue;
@@ -246,7 +246,7 @@ void TkstrGlobal::RegWriteString(const QString& section, const QString& ident,
 
 void TkstrGlobal::OpenIni() {
     if (!FIniFile)
-        FIniFile = std::make_unique<tallix::platform::ProfileFile>(GetDataPath() + IniFileName);
+        FIniFile = std::make_unique<tallix::platform::ProfileFile>(GetDataPath() + kIniFileName);
 }
 
 void TkstrGlobal::CloseIni() {

@@ -9,8 +9,8 @@ bool IsNear(int edge, int target, int distance) {
     return target - distance < edge && edge < target + distance;
 }
 
-constexpr int LeadingBand = 5;
-constexpr int TrailingBand = 5;
+constexpr int kLeadingBand = 5;
+constexpr int kTrailingBand = 5;
 
 } // namespace
 
@@ -39,13 +39,13 @@ HitTest ResizeHitTest(const QRect& window, const QPoint& point) {
     const int x = point.x();
     const int y = point.y();
     int code = 0;
-    if (y > window.y() + window.height() - TrailingBand)
+    if (y > window.y() + window.height() - kTrailingBand)
         code = 2;
-    else if (y < window.y() + LeadingBand)
+    else if (y < window.y() + kLeadingBand)
         code = 1;
-    if (x > window.x() + window.width() - TrailingBand)
+    if (x > window.x() + window.width() - kTrailingBand)
         code += 20;
-    else if (x < window.x() + LeadingBand)
+    else if (x < window.x() + kLeadingBand)
         code += 10;
     switch (code) {
     case 1:

@@ -26,14 +26,14 @@ QEvent::Type RegisteredType() {
     return static_cast<QEvent::Type>(QEvent::registerEventType());
 }
 
-const QString KeyTop = QStringLiteral("TOP");
-const QString KeyLeft = QStringLiteral("LEFT");
-const QString KeyWidth = QStringLiteral("WIDTH");
-const QString KeyHeight = QStringLiteral("HEIGHT");
-const QString KeyDockSite = QStringLiteral("DOCKSITE");
+const QString kKeyTop = QStringLiteral("TOP");
+const QString kKeyLeft = QStringLiteral("LEFT");
+const QString kKeyWidth = QStringLiteral("WIDTH");
+const QString kKeyHeight = QStringLiteral("HEIGHT");
+const QString kKeyDockSite = QStringLiteral("DOCKSITE");
 
 // Below this OS major version the window system has no layered windows.
-constexpr int FirstLayeredOsVersion = 5;
+constexpr int kFirstLayeredOsVersion = 5;
 
 // Sets a flag for the lifetime of the guard: geometry changes the component makes itself are
 // not a user's move.
@@ -77,7 +77,7 @@ TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwn
     if (AOwner)
         FSection = QString::fromLatin1(AOwner->metaObject()->className()).toUpper();
     FMoveSettleTimer.setSingleShot(true);
-    FMoveSettleTimer.setInterval(MoveSettleMilliseconds);
+    FMoveSettleTimer.setInterval(kMoveSettleMilliseconds);
     // A burst that ended in a maximised or minimised window was the window system's doing.
     connect(&FMoveSettleTimer, &QTimer::timeout, this, [this] {
         tallix::ShowErrorsOf(FOwnerForm, [this] {
@@ -175,7 +175,7 @@ void TkstrFormFunc::SetWindowPosition(TwindowPosition value) {
 }
 
 void TkstrFormFunc::SetLayered(bool value) {
-    FLayered = value && !(AppGlobal && AppGlobal->GetWinMajorVersion() < FirstLayeredOsVersion);
+    FLayered = value && !(AppGlobal && AppGlobal->GetWinMajorVersion() < kFirstLayeredOsVersion);
 }
 
 void TkstrFormFunc::ApplyWindowPosition(TwindowPosition value) {
@@ -286,7 +286,7 @@ void TkstrFormFunc::HandleSize(SizeKind kind) {
 
 // Qt reports no end of a move or resize loop. A user's move shows as a burst of geometry
 // changes of the visible, normal-state window; the move counts as ended once the geometry has
-// been still for MoveSettleMilliseconds. Changes before the window is on screen and those the
+// been still for kMoveSettleMilliseconds. Changes before the window is on screen and those the
 // component makes itself do not count.
 void TkstrFormFunc::NoteGeometryChange() {
     if (!FOwnerForm->isVisible())
@@ -350,16 +350,16 @@ void TkstrFormFunc::RestorePlacement() {
     const QRect bounds = OuterBounds(FOwnerForm);
     if (FKeepLocation) {
         const QPoint centre = tallix::formfunc::CentredOn(screen, bounds.size());
-        const int left = AppGlobal->ReadInteger(FSection, KeyLeft, centre.x());
-        const int top = AppGlobal->ReadInteger(FSection, KeyTop, centre.y());
+        const int left = AppGlobal->ReadInteger(FSection, kKeyLeft, centre.x());
+        const int top = AppGlobal->ReadInteger(FSection, kKeyTop, centre.y());
         FOwnerForm->move(left, top);
     }
     if (FKeepSize) {
-        const int width = AppGlobal->ReadInteger(FSection, KeyWidth, bounds.width());
-        const int height = AppGlobal->ReadInteger(FSection, KeyHeight, bounds.height());
+        const int width = AppGlobal->ReadInteger(FSection, kKeyWidth, bounds.width());
+        const int height = AppGlobal->ReadInteger(FSection, kKeyHeight, bounds.height());
         SetOuterSize(FOwnerForm, QSize(width, height));
     }
-    FDockSiteName = AppGlobal->ReadString(FSection, KeyDockSite, QString());
+    FDockSiteName = AppGlobal->ReadString(FSection, kKeyDockSite, QString());
     KeepOnScreen(FOwnerForm);
     const bool frameUnknown = OuterBounds(FOwnerForm).size() == FOwnerForm->size();
     // Before the window is first shown nobody knows its frame, and a place given then goes to
@@ -387,14 +387,14 @@ void TkstrFormFunc::SavePlacement() {
     if (FIsMaximized && !FNormalBounds.isNull())
         bounds = FNormalBounds;
     if (FKeepLocation) {
-        AppGlobal->WriteInteger(FSection, KeyTop, bounds.y());
-        AppGlobal->WriteInteger(FSection, KeyLeft, bounds.x());
+        AppGlobal->WriteInteger(FSection, kKeyTop, bounds.y());
+        AppGlobal->WriteInteger(FSection, kKeyLeft, bounds.x());
     }
     if (FKeepSize) {
-        AppGlobal->WriteInteger(FSection, KeyWidth, bounds.width());
-        AppGlobal->WriteInteger(FSection, KeyHeight, bounds.height());
+        AppGlobal->WriteInteger(FSection, kKeyWidth, bounds.width());
+        AppGlobal->WriteInteger(FSection, kKeyHeight, bounds.height());
     }
-    AppGlobal->WriteString(FSection, KeyDockSite, FDockSiteName);
+    AppGlobal->WriteString(FSection, kKeyDockSite, FDockSiteName);
 }
 
 void TkstrFormFunc::UpdateWindowShape() {

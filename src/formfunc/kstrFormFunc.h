@@ -76,7 +76,7 @@ private:
 
 public:
     // How long a window's geometry must stay still before a move or resize counts as ended.
-    static constexpr int MoveSettleMilliseconds = 400;
+    static constexpr int kMoveSettleMilliseconds = 400;
 
     explicit TkstrFormFunc(QWidget* AOwner);
     ~TkstrFormFunc() override;

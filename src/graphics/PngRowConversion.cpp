@@ -27,11 +27,11 @@ std::uint32_t ReverseBytes(std::uint32_t word) {
 }
 
 template <int Depth> unsigned SampleAt(const std::uint8_t* packed, std::size_t x) {
-    constexpr std::size_t perByte = 8 / Depth;
-    constexpr unsigned mask = (1u << Depth) - 1;
+    constexpr std::size_t kPerByte = 8 / Depth;
+    constexpr unsigned kMask = (1u << Depth) - 1;
     // The first pixel of a byte lies in its most significant bits.
-    const auto shift = 8 - Depth * static_cast<int>(x % perByte + 1);
-    return (packed[x / perByte] >> shift) & mask;
+    const auto shift = 8 - Depth * static_cast<int>(x % kPerByte + 1);
+    return (packed[x / kPerByte] >> shift) & kMask;
 }
 
 template <int Depth>

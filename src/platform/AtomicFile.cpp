@@ -27,10 +27,10 @@ namespace {
 
 // Our temporary files carry a mark of their own, so that clearing up after a cut-short save can
 // never take a file of the user's such as "nums.txt.backup".
-constexpr char TemporaryMark[] = ".tallix-";
-constexpr int TemporaryRandomLength = 6;
+constexpr char kTemporaryMark[] = ".tallix-";
+constexpr int kTemporaryRandomLength = 6;
 // As deep as the system itself follows a chain of links.
-constexpr int MaxLinkDepth = 40;
+constexpr int kMaxLinkDepth = 40;
 
 QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
@@ -99,7 +99,7 @@ std::optional<QByteArray> readLink(const QByteArray& path) {
 class TemporaryFile {
 public:
     explicit TemporaryFile(const QByteArray& target)
-        : path_(target + TemporaryMark + QByteArray(TemporaryRandomLength, 'X')) {
+        : path_(target + kTemporaryMark + QByteArray(kTemporaryRandomLength, 'X')) {
         fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
     }
     ~TemporaryFile() {
@@ -133,7 +133,7 @@ private:
 
 QString finalLinkTarget(const QString& fileName) {
     QByteArray path = fileNameToBytes(fileName);
-    for (int depth = 0; depth < MaxLinkDepth && isLink(path); ++depth) {
+    for (int depth = 0; depth < kMaxLinkDepth && isLink(path); ++depth) {
         const std::optional<QByteArray> target = readLink(path);
         if (!target)
             break;
@@ -167,10 +167,10 @@ bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
 
 void removeStaleTemporaries(const QString& fileName) {
     const QFileInfo target(finalLinkTarget(fileName));
-    const QString prefix = target.fileName() + QLatin1String(TemporaryMark);
+    const QString prefix = target.fileName() + QLatin1String(kTemporaryMark);
     const QDir folder = target.absoluteDir();
     const QStringList candidates =
-        folder.entryList({prefix + QString(TemporaryRandomLength, QLatin1Char('?'))},
+        folder.entryList({prefix + QString(kTemporaryRandomLength, QLatin1Char('?'))},
                          QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QString& name : candidates)
         QFile::remove(folder.filePath(name));

@@ -18,7 +18,7 @@ namespace {
 
 // The self-pipe: the handler may only write a byte, the main loop reads it.
 int signalPipe[2] = {-1, -1};
-constexpr std::array<int, 3> HandledSignals = {SIGTERM, SIGINT, SIGHUP};
+constexpr std::array<int, 3> kHandledSignals = {SIGTERM, SIGINT, SIGHUP};
 
 extern "C" void onTerminationSignal(int signalNumber) {
     const char byte = static_cast<char>(signalNumber);
@@ -30,7 +30,7 @@ void setHandler(void (*handler)(int)) {
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signalNumber : HandledSignals)
+    for (const int signalNumber : kHandledSignals)
         sigaction(signalNumber, &action, nullptr);
 }
 

@@ -19,14 +19,14 @@ namespace {
 
 // Stray bytes become characters of Supplementary Private Use Area B, U+10FF00 + byte: text never
 // holds them in practice, and they are only read back as bytes in the escaped encoding.
-constexpr char32_t EscapeBase = 0x10FF00;
+constexpr char32_t kEscapeBase = 0x10FF00;
 
 bool isEscape(char32_t c) {
-    return c >= EscapeBase && c <= EscapeBase + 0xFF;
+    return c >= kEscapeBase && c <= kEscapeBase + 0xFF;
 }
 
 void appendEscape(QString& out, unsigned char byte) {
-    const char32_t c = EscapeBase + byte;
+    const char32_t c = kEscapeBase + byte;
     out.append(QString::fromUcs4(&c, 1));
 }
 
@@ -209,7 +209,7 @@ std::optional<QByteArray> encodeEscaped(const QString& text, const QByteArray& c
         if (isEscape(c)) {
             if (!flushRun())
                 return std::nullopt;
-            bytes.append(static_cast<char>(c - EscapeBase));
+            bytes.append(static_cast<char>(c - kEscapeBase));
         } else {
             run.append(QString::fromUcs4(&c, 1));
         }

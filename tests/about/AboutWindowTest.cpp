@@ -36,7 +36,7 @@ public slots:
 
 namespace {
 
-const QString PageUrl =
+const QString kPageUrl =
     QStringLiteral("http://kstr.example/contents/software/information.php?from=tallix");
 
 void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(form.LBexe->text(), QStringLiteral("ExeName tallix"));
         QCOMPARE(form.LBversion->text(), QStringLiteral("Version 0.5.0.7"));
         QVERIFY(!form.Label1->text().isEmpty());
-        QCOMPARE(form.LinkLabel1->LinkURL(), PageUrl);
+        QCOMPARE(form.LinkLabel1->LinkURL(), kPageUrl);
         QVERIFY(QUrl(form.LinkLabel1->text().prepend(QStringLiteral("http://")))
                     .host()
                     .endsWith(QStringLiteral(".example")));
@@ -148,7 +148,7 @@ private slots:
         TFormVersionInfo form;
         QCOMPARE(form.LBversion->text(), QStringLiteral("Version "));
         QVERIFY(form.LinkLabel1->LinkURL().endsWith(QStringLiteral("?from=unknown")));
-        QCOMPARE(InformationPageUrl(QStringLiteral("TaLLix")), PageUrl);
+        QCOMPARE(InformationPageUrl(QStringLiteral("TaLLix")), kPageUrl);
     }
 
     void drawnTitleIsHalvedWithTheTextAtItsPlace() {
@@ -176,10 +176,10 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QRegion mask = form.mask();
-        const int W = 247;
-        const int H = 222;
+        const int w = 247;
+        const int h = 222;
         auto mirrored = [&](int x, int y) {
-            return QList<QPoint>{{x, y}, {W - 1 - x, y}, {x, H - 1 - y}, {W - 1 - x, H - 1 - y}};
+            return QList<QPoint>{{x, y}, {w - 1 - x, y}, {x, h - 1 - y}, {w - 1 - x, h - 1 - y}};
         };
         for (const QPoint outside : {QPoint(0, 0), QPoint(3, 0), QPoint(1, 1), QPoint(0, 3)})
             for (const QPoint point : mirrored(outside.x(), outside.y()))
@@ -194,14 +194,14 @@ private slots:
         QCOMPARE(shown.pixelColor(50, 0), QColor(Qt::black)); // through the title picture
         QCOMPARE(shown.pixelColor(123, 1), QColor(Qt::black));
         QCOMPARE(shown.pixelColor(123, 2), QColor(Qt::white));
-        QCOMPARE(shown.pixelColor(W - 1, 100), QColor(Qt::black));
-        QCOMPARE(shown.pixelColor(W - 2, 100), QColor(Qt::black));
-        QCOMPARE(shown.pixelColor(W - 3, 100), QColor(Qt::white));
+        QCOMPARE(shown.pixelColor(w - 1, 100), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(w - 2, 100), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(w - 3, 100), QColor(Qt::white));
         QCOMPARE(shown.pixelColor(170, 32), QColor(0x80, 0x80, 0x80));
         QCOMPARE(shown.pixelColor(5, 100), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(shown.pixelColor(W - 6, 100), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(shown.pixelColor(123, H - 6), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(shown.pixelColor(123, H - 1), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(w - 6, 100), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(shown.pixelColor(123, h - 6), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(shown.pixelColor(123, h - 1), QColor(Qt::black));
     }
 
     void dragByALabelThePicturesOrTheLinkMovesTheWindow() {
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QPoint before = form.pos();
         DragBy(form.LinkLabel1, QPoint(80, 5), QPoint());
-        QCOMPARE(browser.Opened, QList<QUrl>{QUrl(PageUrl)});
+        QCOMPARE(browser.Opened, QList<QUrl>{QUrl(kPageUrl)});
         QCOMPARE(form.pos(), before);
     }
 

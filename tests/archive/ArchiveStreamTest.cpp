@@ -13,7 +13,7 @@ using namespace archive_bytes;
 
 namespace {
 
-const std::string prefix = "TArchiveStream:\r\n";
+const std::string kPrefix = "TArchiveStream:\r\n";
 
 // Runs `action` and returns the archive error's text after the common prefix.
 template <typename Action> std::string archiveErrorOf(Action action) {
@@ -21,8 +21,8 @@ template <typename Action> std::string archiveErrorOf(Action action) {
         action();
     } catch (const EarcSTreamError& error) {
         const std::string text = error.what();
-        EXPECT_EQ(text.substr(0, prefix.size()), prefix);
-        return text.substr(prefix.size());
+        EXPECT_EQ(text.substr(0, kPrefix.size()), kPrefix);
+        return text.substr(kPrefix.size());
     }
     ADD_FAILURE() << "no archive error";
     return {};

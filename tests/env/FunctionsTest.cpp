@@ -38,13 +38,13 @@ TEST_F(FolderFunctions, StripTrailingBackslashesRemovesEverySeparatorAtTheEnd) {
 }
 
 TEST_F(FolderFunctions, ApplicationDataFolderFollowsXdgDataHome) {
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/share");
+    EXPECT_EQ(GetSpecialFolder(kCsidlAppData), Root() + "/share");
     SetEnv("XDG_DATA_HOME", Root() + "/other/");
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/other");
+    EXPECT_EQ(GetSpecialFolder(kCsidlAppData), Root() + "/other");
     SetEnv("XDG_DATA_HOME", "relative/share"); // not absolute: ignored
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/home/.local/share");
+    EXPECT_EQ(GetSpecialFolder(kCsidlAppData), Root() + "/home/.local/share");
     UnsetEnv("XDG_DATA_HOME");
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/home/.local/share");
+    EXPECT_EQ(GetSpecialFolder(kCsidlAppData), Root() + "/home/.local/share");
 }
 
 TEST_F(FolderFunctions, UnknownOrEmptyFoldersFallBackToTheDesktop) {
@@ -53,9 +53,9 @@ TEST_F(FolderFunctions, UnknownOrEmptyFoldersFallBackToTheDesktop) {
     EXPECT_EQ(GetSpecialFolder(5), Root() + "/desk");
     UnsetEnv("XDG_DATA_HOME");
     UnsetEnv("HOME");
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/desk");
+    EXPECT_EQ(GetSpecialFolder(kCsidlAppData), Root() + "/desk");
     UnsetEnv("XDG_DESKTOP_DIR");
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), "");
+    EXPECT_EQ(GetSpecialFolder(kCsidlAppData), "");
 }
 
 } // namespace

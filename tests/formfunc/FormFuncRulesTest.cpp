@@ -8,33 +8,33 @@ using namespace tallix::formfunc;
 
 namespace {
 
-const QRect WorkArea(0, 0, 1280, 984);
+const QRect kWorkArea(0, 0, 1280, 984);
 
 TEST(SnapToWorkArea, EdgesCloserThanTheDistanceJumpOntoTheWorkArea) {
     // Top edge 9 below the work area's top jumps; at 10 it stays (strict comparison).
-    EXPECT_EQ(SnapToWorkArea({300, 9, 400, 300}, WorkArea, 10), QPoint(300, 0));
-    EXPECT_EQ(SnapToWorkArea({300, 10, 400, 300}, WorkArea, 10), QPoint(300, 10));
-    EXPECT_EQ(SnapToWorkArea({300, -9, 400, 300}, WorkArea, 10), QPoint(300, 0));
-    EXPECT_EQ(SnapToWorkArea({300, -10, 400, 300}, WorkArea, 10), QPoint(300, -10));
+    EXPECT_EQ(SnapToWorkArea({300, 9, 400, 300}, kWorkArea, 10), QPoint(300, 0));
+    EXPECT_EQ(SnapToWorkArea({300, 10, 400, 300}, kWorkArea, 10), QPoint(300, 10));
+    EXPECT_EQ(SnapToWorkArea({300, -9, 400, 300}, kWorkArea, 10), QPoint(300, 0));
+    EXPECT_EQ(SnapToWorkArea({300, -10, 400, 300}, kWorkArea, 10), QPoint(300, -10));
     // Left edge likewise.
-    EXPECT_EQ(SnapToWorkArea({-9, 300, 400, 300}, WorkArea, 10), QPoint(0, 300));
-    EXPECT_EQ(SnapToWorkArea({10, 300, 400, 300}, WorkArea, 10), QPoint(10, 300));
+    EXPECT_EQ(SnapToWorkArea({-9, 300, 400, 300}, kWorkArea, 10), QPoint(0, 300));
+    EXPECT_EQ(SnapToWorkArea({10, 300, 400, 300}, kWorkArea, 10), QPoint(10, 300));
     // Bottom and right edges: window's bottom = top + height, work area's = 984.
-    EXPECT_EQ(SnapToWorkArea({300, 675, 400, 300}, WorkArea, 10), QPoint(300, 684));
-    EXPECT_EQ(SnapToWorkArea({300, 674, 400, 300}, WorkArea, 10), QPoint(300, 674));
-    EXPECT_EQ(SnapToWorkArea({871, 300, 400, 300}, WorkArea, 10), QPoint(880, 300));
-    EXPECT_EQ(SnapToWorkArea({870, 300, 400, 300}, WorkArea, 10), QPoint(870, 300));
+    EXPECT_EQ(SnapToWorkArea({300, 675, 400, 300}, kWorkArea, 10), QPoint(300, 684));
+    EXPECT_EQ(SnapToWorkArea({300, 674, 400, 300}, kWorkArea, 10), QPoint(300, 674));
+    EXPECT_EQ(SnapToWorkArea({871, 300, 400, 300}, kWorkArea, 10), QPoint(880, 300));
+    EXPECT_EQ(SnapToWorkArea({870, 300, 400, 300}, kWorkArea, 10), QPoint(870, 300));
 }
 
 TEST(SnapToWorkArea, TopAndLeftWinOverBottomAndRight) {
     // A window almost as tall and wide as the work area is near both edges of each axis.
-    EXPECT_EQ(SnapToWorkArea({3, 3, 1275, 978}, WorkArea, 10), QPoint(0, 0));
+    EXPECT_EQ(SnapToWorkArea({3, 3, 1275, 978}, kWorkArea, 10), QPoint(0, 0));
 }
 
 TEST(SnapToWorkArea, ZeroOrNegativeDistanceNeverSnaps) {
-    EXPECT_EQ(SnapToWorkArea({1, 1, 400, 300}, WorkArea, 0), QPoint(1, 1));
-    EXPECT_EQ(SnapToWorkArea({0, 0, 400, 300}, WorkArea, -10), QPoint(0, 0));
-    EXPECT_EQ(SnapToWorkArea({1, 1, 400, 300}, WorkArea, -10), QPoint(1, 1));
+    EXPECT_EQ(SnapToWorkArea({1, 1, 400, 300}, kWorkArea, 0), QPoint(1, 1));
+    EXPECT_EQ(SnapToWorkArea({0, 0, 400, 300}, kWorkArea, -10), QPoint(0, 0));
+    EXPECT_EQ(SnapToWorkArea({1, 1, 400, 300}, kWorkArea, -10), QPoint(1, 1));
 }
 
 TEST(SnapToWorkArea, WorksOnAWorkAreaAwayFromTheOrigin) {

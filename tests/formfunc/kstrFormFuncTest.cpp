@@ -634,7 +634,7 @@ void FormFuncTest::endOfUserMoveIsDetectedOnceAfterABurst() {
     form.resize(200, 100);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTest::qWait(TkstrFormFunc::MoveSettleMilliseconds + 100);
+    QTest::qWait(TkstrFormFunc::kMoveSettleMilliseconds + 100);
     moved = 0;
     for (int step = 1; step <= 5; ++step) {
         form.move(100 + step, 100 + step);
@@ -643,7 +643,7 @@ void FormFuncTest::endOfUserMoveIsDetectedOnceAfterABurst() {
     form.resize(220, 110);
     QCOMPARE(moved, 0);
     QTRY_COMPARE(moved, 1);
-    QTest::qWait(TkstrFormFunc::MoveSettleMilliseconds * 2);
+    QTest::qWait(TkstrFormFunc::kMoveSettleMilliseconds * 2);
     QCOMPARE(moved, 1);
 }
 

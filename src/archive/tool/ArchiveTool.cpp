@@ -25,7 +25,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-constexpr std::string_view usage =
+constexpr std::string_view kUsage =
     "usage: tallix-archive list ARCHIVE\n"
     "       tallix-archive add ARCHIVE FILE...\n"
     "       tallix-archive extract ARCHIVE FOLDER [MEMBER...]\n"
@@ -279,7 +279,7 @@ int runArchiveTool(const QStringList& arguments, std::ostream& out, std::ostream
         const int result = runCommand(arguments, out, err);
         if (result >= 0)
             return result;
-        err << usage;
+        err << kUsage;
         return 2;
     } catch (const std::exception& error) {
         err << "tallix-archive: " << error.what() << '\n';
