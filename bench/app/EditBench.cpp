@@ -58,7 +58,7 @@ TFmTallixor& freshWindow(const QString& text) {
     return window();
 }
 
-void BM_TakeSnapshot(benchmark::State& state) {
+void takeSnapshot(benchmark::State& state) {
     const QString texts[2] = {largeText(QLatin1Char('1')), largeText(QLatin1Char('2'))};
     int which = 0;
     for (auto _ : state) {
@@ -83,7 +83,7 @@ QString withSignedLines() {
     return text;
 }
 
-void BM_UndoRedo(benchmark::State& state, bool undo) {
+void undoRedo(benchmark::State& state, bool undo) {
     freshWindow(largeText(QLatin1Char('1')));
     window().Memo->setPlainText(withOneLineChanged(largeText(QLatin1Char('1'))));
     window().TakeSnapshot();
@@ -102,7 +102,7 @@ void BM_UndoRedo(benchmark::State& state, bool undo) {
     }
 }
 
-void BM_ClearExtNum(benchmark::State& state) {
+void clearExtNum(benchmark::State& state) {
     const QString text = withSignedLines();
     for (auto _ : state) {
         state.PauseTiming();
@@ -112,7 +112,7 @@ void BM_ClearExtNum(benchmark::State& state) {
     }
 }
 
-void BM_Exchange(benchmark::State& state) {
+void exchange(benchmark::State& state) {
     QApplication::clipboard()->setText(largeText(QLatin1Char('3')));
     for (auto _ : state) {
         state.PauseTiming();
@@ -123,7 +123,7 @@ void BM_Exchange(benchmark::State& state) {
 }
 
 // The yardstick for the exchange: building the same document at once.
-void BM_BareSetPlainText(benchmark::State& state) {
+void bareSetPlainText(benchmark::State& state) {
     const QString texts[2] = {largeText(QLatin1Char('3')), largeText(QLatin1Char('4'))};
     int which = 0;
     for (auto _ : state)
@@ -131,7 +131,7 @@ void BM_BareSetPlainText(benchmark::State& state) {
 }
 
 // Two different files in turn, as a user drops one after the other.
-void BM_LoadText(benchmark::State& state) {
+void loadText(benchmark::State& state) {
     QString fileNames[2];
     for (const int which : {0, 1}) {
         fileNames[which] = world->root.filePath(QStringLiteral("large%1.txt").arg(which));
@@ -144,13 +144,13 @@ void BM_LoadText(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_TakeSnapshot)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_UndoRedo, Undo, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_UndoRedo, Redo, false)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ClearExtNum)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Exchange)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BareSetPlainText)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadText)->Unit(benchmark::kMillisecond);
+BENCHMARK(takeSnapshot)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(undoRedo, Undo, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(undoRedo, Redo, false)->Unit(benchmark::kMillisecond);
+BENCHMARK(clearExtNum)->Unit(benchmark::kMillisecond);
+BENCHMARK(exchange)->Unit(benchmark::kMillisecond);
+BENCHMARK(bareSetPlainText)->Unit(benchmark::kMillisecond);
+BENCHMARK(loadText)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

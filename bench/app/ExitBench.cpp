@@ -48,7 +48,7 @@ bool waitUntilReady(const QString& serverName, QProcess& program) {
     return false;
 }
 
-void ExitAfterSigterm(benchmark::State& state) {
+void exitAfterSigterm(benchmark::State& state) {
     QTemporaryDir root;
     const QString dataFolder = root.filePath(QStringLiteral("bin/Data"));
     QDir().mkpath(dataFolder);
@@ -88,7 +88,7 @@ void ExitAfterSigterm(benchmark::State& state) {
     }
 }
 
-BENCHMARK(ExitAfterSigterm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(exitAfterSigterm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 

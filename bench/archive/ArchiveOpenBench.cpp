@@ -38,7 +38,7 @@ const QString& archivePath() {
     return path;
 }
 
-void OpenArchive(benchmark::State& state) {
+void openArchive(benchmark::State& state) {
     const QString& path = archivePath();
     for (auto _ : state) {
         TArchiveStream archive(path);
@@ -49,7 +49,7 @@ void OpenArchive(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * QFile(path).size());
 }
 
-void ReadFileOnce(benchmark::State& state) {
+void readFileOnce(benchmark::State& state) {
     const QString& path = archivePath();
     std::vector<char> buffer(1 << 20);
     for (auto _ : state) {
@@ -66,7 +66,7 @@ void ReadFileOnce(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(OpenArchive)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadFileOnce)->Unit(benchmark::kMillisecond);
+BENCHMARK(openArchive)->Unit(benchmark::kMillisecond);
+BENCHMARK(readFileOnce)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

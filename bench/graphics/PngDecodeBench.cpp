@@ -1,5 +1,5 @@
 // Decoding large pictures with our PNG decoder and with libpng, into the same bitmap layout
-// (blue, green, red and alpha, palette and grey expanded), in one run. The BM_Ratio benchmarks
+// (blue, green, red and alpha, palette and grey expanded), in one run. The ratio benchmarks
 // give our CPU time divided by libpng's for each picture; below 1.0 means ours is faster. CPU
 // time rather than wall time, because the machines this runs on are often shared.
 
@@ -40,7 +40,7 @@ const TPictureKind kKinds[] = {
 
 // Smooth gradients, hard edges and noisy areas side by side, so that libpng's filter choice
 // varies from row to row and every filter type occurs.
-std::uint8_t SampleValue(int x, int y, int channel, std::mt19937& random) {
+std::uint8_t sampleValue(int x, int y, int channel, std::mt19937& random) {
     const int region = (x / 512 + y / 512) % 3;
     switch (region) {
     case 0:
@@ -52,14 +52,14 @@ std::uint8_t SampleValue(int x, int y, int channel, std::mt19937& random) {
     }
 }
 
-void WriteToVector(png_structp png, png_bytep data, png_size_t count) {
+void writeToVector(png_structp png, png_bytep data, png_size_t count) {
     auto* target = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
     target->insert(target->end(), data, data + count);
 }
 
-void NoFlush(png_structp) {}
+void noFlush(png_structp) {}
 
-std::vector<std::uint8_t> EncodePicture(const TPictureKind& kind) {
+std::vector<std::uint8_t> encodePicture(const TPictureKind& kind) {
     const std::size_t rowBytes = (std::size_t(kSide) * kind.Samples * kind.Depth + 7) / 8;
     std::vector<std::uint8_t> samples(rowBytes * kSide);
     std::mt19937 random(1);
@@ -68,7 +68,7 @@ std::vector<std::uint8_t> EncodePicture(const TPictureKind& kind) {
         std::uint8_t* row = samples.data() + y * rowBytes;
         for (int x = 0; x < kSide; ++x) {
             for (int c = 0; c < kind.Samples; ++c) {
-                const int value = SampleValue(x, y, c, random) * maxValue / 255;
+                const int value = sampleValue(x, y, c, random) * maxValue / 255;
                 const std::size_t bit = (std::size_t(x) * kind.Samples + c) * kind.Depth;
                 row[bit / 8] |= static_cast<std::uint8_t>(value << (8 - kind.Depth - bit % 8));
             }
@@ -81,7 +81,7 @@ std::vector<std::uint8_t> EncodePicture(const TPictureKind& kind) {
     std::vector<std::uint8_t> encoded;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &encoded, WriteToVector, NoFlush);
+    png_set_write_fn(png, &encoded, writeToVector, noFlush);
     png_set_IHDR(png, info, kSide, kSide, kind.Depth, kind.ColourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (kind.ColourType == PNG_COLOR_TYPE_PALETTE) {
@@ -97,11 +97,11 @@ std::vector<std::uint8_t> EncodePicture(const TPictureKind& kind) {
     return encoded;
 }
 
-const std::vector<std::uint8_t>& Picture(const TPictureKind& kind) {
+const std::vector<std::uint8_t>& picture(const TPictureKind& kind) {
     static std::map<std::string, std::vector<std::uint8_t>> pictures;
     auto found = pictures.find(kind.Name);
     if (found == pictures.end()) {
-        found = pictures.emplace(kind.Name, EncodePicture(kind)).first;
+        found = pictures.emplace(kind.Name, encodePicture(kind)).first;
     }
     return found->second;
 }
@@ -111,7 +111,7 @@ struct TLibpngSource {
     std::size_t Position;
 };
 
-void ReadFromVector(png_structp png, png_bytep target, png_size_t count) {
+void readFromVector(png_structp png, png_bytep target, png_size_t count) {
     auto* source = static_cast<TLibpngSource*>(png_get_io_ptr(png));
     if (source->Position + count > source->Bytes->size()) {
         png_error(png, "read past the end");
@@ -121,12 +121,12 @@ void ReadFromVector(png_structp png, png_bytep target, png_size_t count) {
 }
 
 // libpng with the transforms that give our bitmap's layout; the caller owns every object.
-bool DecodeWithLibpng(png_structp png, png_infop info, TLibpngSource& source,
+bool decodeWithLibpng(png_structp png, png_infop info, TLibpngSource& source,
                       std::unique_ptr<std::uint8_t[]>& pixels) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
-    png_set_read_fn(png, &source, ReadFromVector);
+    png_set_read_fn(png, &source, readFromVector);
     png_read_info(png, info);
     const int colourType = png_get_color_type(png, info);
     if (colourType == PNG_COLOR_TYPE_PALETTE) {
@@ -148,61 +148,61 @@ bool DecodeWithLibpng(png_structp png, png_infop info, TLibpngSource& source,
     return true;
 }
 
-void DecodeOurs(const std::vector<std::uint8_t>& bytes) {
+void decodeOurs(const std::vector<std::uint8_t>& bytes) {
     TMemoryReadStream stream(bytes);
     TBitmap bitmap;
-    LoadPngFromStream(bitmap, stream);
+    loadPngFromStream(bitmap, stream);
     benchmark::DoNotOptimize(bitmap.ScanLine(kSide - 1)[0]);
 }
 
-bool DecodeLibpng(const std::vector<std::uint8_t>& bytes) {
+bool decodeLibpng(const std::vector<std::uint8_t>& bytes) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     TLibpngSource source{&bytes, 0};
     std::unique_ptr<std::uint8_t[]> pixels;
-    const bool decoded = DecodeWithLibpng(png, info, source, pixels);
+    const bool decoded = decodeWithLibpng(png, info, source, pixels);
     png_destroy_read_struct(&png, &info, nullptr);
     benchmark::DoNotOptimize(pixels.get());
     return decoded;
 }
 
-void BM_Ours(benchmark::State& state, const TPictureKind& kind) {
-    const std::vector<std::uint8_t>& bytes = Picture(kind);
+void ours(benchmark::State& state, const TPictureKind& kind) {
+    const std::vector<std::uint8_t>& bytes = picture(kind);
     for (auto _ : state) {
-        DecodeOurs(bytes);
+        decodeOurs(bytes);
     }
 }
 
-void BM_Libpng(benchmark::State& state, const TPictureKind& kind) {
-    const std::vector<std::uint8_t>& bytes = Picture(kind);
+void libpng(benchmark::State& state, const TPictureKind& kind) {
+    const std::vector<std::uint8_t>& bytes = picture(kind);
     for (auto _ : state) {
-        if (!DecodeLibpng(bytes)) {
+        if (!decodeLibpng(bytes)) {
             state.SkipWithError("libpng refused the picture");
             return;
         }
     }
 }
 
-double CpuSeconds() {
+double cpuSeconds() {
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
 // Both decoders in turn within each iteration, so that both see the same machine load; the
 // counter "ratio" is our CPU time divided by libpng's.
-void BM_Ratio(benchmark::State& state, const TPictureKind& kind) {
-    const std::vector<std::uint8_t>& bytes = Picture(kind);
+void ratio(benchmark::State& state, const TPictureKind& kind) {
+    const std::vector<std::uint8_t>& bytes = picture(kind);
     double ours = 0;
     double libpng = 0;
     for (auto _ : state) {
-        const double start = CpuSeconds();
-        DecodeOurs(bytes);
-        const double middle = CpuSeconds();
-        if (!DecodeLibpng(bytes)) {
+        const double start = cpuSeconds();
+        decodeOurs(bytes);
+        const double middle = cpuSeconds();
+        if (!decodeLibpng(bytes)) {
             state.SkipWithError("libpng refused the picture");
             return;
         }
         ours += middle - start;
-        libpng += CpuSeconds() - middle;
+        libpng += cpuSeconds() - middle;
     }
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["ours_ms"] = 1000 * ours / iterations;
@@ -212,17 +212,17 @@ void BM_Ratio(benchmark::State& state, const TPictureKind& kind) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_Ours, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Libpng, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ours, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Libpng, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ours, palette, kKinds[2])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Libpng, palette, kKinds[2])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ours, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Libpng, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ratio, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ratio, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ratio, palette, kKinds[2])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ratio, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ours, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(libpng, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ours, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(libpng, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ours, palette, kKinds[2])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(libpng, palette, kKinds[2])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ours, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(libpng, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ratio, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ratio, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ratio, palette, kKinds[2])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ratio, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-QFont DesignGothicFont(int pixelSize) {
+QFont designGothicFont(int pixelSize) {
     QFont font;
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
                       QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});

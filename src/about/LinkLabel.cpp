@@ -10,18 +10,18 @@ namespace {
 
 const QChar kDelimiter = QLatin1Char('/');
 
-bool IsFileOrFolder(const QString& path) {
+bool isFileOrFolder(const QString& path) {
     const QFileInfo info(path);
     return !path.isEmpty() && (info.isFile() || info.isDir());
 }
 
 } // namespace
 
-QString ExtractFileName(const QString& path) {
+QString extractFileName(const QString& path) {
     return path.mid(path.lastIndexOf(kDelimiter) + 1);
 }
 
-QString ExtractFileDir(const QString& path) {
+QString extractFileDir(const QString& path) {
     const qsizetype last = path.lastIndexOf(kDelimiter);
     if (last < 0)
         return QString();
@@ -39,18 +39,18 @@ void TLinkLabel::SetLinkURL(const QString& value) {
         return;
     const QFileInfo target(value);
     if (target.isFile())
-        setText(ExtractFileName(value));
+        setText(extractFileName(value));
     if (target.isDir())
-        setText(ExtractFileDir(value));
+        setText(extractFileDir(value));
 }
 
 void TLinkLabel::Click() {
     emit clicked();
     const QString target = FLinkURL.isEmpty() ? text() : FLinkURL;
-    if (IsFileOrFolder(target))
-        ShellOpen(target);
+    if (isFileOrFolder(target))
+        shellOpen(target);
     else
-        OpenLink(target);
+        openLink(target);
 }
 
 void TLinkLabel::mousePressEvent(QMouseEvent* event) {

@@ -40,6 +40,6 @@ private:
 };
 
 // The file-name part of a path: the text after its last '/'.
-QString ExtractFileName(const QString& path);
+QString extractFileName(const QString& path);
 // The folder part of a path: the text before its last '/', which stays only as the root.
-QString ExtractFileDir(const QString& path);
+QString extractFileDir(const QString& path);

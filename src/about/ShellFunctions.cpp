@@ -5,10 +5,10 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-void OpenLink(const QString& target) {
-    QDesktopServices::openUrl(QUrl(LinkTarget(target), QUrl::TolerantMode));
+void openLink(const QString& target) {
+    QDesktopServices::openUrl(QUrl(linkTarget(target), QUrl::TolerantMode));
 }
 
-void ShellOpen(const QString& fileName) {
+void shellOpen(const QString& fileName) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
 }

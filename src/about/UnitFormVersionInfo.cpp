@@ -44,12 +44,12 @@ const QColor kOutlineGrey(0x80, 0x80, 0x80);
 const QString kInformationSite = QStringLiteral("http://kstr.example");
 const QString kInformationPagePath = QStringLiteral("/contents/software/information.php?from=");
 
-QFont LabelFont() {
-    return DesignGothicFont(12);
+QFont labelFont() {
+    return designGothicFont(12);
 }
 
 // Designed with Windows fonts; elsewhere the nearest installed heavy faces stand in.
-QFont TitleFont(bool doubleByte) {
+QFont titleFont(bool doubleByte) {
     QFont font;
     if (doubleByte) {
         font.setFamilies({QStringLiteral("HGP創英角ｺﾞｼｯｸUB"), QStringLiteral("Noto Sans CJK JP"),
@@ -66,7 +66,7 @@ QFont TitleFont(bool doubleByte) {
 
 // A picture that lets the window show through wherever it has the colour of its bottom-left
 // pixel, as the window's pictures are drawn over its outline.
-QPixmap TransparentPicture(const QImage& image) {
+QPixmap transparentPicture(const QImage& image) {
     QPixmap picture = QPixmap::fromImage(image);
     if (!image.isNull())
         picture.setMask(
@@ -74,7 +74,7 @@ QPixmap TransparentPicture(const QImage& image) {
     return picture;
 }
 
-QLabel* Picture(QWidget* owner, const QString& name, const QRect& place) {
+QLabel* picture(QWidget* owner, const QString& name, const QRect& place) {
     auto* picture = new QLabel(owner);
     picture->setObjectName(name);
     picture->setGeometry(place);
@@ -83,7 +83,7 @@ QLabel* Picture(QWidget* owner, const QString& name, const QRect& place) {
 }
 
 template <typename Label>
-Label* TextLabel(QWidget* owner, const QString& name, const QRect& place, const QColor& color) {
+Label* textLabel(QWidget* owner, const QString& name, const QRect& place, const QColor& color) {
     auto* label = new Label(owner);
     label->setObjectName(name);
     label->setGeometry(place);
@@ -96,7 +96,7 @@ Label* TextLabel(QWidget* owner, const QString& name, const QRect& place, const 
 
 // Left, top, right, bottom with right and bottom exclusive; the corners are parts of an
 // ellipse of width x height.
-void RoundRect(QPainter& painter, int left, int top, int right, int bottom, int width, int height) {
+void roundRect(QPainter& painter, int left, int top, int right, int bottom, int width, int height) {
     painter.drawRoundedRect(QRect(left, top, right - left - 1, bottom - top - 1), width / 2.0,
                             height / 2.0);
 }
@@ -113,7 +113,7 @@ TFormVersionInfo::TFormVersionInfo(QWidget* AOwner)
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
-    setFont(LabelFont());
+    setFont(labelFont());
     resize(kClientWidth, kDesignHeight);
     CreateControls();
     CreateFormFunc();
@@ -121,19 +121,19 @@ TFormVersionInfo::TFormVersionInfo(QWidget* AOwner)
 }
 
 void TFormVersionInfo::CreateControls() {
-    ImgAppTitle = Picture(this, QStringLiteral("ImgAppTitle"), QRect(4, 0, 173, 32));
-    Image1 = Picture(this, QStringLiteral("Image1"), QRect(180, 4, 56, 56));
-    Image1->setPixmap(TransparentPicture(QImage(QStringLiteral(":/about/kestrow-logo.bmp"))));
+    ImgAppTitle = picture(this, QStringLiteral("ImgAppTitle"), QRect(4, 0, 173, 32));
+    Image1 = picture(this, QStringLiteral("Image1"), QRect(180, 4, 56, 56));
+    Image1->setPixmap(transparentPicture(QImage(QStringLiteral(":/about/kestrow-logo.bmp"))));
     Image1->resize(Image1->pixmap().size());
-    ImgIcon = Picture(this, QStringLiteral("ImgIcon"), QRect(12, 40, 32, 32));
+    ImgIcon = picture(this, QStringLiteral("ImgIcon"), QRect(12, 40, 32, 32));
 
-    LBexe = TextLabel<QLabel>(this, QStringLiteral("LBexe"), QRect(52, 40, 176, 12), kLabelColor);
+    LBexe = textLabel<QLabel>(this, QStringLiteral("LBexe"), QRect(52, 40, 176, 12), kLabelColor);
     LBversion =
-        TextLabel<QLabel>(this, QStringLiteral("LBversion"), QRect(52, 52, 176, 12), kLabelColor);
-    Label1 = TextLabel<QLabel>(this, QStringLiteral("Label1"), QRect(52, 68, 176, 12), kLabelColor);
+        textLabel<QLabel>(this, QStringLiteral("LBversion"), QRect(52, 52, 176, 12), kLabelColor);
+    Label1 = textLabel<QLabel>(this, QStringLiteral("Label1"), QRect(52, 68, 176, 12), kLabelColor);
     Label1->setText(QStringLiteral("Copyright (C) 2026 Kestrow"));
     LinkLabel1 =
-        TextLabel<TLinkLabel>(this, QStringLiteral("LinkLabel1"), QRect(148, 80, 88, 12), Qt::blue);
+        textLabel<TLinkLabel>(this, QStringLiteral("LinkLabel1"), QRect(148, 80, 88, 12), Qt::blue);
     LinkLabel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LinkLabel1->setText(QStringLiteral("kstr.example"));
 
@@ -142,7 +142,7 @@ void TFormVersionInfo::CreateControls() {
     BtClose->setGeometry(162, 316, 75, 20);
     BtClose->setDefault(true);
     connect(BtClose, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFormVersionInfo::BtCloseClick));
+            tallix::errorsShown(this, &TFormVersionInfo::BtCloseClick));
 }
 
 void TFormVersionInfo::CreateFormFunc() {
@@ -169,25 +169,25 @@ void TFormVersionInfo::CreateFormFunc() {
 void TFormVersionInfo::FormCreate() {
     LBexe->setText(QStringLiteral("ExeName ") + AppGlobal->GetExeName());
     LBversion->setText(QStringLiteral("Version ") + AppGlobal->GetFileVersion());
-    LinkLabel1->SetLinkURL(InformationPageUrl(AppGlobal->GetInternalName()));
+    LinkLabel1->SetLinkURL(informationPageUrl(AppGlobal->GetInternalName()));
     resize(width(), kOpenHeight);
     // A hidden window hears of its new size only when shown; the button moves now.
     AnchorCloseButton();
     LoadAppTitle();
-    ImgIcon->setPixmap(ApplicationIcon().pixmap(ImgIcon->size()));
+    ImgIcon->setPixmap(applicationIcon().pixmap(ImgIcon->size()));
 }
 
 void TFormVersionInfo::LoadAppTitle() {
-    if (const auto resource = LoadResourceStream(QStringLiteral("AppTitle"))) {
+    if (const auto resource = loadResourceStream(QStringLiteral("AppTitle"))) {
         const QByteArray bytes = resource->readAll();
         tallix::graphics::TMemoryReadStream stream(
             std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
         TBitmap picture;
-        tallix::graphics::LoadGraphicFromStream(picture, "AppTitle.png", stream);
-        ImgAppTitle->setPixmap(TransparentPicture(picture.ToImage()));
+        tallix::graphics::loadGraphicFromStream(picture, "AppTitle.png", stream);
+        ImgAppTitle->setPixmap(transparentPicture(picture.ToImage()));
         return;
     }
-    ImgAppTitle->setPixmap(TransparentPicture(DrawAppTitle(AppGlobal->GetProductName()).ToImage()));
+    ImgAppTitle->setPixmap(transparentPicture(drawAppTitle(AppGlobal->GetProductName()).ToImage()));
 }
 
 void TFormVersionInfo::BtCloseClick() {
@@ -209,11 +209,11 @@ void TFormVersionInfo::FormPaint() {
     QPainter painter(this);
     painter.setPen(QPen(kOutlineGrey, 1));
     painter.setBrush(Qt::NoBrush);
-    RoundRect(painter, 5, 32, w - 5, h - 5, 4, 4);
-    RoundRect(painter, 1, 1, w - 1, h - 1, 8, 8);
+    roundRect(painter, 5, 32, w - 5, h - 5, 4, 4);
+    roundRect(painter, 1, 1, w - 1, h - 1, 8, 8);
     painter.setPen(QPen(Qt::black, 1));
-    RoundRect(painter, 0, 0, w, h, 8, 8);
-    RoundRect(painter, 1, 1, w - 1, h - 1, 6, 6);
+    roundRect(painter, 0, 0, w, h, 8, 8);
+    roundRect(painter, 1, 1, w - 1, h - 1, 6, 6);
 }
 
 void TFormVersionInfo::resizeEvent(QResizeEvent* event) {
@@ -228,24 +228,24 @@ void TFormVersionInfo::AnchorCloseButton() {
 
 void TFormVersionInfo::showEvent(QShowEvent* event) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(tallix::formfunc::CentredOn(screen->geometry(), size()));
+        move(tallix::formfunc::centredOn(screen->geometry(), size()));
     QDialog::showEvent(event);
 }
 
-void ShowAboutWindow(QWidget* Owner) {
+void showAboutWindow(QWidget* Owner) {
     TFormVersionInfo form(Owner);
     FormVersionInfo = &form;
     const auto forget = qScopeGuard([] { FormVersionInfo = nullptr; });
     form.exec();
 }
 
-TBitmap DrawAppTitle(const QString& productName) {
-    const bool doubleByte = HasDoubleByteChar(productName);
+TBitmap drawAppTitle(const QString& productName) {
+    const bool doubleByte = hasDoubleByteChar(productName);
     QImage canvas(kTitleDrawWidth, kTitleDrawHeight, QImage::Format_ARGB32);
     canvas.fill(Qt::white);
     {
         QPainter painter(&canvas);
-        const QFont font = TitleFont(doubleByte);
+        const QFont font = titleFont(doubleByte);
         painter.setFont(font);
         painter.setPen(Qt::black);
         // Placed by the top-left corner of the text cell, not by the baseline.
@@ -254,12 +254,12 @@ TBitmap DrawAppTitle(const QString& productName) {
     }
     TBitmap title = TBitmap::FromImage(canvas);
     title.SetPixelFormat(TPixelFormat::Bit32);
-    tallix::graphics::HalveBitmap(title);
+    tallix::graphics::halveBitmap(title);
     title.SetHeight(kTitleDrawHeight / 2);
     title.SetWidth(kTitleDrawWidth / 2);
     return title;
 }
 
-QString InformationPageUrl(const QString& internalName) {
+QString informationPageUrl(const QString& internalName) {
     return kInformationSite + kInformationPagePath + internalName.toLower();
 }

@@ -45,15 +45,15 @@ private:
     void AnchorCloseButton();
 };
 
-// The open about window, while ShowAboutWindow shows it; otherwise nullptr.
+// The open about window, while showAboutWindow shows it; otherwise nullptr.
 extern TFormVersionInfo* FormVersionInfo;
 
 // Builds a fresh about window owned by Owner, shows it modally and releases it when it closes.
-void ShowAboutWindow(QWidget* Owner);
+void showAboutWindow(QWidget* Owner);
 
 // The title drawn when the program carries no title picture: the product name in a heavy face,
 // drawn at twice the size and halved for smooth edges. 160 x 32 pixels, 32 bits per pixel.
-tallix::graphics::TBitmap DrawAppTitle(const QString& productName);
+tallix::graphics::TBitmap drawAppTitle(const QString& productName);
 
 // The maker's information page for a program of that internal name.
-QString InformationPageUrl(const QString& internalName);
+QString informationPageUrl(const QString& internalName);

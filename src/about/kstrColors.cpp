@@ -9,7 +9,7 @@ TColorsList* ColorsList = nullptr;
 
 namespace {
 
-QString ColorsFileName() {
+QString colorsFileName() {
     if (!AppGlobal)
         throw std::logic_error("TColorsList needs AppGlobal: start KstrGlobalUnit first");
     return AppGlobal->GetDataPath() + QStringLiteral("colors.clr");
@@ -17,7 +17,7 @@ QString ColorsFileName() {
 
 } // namespace
 
-TColorsList::TColorsList() : TxmlList(nullptr), FileName(ColorsFileName()) {}
+TColorsList::TColorsList() : TxmlList(nullptr), FileName(colorsFileName()) {}
 
 KstrColorsUnit::KstrColorsUnit() {
     if (!ColorsList)

@@ -19,7 +19,7 @@ bool needsChange(QChar c) {
 
 } // namespace
 
-QString KeepDigitsAndPoints(const QString& text) {
+QString keepDigitsAndPoints(const QString& text) {
     QString kept;
     kept.reserve(text.size());
     for (const QChar c : text) {
@@ -30,12 +30,12 @@ QString KeepDigitsAndPoints(const QString& text) {
     return kept;
 }
 
-bool IsDocumentText(const QString& text) {
+bool isDocumentText(const QString& text) {
     return std::none_of(text.begin(), text.end(), needsChange);
 }
 
-QString DocumentText(const QString& text) {
-    if (IsDocumentText(text))
+QString documentText(const QString& text) {
+    if (isDocumentText(text))
         return text;
     QString document(text.size(), Qt::Uninitialized);
     QChar* out = document.data();

@@ -51,7 +51,7 @@ std::vector<Replacement> lineReplacements(qsizetype offset, QStringView from, QS
 
 } // namespace
 
-void ApplySmallestEdit(QTextDocument& document, const QString& current, const QString& wanted) {
+void applySmallestEdit(QTextDocument& document, const QString& current, const QString& wanted) {
     const Replacement middle = differingPart(0, current, wanted);
     if (middle.removed == 0 && middle.inserted.isEmpty())
         return;

@@ -15,13 +15,13 @@ TallixApplication::TallixApplication(int& argc, char** argv) : QApplication(argc
     // The desktop entry of the same name gives the windows their icon on desktops that look
     // the program up by it.
     setDesktopFileName(QString::fromUtf8(tallix::identity::kInternalName));
-    setWindowIcon(ApplicationIcon());
-    tallix::LoadQtTranslations(*this);
+    setWindowIcon(applicationIcon());
+    tallix::loadQtTranslations(*this);
 }
 
 // What Qt itself shows (the scroll bar's menu, the buttons of its message boxes) speaks the
 // program's language, whatever the desktop's language is.
-bool tallix::LoadQtTranslations(QCoreApplication& application) {
+bool tallix::loadQtTranslations(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
     if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                           QStringLiteral("_"),
@@ -36,7 +36,7 @@ bool TallixApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        tallix::ShowErrorBox(activeWindow(), tallix::MessageOf(error));
+        tallix::showErrorBox(activeWindow(), tallix::messageOf(error));
         return false;
     }
 }

@@ -15,6 +15,6 @@ public:
 namespace tallix {
 
 // Qt's own texts in Japanese, where Qt's translations are installed; true when loaded.
-bool LoadQtTranslations(QCoreApplication& application);
+bool loadQtTranslations(QCoreApplication& application);
 
 } // namespace tallix

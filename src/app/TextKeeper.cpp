@@ -45,7 +45,7 @@ void TextKeeper::StartBackgroundSave() {
     m_worker = std::thread([this, save, target = TargetFileName(), content = m_snapshot()] {
         bool saved = true;
         try {
-            WriteTextFile(target, content);
+            writeTextFile(target, content);
         } catch (const std::exception&) {
             // Not shown: a box popping up while the user types would take the keys. The save at
             // exit reports the same fault if it lasts.
@@ -76,7 +76,7 @@ void TextKeeper::SaveNow() {
     m_quietTimer.stop();
     m_changedWhileSaving = false;
     WaitForBackgroundSave();
-    WriteTextFile(TargetFileName(), m_snapshot());
+    writeTextFile(TargetFileName(), m_snapshot());
 }
 
 } // namespace tallix

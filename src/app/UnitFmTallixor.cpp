@@ -28,7 +28,7 @@ TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::Soun
     FTextKeeper = std::make_unique<tallix::TextKeeper>(NumsFileName(), [this] {
         return tallix::TextFileContent{MemoText(), FTextEncoding};
     });
-    tallix::ShowErrorsOf(this, [this] { FormCreate(); });
+    tallix::showErrorsOf(this, [this] { FormCreate(); });
     // Saving in the background starts from the text as loaded.
     connect(Memo, &QPlainTextEdit::textChanged, FTextKeeper.get(),
             &tallix::TextKeeper::TextChanged);
@@ -39,16 +39,16 @@ TFmTallixor::~TFmTallixor() {
     // let go without waiting for the sound it may be playing.
     if (FVoice)
         FVoice->DetachOwner();
-    tallix::ShowErrorsOf(this, [this] { FormDestroy(); });
+    tallix::showErrorsOf(this, [this] { FormDestroy(); });
 }
 
 void TFmTallixor::ConnectHandlers() {
     Memo->installEventFilter(this);
     Memo->viewport()->installEventFilter(this);
     connect(Memo, &QPlainTextEdit::textChanged, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MemoChange));
+            tallix::errorsShown(this, &TFmTallixor::MemoChange));
     connect(MnClose, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnCloseClick));
+            tallix::errorsShown(this, &TFmTallixor::MnCloseClick));
 }
 
 QString TFmTallixor::NumsFileName() const {
@@ -63,7 +63,7 @@ void TFmTallixor::FormCreate() {
     // the empty box from before the load; also when the file could not be read.
     try {
         if (QFileInfo::exists(fileName))
-            PutFileText(tallix::ReadTextFile(fileName));
+            PutFileText(tallix::readTextFile(fileName));
     } catch (const tallix::EFileError& error) {
         TakeSnapshot();
         const QString rescueFileName = FTextKeeper->KeepUnreadFile();
@@ -86,14 +86,14 @@ void TFmTallixor::FormDestroy() {
 }
 
 void TFmTallixor::LoadText(const QString& fileName) {
-    const tallix::TextFileContent content = tallix::ReadTextFile(fileName);
+    const tallix::TextFileContent content = tallix::readTextFile(fileName);
     TakeSnapshot();
     PutFileText(content);
 }
 
 void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
     // The file's text arrives with its line breaks made plain already.
-    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), content.text);
+    tallix::applySmallestEdit(*Memo->document(), MemoText(), content.text);
     Memo->moveCursor(QTextCursor::Start);
     FTextEncoding = content.encoding;
 }
@@ -101,7 +101,7 @@ void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
 QString TFmTallixor::MemoText() const {
     // The raw text keeps no-break spaces, which the plain-text export would turn into spaces.
     // Whatever slipped past the text box's own guard still reaches the file as line breaks.
-    return tallix::DocumentText(Memo->document()->toRawText());
+    return tallix::documentText(Memo->document()->toRawText());
 }
 
 void TFmTallixor::UpdateCaretStatus() {
@@ -129,7 +129,7 @@ void TFmTallixor::MnCloseClick() {
 
 bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
     bool taken = false;
-    tallix::ShowErrorsOf(this, [&] { taken = FilterMemoEvent(watched, event); });
+    tallix::showErrorsOf(this, [&] { taken = FilterMemoEvent(watched, event); });
     return taken || QMainWindow::eventFilter(watched, event);
 }
 

@@ -4,5 +4,5 @@
 #include "about/UnitFormVersionInfo.h"
 
 void TFmTallixor::MnSoftwareInfoClick() {
-    ShowAboutWindow(this);
+    showAboutWindow(this);
 }

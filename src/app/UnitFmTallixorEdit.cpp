@@ -29,33 +29,33 @@ constexpr int kKeyUpsBeforeSnapshot = 10;
 
 void TFmTallixor::ConnectEditHandlers() {
     connect(MnUndo, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnUndoClick));
+            tallix::errorsShown(this, &TFmTallixor::MnUndoClick));
     connect(MnRedo, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnRedoClick));
-    connect(N2, &QMenu::aboutToShow, this, tallix::ErrorsShown(this, &TFmTallixor::N2Click));
+            tallix::errorsShown(this, &TFmTallixor::MnRedoClick));
+    connect(N2, &QMenu::aboutToShow, this, tallix::errorsShown(this, &TFmTallixor::N2Click));
     // Out of the open menu the shortcuts stay live: their handlers test the same conditions at
     // the moment of the key, so a state seen when the menu was last open never blocks them.
     connect(N2, &QMenu::aboutToHide, this, [this] {
         MnUndo->setEnabled(true);
         MnRedo->setEnabled(true);
     });
-    connect(MnCut, &QAction::triggered, this, tallix::ErrorsShown(this, &TFmTallixor::MnCutClick));
+    connect(MnCut, &QAction::triggered, this, tallix::errorsShown(this, &TFmTallixor::MnCutClick));
     connect(MnCopy, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnCopyClick));
+            tallix::errorsShown(this, &TFmTallixor::MnCopyClick));
     connect(MnPaste, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnPasteClick));
+            tallix::errorsShown(this, &TFmTallixor::MnPasteClick));
     connect(MnSelectAll, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnSelectAllClick));
+            tallix::errorsShown(this, &TFmTallixor::MnSelectAllClick));
     connect(MnClearAll, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnClearAllClick));
+            tallix::errorsShown(this, &TFmTallixor::MnClearAllClick));
     connect(MNClearExtNum, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MNClearExtNumClick));
+            tallix::errorsShown(this, &TFmTallixor::MNClearExtNumClick));
     connect(BtCopyAll, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFmTallixor::BtCopyAllClick));
+            tallix::errorsShown(this, &TFmTallixor::BtCopyAllClick));
     connect(BtExchange, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFmTallixor::BtExchangeClick));
+            tallix::errorsShown(this, &TFmTallixor::BtExchangeClick));
     connect(BtClearAll, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnClearAllClick));
+            tallix::errorsShown(this, &TFmTallixor::MnClearAllClick));
 }
 
 bool TFmTallixor::IsEditShortcut(const QKeySequence& keys) const {
@@ -126,7 +126,7 @@ void TFmTallixor::RestoreHistoryEntry(int index) {
 }
 
 void TFmTallixor::ReplaceText(const QString& text) {
-    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), text);
+    tallix::applySmallestEdit(*Memo->document(), MemoText(), text);
 }
 
 void TFmTallixor::MnUndoClick() {
@@ -171,12 +171,12 @@ void TFmTallixor::MnClearAllClick() {
 
 void TFmTallixor::MNClearExtNumClick() {
     const QString text = MemoText();
-    const QString kept = tallix::KeepDigitsAndPoints(text);
+    const QString kept = tallix::keepDigitsAndPoints(text);
     if (kept == text)
         return;
     TakeSnapshot();
     const int line = Memo->textCursor().blockNumber();
-    tallix::ApplySmallestEdit(*Memo->document(), text, kept);
+    tallix::applySmallestEdit(*Memo->document(), text, kept);
     QTextCursor caret(Memo->document()->findBlockByNumber(line));
     Memo->setTextCursor(caret);
 }
@@ -194,7 +194,7 @@ void TFmTallixor::BtExchangeClick() {
     // the document at once gets there in half the time of an insertion on a large text.
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
     if (clipboard && clipboard->hasText()) {
-        Memo->setPlainText(tallix::DocumentText(clipboard->text()));
+        Memo->setPlainText(tallix::documentText(clipboard->text()));
         Memo->moveCursor(QTextCursor::End);
     }
     Memo->setFocus();

@@ -41,20 +41,20 @@ QAction* addCheckItem(QMenu* menu, const QString& caption) {
 
 void TFmTallixor::CreateControls() {
     setWindowTitle(QStringLiteral("Tallix"));
-    setFont(DesignGothicFont(12));
+    setFont(designGothicFont(12));
     CreateMenus();
     CreateToolBar();
 
     Memo = new tallix::NumberMemo(this);
     Memo->setObjectName(QStringLiteral("Memo"));
-    Memo->setFont(DesignGothicFont(16));
+    Memo->setFont(designGothicFont(16));
     Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The program keeps an undo history of its own.
     Memo->setUndoRedoEnabled(false);
     setCentralWidget(Memo);
-    AttachMemoContextMenu(this);
+    attachMemoContextMenu(this);
 
     CreateStatusBar();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -79,7 +79,7 @@ void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1->SetLayered(true);
     kstrFormFunc1->SetBGrelocation(false);
     kstrFormFunc1->OnDropFile = [this](QObject* Sender, const QString& fileName) {
-        tallix::ShowErrorsOf(this, [&] { kstrFormFunc1DropFile(Sender, fileName); });
+        tallix::showErrorsOf(this, [&] { kstrFormFunc1DropFile(Sender, fileName); });
     };
 }
 
@@ -142,7 +142,7 @@ void TFmTallixor::CreateMenus() {
     N6 = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     MnSoftwareInfo = addItem(N6, QStringLiteral("ソフトウェア情報(&I)"));
     connect(MnSoftwareInfo, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnSoftwareInfoClick));
+            tallix::errorsShown(this, &TFmTallixor::MnSoftwareInfoClick));
 }
 
 void TFmTallixor::CreateStatusBar() {

@@ -24,7 +24,7 @@ const QString kInputSet = QStringLiteral("hispeed");
 // The characters of a line as the reader thread takes them: one byte per character, and two
 // for a double-width one, which like every character without a recording of its own is spoken
 // as the short sound of "s.wav".
-QByteArray VoiceBytes(const QString& line) {
+QByteArray voiceBytes(const QString& line) {
     QByteArray bytes;
     bytes.reserve(line.size());
     for (const QChar c : line) {
@@ -39,7 +39,7 @@ QByteArray VoiceBytes(const QString& line) {
     return bytes;
 }
 
-bool IsSpokenWhileTyping(QChar key) {
+bool isSpokenWhileTyping(QChar key) {
     return key == QLatin1Char('\r') || key == QLatin1Char('.') ||
            (key >= QLatin1Char('0') && key <= QLatin1Char('9'));
 }
@@ -48,23 +48,23 @@ bool IsSpokenWhileTyping(QChar key) {
 
 void TFmTallixor::ConnectVoiceHandlers() {
     connect(BtRead, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFmTallixor::BtReadClick));
+            tallix::errorsShown(this, &TFmTallixor::BtReadClick));
     connect(MnRead, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::BtReadClick));
+            tallix::errorsShown(this, &TFmTallixor::BtReadClick));
     connect(MnInputVoice, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnInputVoiceClick));
+            tallix::errorsShown(this, &TFmTallixor::MnInputVoiceClick));
     connect(MnReturnVoice, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnReturnVoiceClick));
+            tallix::errorsShown(this, &TFmTallixor::MnReturnVoiceClick));
     connect(MnForRead, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnForReadClick));
+            tallix::errorsShown(this, &TFmTallixor::MnForReadClick));
     connect(MnForInput, &QAction::triggered, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MnForInputClick));
+            tallix::errorsShown(this, &TFmTallixor::MnForInputClick));
 }
 
 void TFmTallixor::CreateVoice() {
     FVoice = FSoundPlayer ? TNumberVoice::Create(FSoundPlayer) : TNumberVoice::Create();
     FVoice->SetOnNeedText(this, [this](TNumberVoice* Sender) {
-        tallix::ShowErrorsOf(this, [this, Sender] { FeedVoice(Sender); });
+        tallix::showErrorsOf(this, [this, Sender] { FeedVoice(Sender); });
     });
     FVoice->FStopRequest = false;
     FVoice->FVoicePath = AppGlobal->GetExePath();
@@ -83,7 +83,7 @@ void TFmTallixor::WriteVoiceSettings() {
 }
 
 void TFmTallixor::MemoKeyPress(QChar key) {
-    if (FInputVoice && IsSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
+    if (FInputVoice && isSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
         FTypedChars.append(static_cast<char>(key.unicode()));
         if (FVoice->Suspended())
             FVoice->Resume();
@@ -146,7 +146,7 @@ void TFmTallixor::FeedVoice(TNumberVoice*) {
 void TFmTallixor::HandOverReadLine() {
     const QTextBlock line = Memo->document()->findBlockByNumber(FReadLine);
     MarkReadLine(line);
-    FVoice->FText = VoiceBytes(line.text()) + (FReturnVoice ? '\r' : ' ');
+    FVoice->FText = voiceBytes(line.text()) + (FReturnVoice ? '\r' : ' ');
     ++FReadLine;
     Memo->setFocus();
 }

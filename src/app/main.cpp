@@ -18,15 +18,15 @@
 namespace {
 
 // A start-up step failed before any window exists: the user still gets the standard error box.
-int ReportStartFailure(int argc, char** argv, const std::exception& error) {
+int reportStartFailure(int argc, char** argv, const std::exception& error) {
     TallixApplication application(argc, argv);
-    tallix::ShowErrorBox(nullptr, tallix::MessageOf(error));
+    tallix::showErrorBox(nullptr, tallix::messageOf(error));
     return 1;
 }
 
 // A second start on the same data folder: the running window comes to the front and this
 // process ends without touching the folder.
-int ActivateRunningProgram(const tallix::SingleInstance& instance) {
+int activateRunningProgram(const tallix::SingleInstance& instance) {
     if (!instance.ActivateRunning())
         QMessageBox::information(
             nullptr, TallixApplication::applicationDisplayName(),
@@ -37,13 +37,13 @@ int ActivateRunningProgram(const tallix::SingleInstance& instance) {
 
 // Destroying the window saves the text and the settings; the settings writes of shutdown go to
 // application.ini in one rewrite instead of one each.
-void CloseWindow(std::unique_ptr<TFmTallixor> window) {
+void closeWindow(std::unique_ptr<TFmTallixor> window) {
     TIniWriteBatch settingsWrites;
     window.reset();
-    tallix::ShowErrorsOf(nullptr, [&] { settingsWrites.Commit(); });
+    tallix::showErrorsOf(nullptr, [&] { settingsWrites.Commit(); });
 }
 
-int RunWindow(int argc, char** argv) {
+int runWindow(int argc, char** argv) {
     TallixApplication application(argc, argv);
     // A session that ends the program by signal gets the same way out as the close box. The
     // signals stay caught until the last save is done: a second one (Ctrl+C twice, a closing
@@ -59,7 +59,7 @@ int RunWindow(int argc, char** argv) {
 
     tallix::SingleInstance instance(AppGlobal->GetDataFolder());
     if (!instance.IsFirst())
-        return ActivateRunningProgram(instance);
+        return activateRunningProgram(instance);
     const QString dataPath = AppGlobal->GetDataPath();
     tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("nums.txt"));
     tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("application.ini"));
@@ -74,7 +74,7 @@ int RunWindow(int argc, char** argv) {
         status = TallixApplication::exec();
     }
     FmTallixor = nullptr;
-    CloseWindow(std::move(window));
+    closeWindow(std::move(window));
     return status;
 }
 
@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
     try {
         graphicSourceUnit.emplace();
     } catch (const std::exception& error) {
-        return ReportStartFailure(argc, argv, error);
+        return reportStartFailure(argc, argv, error);
     }
     KstrColorsUnit colorsUnit;
-    return RunWindow(argc, argv);
+    return runWindow(argc, argv);
 }

@@ -16,7 +16,7 @@ std::string bracketed(std::string_view before, std::string_view inside, std::str
 EarcSTreamError::EarcSTreamError(std::string_view operationText)
     : std::runtime_error(std::string(kPrefix).append(operationText)) {}
 
-void RaiseArchiveError(std::string_view operationText) {
+void raiseArchiveError(std::string_view operationText) {
     throw EarcSTreamError(operationText);
 }
 

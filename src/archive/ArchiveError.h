@@ -14,7 +14,7 @@ public:
     explicit EarcSTreamError(std::string_view operationText);
 };
 
-[[noreturn]] void RaiseArchiveError(std::string_view operationText);
+[[noreturn]] void raiseArchiveError(std::string_view operationText);
 
 // The archive file could not be opened (missing, read-only, a directory, or held by another
 // writer). Its text names the file and the reason.

@@ -32,7 +32,7 @@ void BlockReader::refill(std::size_t length) {
     if (FBuffer.size() < static_cast<std::size_t>(wanted))
         FBuffer.resize(static_cast<std::size_t>(wanted));
     if (!FFile.seek(FPosition))
-        RaiseArchiveError(messages::unreadable("Reload"));
+        raiseArchiveError(messages::unreadable("Reload"));
     std::int64_t got = 0;
     while (got < wanted) {
         const qint64 chunk = FFile.read(FBuffer.data() + got, wanted - got);
@@ -41,7 +41,7 @@ void BlockReader::refill(std::size_t length) {
         got += chunk;
     }
     if (got < static_cast<std::int64_t>(length))
-        RaiseArchiveError(messages::unreadable("Reload"));
+        raiseArchiveError(messages::unreadable("Reload"));
     FBufferStart = FPosition;
     FBufferLength = got;
 }

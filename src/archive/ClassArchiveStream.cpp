@@ -93,7 +93,7 @@ void TArchiveStream::ResetArchive() {
     FFiles.Clear();
     FIndex = -1;
     if (!FStream->resize(0))
-        RaiseArchiveError(messages::headerNotWritten());
+        raiseArchiveError(messages::headerNotWritten());
     MoveFileTo(0);
     WriteHeader(*FStream);
     Reload();
@@ -103,18 +103,18 @@ void TArchiveStream::ReadHeader() {
     MoveFileTo(0);
     const std::string fileTag = readUpTo(*FStream, layout::kTagSize);
     if (fileTag != layout::kFileTag)
-        RaiseArchiveError(messages::badFileTag(fileTag));
+        raiseArchiveError(messages::badFileTag(fileTag));
     FArchiveSize = readInteger<std::int64_t>(*FStream);
     const std::string headerTag = readUpTo(*FStream, layout::kTagSize);
     if (headerTag != layout::kHeaderTag)
-        RaiseArchiveError(messages::badHeaderTag(headerTag));
+        raiseArchiveError(messages::badHeaderTag(headerTag));
     const std::int64_t bodyStart = FStream->pos();
     const auto bodyLength = readInteger<std::int32_t>(*FStream);
     FCount = readInteger<std::int64_t>(*FStream);
     FTimeStamp = readUpTo(*FStream, layout::kTimeStampLength);
     const std::string dataTag = ReadTagAt(bodyStart + layout::kTagSize + bodyLength);
     if (dataTag != layout::kDataTag)
-        RaiseArchiveError(messages::badDataTag(dataTag));
+        raiseArchiveError(messages::badDataTag(dataTag));
 }
 
 std::string TArchiveStream::ReadTagAt(std::int64_t position) {
@@ -133,22 +133,22 @@ void TArchiveStream::ReadDirectory() {
     TfilesList members;
     if (count > 0) {
         if (count > reader.remaining() / static_cast<std::int64_t>(TFileEntry::kSize))
-            RaiseArchiveError(messages::countPastEnd(count));
+            raiseArchiveError(messages::countPastEnd(count));
         members.Reserve(static_cast<std::size_t>(count));
     }
     for (std::int32_t i = 0; i < count; ++i) {
         if (reader.remaining() < static_cast<std::int64_t>(TFileEntry::kSize))
-            RaiseArchiveError(messages::countPastEnd(count));
+            raiseArchiveError(messages::countPastEnd(count));
         TFileEntry record;
         const std::string_view recordBytes = reader.take(TFileEntry::kSize);
         std::copy(recordBytes.begin(), recordBytes.end(), record.bytes.begin());
         const std::int32_t nameLength = record.NameLength();
         if (nameLength < 0 || nameLength > reader.remaining())
-            RaiseArchiveError(messages::badNameLength("Reload", nameLength));
+            raiseArchiveError(messages::badNameLength("Reload", nameLength));
         const std::string_view name = reader.take(static_cast<std::size_t>(nameLength));
         const std::int64_t dataSize = record.DataSize();
         if (dataSize < 0 || dataSize > reader.remaining())
-            RaiseArchiveError(messages::badDataSize(dataSize));
+            raiseArchiveError(messages::badDataSize(dataSize));
         members.AddObject(name, record);
         reader.skip(dataSize);
     }
@@ -159,34 +159,34 @@ void TArchiveStream::ReadDirectory() {
 void TArchiveStream::WriteHeader(QIODevice& stream) {
     if (!stream.seek(0) ||
         stream.write(layout::kFileTag.data(), layout::kTagSize) != layout::kTagSize)
-        RaiseArchiveError(messages::headerNotWritten());
+        raiseArchiveError(messages::headerNotWritten());
     FArchiveSize = stream.size();
     FCount = FFiles.Count();
     FTimeStamp = layout::formatTimeStamp(QDateTime::currentDateTime());
     const std::string rest = layout::encodeHeaderAfterFileTag(FArchiveSize, FCount, FTimeStamp);
     if (stream.write(rest.data(), static_cast<qint64>(rest.size())) !=
         static_cast<qint64>(rest.size()))
-        RaiseArchiveError(messages::headerNotWritten());
+        raiseArchiveError(messages::headerNotWritten());
 }
 
 std::int32_t TArchiveStream::Read(void* buffer, std::int32_t count) {
     if (count < 0)
-        RaiseArchiveError(messages::negativeCount(count));
+        raiseArchiveError(messages::negativeCount(count));
     if (FIndex == -1)
-        RaiseArchiveError(messages::noReadIndex());
+        raiseArchiveError(messages::noReadIndex());
     const qint64 got = FStream->read(static_cast<char*>(buffer), count);
     if (got < 0)
-        RaiseArchiveError(messages::unreadable("Read"));
+        raiseArchiveError(messages::unreadable("Read"));
     return static_cast<std::int32_t>(got);
 }
 
 std::int32_t TArchiveStream::Write(const void*, std::int32_t) {
-    RaiseArchiveError(messages::writeNotSupported());
+    raiseArchiveError(messages::writeNotSupported());
 }
 
 const TFileEntry& TArchiveStream::SelectedEntry() const {
     if (FIndex == -1)
-        RaiseArchiveError(messages::noSeekIndex());
+        raiseArchiveError(messages::noSeekIndex());
     return *FFiles.Objects(FIndex);
 }
 
@@ -234,7 +234,7 @@ std::int64_t TArchiveStream::Seek(std::int64_t offset, SeekOrigin origin) {
         break;
     }
     if (!target || !end || *target < start || *target >= *end)
-        RaiseArchiveError(messages::seekOutsideMember());
+        raiseArchiveError(messages::seekOutsideMember());
     if (*target != FStream->pos())
         MoveFileTo(*target);
     return *target - start;
@@ -242,13 +242,13 @@ std::int64_t TArchiveStream::Seek(std::int64_t offset, SeekOrigin origin) {
 
 int TArchiveStream::SelectMember(int index) {
     if (index < 0 || index >= FFiles.Count())
-        RaiseArchiveError(messages::memberIndexOutOfRange(index));
+        raiseArchiveError(messages::memberIndexOutOfRange(index));
     const TFileEntry& entry = *FFiles.Objects(index);
     const std::int64_t fileSize = FStream->size();
     const std::int64_t start = entry.DataOffset();
     const std::int64_t size = entry.DataSize();
     if (start < 0 || size < 0 || start > fileSize || size > fileSize - start)
-        RaiseArchiveError(messages::memberOutsideFile(FFiles.Strings(index)));
+        raiseArchiveError(messages::memberOutsideFile(FFiles.Strings(index)));
     MoveFileTo(start);
     FIndex = index;
     return index;
@@ -257,13 +257,13 @@ int TArchiveStream::SelectMember(int index) {
 int TArchiveStream::SelectMember(std::string_view name) {
     const int index = FFiles.IndexOf(name);
     if (index == -1)
-        RaiseArchiveError(messages::memberNotFound(name));
+        raiseArchiveError(messages::memberNotFound(name));
     return SelectMember(index);
 }
 
 void TArchiveStream::MoveFileTo(std::int64_t position) {
     if (position < 0 || !FStream->seek(position))
-        RaiseArchiveError(messages::seekOutsideMember());
+        raiseArchiveError(messages::seekOutsideMember());
 }
 
 } // namespace tallix::archive

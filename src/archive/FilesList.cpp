@@ -103,15 +103,15 @@ void TfilesList::SetTextStr(std::string_view blob) {
     std::size_t position = 0;
     while (position < blob.size()) {
         if (blob.size() - position < TFileEntry::kSize)
-            RaiseArchiveError(messages::blobCutShort());
+            raiseArchiveError(messages::blobCutShort());
         TFileEntry record;
         std::copy_n(blob.data() + position, TFileEntry::kSize, record.bytes.begin());
         position += TFileEntry::kSize;
         const std::int32_t nameLength = record.NameLength();
         if (nameLength < 0)
-            RaiseArchiveError(messages::badNameLength("SetTextStr", nameLength));
+            raiseArchiveError(messages::badNameLength("SetTextStr", nameLength));
         if (blob.size() - position < static_cast<std::size_t>(nameLength))
-            RaiseArchiveError(messages::blobCutShort());
+            raiseArchiveError(messages::blobCutShort());
         rebuilt.AddObject(blob.substr(position, static_cast<std::size_t>(nameLength)), record);
         position += static_cast<std::size_t>(nameLength);
     }

@@ -18,7 +18,7 @@ static_assert(kCsidlDesktopDirectory == tallix::platform::kCsidlDesktopDirectory
 
 } // namespace
 
-void ForceFolder(const QString& folder) {
+void forceFolder(const QString& folder) {
     if (folder.isEmpty() || QFileInfo(folder).isDir())
         return;
     const qsizetype lastSeparator = folder.lastIndexOf(kSeparator);
@@ -28,18 +28,18 @@ void ForceFolder(const QString& folder) {
     // The root is its own parent; stopping there is what keeps this from looping.
     if (parent == folder)
         return;
-    ForceFolder(parent);
+    forceFolder(parent);
     QDir().mkdir(folder);
 }
 
-QString GetSpecialFolder(int csidl) {
+QString getSpecialFolder(int csidl) {
     const QString folder = tallix::platform::specialFolderPath(csidl);
     if (!folder.isEmpty())
         return folder;
     return tallix::platform::specialFolderPath(kCsidlDesktopDirectory);
 }
 
-QString StripTrailingBackslashes(const QString& path) {
+QString stripTrailingBackslashes(const QString& path) {
     qsizetype length = path.size();
     while (length > 0 && path.at(length - 1) == kSeparator)
         --length;
@@ -48,7 +48,7 @@ QString StripTrailingBackslashes(const QString& path) {
     return path.left(length);
 }
 
-QString LinkTarget(const QString& target) {
+QString linkTarget(const QString& target) {
     if (target.startsWith(QStringLiteral("http:"), Qt::CaseSensitive))
         return target;
     return QStringLiteral("mailto:") + target;
@@ -60,7 +60,7 @@ namespace {
 constexpr int kHorizontalTolerance = 4;
 constexpr int kVerticalTolerance = 8;
 
-bool IsVisibleOn(const QRect& window, const QRect& workArea) {
+bool isVisibleOn(const QRect& window, const QRect& workArea) {
     const int left = window.x();
     const int top = window.y();
     const int right = left + window.width();
@@ -77,9 +77,9 @@ bool IsVisibleOn(const QRect& window, const QRect& workArea) {
 
 } // namespace
 
-QRect KeepOnScreen(const QRect& window, const QList<QRect>& workAreas, const QRect& primaryScreen) {
+QRect keepOnScreen(const QRect& window, const QList<QRect>& workAreas, const QRect& primaryScreen) {
     for (const QRect& workArea : workAreas) {
-        if (IsVisibleOn(window, workArea))
+        if (isVisibleOn(window, workArea))
             return window;
     }
     const int width = std::min(window.width(), primaryScreen.width());
@@ -88,14 +88,14 @@ QRect KeepOnScreen(const QRect& window, const QList<QRect>& workAreas, const QRe
             primaryScreen.y() + (primaryScreen.height() - height) / 2, width, height};
 }
 
-std::unique_ptr<QIODevice> LoadResourceStream(const QString& name) {
+std::unique_ptr<QIODevice> loadResourceStream(const QString& name) {
     auto stream = std::make_unique<QFile>(QStringLiteral(":/RC_DATA/") + name);
     if (name.isEmpty() || !stream->open(QIODevice::ReadOnly))
         return nullptr;
     return stream;
 }
 
-bool HasDoubleByteChar(const QString& text) {
+bool hasDoubleByteChar(const QString& text) {
     using tallix::platform::TextEncoding;
     for (const char32_t codePoint : text.toUcs4()) {
         const auto bytes =

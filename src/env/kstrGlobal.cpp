@@ -26,44 +26,44 @@ const QString kIniFileName = QStringLiteral("application.ini");
 constexpr qsizetype kMaxStringLength = 2047;
 constexpr int kWriteTestCandidates = 1000;
 
-QString WithTrailingSeparator(const QString& folder) {
+QString withTrailingSeparator(const QString& folder) {
     return folder.endsWith(kSeparator) ? folder : folder + kSeparator;
 }
 
-bool IsAsciiDigit(QChar c) {
+bool isAsciiDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-bool IsDigits(const QString& text) {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), IsAsciiDigit);
+bool isDigits(const QString& text) {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isAsciiDigit);
 }
 
-bool IsHexDigits(const QString& text) {
+bool isHexDigits(const QString& text) {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
         const QChar lower = c.toLower();
-        return IsAsciiDigit(c) || (lower >= QLatin1Char('a') && lower <= QLatin1Char('f'));
+        return isAsciiDigit(c) || (lower >= QLatin1Char('a') && lower <= QLatin1Char('f'));
     });
 }
 
 // Decimal with an optional sign, or "0x"/"0X" followed by hexadecimal digits; else def.
-int ParseInteger(const QString& text, int def) {
+int parseInteger(const QString& text, int def) {
     bool ok = false;
     int value = 0;
     if (text.size() > 2 &&
         (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))) {
         const QString digits = text.mid(2);
-        if (IsHexDigits(digits))
+        if (isHexDigits(digits))
             value = digits.toInt(&ok, 16);
     } else {
         const bool hasSign = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
-        if (IsDigits(hasSign ? text.mid(1) : text))
+        if (isDigits(hasSign ? text.mid(1) : text))
             value = text.toInt(&ok, 10);
     }
     return ok ? value : def;
 }
 
 // Cuts to the read buffer's size without leaving half of a surrogate pair behind.
-QString CutToReadBuffer(QString text) {
+QString cutToReadBuffer(QString text) {
     if (text.size() <= kMaxStringLength)
         return text;
     text.truncate(kMaxStringLength);
@@ -91,7 +91,7 @@ void TkstrGlobal::ReadVersionInfo() {
     const QString exeFile = tallix::platform::runningExecutableFile();
     const qsizetype lastSeparator = exeFile.lastIndexOf(kSeparator);
     FExePath = exeFile.left(lastSeparator + 1);
-    FExeDir = StripTrailingBackslashes(FExePath);
+    FExeDir = stripTrailingBackslashes(FExePath);
     FExeName = exeFile.mid(lastSeparator + 1);
 
     FCompanyName = kUnknown;
@@ -158,21 +158,21 @@ int TkstrGlobal::GetWinMajorVersion() {
 QString TkstrGlobal::GetDataFolder() {
     if (FDataFolder.isEmpty()) {
         FDataFolder = GetDefaultDataFolder();
-        ForceFolder(FDataFolder);
+        forceFolder(FDataFolder);
     }
     return FDataFolder;
 }
 
 QString TkstrGlobal::GetDataPath() {
-    return WithTrailingSeparator(GetDataFolder());
+    return withTrailingSeparator(GetDataFolder());
 }
 
 void TkstrGlobal::SetDataFolder(const QString& folder) {
     // A recorded folder written with a final '/' must still give a Path with exactly one.
-    FDataFolder = StripTrailingBackslashes(folder);
+    FDataFolder = stripTrailingBackslashes(folder);
     if (FDataFolder.isEmpty())
         return;
-    ForceFolder(FDataFolder);
+    forceFolder(FDataFolder);
     RegWriteString(kDataSection, kDataPathIdent, FDataFolder);
 }
 
@@ -183,15 +183,15 @@ QString TkstrGlobal::GetDefaultDataFolder() {
     // itself when it may write there.
     if (installed != here && IsExeFolderWritable())
         return GetExePath() + QStringLiteral("Data");
-    return GetSpecialFolder(kCsidlAppData) + kSeparator + GetCompanyName() + kSeparator +
+    return getSpecialFolder(kCsidlAppData) + kSeparator + GetCompanyName() + kSeparator +
            GetProductName();
 }
 
 bool TkstrGlobal::IsWritableFolder(const QString& path) {
-    const QString folder = StripTrailingBackslashes(path);
+    const QString folder = stripTrailingBackslashes(path);
     if (!QFileInfo(folder).isDir())
         return false;
-    const QString base = WithTrailingSeparator(folder);
+    const QString base = withTrailingSeparator(folder);
     for (int n = 0; n < kWriteTestCandidates; ++n) {
         const QString candidate = base + QStringLiteral("WriteTest%1.tmp").arg(n);
         if (QFileInfo::exists(candidate))
@@ -269,7 +269,7 @@ QString TkstrGlobal::ReadString(const QString& section, const QString& ident, co
     OpenIni();
     if (FIniFile) {
         if (const std::optional<QString> stored = FIniFile->readString(section, ident))
-            result = CutToReadBuffer(*stored);
+            result = cutToReadBuffer(*stored);
     }
     return result;
 }
@@ -285,7 +285,7 @@ int TkstrGlobal::ReadInteger(const QString& section, const QString& ident, int d
     if (!FIniFile)
         return def;
     const std::optional<QString> stored = FIniFile->readString(section, ident);
-    return stored ? ParseInteger(*stored, def) : def;
+    return stored ? parseInteger(*stored, def) : def;
 }
 
 void TkstrGlobal::WriteInteger(const QString& section, const QString& ident, int value) {

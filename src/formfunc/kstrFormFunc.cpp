@@ -22,7 +22,7 @@ using tallix::formfunc::SizeKind;
 
 namespace {
 
-QEvent::Type RegisteredType() {
+QEvent::Type registeredType() {
     return static_cast<QEvent::Type>(QEvent::registerEventType());
 }
 
@@ -54,14 +54,14 @@ private:
 TColorResetEvent::TColorResetEvent() : QEvent(EventType()) {}
 
 QEvent::Type TColorResetEvent::EventType() {
-    static const QEvent::Type type = RegisteredType();
+    static const QEvent::Type type = registeredType();
     return type;
 }
 
 TQueryEndSessionEvent::TQueryEndSessionEvent() : QEvent(EventType()) {}
 
 QEvent::Type TQueryEndSessionEvent::EventType() {
-    static const QEvent::Type type = RegisteredType();
+    static const QEvent::Type type = registeredType();
     return type;
 }
 
@@ -69,7 +69,7 @@ TEndSessionEvent::TEndSessionEvent(bool sessionEnds)
     : QEvent(EventType()), SessionEnds(sessionEnds) {}
 
 QEvent::Type TEndSessionEvent::EventType() {
-    static const QEvent::Type type = RegisteredType();
+    static const QEvent::Type type = registeredType();
     return type;
 }
 
@@ -80,7 +80,7 @@ TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwn
     FMoveSettleTimer.setInterval(kMoveSettleMilliseconds);
     // A burst that ended in a maximised or minimised window was the window system's doing.
     connect(&FMoveSettleTimer, &QTimer::timeout, this, [this] {
-        tallix::ShowErrorsOf(FOwnerForm, [this] {
+        tallix::showErrorsOf(FOwnerForm, [this] {
             if (FOwnerForm && CurrentSizeKind() == SizeKind::Restored)
                 HandleExitSizeMove();
         });
@@ -88,7 +88,7 @@ TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwn
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(application, &QGuiApplication::commitDataRequest, this,
                 [this](QSessionManager& manager) {
-                    tallix::ShowErrorsOf(FOwnerForm, [&] { SessionCommitData(manager); });
+                    tallix::showErrorsOf(FOwnerForm, [&] { SessionCommitData(manager); });
                 });
     HookForm(true);
     SetLayered(true);
@@ -200,7 +200,7 @@ void TkstrFormFunc::ApplyWindowPosition(TwindowPosition value) {
 // their errors are shown here and go no further.
 bool TkstrFormFunc::eventFilter(QObject* watched, QEvent* event) {
     bool taken = false;
-    tallix::ShowErrorsOf(FOwnerForm, [&] {
+    tallix::showErrorsOf(FOwnerForm, [&] {
         if (FOwnerForm && watched == FOwnerForm)
             taken = FormWindowProc(event);
         else if (FFormWindow && watched == FFormWindow)
@@ -269,7 +269,7 @@ SizeKind TkstrFormFunc::CurrentSizeKind() const {
 
 void TkstrFormFunc::HandleMove() {
     if (!FOwnerForm->isMaximized())
-        FNormalBounds = OuterBounds(FOwnerForm);
+        FNormalBounds = outerBounds(FOwnerForm);
 }
 
 void TkstrFormFunc::HandleSize(SizeKind kind) {
@@ -277,7 +277,7 @@ void TkstrFormFunc::HandleSize(SizeKind kind) {
         UpdateWindowShape();
     if (kind == SizeKind::Restored) {
         if (!FOwnerForm->isMaximized())
-            FNormalBounds = OuterBounds(FOwnerForm);
+            FNormalBounds = outerBounds(FOwnerForm);
         FIsMaximized = false;
     } else if (kind == SizeKind::Maximized) {
         FIsMaximized = true;
@@ -294,7 +294,7 @@ void TkstrFormFunc::NoteGeometryChange() {
     if (!FAdjustingGeometry)
         ApplyPendingOuterSize();
     if (CurrentSizeKind() == SizeKind::Restored)
-        FVisibleBounds = OuterBounds(FOwnerForm);
+        FVisibleBounds = outerBounds(FOwnerForm);
     if (FAdjustingGeometry)
         return;
     const QWindow* window = FOwnerForm->windowHandle();
@@ -314,13 +314,13 @@ void TkstrFormFunc::ApplyPendingOuterSize() {
         FPendingOuterSize = QSize();
         return;
     }
-    const QSize frame = OuterBounds(FOwnerForm).size() - FOwnerForm->size();
+    const QSize frame = outerBounds(FOwnerForm).size() - FOwnerForm->size();
     if (frame.isNull())
         return;
     const QSize outer = FPendingOuterSize;
     FPendingOuterSize = QSize();
     const FlagGuard guard(FAdjustingGeometry);
-    SetOuterSize(FOwnerForm, outer);
+    setOuterSize(FOwnerForm, outer);
 }
 
 void TkstrFormFunc::HandleExitSizeMove() {
@@ -331,9 +331,9 @@ void TkstrFormFunc::HandleExitSizeMove() {
     const QScreen* screen = FOwnerForm->screen();
     if (!screen)
         return;
-    const QRect bounds = OuterBounds(FOwnerForm);
+    const QRect bounds = outerBounds(FOwnerForm);
     const QPoint corner =
-        tallix::formfunc::SnapToWorkArea(bounds, screen->availableGeometry(), FFitScreenPx);
+        tallix::formfunc::snapToWorkArea(bounds, screen->availableGeometry(), FFitScreenPx);
     if (corner != bounds.topLeft()) {
         const FlagGuard guard(FAdjustingGeometry);
         FOwnerForm->move(corner);
@@ -347,9 +347,9 @@ void TkstrFormFunc::RestorePlacement() {
     const QScreen* primary = QGuiApplication::primaryScreen();
     const QRect screen = primary ? primary->geometry() : QRect();
     const FlagGuard guard(FAdjustingGeometry);
-    const QRect bounds = OuterBounds(FOwnerForm);
+    const QRect bounds = outerBounds(FOwnerForm);
     if (FKeepLocation) {
-        const QPoint centre = tallix::formfunc::CentredOn(screen, bounds.size());
+        const QPoint centre = tallix::formfunc::centredOn(screen, bounds.size());
         const int left = AppGlobal->ReadInteger(FSection, kKeyLeft, centre.x());
         const int top = AppGlobal->ReadInteger(FSection, kKeyTop, centre.y());
         FOwnerForm->move(left, top);
@@ -357,11 +357,11 @@ void TkstrFormFunc::RestorePlacement() {
     if (FKeepSize) {
         const int width = AppGlobal->ReadInteger(FSection, kKeyWidth, bounds.width());
         const int height = AppGlobal->ReadInteger(FSection, kKeyHeight, bounds.height());
-        SetOuterSize(FOwnerForm, QSize(width, height));
+        setOuterSize(FOwnerForm, QSize(width, height));
     }
     FDockSiteName = AppGlobal->ReadString(FSection, kKeyDockSite, QString());
-    KeepOnScreen(FOwnerForm);
-    const bool frameUnknown = OuterBounds(FOwnerForm).size() == FOwnerForm->size();
+    keepOnScreen(FOwnerForm);
+    const bool frameUnknown = outerBounds(FOwnerForm).size() == FOwnerForm->size();
     // Before the window is first shown nobody knows its frame, and a place given then goes to
     // the client area, the frame lying above it. Asked for as the outer corner, the place is the
     // frame's, which a window manager honours when it frames the window.
@@ -379,7 +379,7 @@ void TkstrFormFunc::SavePlacement() {
         return;
     // Forms are never docked here, so no dock site has a name to keep.
     FDockSiteName.clear();
-    QRect bounds = OuterBounds(FOwnerForm);
+    QRect bounds = outerBounds(FOwnerForm);
     if (!FOwnerForm->isVisible() && !FVisibleBounds.isNull())
         bounds = FVisibleBounds;
     // A window shown maximised from the start has no normal rectangle yet; its current one is
@@ -399,7 +399,7 @@ void TkstrFormFunc::SavePlacement() {
 
 void TkstrFormFunc::UpdateWindowShape() {
     FOwnerForm->setMask(
-        tallix::formfunc::WindowOutline(FWindowRound, FOwnerForm->width(), FOwnerForm->height()));
+        tallix::formfunc::windowOutline(FWindowRound, FOwnerForm->width(), FOwnerForm->height()));
 }
 
 bool TkstrFormFunc::HandleMousePress(const QEvent* event) {
@@ -407,25 +407,25 @@ bool TkstrFormFunc::HandleMousePress(const QEvent* event) {
     if (mouse->button() != Qt::LeftButton)
         return false;
     if (FWindowResize) {
-        const HitTest hit = tallix::formfunc::ResizeHitTest(OuterBounds(FOwnerForm),
+        const HitTest hit = tallix::formfunc::resizeHitTest(outerBounds(FOwnerForm),
                                                             mouse->globalPosition().toPoint());
         if (hit != HitTest::None) {
-            StartSystemResize(tallix::formfunc::ResizeEdges(hit));
+            StartSystemResize(tallix::formfunc::resizeEdges(hit));
             return true;
         }
     }
     FDragArmed = true;
-    FPressGrip = mouse->globalPosition().toPoint() - OuterBounds(FOwnerForm).topLeft();
+    FPressGrip = mouse->globalPosition().toPoint() - outerBounds(FOwnerForm).topLeft();
     return false;
 }
 
 void TkstrFormFunc::HandleMouseMove(const QEvent* event) {
     const auto* mouse = static_cast<const QMouseEvent*>(event);
     if (FWindowResize) {
-        const HitTest hit = tallix::formfunc::ResizeHitTest(OuterBounds(FOwnerForm),
+        const HitTest hit = tallix::formfunc::resizeHitTest(outerBounds(FOwnerForm),
                                                             mouse->globalPosition().toPoint());
         if (hit != HitTest::None) {
-            FOwnerForm->setCursor(tallix::formfunc::ResizeCursor(hit));
+            FOwnerForm->setCursor(tallix::formfunc::resizeCursor(hit));
             FResizeCursorShown = true;
         } else if (FResizeCursorShown) {
             FOwnerForm->unsetCursor();
@@ -448,7 +448,7 @@ void TkstrFormFunc::BeginWindowDrag(int x, int y, QPoint pointer) {
         if (control && !control->isWindow())
             children.append(control->geometry());
     }
-    bool dragMove = tallix::formfunc::DragAllowedAt(children, x, y);
+    bool dragMove = tallix::formfunc::dragAllowedAt(children, x, y);
     if (OnCanDragMove)
         OnCanDragMove(this, x, y, dragMove);
     if (!dragMove) {
@@ -459,7 +459,7 @@ void TkstrFormFunc::BeginWindowDrag(int x, int y, QPoint pointer) {
     // started the drag. Without a press seen, the drag holds on to where it starts. Screen
     // positions come from the pointer's events: a window manager may not yet have told where
     // it put a window just shown.
-    const QPoint corner = OuterBounds(FOwnerForm).topLeft();
+    const QPoint corner = outerBounds(FOwnerForm).topLeft();
     const QPoint grip = FPressGrip.value_or(pointer - corner);
     FPressGrip.reset();
     if (pointer - grip != corner)

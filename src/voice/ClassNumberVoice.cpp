@@ -34,7 +34,7 @@ namespace {
 // what makes that safe.
 static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free);
 
-const char* FileNameOf(char character) {
+const char* fileNameOf(char character) {
     switch (character) {
     case '\r':
         return "r.wav";
@@ -203,7 +203,7 @@ void TNumberVoice::FinishHandOver() {
 }
 
 void TNumberVoice::PlayChar(char character) {
-    const QString path = FVoicePath + QLatin1String(FileNameOf(character));
+    const QString path = FVoicePath + QLatin1String(fileNameOf(character));
     if (QFileInfo::exists(path)) {
         FPlayer->playFile(path);
     }

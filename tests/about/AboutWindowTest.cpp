@@ -39,7 +39,7 @@ namespace {
 const QString kPageUrl =
     QStringLiteral("http://kstr.example/contents/software/information.php?from=tallix");
 
-void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
+void sendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
                Qt::MouseButton button, Qt::MouseButtons buttons) {
     QMouseEvent event(type, local, global, button, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &event);
@@ -48,19 +48,19 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
 // Presses the left button at a point of the control, moves the pointer on the screen by offset
 // in two equal steps and releases it there. The control's own position follows a window that
 // moves along.
-void DragBy(QWidget* control, QPoint at, QPoint offset) {
+void dragBy(QWidget* control, QPoint at, QPoint offset) {
     const QPoint start = control->mapToGlobal(at);
-    SendMouse(control, QEvent::MouseButtonPress, at, start, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(control, QEvent::MouseButtonPress, at, start, Qt::LeftButton, Qt::LeftButton);
     for (const QPoint global : {start + offset / 2, start + offset}) {
-        SendMouse(control, QEvent::MouseMove, control->mapFromGlobal(global), global, Qt::NoButton,
+        sendMouse(control, QEvent::MouseMove, control->mapFromGlobal(global), global, Qt::NoButton,
                   Qt::LeftButton);
     }
     const QPoint end = start + offset;
-    SendMouse(control, QEvent::MouseButtonRelease, control->mapFromGlobal(end), end, Qt::LeftButton,
+    sendMouse(control, QEvent::MouseButtonRelease, control->mapFromGlobal(end), end, Qt::LeftButton,
               Qt::NoButton);
 }
 
-int Darkest(const QImage& image, const QRect& area) {
+int darkest(const QImage& image, const QRect& area) {
     int darkest = 255;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
@@ -68,7 +68,7 @@ int Darkest(const QImage& image, const QRect& area) {
     return darkest;
 }
 
-bool FitsItsText(const QLabel* label) {
+bool fitsItsText(const QLabel* label) {
     return label->fontMetrics().horizontalAdvance(label->text()) <= label->width();
 }
 
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(form.LBexe->palette().color(QPalette::WindowText), QColor(64, 64, 96));
         for (const QLabel* label :
              {form.LBexe, form.LBversion, form.Label1, static_cast<QLabel*>(form.LinkLabel1)})
-            QVERIFY2(FitsItsText(label), qPrintable(label->text()));
+            QVERIFY2(fitsItsText(label), qPrintable(label->text()));
     }
 
     void missingVersionValuesShowAsDelivered() {
@@ -148,24 +148,24 @@ private slots:
         TFormVersionInfo form;
         QCOMPARE(form.LBversion->text(), QStringLiteral("Version "));
         QVERIFY(form.LinkLabel1->LinkURL().endsWith(QStringLiteral("?from=unknown")));
-        QCOMPARE(InformationPageUrl(QStringLiteral("TaLLix")), kPageUrl);
+        QCOMPARE(informationPageUrl(QStringLiteral("TaLLix")), kPageUrl);
     }
 
     void drawnTitleIsHalvedWithTheTextAtItsPlace() {
-        const TBitmap latin = DrawAppTitle(QStringLiteral("Tallix"));
+        const TBitmap latin = drawAppTitle(QStringLiteral("Tallix"));
         QCOMPARE(QSize(latin.Width(), latin.Height()), QSize(160, 32));
         QCOMPARE(latin.PixelFormat(), TPixelFormat::Bit32);
         const QImage picture = latin.ToImage();
         // Drawn from the top: the capital's stem reaches into the upper quarter.
-        QVERIFY(Darkest(picture, QRect(0, 0, 40, 8)) < 64);
-        QCOMPARE(Darkest(picture, QRect(150, 0, 10, 32)), 255);
+        QVERIFY(darkest(picture, QRect(0, 0, 40, 8)) < 64);
+        QCOMPARE(darkest(picture, QRect(150, 0, 10, 32)), 255);
         QCOMPARE(qGray(picture.pixel(0, 0)), 255);
 
         // A double-byte name is drawn 16 pixels lower, in the Japanese face.
-        const QImage japanese = DrawAppTitle(QStringLiteral("タリクス")).ToImage();
+        const QImage japanese = drawAppTitle(QStringLiteral("タリクス")).ToImage();
         QCOMPARE(japanese.size(), QSize(160, 32));
-        QCOMPARE(Darkest(japanese, QRect(0, 0, 160, 8)), 255);
-        QVERIFY(Darkest(japanese, QRect(0, 8, 160, 24)) < 64);
+        QCOMPARE(darkest(japanese, QRect(0, 0, 160, 8)), 255);
+        QVERIFY(darkest(japanese, QRect(0, 8, 160, 24)) < 64);
 
         TFormVersionInfo form;
         QCOMPARE(form.ImgAppTitle->pixmap().size(), QSize(160, 32));
@@ -212,7 +212,7 @@ private slots:
         for (QWidget* control : std::initializer_list<QWidget*>{
                  form.LBexe, form.Label1, form.Image1, form.ImgAppTitle, form.LinkLabel1}) {
             const QPoint before = form.pos();
-            DragBy(control, QPoint(30, 5), QPoint(40, 24));
+            dragBy(control, QPoint(30, 5), QPoint(40, 24));
             QCOMPARE(form.pos(), before + QPoint(40, 24));
         }
         QVERIFY(browser.Opened.isEmpty());
@@ -225,7 +225,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QPoint before = form.pos();
-        DragBy(form.LinkLabel1, QPoint(80, 5), QPoint());
+        dragBy(form.LinkLabel1, QPoint(80, 5), QPoint());
         QCOMPARE(browser.Opened, QList<QUrl>{QUrl(kPageUrl)});
         QCOMPARE(form.pos(), before);
     }
@@ -235,7 +235,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QPoint before = form.pos();
-        DragBy(form.BtClose, QPoint(10, 10), QPoint(3, 2));
+        dragBy(form.BtClose, QPoint(10, 10), QPoint(3, 2));
         QCOMPARE(form.pos(), before);
         QTest::mouseClick(form.BtClose, Qt::LeftButton);
         QVERIFY(!form.isVisible());
@@ -260,7 +260,7 @@ private slots:
                 checked = true;
                 QTest::mouseClick(shown->BtClose, Qt::LeftButton);
             });
-            ShowAboutWindow(&owner);
+            showAboutWindow(&owner);
             QVERIFY(checked);
             QCOMPARE(FormVersionInfo, nullptr);
         }

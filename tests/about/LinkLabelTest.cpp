@@ -37,7 +37,7 @@ private:
 
 namespace {
 
-void ClickOn(QWidget* label) {
+void clickOn(QWidget* label) {
     const QPointF inside(2, 2);
     QMouseEvent press(QEvent::MouseButtonPress, inside, label->mapToGlobal(inside), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
@@ -54,9 +54,9 @@ class LinkLabelTest : public QObject {
 private slots:
     void openLinkTakesAllButHttpForMail() {
         UrlRecorder recorder;
-        OpenLink("http://example.com/a?b=1");
-        OpenLink("someone@example.com");
-        OpenLink("https://example.com/");
+        openLink("http://example.com/a?b=1");
+        openLink("someone@example.com");
+        openLink("https://example.com/");
         QCOMPARE(recorder.Opened,
                  QList<QUrl>({QUrl("http://example.com/a?b=1"), QUrl("mailto:someone@example.com"),
                               QUrl("mailto:https://example.com/")}));
@@ -77,7 +77,7 @@ private slots:
             QVERIFY(recorder.Opened.isEmpty()); // the click event comes first
             ++clicks;
         });
-        ClickOn(&label);
+        clickOn(&label);
         QCOMPARE(clicks, 1);
         QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("mailto:info@example.com")}));
     }
@@ -177,12 +177,12 @@ private slots:
     }
 
     void pathParts() {
-        QCOMPARE(ExtractFileName("/a/b/c.txt"), QString("c.txt"));
-        QCOMPARE(ExtractFileName("c.txt"), QString("c.txt"));
-        QCOMPARE(ExtractFileName("/a/b/"), QString());
-        QCOMPARE(ExtractFileDir("/a/b/c.txt"), QString("/a/b"));
-        QCOMPARE(ExtractFileDir("/a"), QString("/"));
-        QCOMPARE(ExtractFileDir("c.txt"), QString());
+        QCOMPARE(extractFileName("/a/b/c.txt"), QString("c.txt"));
+        QCOMPARE(extractFileName("c.txt"), QString("c.txt"));
+        QCOMPARE(extractFileName("/a/b/"), QString());
+        QCOMPARE(extractFileDir("/a/b/c.txt"), QString("/a/b"));
+        QCOMPARE(extractFileDir("/a"), QString("/"));
+        QCOMPARE(extractFileDir("c.txt"), QString());
     }
 };
 

@@ -14,8 +14,8 @@
 namespace {
 
 // The menu the text box shows now, as the user sees its entries; separators are empty.
-QStringList Entries(TFmTallixor& window) {
-    std::unique_ptr<QMenu> menu(CreateMemoContextMenu(&window, &window));
+QStringList entries(TFmTallixor& window) {
+    std::unique_ptr<QMenu> menu(createMemoContextMenu(&window, &window));
     QStringList entries;
     for (const QAction* action : menu->actions())
         entries.append(action->isEnabled() || action->isSeparator()
@@ -24,8 +24,8 @@ QStringList Entries(TFmTallixor& window) {
     return entries;
 }
 
-void Choose(TFmTallixor& window, const QString& caption) {
-    std::unique_ptr<QMenu> menu(CreateMemoContextMenu(&window, &window));
+void choose(TFmTallixor& window, const QString& caption) {
+    std::unique_ptr<QMenu> menu(createMemoContextMenu(&window, &window));
     for (QAction* action : menu->actions()) {
         if (action->text().startsWith(caption + QLatin1Char('\t'))) {
             QVERIFY(action->isEnabled());
@@ -50,14 +50,14 @@ private slots:
     void offersTheEditMenusCommandsInJapanese() {
         TFmTallixor& window = fixture->openWindow();
         QApplication::clipboard()->clear();
-        QCOMPARE(Entries(window),
+        QCOMPARE(entries(window),
                  QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "-切り取り\tCtrl+X",
                               "-コピー\tCtrl+C", "-貼り付け\tCtrl+V", "", "-すべて選択\tCtrl+A"}));
         QTest::keyClicks(window.Memo, QStringLiteral("12"));
         window.TakeSnapshot();
         window.Memo->selectAll();
         QApplication::clipboard()->setText(QStringLiteral("3"));
-        QCOMPARE(Entries(window),
+        QCOMPARE(entries(window),
                  QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "切り取り\tCtrl+X",
                               "コピー\tCtrl+C", "貼り付け\tCtrl+V", "", "すべて選択\tCtrl+A"}));
     }
@@ -65,20 +65,20 @@ private slots:
     void itsEditsGoThroughTheProgramsUndoHistory() {
         TFmTallixor& window = fixture->openWindow();
         QTest::keyClicks(window.Memo, QStringLiteral("12"));
-        Choose(window, QStringLiteral("すべて選択"));
-        Choose(window, QStringLiteral("切り取り"));
+        choose(window, QStringLiteral("すべて選択"));
+        choose(window, QStringLiteral("切り取り"));
         QCOMPARE(window.MemoText(), QString());
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("12"));
-        Choose(window, QStringLiteral("貼り付け"));
-        Choose(window, QStringLiteral("貼り付け"));
+        choose(window, QStringLiteral("貼り付け"));
+        choose(window, QStringLiteral("貼り付け"));
         QCOMPARE(window.MemoText(), QStringLiteral("1212"));
-        Choose(window, QStringLiteral("戻す"));
+        choose(window, QStringLiteral("戻す"));
         QCOMPARE(window.MemoText(), QStringLiteral("12"));
-        Choose(window, QStringLiteral("戻す"));
+        choose(window, QStringLiteral("戻す"));
         QCOMPARE(window.MemoText(), QString());
-        Choose(window, QStringLiteral("戻す"));
+        choose(window, QStringLiteral("戻す"));
         QCOMPARE(window.MemoText(), QStringLiteral("12"));
-        Choose(window, QStringLiteral("やり直す"));
+        choose(window, QStringLiteral("やり直す"));
         QCOMPARE(window.MemoText(), QString());
     }
 
@@ -94,7 +94,7 @@ private slots:
     }
 
     void qtsOwnTextsAreJapanese() {
-        QVERIFY(tallix::LoadQtTranslations(*QCoreApplication::instance()));
+        QVERIFY(tallix::loadQtTranslations(*QCoreApplication::instance()));
         QCOMPARE(QCoreApplication::translate("QScrollBar", "Scroll here"),
                  QStringLiteral("ここにスクロール"));
     }

@@ -105,11 +105,11 @@ TEST_F(ApplicationContext, UnwritableExeFolderUsesApplicationDataCreatedWithPare
 
 TEST_F(ApplicationContext, ExeFolderWithAllWriteTestNamesTakenCountsAsUnwritable) {
     for (int n = 0; n < 1000; ++n)
-        WriteFile(ExeDir() + QString("/WriteTest%1.tmp").arg(n), "kept");
+        writeFile(ExeDir() + QString("/WriteTest%1.tmp").arg(n), "kept");
     TkstrGlobal global;
     EXPECT_FALSE(global.IsExeFolderWritable());
     EXPECT_EQ(global.GetDataFolder(), AppDataFolder());
-    EXPECT_EQ(ReadFile(ExeDir() + "/WriteTest999.tmp"), "kept");
+    EXPECT_EQ(readFile(ExeDir() + "/WriteTest999.tmp"), "kept");
 
     QFile::remove(ExeDir() + "/WriteTest999.tmp");
     EXPECT_TRUE(global.IsExeFolderWritable());
@@ -117,18 +117,18 @@ TEST_F(ApplicationContext, ExeFolderWithAllWriteTestNamesTakenCountsAsUnwritable
 }
 
 TEST_F(ApplicationContext, WriteTestSkipsTakenNamesAndLeavesThemAlone) {
-    WriteFile(ExeDir() + "/WriteTest0.tmp", "zero");
-    WriteFile(ExeDir() + "/WriteTest1.tmp", "one");
+    writeFile(ExeDir() + "/WriteTest0.tmp", "zero");
+    writeFile(ExeDir() + "/WriteTest1.tmp", "one");
     TkstrGlobal global;
     EXPECT_TRUE(global.IsWritableFolder(ExeDir() + "/"));
-    EXPECT_EQ(ReadFile(ExeDir() + "/WriteTest0.tmp"), "zero");
-    EXPECT_EQ(ReadFile(ExeDir() + "/WriteTest1.tmp"), "one");
+    EXPECT_EQ(readFile(ExeDir() + "/WriteTest0.tmp"), "zero");
+    EXPECT_EQ(readFile(ExeDir() + "/WriteTest1.tmp"), "one");
     EXPECT_FALSE(Exists(ExeDir() + "/WriteTest2.tmp"));
     EXPECT_EQ(QDir(ExeDir()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(ApplicationContext, WriteTestOfSomethingThatIsNoFolderFails) {
-    WriteFile(Root() + "/plain-file", "x");
+    writeFile(Root() + "/plain-file", "x");
     TkstrGlobal global;
     EXPECT_FALSE(global.IsWritableFolder(Root() + "/no-such-folder/"));
     EXPECT_FALSE(global.IsWritableFolder(Root() + "/plain-file/"));
@@ -165,7 +165,7 @@ TEST_F(ApplicationContext, SetDataFolderRecordsTheFolderForTheNextRun) {
     }
     TkstrGlobal nextRun;
     EXPECT_EQ(nextRun.GetDataFolder(), chosen);
-    EXPECT_EQ(ReadFile(UserStoreFile()), "[DATA]\nPATH=" + chosen.toUtf8() + "\n");
+    EXPECT_EQ(readFile(UserStoreFile()), "[DATA]\nPATH=" + chosen.toUtf8() + "\n");
 }
 
 TEST_F(ApplicationContext, SetDataFolderEmptyLeavesTheDefaultRuleToDecide) {
@@ -190,11 +190,11 @@ TEST_F(ApplicationContext, InstallationRecordComesFromTheFirstConfigDirThatHasIt
     EXPECT_EQ(global.GetInstalledAppDir(), "");
 
     SetEnv("XDG_CONFIG_DIRS", Root() + "/first:relative/dir:" + Root() + "/second");
-    WriteFile(Root() + "/second/kestrow/tallix.ini", "AppDir=/opt/second\n");
+    writeFile(Root() + "/second/kestrow/tallix.ini", "AppDir=/opt/second\n");
     EXPECT_EQ(global.GetInstalledAppDir(), "/opt/second");
-    WriteFile(Root() + "/first/kestrow/tallix.ini", "; no AppDir here\n");
+    writeFile(Root() + "/first/kestrow/tallix.ini", "; no AppDir here\n");
     EXPECT_EQ(global.GetInstalledAppDir(), "") << "the first record found is the one that counts";
-    WriteFile(Root() + "/first/kestrow/tallix.ini", "appdir = /opt/first\n[other]\nAppDir=x\n");
+    writeFile(Root() + "/first/kestrow/tallix.ini", "appdir = /opt/first\n[other]\nAppDir=x\n");
     EXPECT_EQ(global.GetInstalledAppDir(), "/opt/first");
 }
 

@@ -41,14 +41,14 @@ void EnvFixture::UnsetEnv(const char* name) {
     qunsetenv(name);
 }
 
-void EnvFixture::WriteFile(const QString& fileName, const QByteArray& bytes) {
+void EnvFixture::writeFile(const QString& fileName, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QFile file(fileName);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << fileName.toStdString();
     file.write(bytes);
 }
 
-QByteArray EnvFixture::ReadFile(const QString& fileName) {
+QByteArray EnvFixture::readFile(const QString& fileName) {
     QFile file(fileName);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -62,9 +62,9 @@ bool EnvFixture::Exists(const QString& path) {
 }
 
 void EnvFixture::WriteInstallationRecord(const QString& appDir) {
-    WriteFile(Root() + "/etc-xdg/kestrow/tallix.ini", "AppDir=" + appDir.toUtf8() + "\n");
+    writeFile(Root() + "/etc-xdg/kestrow/tallix.ini", "AppDir=" + appDir.toUtf8() + "\n");
 }
 
 void EnvFixture::WriteUserStore(const QByteArray& iniText) {
-    WriteFile(UserStoreFile(), iniText);
+    writeFile(UserStoreFile(), iniText);
 }

@@ -34,8 +34,8 @@ protected:
     void SetEnv(const char* name, const QString& value);
     void UnsetEnv(const char* name);
 
-    static void WriteFile(const QString& fileName, const QByteArray& bytes);
-    static QByteArray ReadFile(const QString& fileName);
+    static void writeFile(const QString& fileName, const QByteArray& bytes);
+    static QByteArray readFile(const QString& fileName);
     static bool IsDir(const QString& path);
     static bool Exists(const QString& path);
 

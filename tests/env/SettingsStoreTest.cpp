@@ -14,8 +14,8 @@ class SettingsStore : public EnvFixture {
 protected:
     QString DataFolder() const { return ExeDir() + "/Data"; }
     QString IniFile() const { return DataFolder() + "/application.ini"; }
-    void WriteIni(const QByteArray& text) { WriteFile(IniFile(), text); }
-    QByteArray Ini() const { return ReadFile(IniFile()); }
+    void WriteIni(const QByteArray& text) { writeFile(IniFile(), text); }
+    QByteArray Ini() const { return readFile(IniFile()); }
 };
 
 TEST_F(SettingsStore, FirstReadCreatesTheDataFolderButNotTheFile) {
@@ -135,7 +135,7 @@ TEST_F(SettingsStore, EachWriteReplacesTheFileAsAWhole) {
     TkstrGlobal global;
     global.WriteBool("VOICE", "input", false);
     // The old file was never opened for writing: a crash mid-write could not have damaged it.
-    EXPECT_EQ(ReadFile(QString::fromStdString(before.string())), "[VOICE]\ninput=1\n");
+    EXPECT_EQ(readFile(QString::fromStdString(before.string())), "[VOICE]\ninput=1\n");
     EXPECT_EQ(Ini(), "[VOICE]\ninput=0\n");
     EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList{"application.ini"});
 }
@@ -152,17 +152,17 @@ TEST_F(SettingsStore, RewritingKeepsTheFilesPermissions) {
 
 TEST_F(SettingsStore, ALinkedFileStaysLinkedAndItsTargetIsUpdated) {
     const QString target = Root() + "/synced/application.ini";
-    WriteFile(target, "[VOICE]\ninput=1\n");
+    writeFile(target, "[VOICE]\ninput=1\n");
     ASSERT_TRUE(QDir().mkpath(DataFolder()));
     ASSERT_TRUE(QFile::link(target, IniFile()));
     TkstrGlobal global;
     global.WriteBool("VOICE", "input", false);
     EXPECT_TRUE(QFileInfo(IniFile()).isSymLink());
-    EXPECT_EQ(ReadFile(target), "[VOICE]\ninput=0\n");
+    EXPECT_EQ(readFile(target), "[VOICE]\ninput=0\n");
 }
 
 TEST_F(SettingsStore, WriteIntoAnUncreatableDataFolderRaisesTheWriteError) {
-    WriteFile(Root() + "/blocker", "not a folder");
+    writeFile(Root() + "/blocker", "not a folder");
     TkstrGlobal global;
     global.SetDataFolder(Root() + "/blocker/データ");
     EXPECT_TRUE(global.ReadBool("VOICE", "input", true)) << "reads still answer their default";
@@ -228,7 +228,7 @@ TEST_F(SettingsStore, ABatchRewritesTheFileOnceAtItsEnd) {
 }
 
 TEST_F(SettingsStore, ABatchReportsAFailedRewriteAtItsEnd) {
-    WriteFile(Root() + "/blocker", "not a folder");
+    writeFile(Root() + "/blocker", "not a folder");
     TkstrGlobal global;
     global.SetDataFolder(Root() + "/blocker/Data");
     global.BeginIniBatch();

@@ -12,14 +12,14 @@
 
 namespace {
 
-QString WriteFile(const QString& fileName, const QByteArray& bytes) {
+QString writeFile(const QString& fileName, const QByteArray& bytes) {
     QFile file(fileName);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
     return fileName;
 }
 
-void DropUrls(QWidget* window, const QList<QUrl>& urls) {
+void dropUrls(QWidget* window, const QList<QUrl>& urls) {
     QMimeData data;
     data.setUrls(urls);
     const QPointF over(window->width() / 2.0, window->height() / 2.0);
@@ -61,13 +61,13 @@ private slots:
         window.show();
         window.Memo->setPlainText("old");
         const int historyBefore = window.History().Count();
-        const QString first = WriteFile(fixture.exeDir() + "/first.txt", "1\n2");
-        const QString second = WriteFile(fixture.exeDir() + "/second file.txt", "3.5\r\n4");
-        DropUrls(&window, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+        const QString first = writeFile(fixture.exeDir() + "/first.txt", "1\n2");
+        const QString second = writeFile(fixture.exeDir() + "/second file.txt", "3.5\r\n4");
+        dropUrls(&window, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
         QCOMPARE(window.Memo->toPlainText(), QString("3.5\n4"));
         QCOMPARE(window.History().Count(), historyBefore + 2); // a snapshot before each file
 
-        DropUrls(&window, {QUrl::fromLocalFile(second), QUrl::fromLocalFile(first)});
+        dropUrls(&window, {QUrl::fromLocalFile(second), QUrl::fromLocalFile(first)});
         QCOMPARE(window.Memo->toPlainText(), QString("1\n2"));
     }
 
@@ -76,7 +76,7 @@ private slots:
         TFmTallixor& window = fixture.openWindow();
         window.show();
         window.Memo->setPlainText("12");
-        DropUrls(&window, {QUrl("http://example.com/nums.txt")});
+        dropUrls(&window, {QUrl("http://example.com/nums.txt")});
         // No file is read: the text box takes a web address like any dropped text.
         QCOMPARE(window.Memo->toPlainText(), QString("12http://example.com/nums.txt"));
     }

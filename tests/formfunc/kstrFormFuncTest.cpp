@@ -21,11 +21,11 @@
 
 namespace {
 
-QRect PrimaryScreen() {
+QRect primaryScreen() {
     return QGuiApplication::primaryScreen()->geometry();
 }
 
-std::unique_ptr<QMimeData> UrlData(const QList<QUrl>& urls) {
+std::unique_ptr<QMimeData> urlData(const QList<QUrl>& urls) {
     auto data = std::make_unique<QMimeData>();
     data->setUrls(urls);
     return data;
@@ -33,7 +33,7 @@ std::unique_ptr<QMimeData> UrlData(const QList<QUrl>& urls) {
 
 // Enter and drop, as the window system delivers them to the form's window. Returns whether the
 // drop was taken.
-bool DropOn(QWidget* form, const QMimeData* data) {
+bool dropOn(QWidget* form, const QMimeData* data) {
     QWindow* window = form->windowHandle();
     QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &enter);
@@ -43,22 +43,22 @@ bool DropOn(QWidget* form, const QMimeData* data) {
     return drop.isAccepted();
 }
 
-void SendMouse(QWidget* form, QEvent::Type type, QPoint local, Qt::MouseButton button,
+void sendMouse(QWidget* form, QEvent::Type type, QPoint local, Qt::MouseButton button,
                Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QMouseEvent event(type, local, form->mapToGlobal(local), button, buttons, modifiers);
     QCoreApplication::sendEvent(form, &event);
 }
 
-void PressAt(QWidget* form, QPoint local) {
-    SendMouse(form, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
+void pressAt(QWidget* form, QPoint local) {
+    sendMouse(form, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
 }
 
-void DragTo(QWidget* form, QPoint local, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    SendMouse(form, QEvent::MouseMove, local, Qt::NoButton, Qt::LeftButton, modifiers);
+void dragTo(QWidget* form, QPoint local, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    sendMouse(form, QEvent::MouseMove, local, Qt::NoButton, Qt::LeftButton, modifiers);
 }
 
 // A press given in screen coordinates; true when the form's own handling saw it.
-bool PressAtScreen(TTestForm* form, QPoint global) {
+bool pressAtScreen(TTestForm* form, QPoint global) {
     const int before = form->OwnMousePresses;
     QMouseEvent press(QEvent::MouseButtonPress, form->mapFromGlobal(global), global, Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
@@ -66,7 +66,7 @@ bool PressAtScreen(TTestForm* form, QPoint global) {
     return form->OwnMousePresses > before;
 }
 
-TkstrFormFunc* PreservingComponent(QWidget* form) {
+TkstrFormFunc* preservingComponent(QWidget* form) {
     auto* component = new TkstrFormFunc(form);
     component->SetPreserve(true);
     component->SetKeepSize(true);
@@ -157,7 +157,7 @@ void FormFuncTest::placementRoundTripsThroughTheSettingsFile() {
     QRect closed;
     {
         TTestForm form;
-        PreservingComponent(&form);
+        preservingComponent(&form);
         form.resize(300, 200);
         form.show();
         form.setGeometry(40, 50, 320, 240);
@@ -168,7 +168,7 @@ void FormFuncTest::placementRoundTripsThroughTheSettingsFile() {
                                     "\nWIDTH=" + QByteArray::number(closed.width()) + "\nHEIGHT=" +
                                     QByteArray::number(closed.height()) + "\nDOCKSITE=\n");
     TTestForm again;
-    auto* component = PreservingComponent(&again);
+    auto* component = preservingComponent(&again);
     again.resize(300, 200);
     again.show();
     QCOMPARE(again.frameGeometry(), closed);
@@ -179,13 +179,13 @@ void FormFuncTest::placementRoundTripsThroughTheSettingsFile() {
 void FormFuncTest::firstShowCentresAtTheDesignSize() {
     PrivateContext context;
     TTestForm form;
-    PreservingComponent(&form);
+    preservingComponent(&form);
     form.resize(300, 200);
     form.show();
     const QRect outer = form.frameGeometry();
     QCOMPARE(outer.size(), form.size() + (outer.size() - form.geometry().size()));
-    QCOMPARE(outer.topLeft(), QPoint((PrimaryScreen().width() - outer.width()) / 2,
-                                     (PrimaryScreen().height() - outer.height()) / 2));
+    QCOMPARE(outer.topLeft(), QPoint((primaryScreen().width() - outer.width()) / 2,
+                                     (primaryScreen().height() - outer.height()) / 2));
 }
 
 void FormFuncTest::keepLocationAloneKeepsOnlyThePlace() {
@@ -224,7 +224,7 @@ void FormFuncTest::showingAgainDoesNotReadAgain() {
     PrivateContext context;
     context.WriteIni("[TTESTFORM]\nLEFT=60\nTOP=70\n");
     TTestForm form;
-    PreservingComponent(&form);
+    preservingComponent(&form);
     form.show();
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(60, 70));
     form.hide();
@@ -235,12 +235,12 @@ void FormFuncTest::showingAgainDoesNotReadAgain() {
 
 void FormFuncTest::placementOffEveryScreenIsCentred() {
     PrivateContext context;
-    const QRect screen = PrimaryScreen();
+    const QRect screen = primaryScreen();
     context.WriteIni("[TTESTFORM]\nLEFT=" + QByteArray::number(screen.right() + 500) +
                      "\nTOP=10\nWIDTH=300\nHEIGHT=" + QByteArray::number(screen.height() + 100) +
                      "\n");
     TTestForm form;
-    PreservingComponent(&form);
+    preservingComponent(&form);
     form.show();
     const QRect outer = form.frameGeometry();
     QCOMPARE(outer.height(), screen.height());
@@ -253,7 +253,7 @@ void FormFuncTest::maximisedWindowKeepsItsNormalRectangle() {
     QRect normal;
     {
         TTestForm form;
-        auto* component = PreservingComponent(&form);
+        auto* component = preservingComponent(&form);
         form.show();
         form.setGeometry(30, 40, 300, 200);
         normal = form.frameGeometry();
@@ -273,7 +273,7 @@ void FormFuncTest::closedWindowKeepsTheRectangleLastSeenOnScreen() {
     QRect seen;
     {
         TTestForm form;
-        PreservingComponent(&form);
+        preservingComponent(&form);
         form.show();
         form.setGeometry(40, 50, 320, 240);
         seen = form.frameGeometry();
@@ -297,15 +297,15 @@ void FormFuncTest::dropDeliversLocalFilesInOrderThenFinishes() {
     };
     component.OnDropFinish = [&](QObject*) { events.append("finish"); };
     const auto data =
-        UrlData({QUrl::fromLocalFile("/tmp/c.txt"), QUrl("http://example.com/x"),
+        urlData({QUrl::fromLocalFile("/tmp/c.txt"), QUrl("http://example.com/x"),
                  QUrl::fromLocalFile("/tmp/a.txt"), QUrl::fromLocalFile("/tmp/b b.txt")});
-    QVERIFY(DropOn(&form, data.get()));
+    QVERIFY(dropOn(&form, data.get()));
     QCOMPARE(events, QStringList({"/tmp/c.txt", "/tmp/a.txt", "/tmp/b b.txt", "finish"}));
     QCOMPARE(component.DropNames(), QStringList({"/tmp/c.txt", "/tmp/a.txt", "/tmp/b b.txt"}));
 
     // Each drop replaces the names of the one before; without collecting there are none.
     component.SetDropNamesEnabled(false);
-    QVERIFY(DropOn(&form, UrlData({QUrl::fromLocalFile("/tmp/d.txt")}).get()));
+    QVERIFY(dropOn(&form, urlData({QUrl::fromLocalFile("/tmp/d.txt")}).get()));
     QVERIFY(component.DropNames().isEmpty());
     events.clear();
     component.HandleDropFiles({});
@@ -319,17 +319,17 @@ void FormFuncTest::dropIsRefusedWhenDisabledOrWithoutLocalFiles() {
     component.OnDropFile = [&](QObject*, const QString&) { ++raised; };
     component.OnDropFinish = [&](QObject*) { ++raised; };
     component.SetDropNamesEnabled(true);
-    QVERIFY(!DropOn(&form, UrlData({QUrl::fromLocalFile("/tmp/a.txt")}).get()));
+    QVERIFY(!dropOn(&form, urlData({QUrl::fromLocalFile("/tmp/a.txt")}).get()));
     component.HandleDropFiles({"/tmp/a.txt"});
     QCOMPARE(raised, 0);
     QVERIFY(component.DropNames().isEmpty());
 
     component.SetDragDrop(true);
     QVERIFY(form.acceptDrops());
-    QVERIFY(!DropOn(&form, UrlData({QUrl("http://example.com/")}).get()));
+    QVERIFY(!dropOn(&form, urlData({QUrl("http://example.com/")}).get()));
     auto text = std::make_unique<QMimeData>();
     text->setText("12.5");
-    QVERIFY(!DropOn(&form, text.get()));
+    QVERIFY(!dropOn(&form, text.get()));
     QCOMPARE(raised, 0);
 }
 
@@ -343,23 +343,23 @@ void FormFuncTest::windowDragStartsOutsideChildrenOnly() {
     TRecordingFormFunc component(&form);
     component.SetWindowDrag(true);
 
-    PressAt(&form, {10, 15});
-    DragTo(&form, {10, 15}); // on the label's left edge line
+    pressAt(&form, {10, 15});
+    dragTo(&form, {10, 15}); // on the label's left edge line
     QCOMPARE(component.SystemMoves, 1);
 
-    PressAt(&form, {11, 15});
-    DragTo(&form, {11, 15});
+    pressAt(&form, {11, 15});
+    dragTo(&form, {11, 15});
     QCOMPARE(component.SystemMoves, 1);
     QVERIFY(!component.DragArmed());
-    DragTo(&form, {100, 100}); // refused once: no more tests until the next press
+    dragTo(&form, {100, 100}); // refused once: no more tests until the next press
     QCOMPARE(component.SystemMoves, 1);
-    PressAt(&form, {100, 100});
+    pressAt(&form, {100, 100});
     QVERIFY(component.DragArmed());
-    DragTo(&form, {100, 100});
+    dragTo(&form, {100, 100});
     QCOMPARE(component.SystemMoves, 2);
 
-    PressAt(&form, {205, 205}); // hidden children refuse as well
-    DragTo(&form, {205, 205});
+    pressAt(&form, {205, 205}); // hidden children refuse as well
+    dragTo(&form, {205, 205});
     QCOMPARE(component.SystemMoves, 2);
 
     // The handler has the last word, with the point and the decision so far.
@@ -369,8 +369,8 @@ void FormFuncTest::windowDragStartsOutsideChildrenOnly() {
         QVERIFY(!dragMove);
         dragMove = true;
     };
-    PressAt(&form, {30, 20});
-    DragTo(&form, {30, 20});
+    pressAt(&form, {30, 20});
+    dragTo(&form, {30, 20});
     QCOMPARE(component.SystemMoves, 3);
     QCOMPARE(asked, QList<QPoint>({{30, 20}}));
 }
@@ -379,17 +379,17 @@ void FormFuncTest::windowDragNeedsTheLeftButtonAlone() {
     TTestForm form;
     TRecordingFormFunc component(&form);
     component.SetWindowDrag(true);
-    PressAt(&form, {5, 5});
-    DragTo(&form, {6, 6}, Qt::ShiftModifier);
-    DragTo(&form, {6, 6}, Qt::ControlModifier);
-    SendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
-    SendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::NoButton);
+    pressAt(&form, {5, 5});
+    dragTo(&form, {6, 6}, Qt::ShiftModifier);
+    dragTo(&form, {6, 6}, Qt::ControlModifier);
+    sendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+    sendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::NoButton);
     QCOMPARE(component.SystemMoves, 0);
-    DragTo(&form, {6, 6}, Qt::AltModifier);
+    dragTo(&form, {6, 6}, Qt::AltModifier);
     QCOMPARE(component.SystemMoves, 1);
 
     component.SetWindowDrag(false);
-    DragTo(&form, {7, 7});
+    dragTo(&form, {7, 7});
     QCOMPARE(component.SystemMoves, 1);
 }
 
@@ -402,8 +402,8 @@ void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
     component.OnWindowMoved = [&](QObject*) { ++moved; };
     form.setGeometry(100, 100, 200, 150);
     form.show();
-    PressAt(&form, {20, 30});
-    DragTo(&form, {20, 30});
+    pressAt(&form, {20, 30});
+    dragTo(&form, {20, 30});
     const QPoint start = form.mapToGlobal(QPoint(20, 30));
     for (const QPoint step : {QPoint(5, 0), QPoint(40, 25), QPoint(-10, 60)}) {
         QMouseEvent move(QEvent::MouseMove, form.mapFromGlobal(start + step), start + step,
@@ -412,9 +412,9 @@ void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
         QCOMPARE(form.frameGeometry().topLeft(), QPoint(100, 100) + step);
     }
     QCOMPARE(moved, 0);
-    SendMouse(&form, QEvent::MouseButtonRelease, {20, 30}, Qt::LeftButton, Qt::NoButton);
+    sendMouse(&form, QEvent::MouseButtonRelease, {20, 30}, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(moved, 1);
-    DragTo(&form, {20, 30}); // the next move with the button starts a new drag, no jump
+    dragTo(&form, {20, 30}); // the next move with the button starts a new drag, no jump
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(90, 160));
 }
 
@@ -426,22 +426,22 @@ void FormFuncTest::resizeBordersTakeThePressInTheBands() {
     const QRect outer = form.frameGeometry();
     const int middleY = outer.y() + 70;
 
-    QVERIFY(PressAtScreen(&form, {outer.x() + 4, middleY})); // off: the form's own
+    QVERIFY(pressAtScreen(&form, {outer.x() + 4, middleY})); // off: the form's own
     component.SetWindowResize(true);
     QVERIFY(form.hasMouseTracking());
-    QVERIFY(!PressAtScreen(&form, {outer.x() + 4, middleY}));
-    QVERIFY(PressAtScreen(&form, {outer.x() + 5, middleY}));
-    QVERIFY(!PressAtScreen(&form, {outer.x() + outer.width() - 4, middleY}));
-    QVERIFY(PressAtScreen(&form, {outer.x() + outer.width() - 5, middleY}));
-    QVERIFY(!PressAtScreen(&form, {outer.x() + 4, outer.y() + 4}));
+    QVERIFY(!pressAtScreen(&form, {outer.x() + 4, middleY}));
+    QVERIFY(pressAtScreen(&form, {outer.x() + 5, middleY}));
+    QVERIFY(!pressAtScreen(&form, {outer.x() + outer.width() - 4, middleY}));
+    QVERIFY(pressAtScreen(&form, {outer.x() + outer.width() - 5, middleY}));
+    QVERIFY(!pressAtScreen(&form, {outer.x() + 4, outer.y() + 4}));
     QCOMPARE(component.SystemResizes,
              QList<Qt::Edges>({Qt::LeftEdge, Qt::RightEdge, Qt::TopEdge | Qt::LeftEdge}));
 
     // Hovering over a band shows its pointer shape; leaving it gives the form's back.
     const QPoint band(outer.x() + outer.width() - 2, outer.y() + outer.height() - 2);
-    SendMouse(&form, QEvent::MouseMove, form.mapFromGlobal(band), Qt::NoButton, Qt::NoButton);
+    sendMouse(&form, QEvent::MouseMove, form.mapFromGlobal(band), Qt::NoButton, Qt::NoButton);
     QCOMPARE(form.cursor().shape(), Qt::SizeFDiagCursor);
-    SendMouse(&form, QEvent::MouseMove, {100, 70}, Qt::NoButton, Qt::NoButton);
+    sendMouse(&form, QEvent::MouseMove, {100, 70}, Qt::NoButton, Qt::NoButton);
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -451,10 +451,10 @@ void FormFuncTest::roundOutlineOnBorderlessAndBorderedForms() {
     borderless.show();
     TkstrFormFunc round(&borderless);
     round.SetWindowRound(true);
-    QCOMPARE(borderless.mask(), tallix::formfunc::WindowOutline(true, 247, 222));
+    QCOMPARE(borderless.mask(), tallix::formfunc::windowOutline(true, 247, 222));
     QVERIFY(!borderless.mask().contains(QPoint(246, 221)));
     borderless.resize(300, 250); // every size change draws the outline again
-    QCOMPARE(borderless.mask(), tallix::formfunc::WindowOutline(true, 300, 250));
+    QCOMPARE(borderless.mask(), tallix::formfunc::windowOutline(true, 300, 250));
     round.SetWindowRound(false);
     QVERIFY(borderless.mask().isEmpty());
 
@@ -465,7 +465,7 @@ void FormFuncTest::roundOutlineOnBorderlessAndBorderedForms() {
     later.SetWindowRound(true);
     QVERIFY(bordered.mask().isEmpty());
     bordered.resize(250, 222);
-    QCOMPARE(bordered.mask(), tallix::formfunc::WindowOutline(true, 250, 222));
+    QCOMPARE(bordered.mask(), tallix::formfunc::windowOutline(true, 250, 222));
 }
 
 void FormFuncTest::eraseBackgroundRaisedOnPaintAndFlagControlsTheFill() {
@@ -500,7 +500,7 @@ void FormFuncTest::colorResetRaisedByItsEvent() {
 void FormFuncTest::sessionEndSavesPlacementThenRunsTheDestroyHandler() {
     PrivateContext context;
     TTestForm form;
-    auto* component = PreservingComponent(&form);
+    auto* component = preservingComponent(&form);
     form.show();
     form.move(33, 44);
     QStringList log;
@@ -526,7 +526,7 @@ void FormFuncTest::unwritablePlacementStillSavesTheRestAndIsReported() {
     PrivateContext context;
     QVERIFY(QDir().mkpath(context.IniFileName())); // a folder where the settings file belongs
     auto form = std::make_unique<TTestForm>();
-    auto* component = PreservingComponent(form.get());
+    auto* component = preservingComponent(form.get());
     form->show();
     // The error stops at the component's edge, in the standard box, not in the window system's
     // dispatch.

@@ -15,7 +15,7 @@ struct TReadSource {
     std::size_t Position;
 };
 
-void ReadFromMemory(png_structp png, png_bytep target, png_size_t count) {
+void readFromMemory(png_structp png, png_bytep target, png_size_t count) {
     auto* source = static_cast<TReadSource*>(png_get_io_ptr(png));
     if (source->Position + count > source->Bytes->size()) {
         png_error(png, "read past the end");
@@ -24,22 +24,22 @@ void ReadFromMemory(png_structp png, png_bytep target, png_size_t count) {
     source->Position += count;
 }
 
-void WriteToMemory(png_structp png, png_bytep data, png_size_t count) {
+void writeToMemory(png_structp png, png_bytep data, png_size_t count) {
     auto* target = static_cast<TBytes*>(png_get_io_ptr(png));
     target->insert(target->end(), data, data + count);
 }
 
-void NoFlush(png_structp) {}
+void noFlush(png_structp) {}
 
-void StoreError(png_structp png, png_const_charp message) {
+void storeError(png_structp png, png_const_charp message) {
     auto* text = static_cast<std::string*>(png_get_error_ptr(png));
     *text = message;
     png_longjmp(png, 1);
 }
 
-void IgnoreWarning(png_structp, png_const_charp) {}
+void ignoreWarning(png_structp, png_const_charp) {}
 
-unsigned SampleAt(const png_byte* row, int x, int depth) {
+unsigned sampleAt(const png_byte* row, int x, int depth) {
     if (depth == 8) {
         return row[x];
     }
@@ -58,11 +58,11 @@ struct TRawImage {
 };
 
 // Runs libpng's reader; all C++ objects live in the caller so that png_longjmp skips none.
-bool ReadRaw(png_structp png, png_infop info, TReadSource& source, TRawImage& raw) {
+bool readRaw(png_structp png, png_infop info, TReadSource& source, TRawImage& raw) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
-    png_set_read_fn(png, &source, ReadFromMemory);
+    png_set_read_fn(png, &source, readFromMemory);
     png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
     png_read_info(png, info);
     raw.Width = png_get_image_width(png, info);
@@ -81,16 +81,16 @@ bool ReadRaw(png_structp png, png_infop info, TReadSource& source, TRawImage& ra
     return true;
 }
 
-void ExpandPixel(const TRawImage& raw, const png_byte* row, int x, std::uint8_t* out) {
+void expandPixel(const TRawImage& raw, const png_byte* row, int x, std::uint8_t* out) {
     switch (raw.ColourType) {
     case PNG_COLOR_TYPE_GRAY: {
         const auto grey =
-            static_cast<std::uint8_t>(SampleAt(row, x, raw.Depth) * 255 / ((1u << raw.Depth) - 1));
+            static_cast<std::uint8_t>(sampleAt(row, x, raw.Depth) * 255 / ((1u << raw.Depth) - 1));
         out[0] = out[1] = out[2] = grey;
         break;
     }
     case PNG_COLOR_TYPE_PALETTE: {
-        const unsigned index = SampleAt(row, x, raw.Depth);
+        const unsigned index = sampleAt(row, x, raw.Depth);
         const png_color colour = index < raw.Palette.size() ? raw.Palette[index] : png_color{};
         out[0] = colour.blue;
         out[1] = colour.green;
@@ -121,7 +121,7 @@ struct TWriteJob {
     std::vector<const png_byte*> Rows;
 };
 
-bool WriteRaw(png_structp png, png_infop info, TWriteJob& job) {
+bool writeRaw(png_structp png, png_infop info, TWriteJob& job) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
@@ -141,14 +141,14 @@ bool WriteRaw(png_structp png, png_infop info, TWriteJob& job) {
 
 } // namespace
 
-TReferenceImage DecodeWithLibpng(const TBytes& png) {
+TReferenceImage decodeWithLibpng(const TBytes& png) {
     std::string message;
     png_structp reader =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, StoreError, IgnoreWarning);
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, storeError, ignoreWarning);
     png_infop info = png_create_info_struct(reader);
     TReadSource source{&png, 0};
     TRawImage raw;
-    const bool read = ReadRaw(reader, info, source, raw);
+    const bool read = readRaw(reader, info, source, raw);
     png_destroy_read_struct(&reader, &info, nullptr);
     if (!read) {
         throw std::runtime_error("libpng: " + message);
@@ -161,19 +161,19 @@ TReferenceImage DecodeWithLibpng(const TBytes& png) {
     std::uint8_t* out = image.Pixels.data();
     for (const TBytes& row : raw.Rows) {
         for (int x = 0; x < image.Width; ++x, out += image.BytesPerPixel) {
-            ExpandPixel(raw, row.data(), x, out);
+            expandPixel(raw, row.data(), x, out);
         }
     }
     return image;
 }
 
-TBytes EncodeWithLibpng(const TEncodeRequest& request) {
+TBytes encodeWithLibpng(const TEncodeRequest& request) {
     std::string message;
     TBytes encoded;
     png_structp writer =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, StoreError, IgnoreWarning);
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, storeError, ignoreWarning);
     png_infop info = png_create_info_struct(writer);
-    png_set_write_fn(writer, &encoded, WriteToMemory, NoFlush);
+    png_set_write_fn(writer, &encoded, writeToMemory, noFlush);
     TWriteJob job{&request, {}, {}};
     for (std::size_t i = 0; i + 2 < request.Palette.size(); i += 3) {
         job.Palette.push_back({request.Palette[i], request.Palette[i + 1], request.Palette[i + 2]});
@@ -186,7 +186,7 @@ TBytes EncodeWithLibpng(const TEncodeRequest& request) {
     for (int y = 0; y < request.Height; ++y) {
         job.Rows.push_back(request.Samples.data() + y * rowBytes);
     }
-    const bool written = WriteRaw(writer, info, job);
+    const bool written = writeRaw(writer, info, job);
     png_destroy_write_struct(&writer, &info);
     if (!written) {
         throw std::runtime_error("libpng: " + message);
@@ -194,7 +194,7 @@ TBytes EncodeWithLibpng(const TEncodeRequest& request) {
     return encoded;
 }
 
-::testing::AssertionResult SameAsReference(const TBitmap& bitmap,
+::testing::AssertionResult sameAsReference(const TBitmap& bitmap,
                                            const TReferenceImage& reference) {
     if (bitmap.Width() != reference.Width || bitmap.Height() != reference.Height ||
         bitmap.BytesPerPixel() != reference.BytesPerPixel) {

@@ -16,7 +16,7 @@ struct TReferenceImage {
 };
 
 // Throws std::runtime_error with libpng's message when libpng refuses the data.
-TReferenceImage DecodeWithLibpng(const TBytes& png);
+TReferenceImage decodeWithLibpng(const TBytes& png);
 
 struct TEncodeRequest {
     int Width = 0;
@@ -28,9 +28,9 @@ struct TEncodeRequest {
     TBytes Samples;  // packed rows, each ceil(width * samples * depth / 8) bytes
 };
 
-TBytes EncodeWithLibpng(const TEncodeRequest& request);
+TBytes encodeWithLibpng(const TEncodeRequest& request);
 
 // Compares every pixel; the message names the first difference.
-::testing::AssertionResult SameAsReference(const TBitmap& bitmap, const TReferenceImage& reference);
+::testing::AssertionResult sameAsReference(const TBitmap& bitmap, const TReferenceImage& reference);
 
 } // namespace tallix::graphics::test

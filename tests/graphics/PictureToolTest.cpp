@@ -11,21 +11,21 @@ struct TToolRun {
     QString Errors;
 };
 
-TToolRun RunTool(const QStringList& arguments) {
+TToolRun runTool(const QStringList& arguments) {
     QProcess tool;
     tool.start(TALLIX_PICTURE_TOOL, arguments);
     EXPECT_TRUE(tool.waitForFinished(30000));
     return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardError())};
 }
 
-QString SuiteFile(const char* name) {
+QString suiteFile(const char* name) {
     return qEnvironmentVariable("TALLIX_TEST_DATA_DIR") + "/pngsuite/png/" + name;
 }
 
 TEST(PictureTool, WritesTheLoadedPictureAsPam) {
     QTemporaryDir folder;
     const QString out = folder.filePath("out.pam");
-    const TToolRun run = RunTool({SuiteFile("basn6a08.png"), out});
+    const TToolRun run = runTool({suiteFile("basn6a08.png"), out});
     ASSERT_EQ(run.ExitCode, 0) << run.Errors.toStdString();
     QFile pam(out);
     ASSERT_TRUE(pam.open(QIODevice::ReadOnly));
@@ -40,7 +40,7 @@ TEST(PictureTool, WritesTheLoadedPictureAsPam) {
 
 TEST(PictureTool, PrintsTheDecodersRefusalAndFails) {
     QTemporaryDir folder;
-    const TToolRun run = RunTool({SuiteFile("basi0g16.png"), folder.filePath("out.pam")});
+    const TToolRun run = runTool({suiteFile("basi0g16.png"), folder.filePath("out.pam")});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Errors.contains(QString::fromUtf8("16bit色深度には対応していません")))
         << run.Errors.toStdString();
@@ -53,9 +53,9 @@ TEST(PictureTool, ReportsFilesItCannotUse) {
     ASSERT_TRUE(gif.open(QIODevice::WriteOnly));
     gif.write("GIF89a");
     gif.close();
-    EXPECT_EQ(RunTool({gif.fileName(), folder.filePath("a.pam")}).ExitCode, 1);
-    EXPECT_EQ(RunTool({folder.filePath("missing.png"), folder.filePath("b.pam")}).ExitCode, 1);
-    EXPECT_EQ(RunTool({gif.fileName()}).ExitCode, 2);
+    EXPECT_EQ(runTool({gif.fileName(), folder.filePath("a.pam")}).ExitCode, 1);
+    EXPECT_EQ(runTool({folder.filePath("missing.png"), folder.filePath("b.pam")}).ExitCode, 1);
+    EXPECT_EQ(runTool({gif.fileName()}).ExitCode, 2);
 }
 
 } // namespace

@@ -11,27 +11,28 @@ namespace {
 
 constexpr std::uint8_t kGrey = 0, kTruecolour = 2, kPalette = 3, kGreyAlpha = 4, kRgba = 6;
 
-TBytes Idat(const TBytes& rawRows) {
-    return Chunk("IDAT", Deflate(rawRows));
+TBytes idat(const TBytes& rawRows) {
+    return chunk("IDAT", deflate(rawRows));
 }
 
-TBytes Iend() {
-    return Chunk("IEND", {});
+TBytes iend() {
+    return chunk("IEND", {});
 }
 
 TEST(PngDecoder, OneByOneRgbaKeepsStraightAlphaInBlueGreenRedAlphaOrder) {
-    const TBitmap bitmap = Decode(Png({Ihdr(1, 1, 8, kRgba), Idat({0, 255, 0, 0, 128}), Iend()}));
+    const TBitmap bitmap =
+        decode(pngFile({ihdr(1, 1, 8, kRgba), idat({0, 255, 0, 0, 128}), iend()}));
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit32);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{0, 0, 255, 128}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (TBytes{0, 0, 255, 128}));
 }
 
 TEST(PngDecoder, TwoBitGreyTakesTheFirstPixelFromTheTopBits) {
-    const TBitmap bitmap = Decode(Png({Ihdr(4, 1, 2, kGrey), Idat({0, 0x1B}), Iend()}));
+    const TBitmap bitmap = decode(pngFile({ihdr(4, 1, 2, kGrey), idat({0, 0x1B}), iend()}));
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{0, 0, 0}));
-    EXPECT_EQ(PixelAt(bitmap, 1, 0), (TBytes{85, 85, 85}));
-    EXPECT_EQ(PixelAt(bitmap, 2, 0), (TBytes{170, 170, 170}));
-    EXPECT_EQ(PixelAt(bitmap, 3, 0), (TBytes{255, 255, 255}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (TBytes{0, 0, 0}));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), (TBytes{85, 85, 85}));
+    EXPECT_EQ(pixelAt(bitmap, 2, 0), (TBytes{170, 170, 170}));
+    EXPECT_EQ(pixelAt(bitmap, 3, 0), (TBytes{255, 255, 255}));
 }
 
 TEST(PngDecoder, OneBitPaletteOfWidthTenReadsTwoBytesPerRow) {
@@ -39,17 +40,17 @@ TEST(PngDecoder, OneBitPaletteOfWidthTenReadsTwoBytesPerRow) {
     // Row 0: pixels 1 0 1 0 1 0 1 0 | 1 1; row 1: all 0 except the last.
     const TBytes rows = {0, 0xAA, 0xC0, 0, 0x00, 0x40};
     const TBitmap bitmap =
-        Decode(Png({Ihdr(10, 2, 1, kPalette), Chunk("PLTE", palette), Idat(rows), Iend()}));
+        decode(pngFile({ihdr(10, 2, 1, kPalette), chunk("PLTE", palette), idat(rows), iend()}));
     const TBytes colour0 = {30, 20, 10}, colour1 = {60, 50, 40};
     for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(PixelAt(bitmap, x, 0), x % 2 == 0 ? colour1 : colour0) << x;
+        EXPECT_EQ(pixelAt(bitmap, x, 0), x % 2 == 0 ? colour1 : colour0) << x;
     }
-    EXPECT_EQ(PixelAt(bitmap, 8, 0), colour1);
-    EXPECT_EQ(PixelAt(bitmap, 9, 0), colour1);
+    EXPECT_EQ(pixelAt(bitmap, 8, 0), colour1);
+    EXPECT_EQ(pixelAt(bitmap, 9, 0), colour1);
     for (int x = 0; x < 9; ++x) {
-        EXPECT_EQ(PixelAt(bitmap, x, 1), colour0) << x;
+        EXPECT_EQ(pixelAt(bitmap, x, 1), colour0) << x;
     }
-    EXPECT_EQ(PixelAt(bitmap, 9, 1), colour1);
+    EXPECT_EQ(pixelAt(bitmap, 9, 1), colour1);
 }
 
 TEST(PngDecoder, SixteenEntryPaletteAndIndicesWithoutEntryGiveBlack) {
@@ -63,25 +64,25 @@ TEST(PngDecoder, SixteenEntryPaletteAndIndicesWithoutEntryGiveBlack) {
         row.push_back(static_cast<std::uint8_t>(i << 4 | (i + 1)));
     }
     const TBitmap bitmap =
-        Decode(Png({Ihdr(16, 1, 4, kPalette), Chunk("PLTE", palette), Idat(row), Iend()}));
+        decode(pngFile({ihdr(16, 1, 4, kPalette), chunk("PLTE", palette), idat(row), iend()}));
     for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(PixelAt(bitmap, i, 0),
+        EXPECT_EQ(pixelAt(bitmap, i, 0),
                   (TBytes{std::uint8_t(200 + i), std::uint8_t(100 + i), std::uint8_t(i)}));
     }
-    const TBitmap sparse =
-        Decode(Png({Ihdr(2, 1, 8, kPalette), Chunk("PLTE", {1, 2, 3}), Idat({0, 0, 200}), Iend()}));
-    EXPECT_EQ(PixelAt(sparse, 0, 0), (TBytes{3, 2, 1}));
-    EXPECT_EQ(PixelAt(sparse, 1, 0), (TBytes{0, 0, 0}));
-    const TBitmap withoutPalette = Decode(Png({Ihdr(1, 1, 8, kPalette), Idat({0, 7}), Iend()}));
-    EXPECT_EQ(PixelAt(withoutPalette, 0, 0), (TBytes{0, 0, 0}));
+    const TBitmap sparse = decode(
+        pngFile({ihdr(2, 1, 8, kPalette), chunk("PLTE", {1, 2, 3}), idat({0, 0, 200}), iend()}));
+    EXPECT_EQ(pixelAt(sparse, 0, 0), (TBytes{3, 2, 1}));
+    EXPECT_EQ(pixelAt(sparse, 1, 0), (TBytes{0, 0, 0}));
+    const TBitmap withoutPalette = decode(pngFile({ihdr(1, 1, 8, kPalette), idat({0, 7}), iend()}));
+    EXPECT_EQ(pixelAt(withoutPalette, 0, 0), (TBytes{0, 0, 0}));
 }
 
 TEST(PngDecoder, GreyAlphaBecomesThirtyTwoBit) {
     const TBitmap bitmap =
-        Decode(Png({Ihdr(2, 1, 8, kGreyAlpha), Idat({0, 9, 200, 77, 0}), Iend()}));
+        decode(pngFile({ihdr(2, 1, 8, kGreyAlpha), idat({0, 9, 200, 77, 0}), iend()}));
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit32);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{9, 9, 9, 200}));
-    EXPECT_EQ(PixelAt(bitmap, 1, 0), (TBytes{77, 77, 77, 0}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (TBytes{9, 9, 9, 200}));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), (TBytes{77, 77, 77, 0}));
 }
 
 TEST(PngDecoder, FiltersOnTheFirstRowSeeZerosAbove) {
@@ -89,21 +90,21 @@ TEST(PngDecoder, FiltersOnTheFirstRowSeeZerosAbove) {
     const auto decodeRow = [&](std::uint8_t filter) {
         TBytes raw = {filter};
         raw.insert(raw.end(), pixels.begin(), pixels.end());
-        return Decode(Png({Ihdr(2, 1, 8, kTruecolour), Idat(raw), Iend()}));
+        return decode(pngFile({ihdr(2, 1, 8, kTruecolour), idat(raw), iend()}));
     };
     const TBitmap up = decodeRow(2);
-    EXPECT_EQ(PixelAt(up, 0, 0), (TBytes{30, 20, 10}));
-    EXPECT_EQ(PixelAt(up, 1, 0), (TBytes{60, 50, 40}));
+    EXPECT_EQ(pixelAt(up, 0, 0), (TBytes{30, 20, 10}));
+    EXPECT_EQ(pixelAt(up, 1, 0), (TBytes{60, 50, 40}));
     const TBitmap paeth = decodeRow(4);
     const TBitmap sub = decodeRow(1);
-    EXPECT_EQ(PixelAt(paeth, 1, 0), PixelAt(sub, 1, 0));
-    EXPECT_EQ(PixelAt(paeth, 1, 0), (TBytes{90, 70, 50}));
+    EXPECT_EQ(pixelAt(paeth, 1, 0), pixelAt(sub, 1, 0));
+    EXPECT_EQ(pixelAt(paeth, 1, 0), (TBytes{90, 70, 50}));
 }
 
 TEST(PngDecoder, UnknownFilterTypeLeavesTheRowAsRead) {
-    const TBitmap bitmap = Decode(Png({Ihdr(2, 1, 8, kGrey), Idat({9, 5, 6}), Iend()}));
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{5, 5, 5}));
-    EXPECT_EQ(PixelAt(bitmap, 1, 0), (TBytes{6, 6, 6}));
+    const TBitmap bitmap = decode(pngFile({ihdr(2, 1, 8, kGrey), idat({9, 5, 6}), iend()}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (TBytes{5, 5, 5}));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), (TBytes{6, 6, 6}));
 }
 
 // Random pictures of every colour type and depth, each encoded by libpng with one filter type
@@ -139,8 +140,8 @@ TEST(PngDecoder, EveryFilterOnEveryColourTypeMatchesLibpng) {
                     request.Palette.push_back(static_cast<std::uint8_t>(random()));
                 }
             }
-            const TBytes png = EncodeWithLibpng(request);
-            EXPECT_TRUE(SameAsReference(Decode(png), DecodeWithLibpng(png)));
+            const TBytes png = encodeWithLibpng(request);
+            EXPECT_TRUE(sameAsReference(decode(png), decodeWithLibpng(png)));
         }
     }
 }
@@ -153,57 +154,58 @@ TEST(PngDecoder, ImageDataSplitOverChunksDecodesAsOne) {
             raw.push_back(static_cast<std::uint8_t>(y * 31 + i * 7));
         }
     }
-    const TBytes compressed = Deflate(raw);
-    const TBytes whole = Png({Ihdr(6, 5, 8, kTruecolour), Chunk("IDAT", compressed), Iend()});
-    std::vector<TBytes> chunks = {Ihdr(6, 5, 8, kTruecolour)};
+    const TBytes compressed = deflate(raw);
+    const TBytes whole = pngFile({ihdr(6, 5, 8, kTruecolour), chunk("IDAT", compressed), iend()});
+    std::vector<TBytes> chunks = {ihdr(6, 5, 8, kTruecolour)};
     for (std::size_t i = 0; i < compressed.size(); i += 5) {
         const auto end = compressed.begin() + static_cast<long>(std::min(i + 5, compressed.size()));
-        chunks.push_back(Chunk("IDAT", TBytes(compressed.begin() + static_cast<long>(i), end)));
-        chunks.push_back(Chunk("IDAT", {}));
+        chunks.push_back(chunk("IDAT", TBytes(compressed.begin() + static_cast<long>(i), end)));
+        chunks.push_back(chunk("IDAT", {}));
     }
-    chunks.push_back(Iend());
-    EXPECT_TRUE(SameAsReference(Decode(Png(chunks)), DecodeWithLibpng(whole)));
+    chunks.push_back(iend());
+    EXPECT_TRUE(sameAsReference(decode(pngFile(chunks)), decodeWithLibpng(whole)));
 }
 
 TEST(PngDecoder, OnlyTheFirstRunOfImageDataIsUsed) {
-    const TBytes compressed = Deflate({0, 1, 2, 3, 0, 4, 5, 6});
+    const TBytes compressed = deflate({0, 1, 2, 3, 0, 4, 5, 6});
     const TBytes head(compressed.begin(), compressed.begin() + 4);
     const TBytes tail(compressed.begin() + 4, compressed.end());
     // The rest of the data after another chunk does not count, so the rows run out.
-    EXPECT_EQ(Refusal(Png({Ihdr(1, 2, 8, kTruecolour), Chunk("IDAT", head), Chunk("tEXt", {65}),
-                           Chunk("IDAT", tail), Iend()})),
+    EXPECT_EQ(refusal(pngFile({ihdr(1, 2, 8, kTruecolour), chunk("IDAT", head), chunk("tEXt", {65}),
+                               chunk("IDAT", tail), iend()})),
               "PNGの画像データが不足しています");
     // A palette that only follows the image data is never read.
-    const TBitmap late = Decode(Png({Ihdr(1, 1, 8, kPalette), Chunk("IDAT", Deflate({0, 0})),
-                                     Chunk("PLTE", {9, 9, 9}), Iend()}));
-    EXPECT_EQ(PixelAt(late, 0, 0), (TBytes{0, 0, 0}));
+    const TBitmap late = decode(pngFile({ihdr(1, 1, 8, kPalette), chunk("IDAT", deflate({0, 0})),
+                                         chunk("PLTE", {9, 9, 9}), iend()}));
+    EXPECT_EQ(pixelAt(late, 0, 0), (TBytes{0, 0, 0}));
 }
 
 TEST(PngDecoder, ChunksBeforeHeaderAndAncillaryChunksAreSkipped) {
-    const TBitmap bitmap =
-        Decode(Png({Chunk("abCD", {1, 2, 3}), Ihdr(1, 1, 8, kPalette), Chunk("tRNS", {0}),
-                    Chunk("gAMA", {0, 0, 0, 1}), Chunk("PLTE", {1, 2, 3}), Idat({0, 0}), Iend()}));
+    const TBitmap bitmap = decode(
+        pngFile({chunk("abCD", {1, 2, 3}), ihdr(1, 1, 8, kPalette), chunk("tRNS", {0}),
+                 chunk("gAMA", {0, 0, 0, 1}), chunk("PLTE", {1, 2, 3}), idat({0, 0}), iend()}));
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{3, 2, 1}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (TBytes{3, 2, 1}));
 }
 
 TEST(PngDecoder, ReadsFromTheStreamsCurrentPosition) {
     TBytes bytes = {1, 2, 3};
-    const TBytes png = Png({Ihdr(1, 1, 8, kGrey), Idat({0, 42}), Iend()});
+    const TBytes png = pngFile({ihdr(1, 1, 8, kGrey), idat({0, 42}), iend()});
     bytes.insert(bytes.end(), png.begin(), png.end());
     TMemoryReadStream stream(bytes);
     stream.SetPosition(3);
     TBitmap bitmap;
-    LoadPngFromStream(bitmap, stream);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{42, 42, 42}));
+    loadPngFromStream(bitmap, stream);
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (TBytes{42, 42, 42}));
 }
 
 TEST(PngDecoder, StreamWithoutHeaderChunkChangesNothing) {
     TBitmap bitmap;
     bitmap.SetSize(2, 3);
-    for (const TBytes& png : {Png({}), Png({Chunk("tEXt", {1}), Iend()}), Png({TBytes{0, 0, 0}})}) {
+    for (const TBytes& png :
+         {pngFile({}), pngFile({chunk("tEXt", {1}), iend()}), pngFile({TBytes{0, 0, 0}})}) {
         TMemoryReadStream stream(png);
-        EXPECT_NO_THROW(LoadPngFromStream(bitmap, stream));
+        EXPECT_NO_THROW(loadPngFromStream(bitmap, stream));
         EXPECT_EQ(bitmap.Width(), 2);
         EXPECT_EQ(bitmap.Height(), 3);
     }
@@ -215,60 +217,62 @@ TEST(PngDecoder, HeaderRefusalsInTheirOrder) {
         std::string Message;
     };
     const TCase cases[] = {
-        {Ihdr(1, 1, 16, kRgba, 0, 1), "16bit色深度には対応していません"},
-        {Ihdr(1, 1, 16, 7, 1, 1), "16bit色深度には対応していません"},
-        {Ihdr(1, 1, 8, kGrey, 1, 1), "このPNG圧縮には対応していません"},
-        {Ihdr(1, 1, 8, 7, 0, 1), "PNGインターレースには対応していません"},
-        {Ihdr(1, 1, 8, 1), "このPNGには対応していません"},
-        {Ihdr(1, 1, 8, 5), "このPNGには対応していません"},
-        {Ihdr(1, 1, 0, kGrey), "0bit色深度には対応していません"},
-        {Ihdr(1, 1, 3, kPalette), "3bit色深度には対応していません"},
-        {Ihdr(1, 1, 4, kTruecolour), "4bit色深度には対応していません"},
-        {Ihdr(1, 1, 1, kRgba), "1bit色深度には対応していません"},
-        {Ihdr(1, 1, 2, kGreyAlpha), "2bit色深度には対応していません"},
-        {Ihdr(0, 1, 8, kGrey), "PNGの画像サイズが不正です"},
-        {Ihdr(1, 0, 8, kGrey), "PNGの画像サイズが不正です"},
-        {Ihdr(8193, 8192, 8, kRgba), "PNGの画像が大きすぎます"},
-        {Ihdr(0xFFFFFFFF, 0xFFFFFFFF, 1, kGrey), "PNGの画像が大きすぎます"},
+        {ihdr(1, 1, 16, kRgba, 0, 1), "16bit色深度には対応していません"},
+        {ihdr(1, 1, 16, 7, 1, 1), "16bit色深度には対応していません"},
+        {ihdr(1, 1, 8, kGrey, 1, 1), "このPNG圧縮には対応していません"},
+        {ihdr(1, 1, 8, 7, 0, 1), "PNGインターレースには対応していません"},
+        {ihdr(1, 1, 8, 1), "このPNGには対応していません"},
+        {ihdr(1, 1, 8, 5), "このPNGには対応していません"},
+        {ihdr(1, 1, 0, kGrey), "0bit色深度には対応していません"},
+        {ihdr(1, 1, 3, kPalette), "3bit色深度には対応していません"},
+        {ihdr(1, 1, 4, kTruecolour), "4bit色深度には対応していません"},
+        {ihdr(1, 1, 1, kRgba), "1bit色深度には対応していません"},
+        {ihdr(1, 1, 2, kGreyAlpha), "2bit色深度には対応していません"},
+        {ihdr(0, 1, 8, kGrey), "PNGの画像サイズが不正です"},
+        {ihdr(1, 0, 8, kGrey), "PNGの画像サイズが不正です"},
+        {ihdr(8193, 8192, 8, kRgba), "PNGの画像が大きすぎます"},
+        {ihdr(0xFFFFFFFF, 0xFFFFFFFF, 1, kGrey), "PNGの画像が大きすぎます"},
     };
     for (const TCase& refused : cases) {
-        EXPECT_EQ(Refusal(Png({refused.Header, Idat({0, 0, 0, 0, 0}), Iend()})), refused.Message);
+        EXPECT_EQ(refusal(pngFile({refused.Header, idat({0, 0, 0, 0, 0}), iend()})),
+                  refused.Message);
     }
-    EXPECT_EQ(Refusal({137, 80, 78, 71}), "PNGファイルではありません");
-    EXPECT_EQ(Refusal({137, 80, 78, 71, 13, 10, 26, 11}), "PNGファイルではありません");
+    EXPECT_EQ(refusal({137, 80, 78, 71}), "PNGファイルではありません");
+    EXPECT_EQ(refusal({137, 80, 78, 71, 13, 10, 26, 11}), "PNGファイルではありません");
 }
 
 TEST(PngDecoder, MalformedPalettesAreRefused) {
     const TBytes tooLong(3 * 257, 1);
     const TBytes partialEntry(10, 1);
     for (const TBytes& palette : {tooLong, partialEntry}) {
-        EXPECT_EQ(
-            Refusal(Png({Ihdr(1, 1, 8, kPalette), Chunk("PLTE", palette), Idat({0, 0}), Iend()})),
-            "PNGのパレットが不正です");
+        EXPECT_EQ(refusal(pngFile(
+                      {ihdr(1, 1, 8, kPalette), chunk("PLTE", palette), idat({0, 0}), iend()})),
+                  "PNGのパレットが不正です");
     }
     const TBytes full(3 * 256, 7);
-    EXPECT_EQ(Refusal(Png({Ihdr(1, 1, 8, kPalette), Chunk("PLTE", full), Idat({0, 255}), Iend()})),
-              "");
+    EXPECT_EQ(
+        refusal(pngFile({ihdr(1, 1, 8, kPalette), chunk("PLTE", full), idat({0, 255}), iend()})),
+        "");
 }
 
 TEST(PngDecoder, BrokenImageDataIsRefusedAndTheBitmapKept) {
-    const TBytes header = Ihdr(2, 2, 8, kTruecolour);
+    const TBytes header = ihdr(2, 2, 8, kTruecolour);
     const TBytes oneRow = {0, 1, 2, 3, 4, 5, 6};
     // A valid zlib header followed by a block of the reserved type 3.
     const TBytes corrupt = {0x78, 0x9C, 0xFF, 0xFF, 0xFF};
-    TBytes truncatedStream = Chunk("IDAT", Deflate(oneRow));
+    TBytes truncatedStream = chunk("IDAT", deflate(oneRow));
     truncatedStream.resize(truncatedStream.size() - 8);
     struct TCase {
         TBytes Png;
         std::string Message;
     };
     const TCase cases[] = {
-        {Png({header, Idat(oneRow), Iend()}), "PNGの画像データが不足しています"},
-        {Png({header, Iend()}), "PNGの画像データが不足しています"},
-        {Png({header, Chunk("IDAT", {1, 2, 3, 4}), Iend()}), "PNGの圧縮データが壊れています"},
-        {Png({header, Chunk("IDAT", corrupt), Iend()}), "PNGの圧縮データが壊れています"},
-        {Png({header, truncatedStream}), "ストリームの読み込みに失敗しました"},
-        {Png({header, TBytes{0, 0, 0, 30, 'P', 'L', 'T', 'E', 1, 2}}),
+        {pngFile({header, idat(oneRow), iend()}), "PNGの画像データが不足しています"},
+        {pngFile({header, iend()}), "PNGの画像データが不足しています"},
+        {pngFile({header, chunk("IDAT", {1, 2, 3, 4}), iend()}), "PNGの圧縮データが壊れています"},
+        {pngFile({header, chunk("IDAT", corrupt), iend()}), "PNGの圧縮データが壊れています"},
+        {pngFile({header, truncatedStream}), "ストリームの読み込みに失敗しました"},
+        {pngFile({header, TBytes{0, 0, 0, 30, 'P', 'L', 'T', 'E', 1, 2}}),
          "ストリームの読み込みに失敗しました"},
     };
     for (const TCase& broken : cases) {
@@ -276,7 +280,7 @@ TEST(PngDecoder, BrokenImageDataIsRefusedAndTheBitmapKept) {
         bitmap.SetSize(5, 1);
         TMemoryReadStream stream(broken.Png);
         try {
-            LoadPngFromStream(bitmap, stream);
+            loadPngFromStream(bitmap, stream);
             ADD_FAILURE() << "accepted, expected " << broken.Message;
         } catch (const EGraphicError& error) {
             EXPECT_EQ(error.what(), broken.Message);

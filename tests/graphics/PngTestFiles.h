@@ -10,18 +10,18 @@ namespace tallix::graphics::test {
 
 using TBytes = std::vector<std::uint8_t>;
 
-TBytes Chunk(const char* type, const TBytes& data);
-TBytes Ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t colourType,
+TBytes chunk(const char* type, const TBytes& data);
+TBytes ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t colourType,
             std::uint8_t compression = 0, std::uint8_t interlace = 0);
-TBytes Deflate(const TBytes& raw);
-TBytes Concat(const std::vector<TBytes>& parts);
+TBytes deflate(const TBytes& raw);
+TBytes concat(const std::vector<TBytes>& parts);
 // The signature followed by the chunks.
-TBytes Png(const std::vector<TBytes>& chunks);
+TBytes pngFile(const std::vector<TBytes>& chunks);
 
-TBitmap Decode(const TBytes& png);
+TBitmap decode(const TBytes& png);
 // The decoder's message, or an empty string when it accepted the data.
-std::string Refusal(const TBytes& png);
+std::string refusal(const TBytes& png);
 // Pixel x of row y as its bitmap bytes.
-TBytes PixelAt(const TBitmap& bitmap, int x, int y);
+TBytes pixelAt(const TBitmap& bitmap, int x, int y);
 
 } // namespace tallix::graphics::test

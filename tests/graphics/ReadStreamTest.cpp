@@ -12,7 +12,7 @@ namespace {
 
 // What the loaders rely on in both kinds of stream: reads stop at the end, positions past the
 // end are allowed and read nothing, and positions before the start are refused.
-void ExpectStreamBehaviour(TReadStream& stream) {
+void expectStreamBehaviour(TReadStream& stream) {
     EXPECT_EQ(stream.Size(), 5);
     std::uint8_t bytes[8] = {};
     EXPECT_EQ(stream.Read(bytes, 3), 3);
@@ -35,7 +35,7 @@ void ExpectStreamBehaviour(TReadStream& stream) {
 
 TEST(ReadStream, MemoryStream) {
     TMemoryReadStream stream({1, 2, 3, 4, 5});
-    ExpectStreamBehaviour(stream);
+    expectStreamBehaviour(stream);
 }
 
 TEST(ReadStream, FileStream) {
@@ -45,7 +45,7 @@ TEST(ReadStream, FileStream) {
     file.write("\x01\x02\x03\x04\x05", 5);
     file.close();
     TFileReadStream stream(file.fileName());
-    ExpectStreamBehaviour(stream);
+    expectStreamBehaviour(stream);
     EXPECT_THROW(TFileReadStream(folder.filePath("missing.png")), EGraphicError);
 }
 

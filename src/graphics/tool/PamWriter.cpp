@@ -4,7 +4,7 @@
 
 namespace tallix::graphics {
 
-void WritePam(const TBitmap& bitmap, std::ostream& out) {
+void writePam(const TBitmap& bitmap, std::ostream& out) {
     const bool alpha = bitmap.PixelFormat() == TPixelFormat::Bit32;
     const int pixelBytes = bitmap.BytesPerPixel();
     out << "P7\nWIDTH " << bitmap.Width() << "\nHEIGHT " << bitmap.Height() << "\nDEPTH "

@@ -17,11 +17,11 @@ namespace {
 constexpr int kExitLoadFailed = 1;
 constexpr int kExitUsage = 2;
 
-int Convert(const char* fileName, const char* outName) {
+int convert(const char* fileName, const char* outName) {
     TBitmap bitmap;
     try {
         TFileReadStream stream(QString::fromLocal8Bit(fileName));
-        LoadGraphicFromStream(bitmap, fileName, stream);
+        loadGraphicFromStream(bitmap, fileName, stream);
     } catch (const std::exception& error) {
         std::cerr << fileName << ": " << error.what() << '\n';
         return kExitLoadFailed;
@@ -31,7 +31,7 @@ int Convert(const char* fileName, const char* outName) {
         return kExitLoadFailed;
     }
     std::ofstream out(outName, std::ios::binary);
-    WritePam(bitmap, out);
+    writePam(bitmap, out);
     out.close();
     if (!out) {
         std::cerr << outName << ": cannot write the PAM image\n";
@@ -49,5 +49,5 @@ int main(int argc, char* argv[]) {
                      "and writes it to OUT.pam, or prints why it cannot be loaded.\n";
         return kExitUsage;
     }
-    return Convert(argv[1], argv[2]);
+    return convert(argv[1], argv[2]);
 }
