@@ -59,7 +59,7 @@ void exitAfterSigterm(benchmark::State& state) {
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const QString serverName = tallix::SingleInstance::ServerName(dataFolder);
+    const QString serverName = tallix::SingleInstance::serverName(dataFolder);
 
     for (auto _ : state) {
         QFile::remove(dataFolder + QStringLiteral("/application.ini"));

@@ -121,9 +121,9 @@ int main(int argc, char** argv) {
                 return tallix::TextFileContent{megabyte, tallix::platform::TextEncoding::System};
             },
             std::chrono::milliseconds(0));
-        QObject::connect(&saver, &tallix::TextKeeper::BackgroundSaveEnded, &saver,
-                         &tallix::TextKeeper::TextChanged);
-        saver.TextChanged();
+        QObject::connect(&saver, &tallix::TextKeeper::backgroundSaveEnded, &saver,
+                         &tallix::TextKeeper::textChanged);
+        saver.textChanged();
         measureKeys("key to sound, saving in the background");
     }
 

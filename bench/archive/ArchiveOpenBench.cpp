@@ -30,9 +30,9 @@ const QString& archivePath() {
         std::vector<char> name(32);
         for (int i = 0; i < kMemberCount; ++i) {
             std::snprintf(name.data(), name.size(), "member-%09d.png", i);
-            writer.AddMember(std::string_view(name.data(), 20), data);
+            writer.addMember(std::string_view(name.data(), 20), data);
         }
-        writer.Commit();
+        writer.commit();
         return file;
     }();
     return path;

@@ -23,14 +23,14 @@ constexpr int kConnectAttemptMs = 250;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& dataFolder)
-    : m_serverName(ServerName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(kLockFileName)) {
+    : m_serverName(serverName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(kLockFileName)) {
     if (m_lockFile.open(QIODevice::ReadWrite))
         m_first = platform::tryLockExclusive(m_lockFile.handle());
 }
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::ServerName(const QString& dataFolder) {
+QString SingleInstance::serverName(const QString& dataFolder) {
     // The same folder reached by another path (a link, a trailing slash) must give the same name.
     const QString canonical = QFileInfo(dataFolder).canonicalFilePath();
     const QString folder = canonical.isEmpty() ? QDir::cleanPath(dataFolder) : canonical;
@@ -38,7 +38,7 @@ QString SingleInstance::ServerName(const QString& dataFolder) {
     return QStringLiteral("tallix-") + QString::fromLatin1(hash.toHex().left(24));
 }
 
-bool SingleInstance::ActivateRunning() const {
+bool SingleInstance::activateRunning() const {
     const QDeadlineTimer deadline(kStartingProgramWaitMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
@@ -56,7 +56,7 @@ bool SingleInstance::ActivateRunning() const {
     return false;
 }
 
-void SingleInstance::Serve(QWidget* window) {
+void SingleInstance::serve(QWidget* window) {
     m_window = window;
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -64,10 +64,10 @@ void SingleInstance::Serve(QWidget* window) {
     QLocalServer::removeServer(m_serverName);
     if (!m_server->listen(m_serverName))
         return;
-    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::Answer);
+    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::answer);
 }
 
-void SingleInstance::Answer() {
+void SingleInstance::answer() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {

@@ -29,28 +29,28 @@ public:
     ~TextKeeper() override;
 
     // The text changed: a background save follows once it has stayed unchanged for the delay.
-    void TextChanged();
+    void textChanged();
 
     // The file was there at start but could not be read: what it holds was never seen, so it
     // is never written over while it exists. The session's text goes to a new file beside it
     // instead, whose name this returns.
-    QString KeepUnreadFile();
+    QString keepUnreadFile();
 
     // Saves the text now, on this thread, once a save in the background has ended. Throws
     // EFileError when the file cannot be written.
-    void SaveNow();
+    void saveNow();
 
-    bool Saving() const { return m_worker.joinable(); }
+    bool saving() const { return m_worker.joinable(); }
 
 signals:
     // A background save has ended, well or not (for tests and benchmarks).
-    void BackgroundSaveEnded(bool saved);
+    void backgroundSaveEnded(bool saved);
 
 private:
-    void StartBackgroundSave();
-    void BackgroundSaveFinished(int save, bool saved);
-    void WaitForBackgroundSave();
-    QString TargetFileName() const;
+    void startBackgroundSave();
+    void backgroundSaveFinished(int save, bool saved);
+    void waitForBackgroundSave();
+    QString targetFileName() const;
 
     QString m_fileName;
     QString m_rescueFileName;

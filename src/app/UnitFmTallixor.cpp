@@ -31,7 +31,7 @@ TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::Soun
     tallix::showErrorsOf(this, [this] { FormCreate(); });
     // Saving in the background starts from the text as loaded.
     connect(Memo, &QPlainTextEdit::textChanged, FTextKeeper.get(),
-            &tallix::TextKeeper::TextChanged);
+            &tallix::TextKeeper::textChanged);
 }
 
 TFmTallixor::~TFmTallixor() {
@@ -66,7 +66,7 @@ void TFmTallixor::FormCreate() {
             PutFileText(tallix::readTextFile(fileName));
     } catch (const tallix::EFileError& error) {
         TakeSnapshot();
-        const QString rescueFileName = FTextKeeper->KeepUnreadFile();
+        const QString rescueFileName = FTextKeeper->keepUnreadFile();
         throw tallix::EFileError(
             error.what() +
             QStringLiteral("\n\nこのファイルの内容を守るため、Tallix はこのファイルに保存しません。"
@@ -81,7 +81,7 @@ void TFmTallixor::FormCreate() {
 }
 
 void TFmTallixor::FormDestroy() {
-    FTextKeeper->SaveNow();
+    FTextKeeper->saveNow();
     WriteVoiceSettings();
 }
 

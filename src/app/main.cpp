@@ -27,7 +27,7 @@ int reportStartFailure(int argc, char** argv, const std::exception& error) {
 // A second start on the same data folder: the running window comes to the front and this
 // process ends without touching the folder.
 int activateRunningProgram(const tallix::SingleInstance& instance) {
-    if (!instance.ActivateRunning())
+    if (!instance.activateRunning())
         QMessageBox::information(
             nullptr, TallixApplication::applicationDisplayName(),
             QStringLiteral("このデータフォルダー (%1) を使う Tallix がすでに動いています。")
@@ -58,7 +58,7 @@ int runWindow(int argc, char** argv) {
                      });
 
     tallix::SingleInstance instance(AppGlobal->GetDataFolder());
-    if (!instance.IsFirst())
+    if (!instance.isFirst())
         return activateRunningProgram(instance);
     const QString dataPath = AppGlobal->GetDataPath();
     tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("nums.txt"));
@@ -66,7 +66,7 @@ int runWindow(int argc, char** argv) {
 
     auto window = std::make_unique<TFmTallixor>();
     FmTallixor = window.get();
-    instance.Serve(window.get());
+    instance.serve(window.get());
     int status = 0;
     // A signal taken while an error box of the start was open ends the program right away.
     if (!terminationRequested) {

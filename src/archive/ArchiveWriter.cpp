@@ -18,22 +18,22 @@ EArchiveWriteError::EArchiveWriteError(std::string_view fileName, std::string_vi
     : std::runtime_error(cannotWrite(fileName).append(reason)) {}
 
 ArchiveWriter::ArchiveWriter(const QString& fileName) : FFileName(fileName) {
-    WriteHeader();
+    writeHeader();
 }
 
-void ArchiveWriter::AddMember(std::string_view name, std::string_view data) {
-    WriteEntry(FFiles.AddObject(name), data);
+void ArchiveWriter::addMember(std::string_view name, std::string_view data) {
+    writeEntry(FFiles.AddObject(name), data);
 }
 
-void ArchiveWriter::AddMember(std::string_view name, std::string_view data,
+void ArchiveWriter::addMember(std::string_view name, std::string_view data,
                               const TFileEntry& original) {
     const int index = FFiles.AddObject(name, original);
     FFiles.SetEntryNameLength(index, static_cast<std::int32_t>(name.size()));
-    WriteEntry(index, data);
+    writeEntry(index, data);
 }
 
-void ArchiveWriter::Commit() {
-    WriteHeader();
+void ArchiveWriter::commit() {
+    writeHeader();
     QString reason;
     if (!platform::writeFileAtomically(FFileName, FBytes, &reason))
         throw EArchiveWriteError(FFileName.toStdString(), reason.toStdString());
@@ -41,29 +41,29 @@ void ArchiveWriter::Commit() {
 
 // Written once as a placeholder at the start and again with the final count; its length never
 // changes.
-void ArchiveWriter::WriteHeader() {
+void ArchiveWriter::writeHeader() {
     std::string header(layout::kFileTag);
     // The stored archive size is the file's length right after the first tag: always 4 here.
     header += layout::encodeHeaderAfterFileTag(
         layout::kTagSize, FFiles.Count(), layout::formatTimeStamp(QDateTime::currentDateTime()));
     if (FBytes.isEmpty())
-        WriteBytes(header);
+        writeBytes(header);
     else
         std::copy(header.begin(), header.end(), FBytes.begin());
 }
 
-void ArchiveWriter::WriteEntry(int index, std::string_view data) {
+void ArchiveWriter::writeEntry(int index, std::string_view data) {
     TFileEntry& record = *FFiles.Objects(index);
     const std::string& name = FFiles.Strings(index);
     record.SetDataOffset(FBytes.size() +
                          static_cast<std::int64_t>(TFileEntry::kSize + name.size()));
     record.SetDataSize(static_cast<std::int64_t>(data.size()));
-    WriteBytes({reinterpret_cast<const char*>(record.bytes.data()), record.bytes.size()});
-    WriteBytes(name);
-    WriteBytes(data);
+    writeBytes({reinterpret_cast<const char*>(record.bytes.data()), record.bytes.size()});
+    writeBytes(name);
+    writeBytes(data);
 }
 
-void ArchiveWriter::WriteBytes(std::string_view bytes) {
+void ArchiveWriter::writeBytes(std::string_view bytes) {
     FBytes.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 

@@ -18,7 +18,7 @@ public:
     explicit NeedTextBridge(std::weak_ptr<TNumberVoice> voice) : m_voice(std::move(voice)) {}
 
 public slots:
-    void Deliver() {
+    void deliver() {
         if (const auto voice = m_voice.lock()) {
             voice->DoNeedText();
         }
@@ -162,7 +162,7 @@ bool TNumberVoice::AskOwnerThenRest() {
     }
     if (FBridge != nullptr) {
         FState = State::Asking;
-        QMetaObject::invokeMethod(FBridge, "Deliver", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(FBridge, "deliver", Qt::QueuedConnection);
         FWake.wait(lock, [this] { return FState != State::Asking; });
     } else {
         FState = FText.isEmpty() ? State::Suspended : State::Running;

@@ -23,7 +23,7 @@ using tallix::graphics::TPixelFormat;
 class BrowserRecorder : public QObject {
     Q_OBJECT
 public:
-    BrowserRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "Open"); }
+    BrowserRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open"); }
     ~BrowserRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
     BrowserRecorder(const BrowserRecorder&) = delete;
     BrowserRecorder& operator=(const BrowserRecorder&) = delete;
@@ -31,7 +31,7 @@ public:
     QList<QUrl> Opened;
 
 public slots:
-    void Open(const QUrl& url) { Opened.append(url); }
+    void open(const QUrl& url) { Opened.append(url); }
 };
 
 namespace {

@@ -17,7 +17,7 @@ class UrlRecorder : public QObject {
 public:
     UrlRecorder() {
         for (const QString& scheme : Schemes)
-            QDesktopServices::setUrlHandler(scheme, this, "Open");
+            QDesktopServices::setUrlHandler(scheme, this, "open");
     }
     ~UrlRecorder() override {
         for (const QString& scheme : Schemes)
@@ -29,7 +29,7 @@ public:
     QList<QUrl> Opened;
 
 public slots:
-    void Open(const QUrl& url) { Opened.append(url); }
+    void open(const QUrl& url) { Opened.append(url); }
 
 private:
     const QStringList Schemes{"http", "https", "mailto", "file"};

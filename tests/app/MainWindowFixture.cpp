@@ -19,7 +19,7 @@ MainWindowFixture::~MainWindowFixture() {
 }
 
 QString MainWindowFixture::exeDir() const {
-    return context_.ExeDir();
+    return context_.exeDir();
 }
 
 QString MainWindowFixture::dataPath() const {

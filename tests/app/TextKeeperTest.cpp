@@ -48,14 +48,14 @@ protected:
 TEST_F(TextKeeperTest, SavesInTheBackgroundOnceTheTextRests) {
     TextKeeper keeper(fileName, snapshotOfText(), 200ms);
     int ended = 0;
-    QObject::connect(&keeper, &TextKeeper::BackgroundSaveEnded, [&](bool saved) {
+    QObject::connect(&keeper, &TextKeeper::backgroundSaveEnded, [&](bool saved) {
         EXPECT_TRUE(saved);
         ++ended;
     });
-    keeper.TextChanged();
+    keeper.textChanged();
     runUntil([] { return false; }, 100);
     text = QStringLiteral("12\n34");
-    keeper.TextChanged();
+    keeper.textChanged();
     runUntil([] { return false; }, 120);
     EXPECT_EQ(fileBytes(), QByteArray("<none>")) << "saved while the text still changed";
     ASSERT_TRUE(runUntil([&] { return ended == 1; }));
@@ -65,10 +65,10 @@ TEST_F(TextKeeperTest, SavesInTheBackgroundOnceTheTextRests) {
 TEST_F(TextKeeperTest, TheExitSaveWritesTheLatestTextAfterARunningSave) {
     text = QString(1 << 20, QLatin1Char('5'));
     TextKeeper keeper(fileName, snapshotOfText(), 0ms);
-    keeper.TextChanged();
-    ASSERT_TRUE(runUntil([&] { return keeper.Saving(); }));
+    keeper.textChanged();
+    ASSERT_TRUE(runUntil([&] { return keeper.saving(); }));
     text = QStringLiteral("latest");
-    keeper.SaveNow();
+    keeper.saveNow();
     runUntil([] { return false; }, 100);
     EXPECT_EQ(fileBytes(), QByteArray("latest"));
 }
@@ -76,18 +76,18 @@ TEST_F(TextKeeperTest, TheExitSaveWritesTheLatestTextAfterARunningSave) {
 TEST_F(TextKeeperTest, AFileThatCouldNotBeReadIsNeverWrittenOverAndTheTextGoesBesideIt) {
     writeFile("precious 12345");
     TextKeeper keeper(fileName, snapshotOfText(), 0ms);
-    const QString rescueFileName = keeper.KeepUnreadFile();
+    const QString rescueFileName = keeper.keepUnreadFile();
     EXPECT_NE(rescueFileName, fileName);
-    keeper.TextChanged();
+    keeper.textChanged();
     ASSERT_TRUE(runUntil([&] { return QFile::exists(rescueFileName); }));
-    keeper.SaveNow();
+    keeper.saveNow();
     EXPECT_EQ(fileBytes(), QByteArray("precious 12345"));
     QFile rescue(rescueFileName);
     ASSERT_TRUE(rescue.open(QIODevice::ReadOnly));
     EXPECT_EQ(rescue.readAll(), QByteArray("12\r\n3"));
     // Once the user has taken the file away there is nothing left to lose.
     ASSERT_TRUE(QFile::remove(fileName));
-    keeper.SaveNow();
+    keeper.saveNow();
     EXPECT_EQ(fileBytes(), QByteArray("12\r\n3"));
 }
 

@@ -7,25 +7,25 @@ namespace {
 class FolderFunctions : public EnvFixture {};
 
 TEST_F(FolderFunctions, ForceFolderCreatesMissingLevelsBelowAnExistingFolder) {
-    const QString deep = Root() + "/one/two/three";
+    const QString deep = root() + "/one/two/three";
     forceFolder(deep);
-    EXPECT_TRUE(IsDir(Root() + "/one"));
-    EXPECT_TRUE(IsDir(Root() + "/one/two"));
-    EXPECT_TRUE(IsDir(deep));
+    EXPECT_TRUE(isDir(root() + "/one"));
+    EXPECT_TRUE(isDir(root() + "/one/two"));
+    EXPECT_TRUE(isDir(deep));
     forceFolder(deep + "/"); // already there: nothing to do, nothing reported
-    EXPECT_TRUE(IsDir(deep));
+    EXPECT_TRUE(isDir(deep));
 }
 
 TEST_F(FolderFunctions, ForceFolderStopsAtTheRootAndOnImpossiblePaths) {
     forceFolder("/");
     forceFolder("");
     forceFolder("no-parent-given");
-    EXPECT_FALSE(Exists("no-parent-given"));
+    EXPECT_FALSE(exists("no-parent-given"));
 
-    writeFile(Root() + "/file", "x");
-    forceFolder(Root() + "/file/a/b");
-    EXPECT_FALSE(Exists(Root() + "/file/a"));
-    EXPECT_EQ(readFile(Root() + "/file"), "x");
+    writeFile(root() + "/file", "x");
+    forceFolder(root() + "/file/a/b");
+    EXPECT_FALSE(exists(root() + "/file/a"));
+    EXPECT_EQ(readFile(root() + "/file"), "x");
 }
 
 TEST_F(FolderFunctions, StripTrailingBackslashesRemovesEverySeparatorAtTheEnd) {
@@ -38,23 +38,23 @@ TEST_F(FolderFunctions, StripTrailingBackslashesRemovesEverySeparatorAtTheEnd) {
 }
 
 TEST_F(FolderFunctions, ApplicationDataFolderFollowsXdgDataHome) {
-    EXPECT_EQ(getSpecialFolder(kCsidlAppData), Root() + "/share");
-    SetEnv("XDG_DATA_HOME", Root() + "/other/");
-    EXPECT_EQ(getSpecialFolder(kCsidlAppData), Root() + "/other");
-    SetEnv("XDG_DATA_HOME", "relative/share"); // not absolute: ignored
-    EXPECT_EQ(getSpecialFolder(kCsidlAppData), Root() + "/home/.local/share");
-    UnsetEnv("XDG_DATA_HOME");
-    EXPECT_EQ(getSpecialFolder(kCsidlAppData), Root() + "/home/.local/share");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/share");
+    setEnv("XDG_DATA_HOME", root() + "/other/");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/other");
+    setEnv("XDG_DATA_HOME", "relative/share"); // not absolute: ignored
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/home/.local/share");
+    unsetEnv("XDG_DATA_HOME");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/home/.local/share");
 }
 
 TEST_F(FolderFunctions, UnknownOrEmptyFoldersFallBackToTheDesktop) {
-    EXPECT_EQ(getSpecialFolder(5), Root() + "/home/Desktop");
-    SetEnv("XDG_DESKTOP_DIR", Root() + "/desk");
-    EXPECT_EQ(getSpecialFolder(5), Root() + "/desk");
-    UnsetEnv("XDG_DATA_HOME");
-    UnsetEnv("HOME");
-    EXPECT_EQ(getSpecialFolder(kCsidlAppData), Root() + "/desk");
-    UnsetEnv("XDG_DESKTOP_DIR");
+    EXPECT_EQ(getSpecialFolder(5), root() + "/home/Desktop");
+    setEnv("XDG_DESKTOP_DIR", root() + "/desk");
+    EXPECT_EQ(getSpecialFolder(5), root() + "/desk");
+    unsetEnv("XDG_DATA_HOME");
+    unsetEnv("HOME");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/desk");
+    unsetEnv("XDG_DESKTOP_DIR");
     EXPECT_EQ(getSpecialFolder(kCsidlAppData), "");
 }
 

@@ -163,7 +163,7 @@ void FormFuncTest::placementRoundTripsThroughTheSettingsFile() {
         form.setGeometry(40, 50, 320, 240);
         closed = form.frameGeometry();
     }
-    QCOMPARE(context.IniText(), QByteArray("[TTESTFORM]\nTOP=") + QByteArray::number(closed.y()) +
+    QCOMPARE(context.iniText(), QByteArray("[TTESTFORM]\nTOP=") + QByteArray::number(closed.y()) +
                                     "\nLEFT=" + QByteArray::number(closed.x()) +
                                     "\nWIDTH=" + QByteArray::number(closed.width()) + "\nHEIGHT=" +
                                     QByteArray::number(closed.height()) + "\nDOCKSITE=\n");
@@ -190,7 +190,7 @@ void FormFuncTest::firstShowCentresAtTheDesignSize() {
 
 void FormFuncTest::keepLocationAloneKeepsOnlyThePlace() {
     PrivateContext context;
-    context.WriteIni("[TTESTFORM]\nLEFT=60\nTOP=70\nWIDTH=555\nHEIGHT=333\nDOCKSITE=dock\n");
+    context.writeIni("[TTESTFORM]\nLEFT=60\nTOP=70\nWIDTH=555\nHEIGHT=333\nDOCKSITE=dock\n");
     {
         TTestForm form;
         auto* component = new TkstrFormFunc(&form);
@@ -201,10 +201,10 @@ void FormFuncTest::keepLocationAloneKeepsOnlyThePlace() {
         QCOMPARE(form.frameGeometry().topLeft(), QPoint(60, 70));
         QCOMPARE(form.size(), QSize(300, 200));
         QCOMPARE(component->DockSiteName(), QString("dock"));
-        context.WriteIni("");
+        context.writeIni("");
         form.move(61, 71);
     }
-    QCOMPARE(context.IniText(), QByteArray("[TTESTFORM]\nTOP=71\nLEFT=61\nDOCKSITE=\n"));
+    QCOMPARE(context.iniText(), QByteArray("[TTESTFORM]\nTOP=71\nLEFT=61\nDOCKSITE=\n"));
 }
 
 void FormFuncTest::preserveOffReadsAndWritesNothing() {
@@ -217,18 +217,18 @@ void FormFuncTest::preserveOffReadsAndWritesNothing() {
         form.show();
         QVERIFY(component->PlacementRestored());
     }
-    QVERIFY(!QFile::exists(context.IniFileName()));
+    QVERIFY(!QFile::exists(context.iniFileName()));
 }
 
 void FormFuncTest::showingAgainDoesNotReadAgain() {
     PrivateContext context;
-    context.WriteIni("[TTESTFORM]\nLEFT=60\nTOP=70\n");
+    context.writeIni("[TTESTFORM]\nLEFT=60\nTOP=70\n");
     TTestForm form;
     preservingComponent(&form);
     form.show();
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(60, 70));
     form.hide();
-    context.WriteIni("[TTESTFORM]\nLEFT=90\nTOP=95\n");
+    context.writeIni("[TTESTFORM]\nLEFT=90\nTOP=95\n");
     form.show();
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(60, 70));
 }
@@ -236,7 +236,7 @@ void FormFuncTest::showingAgainDoesNotReadAgain() {
 void FormFuncTest::placementOffEveryScreenIsCentred() {
     PrivateContext context;
     const QRect screen = primaryScreen();
-    context.WriteIni("[TTESTFORM]\nLEFT=" + QByteArray::number(screen.right() + 500) +
+    context.writeIni("[TTESTFORM]\nLEFT=" + QByteArray::number(screen.right() + 500) +
                      "\nTOP=10\nWIDTH=300\nHEIGHT=" + QByteArray::number(screen.height() + 100) +
                      "\n");
     TTestForm form;
@@ -263,7 +263,7 @@ void FormFuncTest::maximisedWindowKeepsItsNormalRectangle() {
         QTRY_VERIFY(form.frameGeometry() != normal);
         QCOMPARE(component->NormalBounds(), normal);
     }
-    QVERIFY(context.IniText().contains("TOP=" + QByteArray::number(normal.y()) +
+    QVERIFY(context.iniText().contains("TOP=" + QByteArray::number(normal.y()) +
                                        "\nLEFT=" + QByteArray::number(normal.x()) +
                                        "\nWIDTH=" + QByteArray::number(normal.width())));
 }
@@ -281,7 +281,7 @@ void FormFuncTest::closedWindowKeepsTheRectangleLastSeenOnScreen() {
         // What a window manager does to a window it lets go of; not a place the user chose.
         form.move(seen.topLeft() + QPoint(7, 30));
     }
-    QVERIFY(context.IniText().startsWith("[TTESTFORM]\nTOP=" + QByteArray::number(seen.y()) +
+    QVERIFY(context.iniText().startsWith("[TTESTFORM]\nTOP=" + QByteArray::number(seen.y()) +
                                          "\nLEFT=" + QByteArray::number(seen.x()) + "\n"));
 }
 
@@ -506,11 +506,11 @@ void FormFuncTest::sessionEndSavesPlacementThenRunsTheDestroyHandler() {
     QStringList log;
     component->OnEndSession = [&](QObject* sender) {
         QCOMPARE(sender, component);
-        log.append("OnEndSession, ini: " + QString::fromUtf8(context.IniText()));
+        log.append("OnEndSession, ini: " + QString::fromUtf8(context.iniText()));
     };
     form.OnFormDestroy = [&] {
         log.append("FormDestroy, ini has TOP: " +
-                   QString::number(context.IniText().contains("TOP=44")));
+                   QString::number(context.iniText().contains("TOP=44")));
     };
     component->EndSession(false);
     QVERIFY(log.isEmpty());
@@ -524,7 +524,7 @@ void FormFuncTest::sessionEndSavesPlacementThenRunsTheDestroyHandler() {
 
 void FormFuncTest::unwritablePlacementStillSavesTheRestAndIsReported() {
     PrivateContext context;
-    QVERIFY(QDir().mkpath(context.IniFileName())); // a folder where the settings file belongs
+    QVERIFY(QDir().mkpath(context.iniFileName())); // a folder where the settings file belongs
     auto form = std::make_unique<TTestForm>();
     auto* component = preservingComponent(form.get());
     form->show();

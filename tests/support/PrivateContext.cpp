@@ -19,17 +19,17 @@ PrivateContext::~PrivateContext() {
     global_.reset();
 }
 
-QString PrivateContext::IniFileName() const {
+QString PrivateContext::iniFileName() const {
     return AppGlobal->GetDataPath() + QStringLiteral("application.ini");
 }
 
-QByteArray PrivateContext::IniText() const {
-    QFile file(IniFileName());
+QByteArray PrivateContext::iniText() const {
+    QFile file(iniFileName());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void PrivateContext::WriteIni(const QByteArray& text) const {
-    QFile file(IniFileName());
+void PrivateContext::writeIni(const QByteArray& text) const {
+    QFile file(iniFileName());
     if (file.open(QIODevice::WriteOnly))
         file.write(text);
 }

@@ -17,11 +17,11 @@ public:
     PrivateContext(const PrivateContext&) = delete;
     PrivateContext& operator=(const PrivateContext&) = delete;
 
-    QString RootPath() const { return root_.path(); }
-    QString ExeDir() const { return root_.path() + QStringLiteral("/bin"); }
-    QString IniFileName() const;
-    QByteArray IniText() const;
-    void WriteIni(const QByteArray& text) const;
+    QString rootPath() const { return root_.path(); }
+    QString exeDir() const { return root_.path() + QStringLiteral("/bin"); }
+    QString iniFileName() const;
+    QByteArray iniText() const;
+    void writeIni(const QByteArray& text) const;
 
 private:
     QTemporaryDir root_;

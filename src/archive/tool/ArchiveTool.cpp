@@ -140,10 +140,10 @@ int addMembers(const QString& archivePath, const QStringList& paths, std::ostrea
         const TFileEntry& record = *existing->Files().Objects(i);
         auto replacement = added.find(name);
         if (replacement == added.end()) {
-            writer.AddMember(name, readMember(*existing, i), record);
+            writer.addMember(name, readMember(*existing, i), record);
             continue;
         }
-        writer.AddMember(name, replacement->second, record);
+        writer.addMember(name, replacement->second, record);
         out << "replaced " << printable(name) << '\n';
         added.erase(replacement);
     }
@@ -151,11 +151,11 @@ int addMembers(const QString& archivePath, const QStringList& paths, std::ostrea
         auto member = added.find(toBytes(QFileInfo(path).fileName()));
         if (member == added.end())
             continue;
-        writer.AddMember(member->first, member->second);
+        writer.addMember(member->first, member->second);
         out << "added " << printable(member->first) << '\n';
         added.erase(member);
     }
-    writer.Commit();
+    writer.commit();
     return 0;
 }
 
