@@ -32,26 +32,26 @@ using Clock = std::chrono::steady_clock;
 class StampingPlayer final : public tallix::platform::SoundPlayer {
 public:
     void playFile(const QString&) override {
-        std::lock_guard lock(lock_);
-        starts_.push_back(Clock::now());
-        ends_.push_back(Clock::now());
-        played_ = starts_.size();
+        std::lock_guard lock(m_lock);
+        m_starts.push_back(Clock::now());
+        m_ends.push_back(Clock::now());
+        m_played = m_starts.size();
     }
-    size_t played() const { return played_; }
+    size_t played() const { return m_played; }
     std::vector<Clock::time_point> starts() const {
-        std::lock_guard lock(lock_);
-        return starts_;
+        std::lock_guard lock(m_lock);
+        return m_starts;
     }
     std::vector<Clock::time_point> ends() const {
-        std::lock_guard lock(lock_);
-        return ends_;
+        std::lock_guard lock(m_lock);
+        return m_ends;
     }
 
 private:
-    mutable std::mutex lock_;
-    std::vector<Clock::time_point> starts_;
-    std::vector<Clock::time_point> ends_;
-    std::atomic<size_t> played_{0};
+    mutable std::mutex m_lock;
+    std::vector<Clock::time_point> m_starts;
+    std::vector<Clock::time_point> m_ends;
+    std::atomic<size_t> m_played{0};
 };
 
 void report(const char* what, std::vector<double> micros) {

@@ -30,16 +30,16 @@ public:
     void addMember(std::string_view name, std::string_view data, const TFileEntry& original);
     void commit();
 
-    const TfilesList& files() const { return FFiles; }
+    const TfilesList& files() const { return m_files; }
 
 private:
     void writeHeader();
     void writeEntry(int index, std::string_view data);
     void writeBytes(std::string_view bytes);
 
-    QString FFileName;
-    QByteArray FBytes;
-    TfilesList FFiles;
+    QString m_fileName;
+    QByteArray m_bytes;
+    TfilesList m_files;
 };
 
 } // namespace tallix::archive

@@ -12,38 +12,38 @@ constexpr std::int64_t kSmallBlock = 4 * 1024;
 } // namespace
 
 BlockReader::BlockReader(QFile& file, std::int64_t position, std::int64_t fileSize)
-    : FFile(file), FFileSize(fileSize), FPosition(position) {}
+    : m_file(file), m_fileSize(fileSize), m_position(position) {}
 
 std::string_view BlockReader::take(std::size_t length) {
     const auto wanted = static_cast<std::int64_t>(length);
-    if (FPosition < FBufferStart || FPosition + wanted > FBufferStart + FBufferLength)
+    if (m_position < m_bufferStart || m_position + wanted > m_bufferStart + m_bufferLength)
         refill(length);
-    const auto offset = static_cast<std::size_t>(FPosition - FBufferStart);
-    FPosition += wanted;
-    return {FBuffer.data() + offset, length};
+    const auto offset = static_cast<std::size_t>(m_position - m_bufferStart);
+    m_position += wanted;
+    return {m_buffer.data() + offset, length};
 }
 
 void BlockReader::refill(std::size_t length) {
     const bool readingThrough =
-        FPosition >= FBufferStart && FPosition < FBufferStart + FBufferLength + kLargeBlock;
+        m_position >= m_bufferStart && m_position < m_bufferStart + m_bufferLength + kLargeBlock;
     const std::int64_t block = readingThrough ? kLargeBlock : kSmallBlock;
     const std::int64_t wanted =
         std::max(static_cast<std::int64_t>(length), std::min(block, remaining()));
-    if (FBuffer.size() < static_cast<std::size_t>(wanted))
-        FBuffer.resize(static_cast<std::size_t>(wanted));
-    if (!FFile.seek(FPosition))
+    if (m_buffer.size() < static_cast<std::size_t>(wanted))
+        m_buffer.resize(static_cast<std::size_t>(wanted));
+    if (!m_file.seek(m_position))
         raiseArchiveError(messages::unreadable("Reload"));
     std::int64_t got = 0;
     while (got < wanted) {
-        const qint64 chunk = FFile.read(FBuffer.data() + got, wanted - got);
+        const qint64 chunk = m_file.read(m_buffer.data() + got, wanted - got);
         if (chunk <= 0)
             break;
         got += chunk;
     }
     if (got < static_cast<std::int64_t>(length))
         raiseArchiveError(messages::unreadable("Reload"));
-    FBufferStart = FPosition;
-    FBufferLength = got;
+    m_bufferStart = m_position;
+    m_bufferLength = got;
 }
 
 } // namespace tallix::archive

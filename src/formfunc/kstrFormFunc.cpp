@@ -39,14 +39,14 @@ constexpr int kFirstLayeredOsVersion = 5;
 // not a user's move.
 class FlagGuard {
 public:
-    explicit FlagGuard(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = saved_; }
+    explicit FlagGuard(bool& flag) : m_flag(flag), m_saved(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = m_saved; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;
 
 private:
-    bool& flag_;
-    bool saved_;
+    bool& m_flag;
+    bool m_saved;
 };
 
 } // namespace

@@ -99,34 +99,34 @@ std::optional<QByteArray> readLink(const QByteArray& path) {
 class TemporaryFile {
 public:
     explicit TemporaryFile(const QByteArray& target)
-        : path_(target + kTemporaryMark + QByteArray(kTemporaryRandomLength, 'X')) {
-        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
+        : m_path(target + kTemporaryMark + QByteArray(kTemporaryRandomLength, 'X')) {
+        m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
     }
     ~TemporaryFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!renamed_)
-            ::unlink(path_.constData());
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_renamed)
+            ::unlink(m_path.constData());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    bool valid() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool valid() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
     bool closeFile() {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_fd;
+        m_fd = -1;
         return ::close(fd) == 0;
     }
     bool renameTo(const QByteArray& target) {
-        renamed_ = ::rename(path_.constData(), target.constData()) == 0;
-        return renamed_;
+        m_renamed = ::rename(m_path.constData(), target.constData()) == 0;
+        return m_renamed;
     }
 
 private:
-    QByteArray path_;
-    int fd_ = -1;
-    bool renamed_ = false;
+    QByteArray m_path;
+    int m_fd = -1;
+    bool m_renamed = false;
 };
 
 } // namespace

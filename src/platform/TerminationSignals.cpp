@@ -42,17 +42,17 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     for (const int fd : signalPipe)
         fcntl(fd, F_SETFD, FD_CLOEXEC);
     fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
-    notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this,
+    m_notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this,
             &TerminationSignals::readPendingSignal);
     setHandler(onTerminationSignal);
 }
 
 TerminationSignals::~TerminationSignals() {
-    if (!notifier_)
+    if (!m_notifier)
         return;
     setHandler(SIG_DFL);
-    notifier_.reset();
+    m_notifier.reset();
     for (int& fd : signalPipe) {
         close(fd);
         fd = -1;

@@ -28,10 +28,10 @@ public:
     BrowserRecorder(const BrowserRecorder&) = delete;
     BrowserRecorder& operator=(const BrowserRecorder&) = delete;
 
-    QList<QUrl> Opened;
+    QList<QUrl> m_opened;
 
 public slots:
-    void open(const QUrl& url) { Opened.append(url); }
+    void open(const QUrl& url) { m_opened.append(url); }
 };
 
 namespace {
@@ -79,12 +79,12 @@ class AboutWindowTest : public QObject {
 
 private slots:
     void init() {
-        QVERIFY(FFolder.isValid());
-        qputenv("TALLIX_EXE_FILE", (FFolder.path() + QStringLiteral("/tallix")).toUtf8());
+        QVERIFY(m_folder.isValid());
+        qputenv("TALLIX_EXE_FILE", (m_folder.path() + QStringLiteral("/tallix")).toUtf8());
         qunsetenv("TALLIX_NO_VERSION_INFO");
-        FGlobalUnit = std::make_unique<KstrGlobalUnit>();
+        m_globalUnit = std::make_unique<KstrGlobalUnit>();
     }
-    void cleanup() { FGlobalUnit.reset(); }
+    void cleanup() { m_globalUnit.reset(); }
 
     void windowIsBorderlessWhiteOnTopAndOpensShort() {
         TFormVersionInfo form;
@@ -142,9 +142,9 @@ private slots:
     }
 
     void missingVersionValuesShowAsDelivered() {
-        FGlobalUnit.reset();
+        m_globalUnit.reset();
         qputenv("TALLIX_NO_VERSION_INFO", "1");
-        FGlobalUnit = std::make_unique<KstrGlobalUnit>();
+        m_globalUnit = std::make_unique<KstrGlobalUnit>();
         TFormVersionInfo form;
         QCOMPARE(form.LBversion->text(), QStringLiteral("Version "));
         QVERIFY(form.LinkLabel1->LinkURL().endsWith(QStringLiteral("?from=unknown")));
@@ -215,7 +215,7 @@ private slots:
             dragBy(control, QPoint(30, 5), QPoint(40, 24));
             QCOMPARE(form.pos(), before + QPoint(40, 24));
         }
-        QVERIFY(browser.Opened.isEmpty());
+        QVERIFY(browser.m_opened.isEmpty());
         QVERIFY(form.isVisible());
     }
 
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QPoint before = form.pos();
         dragBy(form.LinkLabel1, QPoint(80, 5), QPoint());
-        QCOMPARE(browser.Opened, QList<QUrl>{QUrl(kPageUrl)});
+        QCOMPARE(browser.m_opened, QList<QUrl>{QUrl(kPageUrl)});
         QCOMPARE(form.pos(), before);
     }
 
@@ -268,8 +268,8 @@ private slots:
     }
 
 private:
-    QTemporaryDir FFolder;
-    std::unique_ptr<KstrGlobalUnit> FGlobalUnit;
+    QTemporaryDir m_folder;
+    std::unique_ptr<KstrGlobalUnit> m_globalUnit;
 };
 
 QTEST_MAIN(AboutWindowTest)

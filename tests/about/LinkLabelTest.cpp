@@ -16,23 +16,23 @@ class UrlRecorder : public QObject {
     Q_OBJECT
 public:
     UrlRecorder() {
-        for (const QString& scheme : Schemes)
+        for (const QString& scheme : m_schemes)
             QDesktopServices::setUrlHandler(scheme, this, "open");
     }
     ~UrlRecorder() override {
-        for (const QString& scheme : Schemes)
+        for (const QString& scheme : m_schemes)
             QDesktopServices::unsetUrlHandler(scheme);
     }
     UrlRecorder(const UrlRecorder&) = delete;
     UrlRecorder& operator=(const UrlRecorder&) = delete;
 
-    QList<QUrl> Opened;
+    QList<QUrl> m_opened;
 
 public slots:
-    void open(const QUrl& url) { Opened.append(url); }
+    void open(const QUrl& url) { m_opened.append(url); }
 
 private:
-    const QStringList Schemes{"http", "https", "mailto", "file"};
+    const QStringList m_schemes{"http", "https", "mailto", "file"};
 };
 
 namespace {
@@ -57,7 +57,7 @@ private slots:
         openLink("http://example.com/a?b=1");
         openLink("someone@example.com");
         openLink("https://example.com/");
-        QCOMPARE(recorder.Opened,
+        QCOMPARE(recorder.m_opened,
                  QList<QUrl>({QUrl("http://example.com/a?b=1"), QUrl("mailto:someone@example.com"),
                               QUrl("mailto:https://example.com/")}));
     }
@@ -74,12 +74,12 @@ private slots:
         label.resize(200, 20);
         int clicks = 0;
         connect(&label, &TLinkLabel::clicked, [&] {
-            QVERIFY(recorder.Opened.isEmpty()); // the click event comes first
+            QVERIFY(recorder.m_opened.isEmpty()); // the click event comes first
             ++clicks;
         });
         clickOn(&label);
         QCOMPARE(clicks, 1);
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("mailto:info@example.com")}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl("mailto:info@example.com")}));
     }
 
     void webAddressKeepsTheCaptionAndOpensInTheBrowser() {
@@ -89,7 +89,7 @@ private slots:
         label.SetLinkURL("http://example.com/tallix/");
         QCOMPARE(label.text(), QString("Kestrow"));
         label.Click();
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("http://example.com/tallix/")}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl("http://example.com/tallix/")}));
     }
 
     void existingFileShowsItsNameAndOpensWithItsProgram() {
@@ -103,7 +103,7 @@ private slots:
         label.SetLinkURL(fileName);
         QCOMPARE(label.text(), QString("read me.txt"));
         label.Click();
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl::fromLocalFile(fileName)}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl::fromLocalFile(fileName)}));
     }
 
     void existingFolderShowsItsParentAndOpensItself() {
@@ -115,7 +115,7 @@ private slots:
         label.SetLinkURL(folder);
         QCOMPARE(label.text(), root.path());
         label.Click();
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl::fromLocalFile(folder)}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl::fromLocalFile(folder)}));
 
         label.SetLinkURL(folder + "/");
         QCOMPARE(label.text(), folder);
@@ -130,7 +130,7 @@ private slots:
         label.SetLinkURL("/no/such/file.txt");
         QCOMPARE(label.text(), QString("caption"));
         label.Click();
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("mailto:/no/such/file.txt")}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl("mailto:/no/such/file.txt")}));
     }
 
     void hoverUnderlinesAloneAndLeavingClearsTheStyle() {
@@ -171,9 +171,9 @@ private slots:
             QCoreApplication::sendEvent(&label, &release);
         };
         pressMoveRelease(QPoint(30, 20));
-        QVERIFY(recorder.Opened.isEmpty());
+        QVERIFY(recorder.m_opened.isEmpty());
         pressMoveRelease(QPoint(1, 0)); // a trembling hand still clicks
-        QCOMPARE(recorder.Opened.size(), 1);
+        QCOMPARE(recorder.m_opened.size(), 1);
     }
 
     void pathParts() {

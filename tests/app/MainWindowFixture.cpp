@@ -15,11 +15,11 @@ MainWindowFixture::MainWindowFixture() {
 }
 
 MainWindowFixture::~MainWindowFixture() {
-    window_.reset();
+    m_window.reset();
 }
 
 QString MainWindowFixture::exeDir() const {
-    return context_.exeDir();
+    return m_context.exeDir();
 }
 
 QString MainWindowFixture::dataPath() const {
@@ -51,21 +51,21 @@ void MainWindowFixture::makeVoiceSets() const {
 TFmTallixor& MainWindowFixture::openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player) {
     if (!player)
         player = tallix::platform::makeSoundPlayer(tallix::platform::SoundOutput::Silent);
-    window_ = std::make_unique<TFmTallixor>(nullptr, std::move(player));
-    return *window_;
+    m_window = std::make_unique<TFmTallixor>(nullptr, std::move(player));
+    return *m_window;
 }
 
 void MainWindowFixture::closeWindow() {
-    window_.reset();
+    m_window.reset();
 }
 
 void MainWindowFixture::expectMessageBox() {
-    messageBoxText_.clear();
+    m_messageBoxText.clear();
     QTimer::singleShot(0, [this] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        messageBoxText_ = box->text();
+        m_messageBoxText = box->text();
         box->done(QMessageBox::Ok);
     });
 }

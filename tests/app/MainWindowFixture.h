@@ -31,14 +31,14 @@ public:
     // of the test's own, the window speaks into silence.
     TFmTallixor& openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player = {});
     void closeWindow();
-    TFmTallixor& window() const { return *window_; }
+    TFmTallixor& window() const { return *m_window; }
 
     // Answers the next modal message box with OK; its text is then messageBoxText().
     void expectMessageBox();
-    const QString& messageBoxText() const { return messageBoxText_; }
+    const QString& messageBoxText() const { return m_messageBoxText; }
 
 private:
-    PrivateContext context_;
-    std::unique_ptr<TFmTallixor> window_;
-    QString messageBoxText_;
+    PrivateContext m_context;
+    std::unique_ptr<TFmTallixor> m_window;
+    QString m_messageBoxText;
 };

@@ -41,14 +41,14 @@ void choose(TFmTallixor& window, const QString& caption) {
 class MemoContextMenuTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<MainWindowFixture> fixture;
+    std::unique_ptr<MainWindowFixture> m_fixture;
 
 private slots:
-    void init() { fixture = std::make_unique<MainWindowFixture>(); }
-    void cleanup() { fixture.reset(); }
+    void init() { m_fixture = std::make_unique<MainWindowFixture>(); }
+    void cleanup() { m_fixture.reset(); }
 
     void offersTheEditMenusCommandsInJapanese() {
-        TFmTallixor& window = fixture->openWindow();
+        TFmTallixor& window = m_fixture->openWindow();
         QApplication::clipboard()->clear();
         QCOMPARE(entries(window),
                  QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "-切り取り\tCtrl+X",
@@ -63,7 +63,7 @@ private slots:
     }
 
     void itsEditsGoThroughTheProgramsUndoHistory() {
-        TFmTallixor& window = fixture->openWindow();
+        TFmTallixor& window = m_fixture->openWindow();
         QTest::keyClicks(window.Memo, QStringLiteral("12"));
         choose(window, QStringLiteral("すべて選択"));
         choose(window, QStringLiteral("切り取り"));
@@ -83,7 +83,7 @@ private slots:
     }
 
     void opensWhereTheTextBoxAsksForIt() {
-        TFmTallixor& window = fixture->openWindow();
+        TFmTallixor& window = m_fixture->openWindow();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         emit window.Memo->customContextMenuRequested(QPoint(10, 10));

@@ -37,12 +37,12 @@ QString markedText(const QPlainTextEdit* memo) {
 class VoiceControlTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<MainWindowFixture> fixture;
-    std::shared_ptr<ScriptedPlayer> player;
+    std::unique_ptr<MainWindowFixture> m_fixture;
+    std::shared_ptr<ScriptedPlayer> m_player;
 
     TFmTallixor& openWindow(std::chrono::milliseconds soundLength = {}) {
-        player = std::make_shared<ScriptedPlayer>(soundLength);
-        TFmTallixor& window = fixture->openWindow(player);
+        m_player = std::make_shared<ScriptedPlayer>(soundLength);
+        TFmTallixor& window = m_fixture->openWindow(m_player);
         window.show();
         window.activateWindow();
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
@@ -51,19 +51,19 @@ class VoiceControlTest : public QObject {
     }
 
     bool waitUntilIdle(TFmTallixor& window) {
-        return QTest::qWaitFor([&] { return !window.Reading() && player->playing().isEmpty(); },
+        return QTest::qWaitFor([&] { return !window.Reading() && m_player->playing().isEmpty(); },
                                5000) &&
-               QTest::qWaitFor([&] { return player->playing().isEmpty(); }, 5000);
+               QTest::qWaitFor([&] { return m_player->playing().isEmpty(); }, 5000);
     }
 
 private slots:
     void init() {
-        fixture = std::make_unique<MainWindowFixture>();
-        fixture->makeVoiceSets();
+        m_fixture = std::make_unique<MainWindowFixture>();
+        m_fixture->makeVoiceSets();
     }
     void cleanup() {
-        fixture.reset();
-        player.reset();
+        m_fixture.reset();
+        m_player.reset();
     }
 
     void readsFromTheCaretLineMarkingEachLine() {
@@ -73,7 +73,7 @@ private slots:
         window.BtRead->click();
         QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ停止"));
         QCOMPARE(window.MnRead->text(), QStringLiteral("読み上げ停止"));
-        QTRY_COMPARE(player->played(), speed({"1", "2", "r", "3", "r"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "2", "r", "3", "r"}));
         QTRY_VERIFY(!window.Reading());
         QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
         QCOMPARE(window.MnRead->text(), QStringLiteral("読み上げ開始"));
@@ -89,7 +89,7 @@ private slots:
         window.BtRead->click();
         QVERIFY(waitUntilIdle(window));
         QTest::keyClicks(window.Memo, QStringLiteral("678"));
-        QTRY_COMPARE(player->played(), speed({"1", "r", "6", "7", "8"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "r", "6", "7", "8"}));
     }
 
     void readingStartsAtTheWholeCaretLine() {
@@ -97,14 +97,14 @@ private slots:
         window.Memo->setPlainText(QStringLiteral("1\n2\n3\n4\n567\n8"));
         placeCaret(window.Memo, 4, 1);
         QTest::keyClick(window.Memo, Qt::Key_Escape);
-        QTRY_COMPARE(player->played(), speed({"5", "6", "7", "r", "8", "r"}));
+        QTRY_COMPARE(m_player->played(), speed({"5", "6", "7", "r", "8", "r"}));
     }
 
     void typedDigitsPointsAndLineBreaksAreSpoken() {
         TFmTallixor& window = openWindow();
         QTest::keyClicks(window.Memo, QStringLiteral("1.2a -"));
         QTest::keyClick(window.Memo, Qt::Key_Return);
-        QTRY_COMPARE(player->played(), speed({"1", "d", "2", "r"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "d", "2", "r"}));
         QCOMPARE(window.MemoText(), QStringLiteral("1.2a -\n"));
     }
 
@@ -115,10 +115,10 @@ private slots:
         QVERIFY(!window.MnReturnVoice->isChecked());
         QTest::keyClicks(window.Memo, QStringLiteral("12"));
         QTest::keyClick(window.Memo, Qt::Key_Return);
-        QTRY_COMPARE(player->played(), speed({"1", "2"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "2"}));
         placeCaret(window.Memo, 0, 0);
         window.MnRead->trigger();
-        QTRY_COMPARE(player->played(), speed({"1", "2", "1", "2", "s"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "2", "1", "2", "s"}));
     }
 
     void keyInputVoiceOffSpeaksNothingTypedButReadingWorks() {
@@ -128,10 +128,10 @@ private slots:
         QTest::keyClicks(window.Memo, QStringLiteral("45"));
         QTest::keyClick(window.Memo, Qt::Key_Return);
         QTest::qWait(100);
-        QCOMPARE(player->played(), QStringList());
+        QCOMPARE(m_player->played(), QStringList());
         placeCaret(window.Memo, 0, 0);
         window.BtRead->click();
-        QTRY_COMPARE(player->played(), speed({"4", "5", "r"}));
+        QTRY_COMPARE(m_player->played(), speed({"4", "5", "r"}));
     }
 
     void fastTypingIsSpokenInOrderWithNothingLost() {
@@ -144,7 +144,7 @@ private slots:
             expected << (c == QLatin1Char('.')    ? QStringLiteral("d")
                          : c == QLatin1Char('\r') ? QStringLiteral("r")
                                                   : QString(c));
-        QTRY_COMPARE(player->played(), speed(expected));
+        QTRY_COMPARE(m_player->played(), speed(expected));
     }
 
     void readingAnEmptyTextEndsAtOnce() {
@@ -152,7 +152,7 @@ private slots:
         window.BtRead->click();
         QTRY_VERIFY(!window.Reading());
         QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
-        QCOMPARE(player->played(), QStringList());
+        QCOMPARE(m_player->played(), QStringList());
     }
 
     void caretOnTheEmptyLastLineReadsNothing() {
@@ -162,22 +162,22 @@ private slots:
         window.BtRead->click();
         QTRY_VERIFY(!window.Reading());
         QTest::qWait(50);
-        QCOMPARE(player->played(), QStringList());
+        QCOMPARE(m_player->played(), QStringList());
     }
 
     void stopDuringALineFinishesTheCurrentCharacterOnly() {
         TFmTallixor& window = openWindow(80ms);
         window.Memo->setPlainText(QStringLiteral("123456\n789"));
         placeCaret(window.Memo, 0, 0);
-        player->hold();
+        m_player->hold();
         window.BtRead->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
         window.BtRead->click();
-        player->release();
+        m_player->release();
         QCOMPARE(window.BtRead->text(), QStringLiteral("読み上げ開始"));
         QVERIFY(waitUntilIdle(window));
         QTest::qWait(200);
-        QCOMPARE(player->played(), speed({"1"}));
+        QCOMPARE(m_player->played(), speed({"1"}));
         QCOMPARE(markedText(window.Memo), QStringLiteral("123456"));
     }
 
@@ -185,47 +185,47 @@ private slots:
         TFmTallixor& window = openWindow(80ms);
         window.Memo->setPlainText(QStringLiteral("12\n3\n4"));
         placeCaret(window.Memo, 0, 0);
-        player->hold();
+        m_player->hold();
         window.BtRead->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
         window.BtRead->click();
         placeCaret(window.Memo, 2, 0);
         window.BtRead->click();
-        player->release();
-        QTRY_COMPARE(player->played(), speed({"1", "2", "r", "4", "r"}));
+        m_player->release();
+        QTRY_COMPARE(m_player->played(), speed({"1", "2", "r", "4", "r"}));
     }
 
     void typedCharactersAreSpokenBeforeReadingStarts() {
         TFmTallixor& window = openWindow(40ms);
         window.Memo->setPlainText(QStringLiteral("5"));
         window.Memo->moveCursor(QTextCursor::End);
-        player->hold();
+        m_player->hold();
         QTest::keyClicks(window.Memo, QStringLiteral("12"));
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
         window.BtRead->click();
-        player->release();
-        QTRY_COMPARE(player->played(), speed({"1", "2", "5", "1", "2", "r"}));
+        m_player->release();
+        QTRY_COMPARE(m_player->played(), speed({"1", "2", "5", "1", "2", "r"}));
     }
 
     void charactersTypedWhileReadingFollowTheLineHandedOver() {
         TFmTallixor& window = openWindow(40ms);
         window.Memo->setPlainText(QStringLiteral("5\n6"));
         placeCaret(window.Memo, 0, 1);
-        player->hold();
+        m_player->hold();
         window.BtRead->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/5"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/5"));
         QTest::keyClicks(window.Memo, QStringLiteral("7"));
-        player->release();
-        QTRY_COMPARE(player->played(), speed({"5", "r", "6", "r", "7"}));
+        m_player->release();
+        QTRY_COMPARE(m_player->played(), speed({"5", "r", "6", "r", "7"}));
     }
 
     void keysWhileReadingActAtTheCaretNotOnTheMarkedLine() {
         TFmTallixor& window = openWindow(40ms);
         window.Memo->setPlainText(QStringLiteral("3333333333\n4"));
         placeCaret(window.Memo, 0, 10);
-        player->hold();
+        m_player->hold();
         window.BtRead->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/3"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/3"));
         QTest::keyClicks(window.Memo, QStringLiteral("9"));
         QTest::keyClick(window.Memo, Qt::Key_Backspace);
         QTest::keyClick(window.Memo, Qt::Key_Left);
@@ -233,7 +233,7 @@ private slots:
         QCOMPARE(window.MemoText(), QStringLiteral("333333333\n4"));
         QCOMPARE(markedText(window.Memo), QStringLiteral("333333333"));
         window.BtRead->click();
-        player->release();
+        m_player->release();
         QVERIFY(waitUntilIdle(window));
     }
 
@@ -241,17 +241,17 @@ private slots:
         TFmTallixor& window = openWindow(60ms);
         window.Memo->setPlainText(QStringLiteral("1\n2\n3"));
         placeCaret(window.Memo, 0, 0);
-        player->hold();
+        m_player->hold();
         window.BtRead->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
         window.MnForInput->trigger();
-        player->release();
+        m_player->release();
         QVERIFY(window.MnForInput->isChecked());
         QVERIFY(!window.MnForRead->isChecked());
         QTRY_VERIFY(!window.Reading());
         QVERIFY(waitUntilIdle(window));
-        QCOMPARE(player->played(), (QStringList{"speed/1", "speed/r", "hispeed/2", "hispeed/r",
-                                                "hispeed/3", "hispeed/r"}));
+        QCOMPARE(m_player->played(), (QStringList{"speed/1", "speed/r", "hispeed/2", "hispeed/r",
+                                                  "hispeed/3", "hispeed/r"}));
     }
 
     void choosingTheCheckedSetKeepsItsMark() {
@@ -271,9 +271,9 @@ private slots:
             window.MnInputVoice->trigger();
             window.MnReturnVoice->trigger();
             window.MnForInput->trigger();
-            fixture->closeWindow();
+            m_fixture->closeWindow();
         }
-        const QByteArray ini = fixture->readDataFile(QStringLiteral("application.ini"));
+        const QByteArray ini = m_fixture->readDataFile(QStringLiteral("application.ini"));
         QVERIFY(ini.contains("input=0"));
         QVERIFY(ini.contains("return=0"));
         QVERIFY(ini.contains("type=hispeed"));
@@ -294,16 +294,16 @@ private slots:
         QTest::keyClicks(window.Memo, QStringLiteral("7"));
         QTest::qWait(100);
         // No folder of that exact name exists: the character is silent.
-        QCOMPARE(player->played(), QStringList());
+        QCOMPARE(m_player->played(), QStringList());
     }
 
     void failedSaveSkipsTheVoiceSettings() {
         TFmTallixor& window = openWindow();
         window.MnInputVoice->trigger();
-        QDir().mkpath(fixture->dataPath() + QStringLiteral("nums.txt"));
-        fixture->expectMessageBox();
-        fixture->closeWindow();
-        QVERIFY(!fixture->readDataFile(QStringLiteral("application.ini")).contains("input"));
+        QDir().mkpath(m_fixture->dataPath() + QStringLiteral("nums.txt"));
+        m_fixture->expectMessageBox();
+        m_fixture->closeWindow();
+        QVERIFY(!m_fixture->readDataFile(QStringLiteral("application.ini")).contains("input"));
     }
 };
 

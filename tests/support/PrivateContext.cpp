@@ -6,17 +6,17 @@
 #include <QFile>
 
 PrivateContext::PrivateContext() {
-    const QString root = root_.path();
+    const QString root = m_root.path();
     QDir(root).mkpath(QStringLiteral("bin"));
     qputenv("TALLIX_EXE_FILE", (root + QStringLiteral("/bin/tallix")).toUtf8());
     qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_CONFIG_DIRS", (root + QStringLiteral("/etc-xdg")).toUtf8());
     qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
-    global_ = std::make_unique<KstrGlobalUnit>();
+    m_global = std::make_unique<KstrGlobalUnit>();
 }
 
 PrivateContext::~PrivateContext() {
-    global_.reset();
+    m_global.reset();
 }
 
 QString PrivateContext::iniFileName() const {

@@ -17,13 +17,13 @@ public:
     PrivateContext(const PrivateContext&) = delete;
     PrivateContext& operator=(const PrivateContext&) = delete;
 
-    QString rootPath() const { return root_.path(); }
-    QString exeDir() const { return root_.path() + QStringLiteral("/bin"); }
+    QString rootPath() const { return m_root.path(); }
+    QString exeDir() const { return m_root.path() + QStringLiteral("/bin"); }
     QString iniFileName() const;
     QByteArray iniText() const;
     void writeIni(const QByteArray& text) const;
 
 private:
-    QTemporaryDir root_;
-    std::unique_ptr<KstrGlobalUnit> global_;
+    QTemporaryDir m_root;
+    std::unique_ptr<KstrGlobalUnit> m_global;
 };
