@@ -24,14 +24,14 @@ namespace {
 
 constexpr int kSide = 4096;
 
-struct TPictureKind {
-    const char* Name;
-    int ColourType;
-    int Depth;
-    int Samples;
+struct PictureKind {
+    const char* name;
+    int colourType;
+    int depth;
+    int samples;
 };
 
-const TPictureKind kKinds[] = {
+const PictureKind kKinds[] = {
     {"truecolour", PNG_COLOR_TYPE_RGB, 8, 3},
     {"truecolour_alpha", PNG_COLOR_TYPE_RGB_ALPHA, 8, 4},
     {"palette", PNG_COLOR_TYPE_PALETTE, 8, 1},
@@ -59,18 +59,18 @@ void writeToVector(png_structp png, png_bytep data, png_size_t count) {
 
 void noFlush(png_structp) {}
 
-std::vector<std::uint8_t> encodePicture(const TPictureKind& kind) {
-    const std::size_t rowBytes = (std::size_t(kSide) * kind.Samples * kind.Depth + 7) / 8;
+std::vector<std::uint8_t> encodePicture(const PictureKind& kind) {
+    const std::size_t rowBytes = (std::size_t(kSide) * kind.samples * kind.depth + 7) / 8;
     std::vector<std::uint8_t> samples(rowBytes * kSide);
     std::mt19937 random(1);
-    const int maxValue = (1 << kind.Depth) - 1;
+    const int maxValue = (1 << kind.depth) - 1;
     for (int y = 0; y < kSide; ++y) {
         std::uint8_t* row = samples.data() + y * rowBytes;
         for (int x = 0; x < kSide; ++x) {
-            for (int c = 0; c < kind.Samples; ++c) {
+            for (int c = 0; c < kind.samples; ++c) {
                 const int value = sampleValue(x, y, c, random) * maxValue / 255;
-                const std::size_t bit = (std::size_t(x) * kind.Samples + c) * kind.Depth;
-                row[bit / 8] |= static_cast<std::uint8_t>(value << (8 - kind.Depth - bit % 8));
+                const std::size_t bit = (std::size_t(x) * kind.samples + c) * kind.depth;
+                row[bit / 8] |= static_cast<std::uint8_t>(value << (8 - kind.depth - bit % 8));
             }
         }
     }
@@ -82,9 +82,9 @@ std::vector<std::uint8_t> encodePicture(const TPictureKind& kind) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &encoded, writeToVector, noFlush);
-    png_set_IHDR(png, info, kSide, kSide, kind.Depth, kind.ColourType, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, kSide, kSide, kind.depth, kind.colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (kind.ColourType == PNG_COLOR_TYPE_PALETTE) {
+    if (kind.colourType == PNG_COLOR_TYPE_PALETTE) {
         png_set_PLTE(png, info, palette.data(), 256);
     }
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
@@ -97,31 +97,31 @@ std::vector<std::uint8_t> encodePicture(const TPictureKind& kind) {
     return encoded;
 }
 
-const std::vector<std::uint8_t>& picture(const TPictureKind& kind) {
+const std::vector<std::uint8_t>& picture(const PictureKind& kind) {
     static std::map<std::string, std::vector<std::uint8_t>> pictures;
-    auto found = pictures.find(kind.Name);
+    auto found = pictures.find(kind.name);
     if (found == pictures.end()) {
-        found = pictures.emplace(kind.Name, encodePicture(kind)).first;
+        found = pictures.emplace(kind.name, encodePicture(kind)).first;
     }
     return found->second;
 }
 
-struct TLibpngSource {
-    const std::vector<std::uint8_t>* Bytes;
-    std::size_t Position;
+struct LibpngSource {
+    const std::vector<std::uint8_t>* bytes;
+    std::size_t position;
 };
 
 void readFromVector(png_structp png, png_bytep target, png_size_t count) {
-    auto* source = static_cast<TLibpngSource*>(png_get_io_ptr(png));
-    if (source->Position + count > source->Bytes->size()) {
+    auto* source = static_cast<LibpngSource*>(png_get_io_ptr(png));
+    if (source->position + count > source->bytes->size()) {
         png_error(png, "read past the end");
     }
-    std::memcpy(target, source->Bytes->data() + source->Position, count);
-    source->Position += count;
+    std::memcpy(target, source->bytes->data() + source->position, count);
+    source->position += count;
 }
 
 // libpng with the transforms that give our bitmap's layout; the caller owns every object.
-bool decodeWithLibpng(png_structp png, png_infop info, TLibpngSource& source,
+bool decodeWithLibpng(png_structp png, png_infop info, LibpngSource& source,
                       std::unique_ptr<std::uint8_t[]>& pixels) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
@@ -158,7 +158,7 @@ void decodeOurs(const std::vector<std::uint8_t>& bytes) {
 bool decodeLibpng(const std::vector<std::uint8_t>& bytes) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    TLibpngSource source{&bytes, 0};
+    LibpngSource source{&bytes, 0};
     std::unique_ptr<std::uint8_t[]> pixels;
     const bool decoded = decodeWithLibpng(png, info, source, pixels);
     png_destroy_read_struct(&png, &info, nullptr);
@@ -166,14 +166,14 @@ bool decodeLibpng(const std::vector<std::uint8_t>& bytes) {
     return decoded;
 }
 
-void ours(benchmark::State& state, const TPictureKind& kind) {
+void ours(benchmark::State& state, const PictureKind& kind) {
     const std::vector<std::uint8_t>& bytes = picture(kind);
     for (auto _ : state) {
         decodeOurs(bytes);
     }
 }
 
-void libpng(benchmark::State& state, const TPictureKind& kind) {
+void libpng(benchmark::State& state, const PictureKind& kind) {
     const std::vector<std::uint8_t>& bytes = picture(kind);
     for (auto _ : state) {
         if (!decodeLibpng(bytes)) {
@@ -189,7 +189,7 @@ double cpuSeconds() {
 
 // Both decoders in turn within each iteration, so that both see the same machine load; the
 // counter "ratio" is our CPU time divided by libpng's.
-void ratio(benchmark::State& state, const TPictureKind& kind) {
+void ratio(benchmark::State& state, const PictureKind& kind) {
     const std::vector<std::uint8_t>& bytes = picture(kind);
     double ours = 0;
     double libpng = 0;

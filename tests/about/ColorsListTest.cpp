@@ -12,7 +12,7 @@
 namespace {
 
 // The environment is set once for the process: the test runs the program's start-up order.
-class ColorsList_ : public ::testing::Test {
+class ColorsListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
@@ -25,7 +25,7 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(ColorsList_, StartingTheUnitsCreatesTheDataFolder) {
+TEST_F(ColorsListTest, StartingTheUnitsCreatesTheDataFolder) {
     const QString dataFolder = m_dir.path() + "/share/Kestrow/Tallix"; // exe folder missing
     ASSERT_FALSE(QFileInfo::exists(dataFolder));
     {
@@ -43,7 +43,7 @@ TEST_F(ColorsList_, StartingTheUnitsCreatesTheDataFolder) {
     EXPECT_EQ(AppGlobal, nullptr);
 }
 
-TEST_F(ColorsList_, StartingBeforeTheApplicationContextIsAnError) {
+TEST_F(ColorsListTest, StartingBeforeTheApplicationContextIsAnError) {
     ASSERT_EQ(AppGlobal, nullptr);
     EXPECT_THROW(KstrColorsUnit colors, std::logic_error);
     EXPECT_EQ(ColorsList, nullptr);

@@ -19,11 +19,11 @@ public:
     explicit TTestForm(Qt::WindowFlags flags = {}) : QWidget(nullptr, flags) {}
     Q_INVOKABLE void FormDestroy(QObject* Sender);
 
-    QList<QObject*> DestroySenders;
-    std::function<void()> OnFormDestroy;
+    QList<QObject*> m_destroySenders;
+    std::function<void()> m_onFormDestroy;
     // Ignores the question whether the session may end.
-    bool VetoSessionEnd = false;
-    int OwnMousePresses = 0;
+    bool m_vetoSessionEnd = false;
+    int m_ownMousePresses = 0;
 
 protected:
     bool event(QEvent* event) override;
@@ -31,14 +31,14 @@ protected:
 };
 
 // The component with the window system's side recorded instead of carried out.
-class TRecordingFormFunc : public TkstrFormFunc {
+class RecordingFormFunc : public TkstrFormFunc {
     Q_OBJECT
 public:
-    explicit TRecordingFormFunc(QWidget* owner) : TkstrFormFunc(owner) {}
+    explicit RecordingFormFunc(QWidget* owner) : TkstrFormFunc(owner) {}
 
-    int SystemMoves = 0;
-    QList<Qt::Edges> SystemResizes;
-    QList<TwindowPosition> ZOrderCalls;
+    int m_systemMoves = 0;
+    QList<Qt::Edges> m_systemResizes;
+    QList<TwindowPosition> m_zOrderCalls;
 
 protected:
     bool StartSystemMove() override;

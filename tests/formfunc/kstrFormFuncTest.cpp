@@ -59,11 +59,11 @@ void dragTo(QWidget* form, QPoint local, Qt::KeyboardModifiers modifiers = Qt::N
 
 // A press given in screen coordinates; true when the form's own handling saw it.
 bool pressAtScreen(TTestForm* form, QPoint global) {
-    const int before = form->OwnMousePresses;
+    const int before = form->m_ownMousePresses;
     QMouseEvent press(QEvent::MouseButtonPress, form->mapFromGlobal(global), global, Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form, &press);
-    return form->OwnMousePresses > before;
+    return form->m_ownMousePresses > before;
 }
 
 TkstrFormFunc* preservingComponent(QWidget* form) {
@@ -340,27 +340,27 @@ void FormFuncTest::windowDragStartsOutsideChildrenOnly() {
     auto* hidden = new QWidget(&form);
     hidden->setGeometry(200, 200, 10, 10);
     hidden->hide();
-    TRecordingFormFunc component(&form);
+    RecordingFormFunc component(&form);
     component.SetWindowDrag(true);
 
     pressAt(&form, {10, 15});
     dragTo(&form, {10, 15}); // on the label's left edge line
-    QCOMPARE(component.SystemMoves, 1);
+    QCOMPARE(component.m_systemMoves, 1);
 
     pressAt(&form, {11, 15});
     dragTo(&form, {11, 15});
-    QCOMPARE(component.SystemMoves, 1);
+    QCOMPARE(component.m_systemMoves, 1);
     QVERIFY(!component.DragArmed());
     dragTo(&form, {100, 100}); // refused once: no more tests until the next press
-    QCOMPARE(component.SystemMoves, 1);
+    QCOMPARE(component.m_systemMoves, 1);
     pressAt(&form, {100, 100});
     QVERIFY(component.DragArmed());
     dragTo(&form, {100, 100});
-    QCOMPARE(component.SystemMoves, 2);
+    QCOMPARE(component.m_systemMoves, 2);
 
     pressAt(&form, {205, 205}); // hidden children refuse as well
     dragTo(&form, {205, 205});
-    QCOMPARE(component.SystemMoves, 2);
+    QCOMPARE(component.m_systemMoves, 2);
 
     // The handler has the last word, with the point and the decision so far.
     QList<QPoint> asked;
@@ -371,26 +371,26 @@ void FormFuncTest::windowDragStartsOutsideChildrenOnly() {
     };
     pressAt(&form, {30, 20});
     dragTo(&form, {30, 20});
-    QCOMPARE(component.SystemMoves, 3);
+    QCOMPARE(component.m_systemMoves, 3);
     QCOMPARE(asked, QList<QPoint>({{30, 20}}));
 }
 
 void FormFuncTest::windowDragNeedsTheLeftButtonAlone() {
     TTestForm form;
-    TRecordingFormFunc component(&form);
+    RecordingFormFunc component(&form);
     component.SetWindowDrag(true);
     pressAt(&form, {5, 5});
     dragTo(&form, {6, 6}, Qt::ShiftModifier);
     dragTo(&form, {6, 6}, Qt::ControlModifier);
     sendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
     sendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(component.SystemMoves, 0);
+    QCOMPARE(component.m_systemMoves, 0);
     dragTo(&form, {6, 6}, Qt::AltModifier);
-    QCOMPARE(component.SystemMoves, 1);
+    QCOMPARE(component.m_systemMoves, 1);
 
     component.SetWindowDrag(false);
     dragTo(&form, {7, 7});
-    QCOMPARE(component.SystemMoves, 1);
+    QCOMPARE(component.m_systemMoves, 1);
 }
 
 void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
@@ -420,7 +420,7 @@ void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
 
 void FormFuncTest::resizeBordersTakeThePressInTheBands() {
     TTestForm form(Qt::FramelessWindowHint);
-    TRecordingFormFunc component(&form);
+    RecordingFormFunc component(&form);
     form.setGeometry(100, 120, 200, 150);
     form.show();
     const QRect outer = form.frameGeometry();
@@ -434,7 +434,7 @@ void FormFuncTest::resizeBordersTakeThePressInTheBands() {
     QVERIFY(!pressAtScreen(&form, {outer.x() + outer.width() - 4, middleY}));
     QVERIFY(pressAtScreen(&form, {outer.x() + outer.width() - 5, middleY}));
     QVERIFY(!pressAtScreen(&form, {outer.x() + 4, outer.y() + 4}));
-    QCOMPARE(component.SystemResizes,
+    QCOMPARE(component.m_systemResizes,
              QList<Qt::Edges>({Qt::LeftEdge, Qt::RightEdge, Qt::TopEdge | Qt::LeftEdge}));
 
     // Hovering over a band shows its pointer shape; leaving it gives the form's back.
@@ -508,17 +508,17 @@ void FormFuncTest::sessionEndSavesPlacementThenRunsTheDestroyHandler() {
         QCOMPARE(sender, component);
         log.append("OnEndSession, ini: " + QString::fromUtf8(context.iniText()));
     };
-    form.OnFormDestroy = [&] {
+    form.m_onFormDestroy = [&] {
         log.append("FormDestroy, ini has TOP: " +
                    QString::number(context.iniText().contains("TOP=44")));
     };
     component->EndSession(false);
     QVERIFY(log.isEmpty());
-    QVERIFY(form.DestroySenders.isEmpty());
+    QVERIFY(form.m_destroySenders.isEmpty());
 
     component->EndSession(true);
     QCOMPARE(log, QStringList({"OnEndSession, ini: ", "FormDestroy, ini has TOP: 1"}));
-    QCOMPARE(form.DestroySenders, QList<QObject*>({component}));
+    QCOMPARE(form.m_destroySenders, QList<QObject*>({component}));
     QVERIFY(form.isVisible()); // the form lives on
 }
 
@@ -540,7 +540,7 @@ void FormFuncTest::unwritablePlacementStillSavesTheRestAndIsReported() {
     QTimer::singleShot(0, answerBox);
     component->EndSession(true);
     QVERIFY(!shown.isEmpty());
-    QCOMPARE(form->DestroySenders.size(), 1); // the form's own saving ran all the same
+    QCOMPARE(form->m_destroySenders.size(), 1); // the form's own saving ran all the same
 
     // At destruction the error cannot travel on; it is shown instead of ending the process.
     shown.clear();
@@ -558,20 +558,20 @@ void FormFuncTest::sessionQueryIsAnsweredByTheForm() {
     TTestForm form;
     TkstrFormFunc component(&form);
     QVERIFY(component.QueryEndSession());
-    form.VetoSessionEnd = true;
+    form.m_vetoSessionEnd = true;
     QVERIFY(!component.QueryEndSession());
 }
 
 void FormFuncTest::zOrderCallsTheWindowSystemOnlyOnChange() {
     TTestForm form;
-    TRecordingFormFunc component(&form);
+    RecordingFormFunc component(&form);
     component.SetWindowPosition(TkstrFormFunc::wpNormal);
-    QVERIFY(component.ZOrderCalls.isEmpty());
+    QVERIFY(component.m_zOrderCalls.isEmpty());
     component.SetWindowPosition(TkstrFormFunc::wpTop);
     component.SetWindowPosition(TkstrFormFunc::wpTop);
     component.SetWindowPosition(TkstrFormFunc::wpBottom);
-    QCOMPARE(component.ZOrderCalls, QList<TkstrFormFunc::TwindowPosition>(
-                                        {TkstrFormFunc::wpTop, TkstrFormFunc::wpBottom}));
+    QCOMPARE(component.m_zOrderCalls, QList<TkstrFormFunc::TwindowPosition>(
+                                          {TkstrFormFunc::wpTop, TkstrFormFunc::wpBottom}));
     QCOMPARE(component.WindowPosition(), TkstrFormFunc::wpBottom);
 }
 

@@ -5,7 +5,7 @@
 namespace tallix::graphics {
 namespace {
 
-using TPixel = std::vector<int>;
+using PixelBytes = std::vector<int>;
 
 TBitmap numbered(TPixelFormat format, int width, int height) {
     TBitmap bitmap;
@@ -19,9 +19,9 @@ TBitmap numbered(TPixelFormat format, int width, int height) {
     return bitmap;
 }
 
-TPixel pixel(const TBitmap& bitmap, int x, int y) {
+PixelBytes pixel(const TBitmap& bitmap, int x, int y) {
     const std::uint8_t* p = bitmap.ScanLine(y) + x * bitmap.BytesPerPixel();
-    return TPixel(p, p + bitmap.BytesPerPixel());
+    return PixelBytes(p, p + bitmap.BytesPerPixel());
 }
 
 void setPixel(TBitmap& bitmap, int x, int y, std::uint8_t value) {
@@ -37,7 +37,7 @@ TEST(HalveBitmap, TruncatedMeanOfFourPixels) {
     setPixel(bitmap, 0, 1, 255);
     setPixel(bitmap, 1, 1, 1);
     halveBitmap(bitmap);
-    EXPECT_EQ(pixel(bitmap, 0, 0), (TPixel{127, 127, 127, 127}));
+    EXPECT_EQ(pixel(bitmap, 0, 0), (PixelBytes{127, 127, 127, 127}));
     EXPECT_EQ(bitmap.Width(), 2);
     EXPECT_EQ(bitmap.Height(), 2);
 }
@@ -46,7 +46,7 @@ TEST(HalveBitmap, OddSizeComputesOnlyTheTopLeftQuarter) {
     TBitmap bitmap = numbered(TPixelFormat::Bit32, 3, 3);
     const TBitmap original = numbered(TPixelFormat::Bit32, 3, 3);
     halveBitmap(bitmap);
-    TPixel expected(4);
+    PixelBytes expected(4);
     for (int k = 0; k < 4; ++k) {
         expected[k] = (pixel(original, 0, 0)[k] + pixel(original, 1, 0)[k] +
                        pixel(original, 0, 1)[k] + pixel(original, 1, 1)[k]) >>

@@ -19,8 +19,8 @@ constexpr int kBlock = 8;
 const std::uint8_t kBlockColours[4][3] = {
     {200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {240, 240, 20}};
 
-TBytes encodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr,
-                  bool progressive = false) {
+ByteVector encodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr,
+                      bool progressive = false) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -55,12 +55,12 @@ TBytes encodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr,
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    TBytes jpeg(output, output + size);
+    ByteVector jpeg(output, output + size);
     std::free(output);
     return jpeg;
 }
 
-TBitmap load(const std::string& name, const TBytes& bytes) {
+TBitmap load(const std::string& name, const ByteVector& bytes) {
     TMemoryReadStream stream(bytes);
     TBitmap bitmap;
     loadGraphicFromStream(bitmap, name, stream);
@@ -106,7 +106,7 @@ TEST(PictureLoader, CmykJpegIsConvertedToColour) {
 }
 
 TEST(PictureLoader, JpegTooLargeForMemoryIsRefusedBeforeDecoding) {
-    TBytes jpeg = encodeJpeg(3);
+    ByteVector jpeg = encodeJpeg(3);
     // Height and width in the frame header become 10000 x 10000, 300 MB as a bitmap.
     for (std::size_t i = 0; i + 9 < jpeg.size(); ++i) {
         if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
@@ -123,11 +123,11 @@ TEST(PictureLoader, JpegTooLargeForMemoryIsRefusedBeforeDecoding) {
     }
 }
 
-TBytes readTestData(const std::string& name) {
+ByteVector readTestData(const std::string& name) {
     const std::string path = std::string(std::getenv("TALLIX_TEST_DATA_DIR")) + "/" + name;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     EXPECT_NE(file, nullptr) << path;
-    TBytes bytes;
+    ByteVector bytes;
     for (int c; file != nullptr && (c = std::fgetc(file)) != EOF;) {
         bytes.push_back(static_cast<std::uint8_t>(c));
     }
@@ -156,7 +156,7 @@ TEST(PictureLoader, ProgressiveJpegBombsAreRefusedWhileProgressivePicturesLoad) 
 }
 
 TEST(PictureLoader, ScrambledJpegReproducesThePicture) {
-    const TBytes jpeg = encodeJpeg(3);
+    const ByteVector jpeg = encodeJpeg(3);
     TMemoryReadStream scrambled(jpeg);
     unscrambleStream(scrambled);
     EXPECT_NE(scrambled.Bytes(), jpeg);
@@ -169,13 +169,13 @@ TEST(PictureLoader, ScrambledJpegReproducesThePicture) {
 TEST(PictureLoader, ScrambledJpegSizeLimitIsInclusive) {
     // Bytes after the end-of-image marker do not disturb the decoder, so the picture can be
     // padded to exactly the limit.
-    TBytes padded = encodeJpeg(3);
+    ByteVector padded = encodeJpeg(3);
     padded.resize(static_cast<std::size_t>(kScrambledJpegLimit), 0);
     TMemoryReadStream atLimit(padded);
     unscrambleStream(atLimit);
     expectBlocks(load("big.jpx", atLimit.Bytes()), 3);
 
-    TBytes overLimit = atLimit.Bytes();
+    ByteVector overLimit = atLimit.Bytes();
     overLimit.push_back(0);
     TBitmap bitmap;
     bitmap.SetSize(3, 3);
@@ -186,9 +186,9 @@ TEST(PictureLoader, ScrambledJpegSizeLimitIsInclusive) {
 }
 
 TEST(PictureLoader, BrokenJpegIsRefused) {
-    TBytes truncatedHeader = encodeJpeg(3);
+    ByteVector truncatedHeader = encodeJpeg(3);
     truncatedHeader.resize(20);
-    for (const TBytes& broken : {TBytes{}, TBytes{1, 2, 3}, truncatedHeader}) {
+    for (const ByteVector& broken : {ByteVector{}, ByteVector{1, 2, 3}, truncatedHeader}) {
         try {
             load("broken.jpg", broken);
             ADD_FAILURE() << "a broken JPEG was accepted";
@@ -199,13 +199,13 @@ TEST(PictureLoader, BrokenJpegIsRefused) {
     }
 }
 
-TBytes encodeBmp(const QImage& image) {
+ByteVector encodeBmp(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "bmp");
     EXPECT_TRUE(writer.write(image));
-    return TBytes(bytes.begin(), bytes.end());
+    return ByteVector(bytes.begin(), bytes.end());
 }
 
 TEST(PictureLoader, BmpRoundTrip) {
@@ -222,7 +222,7 @@ TEST(PictureLoader, BmpRoundTrip) {
 }
 
 TEST(PictureLoader, OnlyTheLowerCasedExtensionChoosesTheDecoder) {
-    const TBytes png =
+    const ByteVector png =
         pngFile({ihdr(1, 1, 8, 0), chunk("IDAT", deflate({0, 9})), chunk("IEND", {})});
     EXPECT_EQ(load("PICTURE.PNG", png).Width(), 1);
     EXPECT_EQ(load("folder/picture.Png", png).Width(), 1);

@@ -39,14 +39,14 @@ QString suiteFolder() {
     return qEnvironmentVariable("TALLIX_TEST_DATA_DIR") + "/pngsuite/png";
 }
 
-TBytes readFile(const QString& path) {
+ByteVector readFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ADD_FAILURE() << "cannot read " << path.toStdString();
         return {};
     }
     const QByteArray bytes = file.readAll();
-    return TBytes(bytes.begin(), bytes.end());
+    return ByteVector(bytes.begin(), bytes.end());
 }
 
 TEST(PngConformance, SuiteDecodesLikeLibpngOrIsRefusedWithItsReason) {
@@ -56,7 +56,7 @@ TEST(PngConformance, SuiteDecodesLikeLibpngOrIsRefusedWithItsReason) {
     int refused = 0;
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        const TBytes png = readFile(suiteFolder() + "/" + name);
+        const ByteVector png = readFile(suiteFolder() + "/" + name);
         const auto broken = kBrokenFiles.find(name.toStdString());
         if (broken != kBrokenFiles.end()) {
             EXPECT_EQ(refusal(png), broken->second);

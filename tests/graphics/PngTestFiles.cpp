@@ -7,15 +7,15 @@
 namespace tallix::graphics::test {
 
 namespace {
-void appendBigEndian(TBytes& bytes, std::uint32_t value) {
+void appendBigEndian(ByteVector& bytes, std::uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) {
         bytes.push_back(static_cast<std::uint8_t>(value >> shift));
     }
 }
 } // namespace
 
-TBytes chunk(const char* type, const TBytes& data) {
-    TBytes chunk;
+ByteVector chunk(const char* type, const ByteVector& data) {
+    ByteVector chunk;
     appendBigEndian(chunk, static_cast<std::uint32_t>(data.size()));
     chunk.insert(chunk.end(), type, type + 4);
     chunk.insert(chunk.end(), data.begin(), data.end());
@@ -24,46 +24,46 @@ TBytes chunk(const char* type, const TBytes& data) {
     return chunk;
 }
 
-TBytes ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t colourType,
-            std::uint8_t compression, std::uint8_t interlace) {
-    TBytes data;
+ByteVector ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t depth,
+                std::uint8_t colourType, std::uint8_t compression, std::uint8_t interlace) {
+    ByteVector data;
     appendBigEndian(data, width);
     appendBigEndian(data, height);
     data.insert(data.end(), {depth, colourType, compression, 0, interlace});
     return chunk("IHDR", data);
 }
 
-TBytes deflate(const TBytes& raw) {
+ByteVector deflate(const ByteVector& raw) {
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    TBytes out(size);
+    ByteVector out(size);
     compress(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()));
     out.resize(size);
     return out;
 }
 
-TBytes concat(const std::vector<TBytes>& parts) {
-    TBytes all;
-    for (const TBytes& part : parts) {
+ByteVector concat(const std::vector<ByteVector>& parts) {
+    ByteVector all;
+    for (const ByteVector& part : parts) {
         all.insert(all.end(), part.begin(), part.end());
     }
     return all;
 }
 
-TBytes pngFile(const std::vector<TBytes>& chunks) {
-    TBytes png{137, 80, 78, 71, 13, 10, 26, 10};
-    const TBytes body = concat(chunks);
+ByteVector pngFile(const std::vector<ByteVector>& chunks) {
+    ByteVector png{137, 80, 78, 71, 13, 10, 26, 10};
+    const ByteVector body = concat(chunks);
     png.insert(png.end(), body.begin(), body.end());
     return png;
 }
 
-TBitmap decode(const TBytes& png) {
+TBitmap decode(const ByteVector& png) {
     TMemoryReadStream stream(png);
     TBitmap bitmap;
     loadPngFromStream(bitmap, stream);
     return bitmap;
 }
 
-std::string refusal(const TBytes& png) {
+std::string refusal(const ByteVector& png) {
     try {
         decode(png);
     } catch (const EGraphicError& error) {
@@ -72,9 +72,9 @@ std::string refusal(const TBytes& png) {
     return {};
 }
 
-TBytes pixelAt(const TBitmap& bitmap, int x, int y) {
+ByteVector pixelAt(const TBitmap& bitmap, int x, int y) {
     const std::uint8_t* pixel = bitmap.ScanLine(y) + x * bitmap.BytesPerPixel();
-    return TBytes(pixel, pixel + bitmap.BytesPerPixel());
+    return ByteVector(pixel, pixel + bitmap.BytesPerPixel());
 }
 
 } // namespace tallix::graphics::test
