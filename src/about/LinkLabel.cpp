@@ -28,7 +28,7 @@ QString extractFileDir(const QString& path) {
     return last == 0 ? QString(kDelimiter) : path.left(last);
 }
 
-TLinkLabel::TLinkLabel(QWidget* AOwner) : QLabel(AOwner) {
+TLinkLabel::TLinkLabel(QWidget* owner) : QLabel(owner) {
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
 }

@@ -9,7 +9,7 @@ class TLinkLabel : public QLabel {
     Q_OBJECT
     Q_PROPERTY(QString LinkURL READ LinkURL WRITE SetLinkURL)
 public:
-    explicit TLinkLabel(QWidget* AOwner = nullptr);
+    explicit TLinkLabel(QWidget* owner = nullptr);
 
     QString LinkURL() const { return FLinkURL; }
     // An existing file's path puts its bare name into the caption, an existing folder's path

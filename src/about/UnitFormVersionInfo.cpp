@@ -103,8 +103,8 @@ void roundRect(QPainter& painter, int left, int top, int right, int bottom, int 
 
 } // namespace
 
-TFormVersionInfo::TFormVersionInfo(QWidget* AOwner)
-    : QDialog(AOwner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+TFormVersionInfo::TFormVersionInfo(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("FormVersionInfo"));
     // Task switchers and screen readers name the window by its caption, named as the menu item
     // that opens it; the desktop adds the program's name.
@@ -161,8 +161,8 @@ void TFormVersionInfo::CreateFormFunc() {
     kstrFormFunc1->SetFitScreenPx(0);
     kstrFormFunc1->SetLayered(true);
     kstrFormFunc1->SetBGrelocation(false);
-    kstrFormFunc1->OnCanDragMove = [this](QObject* Sender, int MouseX, int MouseY, bool& DragMove) {
-        kstrFormFunc1CanDragMove(Sender, MouseX, MouseY, DragMove);
+    kstrFormFunc1->OnCanDragMove = [this](QObject* sender, int mouseX, int mouseY, bool& dragMove) {
+        kstrFormFunc1CanDragMove(sender, mouseX, mouseY, dragMove);
     };
 }
 
@@ -194,9 +194,9 @@ void TFormVersionInfo::BtCloseClick() {
     close();
 }
 
-void TFormVersionInfo::kstrFormFunc1CanDragMove(QObject* /*Sender*/, int /*MouseX*/, int /*MouseY*/,
-                                                bool& DragMove) {
-    DragMove = true;
+void TFormVersionInfo::kstrFormFunc1CanDragMove(QObject* /*sender*/, int /*mouseX*/, int /*mouseY*/,
+                                                bool& dragMove) {
+    dragMove = true;
 }
 
 void TFormVersionInfo::paintEvent(QPaintEvent* /*event*/) {
@@ -232,8 +232,8 @@ void TFormVersionInfo::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void showAboutWindow(QWidget* Owner) {
-    TFormVersionInfo form(Owner);
+void showAboutWindow(QWidget* owner) {
+    TFormVersionInfo form(owner);
     FormVersionInfo = &form;
     const auto forget = qScopeGuard([] { FormVersionInfo = nullptr; });
     form.exec();

@@ -16,7 +16,7 @@ class TkstrFormFunc;
 class TFormVersionInfo : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormVersionInfo(QWidget* AOwner = nullptr);
+    explicit TFormVersionInfo(QWidget* owner = nullptr);
 
     QLabel* ImgAppTitle = nullptr;
     QLabel* Image1 = nullptr;
@@ -30,7 +30,7 @@ public:
 
     void FormCreate();
     void BtCloseClick();
-    void kstrFormFunc1CanDragMove(QObject* Sender, int MouseX, int MouseY, bool& DragMove);
+    void kstrFormFunc1CanDragMove(QObject* sender, int mouseX, int mouseY, bool& dragMove);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -49,7 +49,7 @@ private:
 extern TFormVersionInfo* FormVersionInfo;
 
 // Builds a fresh about window owned by Owner, shows it modally and releases it when it closes.
-void showAboutWindow(QWidget* Owner);
+void showAboutWindow(QWidget* owner);
 
 // The title drawn when the program carries no title picture: the product name in a heavy face,
 // drawn at twice the size and halved for smooth edges. 160 x 32 pixels, 32 bits per pixel.

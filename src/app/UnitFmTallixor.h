@@ -89,7 +89,7 @@ public:
     void MNClearExtNumClick();
     void BtCopyAllClick();
     void BtExchangeClick();
-    void kstrFormFunc1DropFile(QObject* Sender, const QString& fileName);
+    void kstrFormFunc1DropFile(QObject* sender, const QString& fileName);
     void MemoKeyUp(int key);
 
     // Voice commands.
@@ -99,7 +99,7 @@ public:
     void MnReturnVoiceClick();
     void MnForReadClick();
     void MnForInputClick();
-    void FeedVoice(tallix::voice::TNumberVoice* Sender);
+    void FeedVoice(tallix::voice::TNumberVoice* sender);
 
     // Help.
     void MnSoftwareInfoClick();
@@ -141,10 +141,10 @@ private:
     void CreateVoice();
     void ReadVoiceSettings();
     void WriteVoiceSettings();
-    void SetReading(bool On);
-    void SetInputVoice(bool On);
-    void SetReturnVoice(bool On);
-    void SetVoiceSet(const QString& Name);
+    void SetReading(bool on);
+    void SetInputVoice(bool on);
+    void SetReturnVoice(bool on);
+    void SetVoiceSet(const QString& name);
     int CountedLines() const;
     void HandOverReadLine();
     void MarkReadLine(const QTextBlock& line);

@@ -78,8 +78,8 @@ void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1->SetFitScreenPx(0);
     kstrFormFunc1->SetLayered(true);
     kstrFormFunc1->SetBGrelocation(false);
-    kstrFormFunc1->OnDropFile = [this](QObject* Sender, const QString& fileName) {
-        tallix::showErrorsOf(this, [&] { kstrFormFunc1DropFile(Sender, fileName); });
+    kstrFormFunc1->OnDropFile = [this](QObject* sender, const QString& fileName) {
+        tallix::showErrorsOf(this, [&] { kstrFormFunc1DropFile(sender, fileName); });
     };
 }
 

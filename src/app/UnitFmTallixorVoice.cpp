@@ -63,8 +63,8 @@ void TFmTallixor::ConnectVoiceHandlers() {
 
 void TFmTallixor::CreateVoice() {
     FVoice = FSoundPlayer ? TNumberVoice::Create(FSoundPlayer) : TNumberVoice::Create();
-    FVoice->SetOnNeedText(this, [this](TNumberVoice* Sender) {
-        tallix::showErrorsOf(this, [this, Sender] { FeedVoice(Sender); });
+    FVoice->SetOnNeedText(this, [this](TNumberVoice* sender) {
+        tallix::showErrorsOf(this, [this, sender] { FeedVoice(sender); });
     });
     FVoice->FStopRequest = false;
     FVoice->FVoicePath = AppGlobal->GetExePath();
@@ -96,10 +96,10 @@ void TFmTallixor::BtReadClick() {
     Memo->setFocus();
 }
 
-void TFmTallixor::SetReading(bool On) {
-    FReading = On;
+void TFmTallixor::SetReading(bool on) {
+    FReading = on;
     QString caption;
-    if (On) {
+    if (on) {
         Memo->setExtraSelections({});
         FReadLine = Memo->textCursor().blockNumber();
         FVoice->FStopRequest = false;
@@ -184,17 +184,17 @@ void TFmTallixor::MnReturnVoiceClick() {
     SetReturnVoice(!FReturnVoice);
 }
 
-void TFmTallixor::SetInputVoice(bool On) {
-    FInputVoice = On;
-    MnInputVoice->setChecked(On);
-    MnInputVoice->setText(On ? QStringLiteral("キー入力時発声[on]")
+void TFmTallixor::SetInputVoice(bool on) {
+    FInputVoice = on;
+    MnInputVoice->setChecked(on);
+    MnInputVoice->setText(on ? QStringLiteral("キー入力時発声[on]")
                              : QStringLiteral("キー入力時発声[off]"));
 }
 
-void TFmTallixor::SetReturnVoice(bool On) {
-    FReturnVoice = On;
-    MnReturnVoice->setChecked(On);
-    MnReturnVoice->setText(On ? QStringLiteral("改行発声[on]") : QStringLiteral("改行発声[off]"));
+void TFmTallixor::SetReturnVoice(bool on) {
+    FReturnVoice = on;
+    MnReturnVoice->setChecked(on);
+    MnReturnVoice->setText(on ? QStringLiteral("改行発声[on]") : QStringLiteral("改行発声[off]"));
 }
 
 void TFmTallixor::MnForReadClick() {
@@ -205,9 +205,9 @@ void TFmTallixor::MnForInputClick() {
     SetVoiceSet(kInputSet);
 }
 
-void TFmTallixor::SetVoiceSet(const QString& Name) {
-    FVoiceSet = Name;
-    const bool reading = Name == kReadingSet;
+void TFmTallixor::SetVoiceSet(const QString& name) {
+    FVoiceSet = name;
+    const bool reading = name == kReadingSet;
     MnForRead->setChecked(reading);
     MnForInput->setChecked(!reading);
 }

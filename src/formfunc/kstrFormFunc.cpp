@@ -73,9 +73,9 @@ QEvent::Type TEndSessionEvent::EventType() {
     return type;
 }
 
-TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwner) {
-    if (AOwner)
-        FSection = QString::fromLatin1(AOwner->metaObject()->className()).toUpper();
+TkstrFormFunc::TkstrFormFunc(QWidget* owner) : QObject(owner), FOwnerForm(owner) {
+    if (owner)
+        FSection = QString::fromLatin1(owner->metaObject()->className()).toUpper();
     FMoveSettleTimer.setSingleShot(true);
     FMoveSettleTimer.setInterval(kMoveSettleMilliseconds);
     // A burst that ended in a maximised or minimised window was the window system's doing.
@@ -109,7 +109,7 @@ TkstrFormFunc::~TkstrFormFunc() {
     HookForm(false);
 }
 
-void TkstrFormFunc::HookForm(bool Enable) {
+void TkstrFormFunc::HookForm(bool enable) {
     if (FFormHandle != 0 && FOwnerForm) {
         FOwnerForm->removeEventFilter(this);
         if (FFormWindow)
@@ -117,7 +117,7 @@ void TkstrFormFunc::HookForm(bool Enable) {
         FFormWindow = nullptr;
         FFormHandle = 0;
     }
-    if (Enable && FOwnerForm) {
+    if (enable && FOwnerForm) {
         FFormHandle = FOwnerForm->winId();
         FOwnerForm->installEventFilter(this);
         AttachToWindow();

@@ -17,10 +17,10 @@ class QMimeData;
 class QSessionManager;
 class QWindow;
 
-// Component events: raised only when assigned, always with the component as Sender.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-using TNotifyFilenameEvent = std::function<void(QObject* Sender, const QString& filename)>;
-using TCanDragMove = std::function<void(QObject* Sender, int MouseX, int MouseY, bool& DragMove)>;
+// Component events: raised only when assigned, always with the component as sender.
+using TNotifyEvent = std::function<void(QObject* sender)>;
+using TNotifyFilenameEvent = std::function<void(QObject* sender, const QString& filename)>;
+using TCanDragMove = std::function<void(QObject* sender, int mouseX, int mouseY, bool& dragMove)>;
 
 // Asks a window, from the program or from anywhere holding it, to reload its colours.
 class TColorResetEvent : public QEvent {
@@ -78,7 +78,7 @@ public:
     // How long a window's geometry must stay still before a move or resize counts as ended.
     static constexpr int kMoveSettleMilliseconds = 400;
 
-    explicit TkstrFormFunc(QWidget* AOwner);
+    explicit TkstrFormFunc(QWidget* owner);
     ~TkstrFormFunc() override;
     TkstrFormFunc(const TkstrFormFunc&) = delete;
     TkstrFormFunc& operator=(const TkstrFormFunc&) = delete;
@@ -118,7 +118,7 @@ public:
     TCanDragMove OnCanDragMove;
     TNotifyEvent OnEndSession;
 
-    void HookForm(bool Enable);
+    void HookForm(bool enable);
     void SavePlacement();
     void RestorePlacement();
     // The end of a move or resize: raises OnWindowMoved, then snaps to the work-area edges.

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 
-void TTestForm::FormDestroy(QObject* Sender) {
-    m_destroySenders.append(Sender);
+void TTestForm::FormDestroy(QObject* sender) {
+    m_destroySenders.append(sender);
     if (m_onFormDestroy)
         m_onFormDestroy();
 }

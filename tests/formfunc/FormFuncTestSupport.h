@@ -17,7 +17,7 @@ class TTestForm : public QWidget {
     Q_OBJECT
 public:
     explicit TTestForm(Qt::WindowFlags flags = {}) : QWidget(nullptr, flags) {}
-    Q_INVOKABLE void FormDestroy(QObject* Sender);
+    Q_INVOKABLE void FormDestroy(QObject* sender);
 
     QList<QObject*> m_destroySenders;
     std::function<void()> m_onFormDestroy;
