@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace tallix;
+
 namespace {
 
 QString largeText(QChar firstDigit) {

@@ -38,6 +38,8 @@
 
 #include <pulse/simple.h>
 
+using namespace tallix;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

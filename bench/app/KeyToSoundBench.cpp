@@ -24,6 +24,8 @@
 #include <mutex>
 #include <vector>
 
+using namespace tallix;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

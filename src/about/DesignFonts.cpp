@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace tallix {
+
 QFont designGothicFont(int pixelSize) {
     QFont font;
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
@@ -9,3 +11,5 @@ QFont designGothicFont(int pixelSize) {
     font.setPixelSize(pixelSize);
     return font;
 }
+
+} // namespace tallix

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 
+namespace tallix {
+
 namespace {
 
 const QChar kDelimiter = QLatin1Char('/');
@@ -95,3 +97,5 @@ void TLinkLabel::SetUnderlineAlone(bool underline) {
     style.setUnderline(underline);
     setFont(style);
 }
+
+} // namespace tallix

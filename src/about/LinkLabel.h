@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace tallix {
+
 // A label that works as a link: hand pointer, underlined while the pointer is over it, and a
 // click opens its target (LinkURL, or the caption when LinkURL is empty). Existing files and
 // folders open with the desktop's default handler, other targets as web or mail links.
@@ -43,3 +45,5 @@ private:
 QString extractFileName(const QString& path);
 // The folder part of a path: the text before its last '/', which stays only as the root.
 QString extractFileDir(const QString& path);
+
+} // namespace tallix

@@ -5,6 +5,8 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+namespace tallix {
+
 void openLink(const QString& target) {
     QDesktopServices::openUrl(QUrl(linkTarget(target), QUrl::TolerantMode));
 }
@@ -12,3 +14,5 @@ void openLink(const QString& target) {
 void shellOpen(const QString& fileName) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
 }
+
+} // namespace tallix

@@ -21,6 +21,8 @@
 
 #include <vector>
 
+namespace tallix {
+
 using tallix::graphics::TBitmap;
 using tallix::graphics::TPixelFormat;
 
@@ -263,3 +265,5 @@ TBitmap drawAppTitle(const QString& productName) {
 QString informationPageUrl(const QString& internalName) {
     return kInformationSite + kInformationPagePath + internalName.toLower();
 }
+
+} // namespace tallix

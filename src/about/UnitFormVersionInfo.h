@@ -6,6 +6,9 @@
 
 class QLabel;
 class QPushButton;
+
+namespace tallix {
+
 class TLinkLabel;
 class TkstrFormFunc;
 
@@ -57,3 +60,5 @@ tallix::graphics::TBitmap drawAppTitle(const QString& productName);
 
 // The maker's information page for a program of that internal name.
 QString informationPageUrl(const QString& internalName);
+
+} // namespace tallix

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+namespace tallix {
+
 TColorsList* ColorsList = nullptr;
 
 namespace {
@@ -27,3 +29,5 @@ KstrColorsUnit::KstrColorsUnit() {
 KstrColorsUnit::~KstrColorsUnit() {
     delete std::exchange(ColorsList, nullptr);
 }
+
+} // namespace tallix

@@ -9,6 +9,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 
+namespace tallix {
+
 namespace {
 
 // An entry showing the Edit menu item's caption and shortcut; the shortcut itself stays the
@@ -52,3 +54,5 @@ void attachMemoContextMenu(TFmTallixor* form) {
         menu->popup(form->Memo->viewport()->mapToGlobal(at));
     });
 }
+
+} // namespace tallix

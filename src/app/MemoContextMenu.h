@@ -2,6 +2,9 @@
 
 class QMenu;
 class QWidget;
+
+namespace tallix {
+
 class TFmTallixor;
 
 // The text box's context menu offers the Edit menu's commands, run by the same handlers, so
@@ -11,3 +14,5 @@ QMenu* createMemoContextMenu(TFmTallixor* form, QWidget* parent);
 
 // Gives the form's text box that menu.
 void attachMemoContextMenu(TFmTallixor* form);
+
+} // namespace tallix

@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+namespace tallix {
+
 TallixApplication::TallixApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromUtf8(tallix::identity::kInternalName));
     setApplicationDisplayName(QString::fromUtf8(tallix::identity::kProductName));
@@ -21,7 +23,7 @@ TallixApplication::TallixApplication(int& argc, char** argv) : QApplication(argc
 
 // What Qt itself shows (the scroll bar's menu, the buttons of its message boxes) speaks the
 // program's language, whatever the desktop's language is.
-bool tallix::loadQtTranslations(QCoreApplication& application) {
+bool loadQtTranslations(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
     if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                           QStringLiteral("_"),
@@ -40,3 +42,5 @@ bool TallixApplication::notify(QObject* receiver, QEvent* event) {
         return false;
     }
 }
+
+} // namespace tallix

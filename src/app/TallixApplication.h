@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+namespace tallix {
+
 // The GUI application: an error raised in any event handler is shown in the standard error box
 // and the program goes on, instead of ending the process.
 class TallixApplication : public QApplication {
@@ -11,8 +13,6 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 };
-
-namespace tallix {
 
 // Qt's own texts in Japanese, where Qt's translations are installed; true when loaded.
 bool loadQtTranslations(QCoreApplication& application);

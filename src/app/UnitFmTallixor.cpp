@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
+namespace tallix {
+
 TFmTallixor* FmTallixor = nullptr;
 
 TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::SoundPlayer> player)
@@ -158,3 +160,5 @@ bool TFmTallixor::FilterMemoEvent(QObject* watched, QEvent* event) {
         MemoClick();
     return false;
 }
+
+} // namespace tallix

@@ -15,17 +15,18 @@ class QPlainTextEdit;
 class QPushButton;
 class QTextBlock;
 class QToolBar;
-class TkstrFormFunc;
 
-namespace tallix {
-class TextKeeper;
-}
 namespace tallix::platform {
 class SoundPlayer;
 }
 namespace tallix::voice {
 class TNumberVoice;
 }
+
+namespace tallix {
+
+class TextKeeper;
+class TkstrFormFunc;
 
 // The main window: the number text, its file, the status bar and every command of the program.
 class TFmTallixor : public QMainWindow {
@@ -175,3 +176,5 @@ private:
 };
 
 extern TFmTallixor* FmTallixor;
+
+} // namespace tallix

@@ -3,6 +3,10 @@
 
 #include "about/UnitFormVersionInfo.h"
 
+namespace tallix {
+
 void TFmTallixor::MnSoftwareInfoClick() {
     showAboutWindow(this);
 }
+
+} // namespace tallix

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace tallix {
+
 namespace {
 
 constexpr int kMaxHistoryEntries = 32;
@@ -212,3 +214,5 @@ void TFmTallixor::MemoKeyUp(int key) {
     if (FKeyUpCount > kKeyUpsBeforeSnapshot && editKey)
         TakeSnapshot();
 }
+
+} // namespace tallix

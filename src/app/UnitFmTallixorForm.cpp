@@ -15,6 +15,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+namespace tallix {
+
 namespace {
 
 constexpr int kClientWidth = 422;
@@ -161,3 +163,5 @@ void TFmTallixor::CreateStatusBar() {
         StatusPanels[i] = panel;
     }
 }
+
+} // namespace tallix

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace tallix {
+
 using tallix::voice::TNumberVoice;
 
 namespace {
@@ -211,3 +213,5 @@ void TFmTallixor::SetVoiceSet(const QString& name) {
     MnForRead->setChecked(reading);
     MnForInput->setChecked(!reading);
 }
+
+} // namespace tallix

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+namespace tallix {
 namespace {
 
 // A start-up step failed before any window exists: the user still gets the standard error box.
@@ -79,13 +80,15 @@ int runWindow(int argc, char** argv) {
 }
 
 } // namespace
+} // namespace tallix
 
 int main(int argc, char** argv) {
-    tallix::platform::choosePlatformPlugin();
-    tallix::platform::prepareSoundEnvironment();
+    using namespace tallix;
+    platform::choosePlatformPlugin();
+    platform::prepareSoundEnvironment();
     // The units start in this order and shut down in reverse, around the GUI's whole life.
     KstrGlobalUnit globalUnit;
-    std::optional<KstrGraphicSourceUnit> graphicSourceUnit;
+    std::optional<graphics::KstrGraphicSourceUnit> graphicSourceUnit;
     try {
         graphicSourceUnit.emplace();
     } catch (const std::exception& error) {

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <utility>
 
+namespace tallix {
+
 namespace {
 
 void checkIndex(int index, std::size_t count) {
@@ -120,3 +122,5 @@ void TxmlList::SetAuxObjects(std::unique_ptr<TxmlAuxObject> first,
     FAuxObject1 = std::move(first);
     FAuxObject2 = std::move(second);
 }
+
+} // namespace tallix

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace tallix {
+
 namespace {
 
 const QChar kSeparator = QLatin1Char('/');
@@ -105,3 +107,5 @@ bool hasDoubleByteChar(const QString& text) {
     }
     return false;
 }
+
+} // namespace tallix

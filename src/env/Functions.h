@@ -7,6 +7,8 @@
 
 #include <memory>
 
+namespace tallix {
+
 // Shell folder numbers understood by getSpecialFolder.
 inline constexpr int kCsidlDesktopDirectory = 16;
 inline constexpr int kCsidlAppData = 26;
@@ -38,3 +40,5 @@ std::unique_ptr<QIODevice> loadResourceStream(const QString& name);
 // Whether any character of the text takes more than one byte in the system's code set; always
 // false where the code set has no multi-byte characters.
 bool hasDoubleByteChar(const QString& text);
+
+} // namespace tallix

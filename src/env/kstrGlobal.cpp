@@ -14,6 +14,8 @@
 #include <optional>
 #include <utility>
 
+namespace tallix {
+
 TkstrGlobal* AppGlobal = nullptr;
 
 namespace {
@@ -328,3 +330,5 @@ KstrGlobalUnit::KstrGlobalUnit() {
 KstrGlobalUnit::~KstrGlobalUnit() {
     delete std::exchange(AppGlobal, nullptr);
 }
+
+} // namespace tallix

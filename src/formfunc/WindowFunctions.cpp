@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QWidget>
 
+namespace tallix {
+
 QRect outerBounds(const QWidget* window) {
     return window->frameGeometry();
 }
@@ -29,3 +31,5 @@ void keepOnScreen(QWidget* window) {
     if (kept.topLeft() != bounds.topLeft())
         window->move(kept.topLeft());
 }
+
+} // namespace tallix

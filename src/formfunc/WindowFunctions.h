@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace tallix {
+
 // A top-level window's outer rectangle (its frame included) in screen coordinates.
 QRect outerBounds(const QWidget* window);
 
@@ -13,3 +15,5 @@ void setOuterSize(QWidget* window, const QSize& outer);
 
 // Brings a window that lies off every screen's work area back onto the primary screen.
 void keepOnScreen(QWidget* window);
+
+} // namespace tallix

@@ -17,6 +17,8 @@
 
 #include <exception>
 
+namespace tallix {
+
 using tallix::formfunc::HitTest;
 using tallix::formfunc::SizeKind;
 
@@ -31,6 +33,14 @@ const QString kKeyLeft = QStringLiteral("LEFT");
 const QString kKeyWidth = QStringLiteral("WIDTH");
 const QString kKeyHeight = QStringLiteral("HEIGHT");
 const QString kKeyDockSite = QStringLiteral("DOCKSITE");
+
+// A form's settings section: its class name in capitals, without the namespace the class is
+// declared in, so that the section stays the design's form name.
+QString sectionOf(const QMetaObject& form) {
+    const QString name = QString::fromLatin1(form.className());
+    const qsizetype scope = name.lastIndexOf(QLatin1String("::"));
+    return (scope < 0 ? name : name.mid(scope + 2)).toUpper();
+}
 
 // Below this OS major version the window system has no layered windows.
 constexpr int kFirstLayeredOsVersion = 5;
@@ -75,7 +85,7 @@ QEvent::Type TEndSessionEvent::EventType() {
 
 TkstrFormFunc::TkstrFormFunc(QWidget* owner) : QObject(owner), FOwnerForm(owner) {
     if (owner)
-        FSection = QString::fromLatin1(owner->metaObject()->className()).toUpper();
+        FSection = sectionOf(*owner->metaObject());
     FMoveSettleTimer.setSingleShot(true);
     FMoveSettleTimer.setInterval(kMoveSettleMilliseconds);
     // A burst that ended in a maximised or minimised window was the window system's doing.
@@ -617,3 +627,5 @@ void TkstrFormFunc::Raise(const TNotifyEvent& handler) {
     if (handler)
         handler(this);
 }
+
+} // namespace tallix

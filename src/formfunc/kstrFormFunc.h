@@ -17,6 +17,8 @@ class QMimeData;
 class QSessionManager;
 class QWindow;
 
+namespace tallix {
+
 // Component events: raised only when assigned, always with the component as sender.
 using TNotifyEvent = std::function<void(QObject* sender)>;
 using TNotifyFilenameEvent = std::function<void(QObject* sender, const QString& filename)>;
@@ -219,3 +221,5 @@ private:
     QString FDockSiteName;
     QTimer FMoveSettleTimer;
 };
+
+} // namespace tallix

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+namespace tallix::graphics {
+
 TGraphicSource* GraphicSource = nullptr;
 
 TArchiverList::TArchiverList() = default;
@@ -38,3 +40,5 @@ KstrGraphicSourceUnit::~KstrGraphicSourceUnit() {
     delete GraphicSource;
     GraphicSource = nullptr;
 }
+
+} // namespace tallix::graphics

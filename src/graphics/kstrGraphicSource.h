@@ -12,6 +12,8 @@ namespace tallix::archive {
 class TArchiveStream;
 }
 
+namespace tallix::graphics {
+
 // The open picture archives, each under its file name without folder and extension. The list
 // owns the archive streams: freeing it closes their files.
 class TArchiverList {
@@ -64,3 +66,5 @@ public:
     KstrGraphicSourceUnit(const KstrGraphicSourceUnit&) = delete;
     KstrGraphicSourceUnit& operator=(const KstrGraphicSourceUnit&) = delete;
 };
+
+} // namespace tallix::graphics

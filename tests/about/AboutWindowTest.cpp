@@ -16,6 +16,8 @@
 
 #include <memory>
 
+using namespace tallix;
+
 using tallix::graphics::TBitmap;
 using tallix::graphics::TPixelFormat;
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tallix;
+
 namespace {
 
 // The environment is set once for the process: the test runs the program's start-up order.

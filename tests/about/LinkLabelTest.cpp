@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace tallix;
+
 // Stands in for the desktop's default handlers and records what they were asked to open.
 class UrlRecorder : public QObject {
     Q_OBJECT

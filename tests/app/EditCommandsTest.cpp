@@ -13,6 +13,8 @@
 #include <QTextBlock>
 #include <QUrl>
 
+using namespace tallix;
+
 namespace {
 
 void placeCaret(QPlainTextEdit* memo, int line, int column) {

@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+using namespace tallix;
+
 MainWindowFixture::MainWindowFixture() {
     QDir().mkpath(dataPath());
 }

@@ -9,7 +9,9 @@
 namespace tallix::platform {
 class SoundPlayer;
 }
+namespace tallix {
 class TFmTallixor;
+}
 
 // A private world for one main-window test: its own executable folder (and so its own data
 // folder beside it), XDG folders and application context, released in reverse.
@@ -29,9 +31,9 @@ public:
 
     // Creates the window as the program does; destroying it runs its shutdown. Without a player
     // of the test's own, the window speaks into silence.
-    TFmTallixor& openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player = {});
+    tallix::TFmTallixor& openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player = {});
     void closeWindow();
-    TFmTallixor& window() const { return *m_window; }
+    tallix::TFmTallixor& window() const { return *m_window; }
 
     // Answers the next modal message box with OK; its text is then messageBoxText().
     void expectMessageBox();
@@ -39,6 +41,6 @@ public:
 
 private:
     PrivateContext m_context;
-    std::unique_ptr<TFmTallixor> m_window;
+    std::unique_ptr<tallix::TFmTallixor> m_window;
     QString m_messageBoxText;
 };

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTextBlock>
 
+using namespace tallix;
+
 class MainWindowTest : public QObject {
     Q_OBJECT
 

@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+using namespace tallix;
+
 namespace {
 
 // The menu the text box shows now, as the user sees its entries; separators are empty.

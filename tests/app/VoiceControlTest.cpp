@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTextBlock>
 
+using namespace tallix;
+
 using namespace std::chrono_literals;
 
 namespace {

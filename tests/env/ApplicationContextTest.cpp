@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 
+using namespace tallix;
+
 namespace {
 
 class ApplicationContext : public EnvFixture {};

@@ -2,6 +2,8 @@
 
 #include "EnvFixture.h"
 
+using namespace tallix;
+
 namespace {
 
 class FolderFunctions : public EnvFixture {};

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tallix;
+
 namespace {
 
 TEST(TiStringList, AddIntegerReturnsTheIndexAndKeepsTheValue) {

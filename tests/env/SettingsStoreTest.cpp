@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+using namespace tallix;
+
 namespace {
 
 // Data folder: <root>/app/Data (no installation record, writable exe folder).

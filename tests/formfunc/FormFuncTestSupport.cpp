@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+using namespace tallix;
+
 void TTestForm::FormDestroy(QObject* sender) {
     m_destroySenders.append(sender);
     if (m_onFormDestroy)

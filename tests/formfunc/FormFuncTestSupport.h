@@ -31,10 +31,10 @@ protected:
 };
 
 // The component with the window system's side recorded instead of carried out.
-class RecordingFormFunc : public TkstrFormFunc {
+class RecordingFormFunc : public tallix::TkstrFormFunc {
     Q_OBJECT
 public:
-    explicit RecordingFormFunc(QWidget* owner) : TkstrFormFunc(owner) {}
+    explicit RecordingFormFunc(QWidget* owner) : tallix::TkstrFormFunc(owner) {}
 
     int m_systemMoves = 0;
     QList<Qt::Edges> m_systemResizes;

@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QWindow>
 
+using namespace tallix;
+
 namespace {
 
 QString writeFile(const QString& fileName, const QByteArray& bytes) {

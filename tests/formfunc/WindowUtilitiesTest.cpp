@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tallix;
+
 namespace {
 
 const QRect kPrimary(0, 0, 1280, 1024);

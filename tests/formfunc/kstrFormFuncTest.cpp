@@ -19,6 +19,8 @@
 
 #include <memory>
 
+using namespace tallix;
+
 namespace {
 
 QRect primaryScreen() {

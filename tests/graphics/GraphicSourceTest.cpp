@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+using tallix::KstrGlobalUnit;
+using namespace tallix::graphics;
+
 using namespace archive_bytes;
 
 namespace {

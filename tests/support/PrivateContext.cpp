@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+using namespace tallix;
+
 PrivateContext::PrivateContext() {
     const QString root = m_root.path();
     QDir(root).mkpath(QStringLiteral("bin"));

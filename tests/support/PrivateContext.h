@@ -6,7 +6,9 @@
 
 #include <memory>
 
+namespace tallix {
 class KstrGlobalUnit;
+}
 
 // A private application context for one test: executable folder, data folder and XDG folders
 // inside a temporary folder, released in reverse.
@@ -25,5 +27,5 @@ public:
 
 private:
     QTemporaryDir m_root;
-    std::unique_ptr<KstrGlobalUnit> m_global;
+    std::unique_ptr<tallix::KstrGlobalUnit> m_global;
 };

@@ -10,8 +10,7 @@
 #include <fstream>
 #include <iostream>
 
-using namespace tallix::graphics;
-
+namespace tallix::graphics {
 namespace {
 
 constexpr int kExitLoadFailed = 1;
@@ -41,13 +40,14 @@ int convert(const char* fileName, const char* outName) {
 }
 
 } // namespace
+} // namespace tallix::graphics
 
 int main(int argc, char* argv[]) {
     if (argc != 3) {
         std::cerr << "usage: tallix-picture FILE OUT.pam\n"
                      "Loads FILE as a .bmp, .png, .jpg, .jpeg or .jpx picture (by its extension)\n"
                      "and writes it to OUT.pam, or prints why it cannot be loaded.\n";
-        return kExitUsage;
+        return tallix::graphics::kExitUsage;
     }
-    return convert(argv[1], argv[2]);
+    return tallix::graphics::convert(argv[1], argv[2]);
 }
