@@ -51,11 +51,12 @@ public:
     QLabel* StatusPanels[3] = {};
     TkstrFormFunc* kstrFormFunc1 = nullptr;
 
-    QMenu* N1 = nullptr;
-    QMenu* N2 = nullptr;
-    QMenu* N5 = nullptr;
-    QMenu* N6 = nullptr;
-    QMenu* N11 = nullptr;
+    // The designer's anonymous menus.
+    QMenu* N1 = nullptr;  // File
+    QMenu* N2 = nullptr;  // Edit
+    QMenu* N5 = nullptr;  // Voice
+    QMenu* N6 = nullptr;  // Help
+    QMenu* N11 = nullptr; // Voice > the voice set
     QAction* MnClose = nullptr;
     QAction* MnUndo = nullptr;
     QAction* MnRedo = nullptr;
@@ -81,7 +82,7 @@ public:
     // Editing commands.
     void MnUndoClick();
     void MnRedoClick();
-    void N2Click();
+    void N2Click(); // the Edit menu opens
     void MnCutClick();
     void MnCopyClick();
     void MnPasteClick();

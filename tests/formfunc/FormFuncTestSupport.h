@@ -12,7 +12,8 @@
 #include <functional>
 #include <memory>
 
-// A form as the component sees one, recording its destroy handler's runs.
+// A form as the component sees one, recording its destroy handler's runs. Named as the design
+// names its forms: the component keeps a form's placement under the form's class name.
 class TTestForm : public QWidget {
     Q_OBJECT
 public:
