@@ -11,11 +11,12 @@ function(tallix_warnings target)
     endif()
 endfunction()
 
-# A library of one source folder: its sources, its own folder on the include path.
+# A library of one source folder: its sources, and src/ on the include path, so that its
+# headers are included by unit path ("graphics/Bitmap.h") by itself and by its users.
 function(tallix_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
     tallix_warnings(${name})
 endfunction()

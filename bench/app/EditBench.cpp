@@ -1,14 +1,17 @@
 // The editing commands on a large text: 100,000 lines of 10 digits.
 // Run: QT_QPA_PLATFORM=offscreen bench_edit --benchmark_repetitions=5
-#include "UnitFmTallixor.h"
-#include "kstrGlobal.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
+
+using namespace tallix;
 
 namespace {
 
@@ -63,7 +66,7 @@ TFmTallixor& freshWindow(const QString& text) {
 
 // Cutting with nothing selected does nothing but record the text, as every edit command does
 // before it edits.
-void BM_TakeSnapshot(benchmark::State& state) {
+void takeSnapshot(benchmark::State& state) {
     const QString texts[2] = {largeText(QLatin1Char('1')), largeText(QLatin1Char('2'))};
     int which = 0;
     for (auto _ : state) {
@@ -88,7 +91,7 @@ QString withSignedLines() {
     return text;
 }
 
-void BM_UndoRedo(benchmark::State& state, bool undo) {
+void undoRedo(benchmark::State& state, bool undo) {
     freshWindow(largeText(QLatin1Char('1')));
     memo()->setPlainText(withOneLineChanged(largeText(QLatin1Char('1'))));
     window().MnCutClick();
@@ -108,7 +111,7 @@ void BM_UndoRedo(benchmark::State& state, bool undo) {
     }
 }
 
-void BM_ClearExtNum(benchmark::State& state) {
+void clearExtNum(benchmark::State& state) {
     const QString text = withSignedLines();
     for (auto _ : state) {
         state.PauseTiming();
@@ -118,7 +121,7 @@ void BM_ClearExtNum(benchmark::State& state) {
     }
 }
 
-void BM_Exchange(benchmark::State& state) {
+void exchange(benchmark::State& state) {
     QApplication::clipboard()->setText(largeText(QLatin1Char('3')));
     for (auto _ : state) {
         state.PauseTiming();
@@ -129,7 +132,7 @@ void BM_Exchange(benchmark::State& state) {
 }
 
 // The yardstick for the exchange: building the same document at once.
-void BM_BareSetPlainText(benchmark::State& state) {
+void bareSetPlainText(benchmark::State& state) {
     const QString texts[2] = {largeText(QLatin1Char('3')), largeText(QLatin1Char('4'))};
     int which = 0;
     for (auto _ : state)
@@ -137,7 +140,7 @@ void BM_BareSetPlainText(benchmark::State& state) {
 }
 
 // Two different files in turn, as a user drops one after the other.
-void BM_LoadText(benchmark::State& state) {
+void loadText(benchmark::State& state) {
     QString fileNames[2];
     for (const int which : {0, 1}) {
         fileNames[which] = world->root.filePath(QStringLiteral("large%1.txt").arg(which));
@@ -150,13 +153,13 @@ void BM_LoadText(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_TakeSnapshot)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_UndoRedo, Undo, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_UndoRedo, Redo, false)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ClearExtNum)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Exchange)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BareSetPlainText)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadText)->Unit(benchmark::kMillisecond);
+BENCHMARK(takeSnapshot)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(undoRedo, Undo, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(undoRedo, Redo, false)->Unit(benchmark::kMillisecond);
+BENCHMARK(clearExtNum)->Unit(benchmark::kMillisecond);
+BENCHMARK(exchange)->Unit(benchmark::kMillisecond);
+BENCHMARK(bareSetPlainText)->Unit(benchmark::kMillisecond);
+BENCHMARK(loadText)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -2,7 +2,7 @@
 // setting written at exit, each byte of both files on disk before the process ends. The program
 // runs on the offscreen platform in a private folder; each run starts it anew (not timed).
 // Run: bench_exit
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -47,7 +48,7 @@ bool waitUntilReady(const QString& serverName, QProcess& program) {
     return false;
 }
 
-void ExitAfterSigterm(benchmark::State& state) {
+void exitAfterSigterm(benchmark::State& state) {
     QTemporaryDir root;
     const QString dataFolder = root.filePath(QStringLiteral("bin/Data"));
     QDir().mkpath(dataFolder);
@@ -58,7 +59,7 @@ void ExitAfterSigterm(benchmark::State& state) {
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const QString serverName = tallix::SingleInstance::ServerName(dataFolder);
+    const QString serverName = tallix::SingleInstance::serverName(dataFolder);
 
     for (auto _ : state) {
         QFile::remove(dataFolder + QStringLiteral("/application.ini"));
@@ -87,7 +88,7 @@ void ExitAfterSigterm(benchmark::State& state) {
     }
 }
 
-BENCHMARK(ExitAfterSigterm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(exitAfterSigterm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 

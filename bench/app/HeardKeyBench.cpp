@@ -5,12 +5,12 @@
 //   came out broken up;
 // - what a stalled server (SIGSTOP for 4 s) costs the reader thread.
 // Run: bench_heard_key [keys]   (figures in milliseconds)
-#include "ClassNumberVoice.h"
 #include "NullSink.h"
-#include "SoundPlayer.h"
-#include "UnitFmTallixor.h"
 #include "WavWriter.h"
-#include "kstrGlobal.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
+#include "platform/SoundPlayer.h"
+#include "voice/ClassNumberVoice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -32,9 +33,12 @@
 #include <mutex>
 #include <numbers>
 #include <optional>
-#include <pulse/simple.h>
 #include <thread>
 #include <vector>
+
+#include <pulse/simple.h>
+
+using namespace tallix;
 
 namespace {
 

@@ -3,10 +3,10 @@
 // the background without pause; and the gap between two characters while reading, recordings
 // excluded.
 // Run: bench_key_to_sound (prints median and 99th percentile in microseconds).
-#include "SoundPlayer.h"
-#include "TextKeeper.h"
-#include "UnitFmTallixor.h"
-#include "kstrGlobal.h"
+#include "app/TextKeeper.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
+#include "platform/SoundPlayer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,12 +16,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <vector>
+
+using namespace tallix;
 
 namespace {
 
@@ -31,26 +34,26 @@ using Clock = std::chrono::steady_clock;
 class StampingPlayer final : public tallix::platform::SoundPlayer {
 public:
     void playFile(const QString&) override {
-        std::lock_guard lock(lock_);
-        starts_.push_back(Clock::now());
-        ends_.push_back(Clock::now());
-        played_ = starts_.size();
+        std::lock_guard lock(m_lock);
+        m_starts.push_back(Clock::now());
+        m_ends.push_back(Clock::now());
+        m_played = m_starts.size();
     }
-    size_t played() const { return played_; }
+    size_t played() const { return m_played; }
     std::vector<Clock::time_point> starts() const {
-        std::lock_guard lock(lock_);
-        return starts_;
+        std::lock_guard lock(m_lock);
+        return m_starts;
     }
     std::vector<Clock::time_point> ends() const {
-        std::lock_guard lock(lock_);
-        return ends_;
+        std::lock_guard lock(m_lock);
+        return m_ends;
     }
 
 private:
-    mutable std::mutex lock_;
-    std::vector<Clock::time_point> starts_;
-    std::vector<Clock::time_point> ends_;
-    std::atomic<size_t> played_{0};
+    mutable std::mutex m_lock;
+    std::vector<Clock::time_point> m_starts;
+    std::vector<Clock::time_point> m_ends;
+    std::atomic<size_t> m_played{0};
 };
 
 void report(const char* what, std::vector<double> micros) {
@@ -121,9 +124,9 @@ int main(int argc, char** argv) {
                 return tallix::TextFileContent{megabyte, tallix::platform::TextEncoding::System};
             },
             std::chrono::milliseconds(0));
-        QObject::connect(&saver, &tallix::TextKeeper::BackgroundSaveEnded, &saver,
-                         &tallix::TextKeeper::TextChanged);
-        saver.TextChanged();
+        QObject::connect(&saver, &tallix::TextKeeper::backgroundSaveEnded, &saver,
+                         &tallix::TextKeeper::textChanged);
+        saver.textChanged();
         measureKeys("key to sound, saving in the background");
     }
 

@@ -1,55 +1,55 @@
 // Opening an archive of 100,000 members (20-byte names, 1 KiB of data each) against reading the
 // same file once from start to end. Opening should cost no more than about twice the plain read.
 
-#include "ArchiveWriter.h"
-#include "ClassArchiveStream.h"
+#include "archive/ArchiveWriter.h"
+#include "archive/ClassArchiveStream.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 using namespace tallix::archive;
 
 namespace {
 
-constexpr int MemberCount = 100000;
-constexpr int DataSize = 1024;
+constexpr int kMemberCount = 100000;
+constexpr int kDataSize = 1024;
 
 const QString& archivePath() {
     static QTemporaryDir dir;
     static const QString path = [] {
         const QString file = dir.filePath("graphic");
         ArchiveWriter writer(file);
-        const std::string data(DataSize, 'd');
+        const std::string data(kDataSize, 'd');
         std::vector<char> name(32);
-        for (int i = 0; i < MemberCount; ++i) {
+        for (int i = 0; i < kMemberCount; ++i) {
             std::snprintf(name.data(), name.size(), "member-%09d.png", i);
-            writer.AddMember(std::string_view(name.data(), 20), data);
+            writer.addMember(std::string_view(name.data(), 20), data);
         }
-        writer.Commit();
+        writer.commit();
         return file;
     }();
     return path;
 }
 
-void OpenArchive(benchmark::State& state) {
+void openArchive(benchmark::State& state) {
     const QString& path = archivePath();
     for (auto _ : state) {
         TArchiveStream archive(path);
-        if (archive.Files().Count() != MemberCount)
+        if (archive.Files().Count() != kMemberCount)
             throw std::runtime_error("wrong member count");
-        benchmark::DoNotOptimize(archive.Files().Strings(MemberCount - 1).data());
+        benchmark::DoNotOptimize(archive.Files().Strings(kMemberCount - 1).data());
     }
     state.SetBytesProcessed(state.iterations() * QFile(path).size());
 }
 
-void ReadFileOnce(benchmark::State& state) {
+void readFileOnce(benchmark::State& state) {
     const QString& path = archivePath();
     std::vector<char> buffer(1 << 20);
     for (auto _ : state) {
@@ -66,7 +66,7 @@ void ReadFileOnce(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(OpenArchive)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadFileOnce)->Unit(benchmark::kMillisecond);
+BENCHMARK(openArchive)->Unit(benchmark::kMillisecond);
+BENCHMARK(readFileOnce)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,12 +1,9 @@
 // Decoding large pictures with our PNG decoder and with libpng, into the same bitmap layout
-// (blue, green, red and alpha, palette and grey expanded), in one run. The BM_Ratio benchmarks
+// (blue, green, red and alpha, palette and grey expanded), in one run. The ratio benchmarks
 // give our CPU time divided by libpng's for each picture; below 1.0 means ours is faster. CPU
 // time rather than wall time, because the machines this runs on are often shared.
 
-#include "FuncGraphicWork.h"
-
-#include <benchmark/benchmark.h>
-#include <png.h>
+#include "graphics/FuncGraphicWork.h"
 
 #include <csetjmp>
 #include <cstring>
@@ -18,20 +15,23 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+#include <png.h>
+
 using namespace tallix::graphics;
 
 namespace {
 
 constexpr int kSide = 4096;
 
-struct TPictureKind {
-    const char* Name;
-    int ColourType;
-    int Depth;
-    int Samples;
+struct PictureKind {
+    const char* name;
+    int colourType;
+    int depth;
+    int samples;
 };
 
-const TPictureKind kKinds[] = {
+const PictureKind kKinds[] = {
     {"truecolour", PNG_COLOR_TYPE_RGB, 8, 3},
     {"truecolour_alpha", PNG_COLOR_TYPE_RGB_ALPHA, 8, 4},
     {"palette", PNG_COLOR_TYPE_PALETTE, 8, 1},
@@ -40,7 +40,7 @@ const TPictureKind kKinds[] = {
 
 // Smooth gradients, hard edges and noisy areas side by side, so that libpng's filter choice
 // varies from row to row and every filter type occurs.
-std::uint8_t SampleValue(int x, int y, int channel, std::mt19937& random) {
+std::uint8_t sampleValue(int x, int y, int channel, std::mt19937& random) {
     const int region = (x / 512 + y / 512) % 3;
     switch (region) {
     case 0:
@@ -52,25 +52,25 @@ std::uint8_t SampleValue(int x, int y, int channel, std::mt19937& random) {
     }
 }
 
-void WriteToVector(png_structp png, png_bytep data, png_size_t count) {
+void writeToVector(png_structp png, png_bytep data, png_size_t count) {
     auto* target = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
     target->insert(target->end(), data, data + count);
 }
 
-void NoFlush(png_structp) {}
+void noFlush(png_structp) {}
 
-std::vector<std::uint8_t> EncodePicture(const TPictureKind& kind) {
-    const std::size_t rowBytes = (std::size_t(kSide) * kind.Samples * kind.Depth + 7) / 8;
+std::vector<std::uint8_t> encodePicture(const PictureKind& kind) {
+    const std::size_t rowBytes = (std::size_t(kSide) * kind.samples * kind.depth + 7) / 8;
     std::vector<std::uint8_t> samples(rowBytes * kSide);
     std::mt19937 random(1);
-    const int maxValue = (1 << kind.Depth) - 1;
+    const int maxValue = (1 << kind.depth) - 1;
     for (int y = 0; y < kSide; ++y) {
         std::uint8_t* row = samples.data() + y * rowBytes;
         for (int x = 0; x < kSide; ++x) {
-            for (int c = 0; c < kind.Samples; ++c) {
-                const int value = SampleValue(x, y, c, random) * maxValue / 255;
-                const std::size_t bit = (std::size_t(x) * kind.Samples + c) * kind.Depth;
-                row[bit / 8] |= static_cast<std::uint8_t>(value << (8 - kind.Depth - bit % 8));
+            for (int c = 0; c < kind.samples; ++c) {
+                const int value = sampleValue(x, y, c, random) * maxValue / 255;
+                const std::size_t bit = (std::size_t(x) * kind.samples + c) * kind.depth;
+                row[bit / 8] |= static_cast<std::uint8_t>(value << (8 - kind.depth - bit % 8));
             }
         }
     }
@@ -81,10 +81,10 @@ std::vector<std::uint8_t> EncodePicture(const TPictureKind& kind) {
     std::vector<std::uint8_t> encoded;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &encoded, WriteToVector, NoFlush);
-    png_set_IHDR(png, info, kSide, kSide, kind.Depth, kind.ColourType, PNG_INTERLACE_NONE,
+    png_set_write_fn(png, &encoded, writeToVector, noFlush);
+    png_set_IHDR(png, info, kSide, kSide, kind.depth, kind.colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (kind.ColourType == PNG_COLOR_TYPE_PALETTE) {
+    if (kind.colourType == PNG_COLOR_TYPE_PALETTE) {
         png_set_PLTE(png, info, palette.data(), 256);
     }
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
@@ -97,36 +97,36 @@ std::vector<std::uint8_t> EncodePicture(const TPictureKind& kind) {
     return encoded;
 }
 
-const std::vector<std::uint8_t>& Picture(const TPictureKind& kind) {
+const std::vector<std::uint8_t>& picture(const PictureKind& kind) {
     static std::map<std::string, std::vector<std::uint8_t>> pictures;
-    auto found = pictures.find(kind.Name);
+    auto found = pictures.find(kind.name);
     if (found == pictures.end()) {
-        found = pictures.emplace(kind.Name, EncodePicture(kind)).first;
+        found = pictures.emplace(kind.name, encodePicture(kind)).first;
     }
     return found->second;
 }
 
-struct TLibpngSource {
-    const std::vector<std::uint8_t>* Bytes;
-    std::size_t Position;
+struct LibpngSource {
+    const std::vector<std::uint8_t>* bytes;
+    std::size_t position;
 };
 
-void ReadFromVector(png_structp png, png_bytep target, png_size_t count) {
-    auto* source = static_cast<TLibpngSource*>(png_get_io_ptr(png));
-    if (source->Position + count > source->Bytes->size()) {
+void readFromVector(png_structp png, png_bytep target, png_size_t count) {
+    auto* source = static_cast<LibpngSource*>(png_get_io_ptr(png));
+    if (source->position + count > source->bytes->size()) {
         png_error(png, "read past the end");
     }
-    std::memcpy(target, source->Bytes->data() + source->Position, count);
-    source->Position += count;
+    std::memcpy(target, source->bytes->data() + source->position, count);
+    source->position += count;
 }
 
 // libpng with the transforms that give our bitmap's layout; the caller owns every object.
-bool DecodeWithLibpng(png_structp png, png_infop info, TLibpngSource& source,
+bool decodeWithLibpng(png_structp png, png_infop info, LibpngSource& source,
                       std::unique_ptr<std::uint8_t[]>& pixels) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
-    png_set_read_fn(png, &source, ReadFromVector);
+    png_set_read_fn(png, &source, readFromVector);
     png_read_info(png, info);
     const int colourType = png_get_color_type(png, info);
     if (colourType == PNG_COLOR_TYPE_PALETTE) {
@@ -148,61 +148,61 @@ bool DecodeWithLibpng(png_structp png, png_infop info, TLibpngSource& source,
     return true;
 }
 
-void DecodeOurs(const std::vector<std::uint8_t>& bytes) {
+void decodeOurs(const std::vector<std::uint8_t>& bytes) {
     TMemoryReadStream stream(bytes);
     TBitmap bitmap;
-    LoadPngFromStream(bitmap, stream);
+    loadPngFromStream(bitmap, stream);
     benchmark::DoNotOptimize(bitmap.ScanLine(kSide - 1)[0]);
 }
 
-bool DecodeLibpng(const std::vector<std::uint8_t>& bytes) {
+bool decodeLibpng(const std::vector<std::uint8_t>& bytes) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    TLibpngSource source{&bytes, 0};
+    LibpngSource source{&bytes, 0};
     std::unique_ptr<std::uint8_t[]> pixels;
-    const bool decoded = DecodeWithLibpng(png, info, source, pixels);
+    const bool decoded = decodeWithLibpng(png, info, source, pixels);
     png_destroy_read_struct(&png, &info, nullptr);
     benchmark::DoNotOptimize(pixels.get());
     return decoded;
 }
 
-void BM_Ours(benchmark::State& state, const TPictureKind& kind) {
-    const std::vector<std::uint8_t>& bytes = Picture(kind);
+void ours(benchmark::State& state, const PictureKind& kind) {
+    const std::vector<std::uint8_t>& bytes = picture(kind);
     for (auto _ : state) {
-        DecodeOurs(bytes);
+        decodeOurs(bytes);
     }
 }
 
-void BM_Libpng(benchmark::State& state, const TPictureKind& kind) {
-    const std::vector<std::uint8_t>& bytes = Picture(kind);
+void libpng(benchmark::State& state, const PictureKind& kind) {
+    const std::vector<std::uint8_t>& bytes = picture(kind);
     for (auto _ : state) {
-        if (!DecodeLibpng(bytes)) {
+        if (!decodeLibpng(bytes)) {
             state.SkipWithError("libpng refused the picture");
             return;
         }
     }
 }
 
-double CpuSeconds() {
+double cpuSeconds() {
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
 // Both decoders in turn within each iteration, so that both see the same machine load; the
 // counter "ratio" is our CPU time divided by libpng's.
-void BM_Ratio(benchmark::State& state, const TPictureKind& kind) {
-    const std::vector<std::uint8_t>& bytes = Picture(kind);
+void ratio(benchmark::State& state, const PictureKind& kind) {
+    const std::vector<std::uint8_t>& bytes = picture(kind);
     double ours = 0;
     double libpng = 0;
     for (auto _ : state) {
-        const double start = CpuSeconds();
-        DecodeOurs(bytes);
-        const double middle = CpuSeconds();
-        if (!DecodeLibpng(bytes)) {
+        const double start = cpuSeconds();
+        decodeOurs(bytes);
+        const double middle = cpuSeconds();
+        if (!decodeLibpng(bytes)) {
             state.SkipWithError("libpng refused the picture");
             return;
         }
         ours += middle - start;
-        libpng += CpuSeconds() - middle;
+        libpng += cpuSeconds() - middle;
     }
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["ours_ms"] = 1000 * ours / iterations;
@@ -212,17 +212,17 @@ void BM_Ratio(benchmark::State& state, const TPictureKind& kind) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_Ours, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Libpng, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ours, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Libpng, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ours, palette, kKinds[2])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Libpng, palette, kKinds[2])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ours, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Libpng, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ratio, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ratio, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ratio, palette, kKinds[2])->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Ratio, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ours, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(libpng, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ours, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(libpng, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ours, palette, kKinds[2])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(libpng, palette, kKinds[2])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ours, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(libpng, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ratio, truecolour, kKinds[0])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ratio, truecolour_alpha, kKinds[1])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ratio, palette, kKinds[2])->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ratio, grey4, kKinds[3])->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -2,15 +2,16 @@
 // the time each file costs beyond its own length in a run of digits.
 #include "NullSink.h"
 #include "WavWriter.h"
-
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
 #include <QDir>
 #include <QThread>
-#include <benchmark/benchmark.h>
+
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+
+#include <benchmark/benchmark.h>
 
 namespace tallix::voice::test {
 namespace {
@@ -51,7 +52,7 @@ double fileSeconds(const QString& path) {
 // (gap in the recording) - (time from that tone's return to the next call). A tone returns one
 // output latency before its end is heard, so the delay from the call is this figure plus the
 // output latency (PortAudio reports 8.5 ms on the null sink).
-void FirstSoundAfterIdle(benchmark::State& state) {
+void firstSoundAfterIdle(benchmark::State& state) {
     QTemporaryDir dir;
     const QString before = dir.filePath("before.wav");
     const QString after = dir.filePath("after.wav");
@@ -89,10 +90,10 @@ void FirstSoundAfterIdle(benchmark::State& state) {
     state.counters["beyond_latency_ms_median"] = delays[delays.size() / 2];
     state.counters["beyond_latency_ms_max"] = delays.back();
 }
-BENCHMARK(FirstSoundAfterIdle)->Arg(10000)->Arg(500)->Iterations(3)->Unit(benchmark::kSecond);
+BENCHMARK(firstSoundAfterIdle)->Arg(10000)->Arg(500)->Iterations(3)->Unit(benchmark::kSecond);
 
 // A hundred digits of the input voice set, back to back, as the reader thread plays them.
-void OverheadPerFile(benchmark::State& state) {
+void overheadPerFile(benchmark::State& state) {
     const QString folder = QStringLiteral(TALLIX_VOICES_DIR "/hispeed/");
     QStringList files;
     double recordings = 0;
@@ -118,7 +119,7 @@ void OverheadPerFile(benchmark::State& state) {
     state.counters["overhead_ms_per_file"] = overheads[overheads.size() / 2];
     state.counters["recordings_s"] = recordings;
 }
-BENCHMARK(OverheadPerFile)->Iterations(3)->Unit(benchmark::kSecond);
+BENCHMARK(overheadPerFile)->Iterations(3)->Unit(benchmark::kSecond);
 
 } // namespace
 } // namespace tallix::voice::test

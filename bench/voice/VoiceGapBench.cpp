@@ -5,6 +5,7 @@
 #include "VoiceTestSupport.h"
 
 #include <algorithm>
+
 #include <benchmark/benchmark.h>
 
 namespace tallix::voice::test {
@@ -15,7 +16,7 @@ double percentile(std::vector<double> values, double fraction) {
     return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
 }
 
-void GapBetweenCharacters(benchmark::State& state) {
+void gapBetweenCharacters(benchmark::State& state) {
     const auto line = QByteArray("1234567890.").repeated(9) + '\r'; // one line of a hundred
     constexpr int kLines = 20;
     application();
@@ -48,7 +49,7 @@ void GapBetweenCharacters(benchmark::State& state) {
     state.counters["max_us"] = percentile(gaps, 1.0);
     state.counters["gaps"] = static_cast<double>(gaps.size());
 }
-BENCHMARK(GapBetweenCharacters)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(gapBetweenCharacters)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 } // namespace tallix::voice::test

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the archive reader (as a file) and to the member list's blob setter.
 // Both must either refuse the input with their own error or produce a consistent result.
 
-#include "ClassArchiveStream.h"
+#include "archive/ClassArchiveStream.h"
 
 #include <QCoreApplication>
 #include <QDir>

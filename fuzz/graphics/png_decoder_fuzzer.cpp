@@ -1,5 +1,5 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TMemoryReadStream stream(std::vector<std::uint8_t>(data, data + size));
     TBitmap bitmap;
     try {
-        LoadPngFromStream(bitmap, stream);
+        loadPngFromStream(bitmap, stream);
     } catch (const EGraphicError&) {
         // Refusals are the expected outcome for most inputs; crashes and reports are not.
     }

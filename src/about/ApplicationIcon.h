@@ -2,5 +2,9 @@
 
 #include <QIcon>
 
+namespace tallix {
+
 // The program's icon in every size the desktop asks for; also the icon of its windows.
-QIcon ApplicationIcon();
+QIcon applicationIcon();
+
+} // namespace tallix

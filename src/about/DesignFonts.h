@@ -2,6 +2,10 @@
 
 #include <QFont>
 
+namespace tallix {
+
 // The windows are designed with the Windows face "ＭＳ Ｐゴシック"; elsewhere the nearest installed
 // Japanese Gothic stands in.
-QFont DesignGothicFont(int pixelSize);
+QFont designGothicFont(int pixelSize);
+
+} // namespace tallix

@@ -1,34 +1,36 @@
-#include "LinkLabel.h"
+#include "about/LinkLabel.h"
 
-#include "ShellFunctions.h"
+#include "about/ShellFunctions.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
 
+namespace tallix {
+
 namespace {
 
-const QChar Delimiter = QLatin1Char('/');
+const QChar kDelimiter = QLatin1Char('/');
 
-bool IsFileOrFolder(const QString& path) {
+bool isFileOrFolder(const QString& path) {
     const QFileInfo info(path);
     return !path.isEmpty() && (info.isFile() || info.isDir());
 }
 
 } // namespace
 
-QString ExtractFileName(const QString& path) {
-    return path.mid(path.lastIndexOf(Delimiter) + 1);
+QString extractFileName(const QString& path) {
+    return path.mid(path.lastIndexOf(kDelimiter) + 1);
 }
 
-QString ExtractFileDir(const QString& path) {
-    const qsizetype last = path.lastIndexOf(Delimiter);
+QString extractFileDir(const QString& path) {
+    const qsizetype last = path.lastIndexOf(kDelimiter);
     if (last < 0)
         return QString();
-    return last == 0 ? QString(Delimiter) : path.left(last);
+    return last == 0 ? QString(kDelimiter) : path.left(last);
 }
 
-TLinkLabel::TLinkLabel(QWidget* AOwner) : QLabel(AOwner) {
+TLinkLabel::TLinkLabel(QWidget* owner) : QLabel(owner) {
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
 }
@@ -39,18 +41,18 @@ void TLinkLabel::SetLinkURL(const QString& value) {
         return;
     const QFileInfo target(value);
     if (target.isFile())
-        setText(ExtractFileName(value));
+        setText(extractFileName(value));
     if (target.isDir())
-        setText(ExtractFileDir(value));
+        setText(extractFileDir(value));
 }
 
 void TLinkLabel::Click() {
     emit clicked();
     const QString target = FLinkURL.isEmpty() ? text() : FLinkURL;
-    if (IsFileOrFolder(target))
-        ShellOpen(target);
+    if (isFileOrFolder(target))
+        shellOpen(target);
     else
-        OpenLink(target);
+        openLink(target);
 }
 
 void TLinkLabel::mousePressEvent(QMouseEvent* event) {
@@ -95,3 +97,5 @@ void TLinkLabel::SetUnderlineAlone(bool underline) {
     style.setUnderline(underline);
     setFont(style);
 }
+
+} // namespace tallix

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace tallix {
+
 // A label that works as a link: hand pointer, underlined while the pointer is over it, and a
 // click opens its target (LinkURL, or the caption when LinkURL is empty). Existing files and
 // folders open with the desktop's default handler, other targets as web or mail links.
@@ -9,7 +11,7 @@ class TLinkLabel : public QLabel {
     Q_OBJECT
     Q_PROPERTY(QString LinkURL READ LinkURL WRITE SetLinkURL)
 public:
-    explicit TLinkLabel(QWidget* AOwner = nullptr);
+    explicit TLinkLabel(QWidget* owner = nullptr);
 
     QString LinkURL() const { return FLinkURL; }
     // An existing file's path puts its bare name into the caption, an existing folder's path
@@ -40,6 +42,8 @@ private:
 };
 
 // The file-name part of a path: the text after its last '/'.
-QString ExtractFileName(const QString& path);
+QString extractFileName(const QString& path);
 // The folder part of a path: the text before its last '/', which stays only as the root.
-QString ExtractFileDir(const QString& path);
+QString extractFileDir(const QString& path);
+
+} // namespace tallix

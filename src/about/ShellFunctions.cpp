@@ -1,14 +1,18 @@
-#include "ShellFunctions.h"
+#include "about/ShellFunctions.h"
 
-#include "Functions.h"
+#include "env/Functions.h"
 
 #include <QDesktopServices>
 #include <QUrl>
 
-void OpenLink(const QString& target) {
-    QDesktopServices::openUrl(QUrl(LinkTarget(target), QUrl::TolerantMode));
+namespace tallix {
+
+void openLink(const QString& target) {
+    QDesktopServices::openUrl(QUrl(linkTarget(target), QUrl::TolerantMode));
 }
 
-void ShellOpen(const QString& fileName) {
+void shellOpen(const QString& fileName) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
 }
+
+} // namespace tallix

@@ -2,10 +2,14 @@
 
 #include <QString>
 
+namespace tallix {
+
 // Opens a link with the desktop's default handler: "http:" targets as web addresses, any other
 // text as a mail address. Reports nothing when nothing can open it.
-void OpenLink(const QString& target);
+void openLink(const QString& target);
 
 // Opens an existing file or folder with the desktop's default handler: a document in its
 // program, a folder in the file browser. Reports nothing when nothing can open it.
-void ShellOpen(const QString& fileName);
+void shellOpen(const QString& fileName);
+
+} // namespace tallix

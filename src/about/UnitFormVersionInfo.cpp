@@ -1,14 +1,14 @@
-#include "UnitFormVersionInfo.h"
+#include "about/UnitFormVersionInfo.h"
 
-#include "ApplicationIcon.h"
-#include "DesignFonts.h"
-#include "ErrorBox.h"
-#include "FormFuncRules.h"
-#include "FuncGraphicWork.h"
-#include "Functions.h"
-#include "LinkLabel.h"
-#include "kstrFormFunc.h"
-#include "kstrGlobal.h"
+#include "about/ApplicationIcon.h"
+#include "about/DesignFonts.h"
+#include "about/LinkLabel.h"
+#include "env/Functions.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "formfunc/FormFuncRules.h"
+#include "formfunc/kstrFormFunc.h"
+#include "graphics/FuncGraphicWork.h"
 
 #include <QBitmap>
 #include <QFontMetrics>
@@ -21,6 +21,8 @@
 
 #include <vector>
 
+namespace tallix {
+
 using tallix::graphics::TBitmap;
 using tallix::graphics::TPixelFormat;
 
@@ -28,28 +30,28 @@ TFormVersionInfo* FormVersionInfo = nullptr;
 
 namespace {
 
-constexpr int ClientWidth = 247;
+constexpr int kClientWidth = 247;
 // The window is laid out at this height and opened at the shorter one.
-constexpr int DesignHeight = 348;
-constexpr int OpenHeight = 222;
+constexpr int kDesignHeight = 348;
+constexpr int kOpenHeight = 222;
 // The close button keeps this distance to the window's bottom edge.
-constexpr int CloseButtonBottomGap = 12;
+constexpr int kCloseButtonBottomGap = 12;
 
-constexpr int TitleDrawWidth = 320;
-constexpr int TitleDrawHeight = 64;
+constexpr int kTitleDrawWidth = 320;
+constexpr int kTitleDrawHeight = 64;
 
-const QColor LabelColor(64, 64, 96);
-const QColor OutlineGrey(0x80, 0x80, 0x80);
+const QColor kLabelColor(64, 64, 96);
+const QColor kOutlineGrey(0x80, 0x80, 0x80);
 
-const QString InformationSite = QStringLiteral("http://kstr.example");
-const QString InformationPagePath = QStringLiteral("/contents/software/information.php?from=");
+const QString kInformationSite = QStringLiteral("http://kstr.example");
+const QString kInformationPagePath = QStringLiteral("/contents/software/information.php?from=");
 
-QFont LabelFont() {
-    return DesignGothicFont(12);
+QFont labelFont() {
+    return designGothicFont(12);
 }
 
 // Designed with Windows fonts; elsewhere the nearest installed heavy faces stand in.
-QFont TitleFont(bool doubleByte) {
+QFont titleFont(bool doubleByte) {
     QFont font;
     if (doubleByte) {
         font.setFamilies({QStringLiteral("HGP創英角ｺﾞｼｯｸUB"), QStringLiteral("Noto Sans CJK JP"),
@@ -66,7 +68,7 @@ QFont TitleFont(bool doubleByte) {
 
 // A picture that lets the window show through wherever it has the colour of its bottom-left
 // pixel, as the window's pictures are drawn over its outline.
-QPixmap TransparentPicture(const QImage& image) {
+QPixmap transparentPicture(const QImage& image) {
     QPixmap picture = QPixmap::fromImage(image);
     if (!image.isNull())
         picture.setMask(
@@ -74,7 +76,7 @@ QPixmap TransparentPicture(const QImage& image) {
     return picture;
 }
 
-QLabel* Picture(QWidget* owner, const QString& name, const QRect& place) {
+QLabel* picture(QWidget* owner, const QString& name, const QRect& place) {
     auto* picture = new QLabel(owner);
     picture->setObjectName(name);
     picture->setGeometry(place);
@@ -83,7 +85,7 @@ QLabel* Picture(QWidget* owner, const QString& name, const QRect& place) {
 }
 
 template <typename Label>
-Label* TextLabel(QWidget* owner, const QString& name, const QRect& place, const QColor& color) {
+Label* textLabel(QWidget* owner, const QString& name, const QRect& place, const QColor& color) {
     auto* label = new Label(owner);
     label->setObjectName(name);
     label->setGeometry(place);
@@ -95,22 +97,22 @@ Label* TextLabel(QWidget* owner, const QString& name, const QRect& place, const 
 
 // Names and versions are shown as they are, never taken for markup.
 QLabel* PlainLabel(QWidget* owner, const QString& name, const QRect& place) {
-    auto* label = TextLabel<QLabel>(owner, name, place, LabelColor);
+    auto* label = textLabel<QLabel>(owner, name, place, kLabelColor);
     label->setTextFormat(Qt::PlainText);
     return label;
 }
 
 // Left, top, right, bottom with right and bottom exclusive; the corners are parts of an
 // ellipse of width x height.
-void RoundRect(QPainter& painter, int left, int top, int right, int bottom, int width, int height) {
+void roundRect(QPainter& painter, int left, int top, int right, int bottom, int width, int height) {
     painter.drawRoundedRect(QRect(left, top, right - left - 1, bottom - top - 1), width / 2.0,
                             height / 2.0);
 }
 
 } // namespace
 
-TFormVersionInfo::TFormVersionInfo(QWidget* AOwner)
-    : QDialog(AOwner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+TFormVersionInfo::TFormVersionInfo(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("FormVersionInfo"));
     // Task switchers and screen readers name the window by its caption, named as the menu item
     // that opens it; the desktop adds the program's name.
@@ -119,25 +121,25 @@ TFormVersionInfo::TFormVersionInfo(QWidget* AOwner)
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
-    setFont(LabelFont());
-    resize(ClientWidth, DesignHeight);
+    setFont(labelFont());
+    resize(kClientWidth, kDesignHeight);
     CreateControls();
     CreateFormFunc();
     FormCreate();
 }
 
 void TFormVersionInfo::CreateControls() {
-    ImgAppTitle = Picture(this, QStringLiteral("ImgAppTitle"), QRect(4, 0, 173, 32));
-    Image1 = Picture(this, QStringLiteral("Image1"), QRect(180, 4, 56, 56));
-    Image1->setPixmap(TransparentPicture(QImage(QStringLiteral(":/about/kestrow-logo.bmp"))));
-    ImgIcon = Picture(this, QStringLiteral("ImgIcon"), QRect(12, 40, 32, 32));
+    ImgAppTitle = picture(this, QStringLiteral("ImgAppTitle"), QRect(4, 0, 173, 32));
+    Image1 = picture(this, QStringLiteral("Image1"), QRect(180, 4, 56, 56));
+    Image1->setPixmap(transparentPicture(QImage(QStringLiteral(":/about/kestrow-logo.bmp"))));
+    ImgIcon = picture(this, QStringLiteral("ImgIcon"), QRect(12, 40, 32, 32));
 
     LBexe = PlainLabel(this, QStringLiteral("LBexe"), QRect(52, 40, 176, 12));
     LBversion = PlainLabel(this, QStringLiteral("LBversion"), QRect(52, 52, 176, 12));
     Label1 = PlainLabel(this, QStringLiteral("Label1"), QRect(52, 68, 176, 12));
     Label1->setText(QStringLiteral("Copyright (C) 2026 Kestrow"));
     LinkLabel1 =
-        TextLabel<TLinkLabel>(this, QStringLiteral("LinkLabel1"), QRect(148, 80, 88, 12), Qt::blue);
+        textLabel<TLinkLabel>(this, QStringLiteral("LinkLabel1"), QRect(148, 80, 88, 12), Qt::blue);
     LinkLabel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LinkLabel1->setText(QStringLiteral("kstr.example"));
 
@@ -146,7 +148,7 @@ void TFormVersionInfo::CreateControls() {
     BtClose->setGeometry(162, 316, 75, 20);
     BtClose->setDefault(true);
     connect(BtClose, &QPushButton::clicked, this,
-            tallix::ErrorsShown(this, &TFormVersionInfo::BtCloseClick));
+            tallix::errorsShown(this, &TFormVersionInfo::BtCloseClick));
 }
 
 void TFormVersionInfo::CreateFormFunc() {
@@ -155,42 +157,42 @@ void TFormVersionInfo::CreateFormFunc() {
     kstrFormFunc1->SetEraseBackGround(true);
     kstrFormFunc1->SetWindowDrag(true);
     kstrFormFunc1->SetWindowRound(true);
-    kstrFormFunc1->OnCanDragMove = [this](QObject* Sender, int MouseX, int MouseY, bool& DragMove) {
-        kstrFormFunc1CanDragMove(Sender, MouseX, MouseY, DragMove);
+    kstrFormFunc1->OnCanDragMove = [this](QObject* sender, int mouseX, int mouseY, bool& dragMove) {
+        kstrFormFunc1CanDragMove(sender, mouseX, mouseY, dragMove);
     };
 }
 
 void TFormVersionInfo::FormCreate() {
     LBexe->setText(QStringLiteral("ExeName ") + AppGlobal->GetExeName());
     LBversion->setText(QStringLiteral("Version ") + AppGlobal->GetFileVersion());
-    LinkLabel1->SetLinkURL(InformationPageUrl(AppGlobal->GetInternalName()));
-    resize(width(), OpenHeight);
+    LinkLabel1->SetLinkURL(informationPageUrl(AppGlobal->GetInternalName()));
+    resize(width(), kOpenHeight);
     // A hidden window hears of its new size only when shown; the button moves now.
     AnchorCloseButton();
     LoadAppTitle();
-    ImgIcon->setPixmap(ApplicationIcon().pixmap(ImgIcon->size()));
+    ImgIcon->setPixmap(applicationIcon().pixmap(ImgIcon->size()));
 }
 
 void TFormVersionInfo::LoadAppTitle() {
-    if (const auto resource = LoadResourceStream(QStringLiteral("AppTitle"))) {
+    if (const auto resource = loadResourceStream(QStringLiteral("AppTitle"))) {
         const QByteArray bytes = resource->readAll();
         tallix::graphics::TMemoryReadStream stream(
             std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
         TBitmap picture;
-        tallix::graphics::LoadGraphicFromStream(picture, "AppTitle.png", stream);
-        ImgAppTitle->setPixmap(TransparentPicture(picture.ToImage()));
+        tallix::graphics::loadGraphicFromStream(picture, "AppTitle.png", stream);
+        ImgAppTitle->setPixmap(transparentPicture(picture.ToImage()));
         return;
     }
-    ImgAppTitle->setPixmap(TransparentPicture(DrawAppTitle(AppGlobal->GetProductName()).ToImage()));
+    ImgAppTitle->setPixmap(transparentPicture(drawAppTitle(AppGlobal->GetProductName()).ToImage()));
 }
 
 void TFormVersionInfo::BtCloseClick() {
     close();
 }
 
-void TFormVersionInfo::kstrFormFunc1CanDragMove(QObject* /*Sender*/, int /*MouseX*/, int /*MouseY*/,
-                                                bool& DragMove) {
-    DragMove = true;
+void TFormVersionInfo::kstrFormFunc1CanDragMove(QObject* /*sender*/, int /*mouseX*/, int /*mouseY*/,
+                                                bool& dragMove) {
+    dragMove = true;
 }
 
 void TFormVersionInfo::paintEvent(QPaintEvent* /*event*/) {
@@ -198,16 +200,16 @@ void TFormVersionInfo::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void TFormVersionInfo::FormPaint() {
-    const int W = width();
-    const int H = height();
+    const int w = width();
+    const int h = height();
     QPainter painter(this);
-    painter.setPen(QPen(OutlineGrey, 1));
+    painter.setPen(QPen(kOutlineGrey, 1));
     painter.setBrush(Qt::NoBrush);
-    RoundRect(painter, 5, 32, W - 5, H - 5, 4, 4);
-    RoundRect(painter, 1, 1, W - 1, H - 1, 8, 8);
+    roundRect(painter, 5, 32, w - 5, h - 5, 4, 4);
+    roundRect(painter, 1, 1, w - 1, h - 1, 8, 8);
     painter.setPen(QPen(Qt::black, 1));
-    RoundRect(painter, 0, 0, W, H, 8, 8);
-    RoundRect(painter, 1, 1, W - 1, H - 1, 6, 6);
+    roundRect(painter, 0, 0, w, h, 8, 8);
+    roundRect(painter, 1, 1, w - 1, h - 1, 6, 6);
 }
 
 void TFormVersionInfo::resizeEvent(QResizeEvent* event) {
@@ -217,29 +219,29 @@ void TFormVersionInfo::resizeEvent(QResizeEvent* event) {
 
 // Anchored to the bottom edge: the button moves with it.
 void TFormVersionInfo::AnchorCloseButton() {
-    BtClose->move(BtClose->x(), height() - CloseButtonBottomGap - BtClose->height());
+    BtClose->move(BtClose->x(), height() - kCloseButtonBottomGap - BtClose->height());
 }
 
 void TFormVersionInfo::showEvent(QShowEvent* event) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(tallix::formfunc::CentredOn(screen->geometry(), size()));
+        move(tallix::formfunc::centredOn(screen->geometry(), size()));
     QDialog::showEvent(event);
 }
 
-void ShowAboutWindow(QWidget* Owner) {
-    TFormVersionInfo form(Owner);
+void showAboutWindow(QWidget* owner) {
+    TFormVersionInfo form(owner);
     FormVersionInfo = &form;
     const auto forget = qScopeGuard([] { FormVersionInfo = nullptr; });
     form.exec();
 }
 
-TBitmap DrawAppTitle(const QString& productName) {
-    const bool doubleByte = HasDoubleByteChar(productName);
-    QImage canvas(TitleDrawWidth, TitleDrawHeight, QImage::Format_ARGB32);
+TBitmap drawAppTitle(const QString& productName) {
+    const bool doubleByte = hasDoubleByteChar(productName);
+    QImage canvas(kTitleDrawWidth, kTitleDrawHeight, QImage::Format_ARGB32);
     canvas.fill(Qt::white);
     {
         QPainter painter(&canvas);
-        const QFont font = TitleFont(doubleByte);
+        const QFont font = titleFont(doubleByte);
         painter.setFont(font);
         painter.setPen(Qt::black);
         // Placed by the top-left corner of the text cell, not by the baseline.
@@ -248,12 +250,14 @@ TBitmap DrawAppTitle(const QString& productName) {
     }
     TBitmap title = TBitmap::FromImage(canvas);
     title.SetPixelFormat(TPixelFormat::Bit32);
-    tallix::graphics::HalveBitmap(title);
-    title.SetHeight(TitleDrawHeight / 2);
-    title.SetWidth(TitleDrawWidth / 2);
+    tallix::graphics::halveBitmap(title);
+    title.SetHeight(kTitleDrawHeight / 2);
+    title.SetWidth(kTitleDrawWidth / 2);
     return title;
 }
 
-QString InformationPageUrl(const QString& internalName) {
-    return InformationSite + InformationPagePath + internalName.toLower();
+QString informationPageUrl(const QString& internalName) {
+    return kInformationSite + kInformationPagePath + internalName.toLower();
 }
+
+} // namespace tallix

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "graphics/Bitmap.h"
 
 #include <QDialog>
 
 class QLabel;
 class QPushButton;
+
+namespace tallix {
+
 class TLinkLabel;
 class TkstrFormFunc;
 
@@ -16,7 +19,7 @@ class TkstrFormFunc;
 class TFormVersionInfo : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormVersionInfo(QWidget* AOwner = nullptr);
+    explicit TFormVersionInfo(QWidget* owner = nullptr);
 
     QLabel* ImgAppTitle = nullptr;
     QLabel* Image1 = nullptr;
@@ -30,7 +33,7 @@ public:
 
     void FormCreate();
     void BtCloseClick();
-    void kstrFormFunc1CanDragMove(QObject* Sender, int MouseX, int MouseY, bool& DragMove);
+    void kstrFormFunc1CanDragMove(QObject* sender, int mouseX, int mouseY, bool& dragMove);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,15 +48,17 @@ private:
     void AnchorCloseButton();
 };
 
-// The open about window, while ShowAboutWindow shows it; otherwise nullptr.
+// The open about window, while showAboutWindow shows it; otherwise nullptr.
 extern TFormVersionInfo* FormVersionInfo;
 
 // Builds a fresh about window owned by Owner, shows it modally and releases it when it closes.
-void ShowAboutWindow(QWidget* Owner);
+void showAboutWindow(QWidget* owner);
 
 // The title drawn when the program carries no title picture: the product name in a heavy face,
 // drawn at twice the size and halved for smooth edges. 160 x 32 pixels, 32 bits per pixel.
-tallix::graphics::TBitmap DrawAppTitle(const QString& productName);
+tallix::graphics::TBitmap drawAppTitle(const QString& productName);
 
 // The maker's information page for a program of that internal name.
-QString InformationPageUrl(const QString& internalName);
+QString informationPageUrl(const QString& internalName);
+
+} // namespace tallix

@@ -1,15 +1,17 @@
-#include "kstrColors.h"
+#include "about/kstrColors.h"
 
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
 
 #include <stdexcept>
 #include <utility>
+
+namespace tallix {
 
 TColorsList* ColorsList = nullptr;
 
 namespace {
 
-QString ColorsFileName() {
+QString colorsFileName() {
     if (!AppGlobal)
         throw std::logic_error("TColorsList needs AppGlobal: start KstrGlobalUnit first");
     return AppGlobal->GetDataPath() + QStringLiteral("colors.clr");
@@ -17,7 +19,7 @@ QString ColorsFileName() {
 
 } // namespace
 
-TColorsList::TColorsList() : TxmlList(nullptr), FileName(ColorsFileName()) {}
+TColorsList::TColorsList() : TxmlList(nullptr), FileName(colorsFileName()) {}
 
 KstrColorsUnit::KstrColorsUnit() {
     if (!ColorsList)
@@ -27,3 +29,5 @@ KstrColorsUnit::KstrColorsUnit() {
 KstrColorsUnit::~KstrColorsUnit() {
     delete std::exchange(ColorsList, nullptr);
 }
+
+} // namespace tallix

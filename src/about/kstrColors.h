@@ -1,8 +1,10 @@
 #pragma once
 
-#include "FuncListWork.h"
+#include "env/FuncListWork.h"
 
 #include <QString>
+
+namespace tallix {
 
 // The list of colour entries, kept in "colors.clr" in the data folder. Creating it asks the
 // application context for the data folder, which decides and creates that folder.
@@ -24,3 +26,5 @@ public:
     KstrColorsUnit(const KstrColorsUnit&) = delete;
     KstrColorsUnit& operator=(const KstrColorsUnit&) = delete;
 };
+
+} // namespace tallix

@@ -1,6 +1,6 @@
-#include "NumberMemo.h"
+#include "app/NumberMemo.h"
 
-#include "NumberText.h"
+#include "app/NumberText.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -29,7 +29,7 @@ void NumberMemo::keyPressEvent(QKeyEvent* event) {
     }
     // A key that types a line separator is a line break too.
     if (event->text().contains(QChar::LineSeparator)) {
-        insertPlainText(DocumentText(event->text()));
+        insertPlainText(documentText(event->text()));
         event->accept();
         return;
     }
@@ -37,24 +37,24 @@ void NumberMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void NumberMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (IsDocumentText(event->commitString())) {
+    if (isDocumentText(event->commitString())) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
     QInputMethodEvent normalised(event->preeditString(), event->attributes());
-    normalised.setCommitString(DocumentText(event->commitString()), event->replacementStart(),
+    normalised.setCommitString(documentText(event->commitString()), event->replacementStart(),
                                event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&normalised);
     event->setAccepted(normalised.isAccepted());
 }
 
 void NumberMemo::insertFromMimeData(const QMimeData* source) {
-    if (!source || !source->hasText() || IsDocumentText(source->text())) {
+    if (!source || !source->hasText() || isDocumentText(source->text())) {
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
     QMimeData text;
-    text.setText(DocumentText(source->text()));
+    text.setText(documentText(source->text()));
     QPlainTextEdit::insertFromMimeData(&text);
 }
 

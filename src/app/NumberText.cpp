@@ -1,4 +1,4 @@
-#include "NumberText.h"
+#include "app/NumberText.h"
 
 #include <algorithm>
 
@@ -6,10 +6,10 @@ namespace tallix {
 
 namespace {
 
-constexpr char16_t NextLine = 0x0085;
+constexpr char16_t kNextLine = 0x0085;
 
 bool isLineSeparator(char16_t code) {
-    return code == u'\r' || code == NextLine || code == QChar::LineSeparator ||
+    return code == u'\r' || code == kNextLine || code == QChar::LineSeparator ||
            code == QChar::ParagraphSeparator;
 }
 
@@ -19,7 +19,7 @@ bool needsChange(QChar c) {
 
 } // namespace
 
-QString KeepDigitsAndPoints(const QString& text) {
+QString keepDigitsAndPoints(const QString& text) {
     QString kept;
     kept.reserve(text.size());
     for (const QChar c : text) {
@@ -30,12 +30,12 @@ QString KeepDigitsAndPoints(const QString& text) {
     return kept;
 }
 
-bool IsDocumentText(const QString& text) {
+bool isDocumentText(const QString& text) {
     return std::none_of(text.begin(), text.end(), needsChange);
 }
 
-QString DocumentText(const QString& text) {
-    if (IsDocumentText(text))
+QString documentText(const QString& text) {
+    if (isDocumentText(text))
         return text;
     QString document(text.size(), Qt::Uninitialized);
     QChar* out = document.data();

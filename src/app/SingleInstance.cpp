@@ -1,6 +1,6 @@
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
-#include "FileLock.h"
+#include "platform/FileLock.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -15,22 +15,22 @@ namespace tallix {
 
 namespace {
 
-const QString LockFileName = QStringLiteral("tallix.lock");
-const QByteArray ActivateRequest = "activate\n";
-constexpr int StartingProgramWaitMs = 5000;
-constexpr int ConnectAttemptMs = 250;
+const QString kLockFileName = QStringLiteral("tallix.lock");
+const QByteArray kActivateRequest = "activate\n";
+constexpr int kStartingProgramWaitMs = 5000;
+constexpr int kConnectAttemptMs = 250;
 
 } // namespace
 
 SingleInstance::SingleInstance(const QString& dataFolder)
-    : m_serverName(ServerName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(LockFileName)) {
+    : m_serverName(serverName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(kLockFileName)) {
     if (m_lockFile.open(QIODevice::ReadWrite))
         m_first = platform::tryLockExclusive(m_lockFile.handle());
 }
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::ServerName(const QString& dataFolder) {
+QString SingleInstance::serverName(const QString& dataFolder) {
     // The same folder reached by another path (a link, a trailing slash) must give the same name.
     const QString canonical = QFileInfo(dataFolder).canonicalFilePath();
     const QString folder = canonical.isEmpty() ? QDir::cleanPath(dataFolder) : canonical;
@@ -38,14 +38,14 @@ QString SingleInstance::ServerName(const QString& dataFolder) {
     return QStringLiteral("tallix-") + QString::fromLatin1(hash.toHex().left(24));
 }
 
-bool SingleInstance::ActivateRunning() const {
-    const QDeadlineTimer deadline(StartingProgramWaitMs);
+bool SingleInstance::activateRunning() const {
+    const QDeadlineTimer deadline(kStartingProgramWaitMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(m_serverName);
-        if (socket.waitForConnected(ConnectAttemptMs)) {
-            socket.write(ActivateRequest);
-            const bool sent = socket.waitForBytesWritten(ConnectAttemptMs);
+        if (socket.waitForConnected(kConnectAttemptMs)) {
+            socket.write(kActivateRequest);
+            const bool sent = socket.waitForBytesWritten(kConnectAttemptMs);
             socket.disconnectFromServer();
             if (sent)
                 return true;
@@ -56,7 +56,7 @@ bool SingleInstance::ActivateRunning() const {
     return false;
 }
 
-void SingleInstance::Serve(QWidget* window) {
+void SingleInstance::serve(QWidget* window) {
     m_window = window;
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -64,14 +64,14 @@ void SingleInstance::Serve(QWidget* window) {
     QLocalServer::removeServer(m_serverName);
     if (!m_server->listen(m_serverName))
         return;
-    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::Answer);
+    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::answer);
 }
 
-void SingleInstance::Answer() {
+void SingleInstance::answer() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->readAll().contains(ActivateRequest.trimmed()) || !m_window)
+            if (!socket->readAll().contains(kActivateRequest.trimmed()) || !m_window)
                 return;
             if (m_window->isMinimized())
                 m_window->showNormal();

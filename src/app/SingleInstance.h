@@ -23,20 +23,20 @@ public:
 
     // True when this process has the data folder to itself; also when no lock can be taken
     // there at all (a read-only folder, where nothing can be saved either).
-    bool IsFirst() const { return m_first; }
+    bool isFirst() const { return m_first; }
 
     // Asks the program that holds the folder to bring its window to the front, waiting a while
     // for it to finish starting. False when it never answered.
-    bool ActivateRunning() const;
+    bool activateRunning() const;
 
     // Later starts on the same folder bring this window to the front from now on.
-    void Serve(QWidget* window);
+    void serve(QWidget* window);
 
     // The local socket name by which the program on this folder is reached.
-    static QString ServerName(const QString& dataFolder);
+    static QString serverName(const QString& dataFolder);
 
 private:
-    void Answer();
+    void answer();
 
     QString m_serverName;
     QFile m_lockFile;

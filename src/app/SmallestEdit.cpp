@@ -1,7 +1,8 @@
-#include "SmallestEdit.h"
+#include "app/SmallestEdit.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
+
 #include <vector>
 
 namespace tallix {
@@ -50,7 +51,7 @@ std::vector<Replacement> lineReplacements(qsizetype offset, QStringView from, QS
 
 } // namespace
 
-void ApplySmallestEdit(QTextDocument& document, const QString& current, const QString& wanted) {
+void applySmallestEdit(QTextDocument& document, const QString& current, const QString& wanted) {
     const Replacement middle = differingPart(0, current, wanted);
     if (middle.removed == 0 && middle.inserted.isEmpty())
         return;

@@ -1,27 +1,29 @@
-#include "TallixApplication.h"
+#include "app/TallixApplication.h"
 
-#include "ApplicationIcon.h"
-#include "ErrorBox.h"
-#include "TallixIdentity.h"
+#include "about/ApplicationIcon.h"
+#include "formfunc/ErrorBox.h"
+#include "platform/TallixIdentity.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+namespace tallix {
+
 TallixApplication::TallixApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QString::fromUtf8(tallix::identity::InternalName));
-    setApplicationDisplayName(QString::fromUtf8(tallix::identity::ProductName));
-    setApplicationVersion(QString::fromUtf8(tallix::identity::FileVersion));
+    setApplicationName(QString::fromUtf8(tallix::identity::kInternalName));
+    setApplicationDisplayName(QString::fromUtf8(tallix::identity::kProductName));
+    setApplicationVersion(QString::fromUtf8(tallix::identity::kFileVersion));
     // The desktop entry of the same name gives the windows their icon on desktops that look
     // the program up by it.
-    setDesktopFileName(QString::fromUtf8(tallix::identity::InternalName));
-    setWindowIcon(ApplicationIcon());
-    tallix::LoadQtTranslations(*this);
+    setDesktopFileName(QString::fromUtf8(tallix::identity::kInternalName));
+    setWindowIcon(applicationIcon());
+    tallix::loadQtTranslations(*this);
 }
 
 // What Qt itself shows (the scroll bar's menu, the buttons of its message boxes) speaks the
 // program's language, whatever the desktop's language is.
-bool tallix::LoadQtTranslations(QCoreApplication& application) {
+bool loadQtTranslations(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
     if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                           QStringLiteral("_"),
@@ -36,7 +38,9 @@ bool TallixApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        tallix::ShowErrorBox(activeWindow(), tallix::MessageOf(error));
+        tallix::showErrorBox(activeWindow(), tallix::messageOf(error));
         return false;
     }
 }
+
+} // namespace tallix

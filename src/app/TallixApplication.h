@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+namespace tallix {
+
 // The GUI application: an error raised in any event handler is shown in the standard error box
 // and the program goes on, instead of ending the process.
 class TallixApplication : public QApplication {
@@ -12,9 +14,7 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-namespace tallix {
-
 // Qt's own texts in Japanese, where Qt's translations are installed; true when loaded.
-bool LoadQtTranslations(QCoreApplication& application);
+bool loadQtTranslations(QCoreApplication& application);
 
 } // namespace tallix

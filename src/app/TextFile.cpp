@@ -1,7 +1,7 @@
-#include "TextFile.h"
+#include "app/TextFile.h"
 
-#include "AtomicFile.h"
-#include "NumberText.h"
+#include "app/NumberText.h"
+#include "platform/AtomicFile.h"
 
 #include <QFile>
 
@@ -22,16 +22,16 @@ QString fileErrorMessage(const QString& format, const QString& fileName, const Q
 
 } // namespace
 
-TextFileContent DecodeTextFileBytes(const QByteArray& bytes) {
+TextFileContent decodeTextFileBytes(const QByteArray& bytes) {
     for (const TextEncoding encoding : {TextEncoding::System, TextEncoding::Cp932}) {
         if (const auto text = platform::decodeText(bytes, encoding))
-            return {DocumentText(*text), encoding};
+            return {documentText(*text), encoding};
     }
     const TextEncoding escaped = TextEncoding::SystemEscaped;
-    return {DocumentText(*platform::decodeText(bytes, escaped)), escaped};
+    return {documentText(*platform::decodeText(bytes, escaped)), escaped};
 }
 
-QByteArray EncodeTextFileBytes(const TextFileContent& content) {
+QByteArray encodeTextFileBytes(const TextFileContent& content) {
     const QString text = withCrLf(content.text);
     if (const auto bytes = platform::encodeText(text, content.encoding))
         return *bytes;
@@ -42,7 +42,7 @@ QByteArray EncodeTextFileBytes(const TextFileContent& content) {
     return text.toUtf8();
 }
 
-TextFileContent ReadTextFile(const QString& fileName) {
+TextFileContent readTextFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EFileError(fileErrorMessage(QStringLiteral("ファイル %1 を開けません。\n%2"),
@@ -53,12 +53,12 @@ TextFileContent ReadTextFile(const QString& fileName) {
         throw EFileError(fileErrorMessage(QStringLiteral("ファイル %1 を読み込めません。\n%2"),
                                           fileName, file.errorString())
                              .toStdString());
-    return DecodeTextFileBytes(bytes);
+    return decodeTextFileBytes(bytes);
 }
 
-void WriteTextFile(const QString& fileName, const TextFileContent& content) {
+void writeTextFile(const QString& fileName, const TextFileContent& content) {
     QString reason;
-    if (!platform::writeFileAtomically(fileName, EncodeTextFileBytes(content), &reason))
+    if (!platform::writeFileAtomically(fileName, encodeTextFileBytes(content), &reason))
         throw EFileError(
             fileErrorMessage(QStringLiteral("ファイル %1 を作成できません。\n%2"), fileName, reason)
                 .toStdString());

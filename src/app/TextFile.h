@@ -1,8 +1,9 @@
 #pragma once
 
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <QString>
+
 #include <stdexcept>
 
 namespace tallix {
@@ -24,18 +25,18 @@ struct TextFileContent {
 // they are valid Windows Japanese text (CP932), they are read as that; otherwise every byte that
 // does not decode is kept as it is. Every CR LF, lone CR and lone LF becomes one line break.
 // Throws EFileError when the file cannot be read.
-TextFileContent ReadTextFile(const QString& fileName);
+TextFileContent readTextFile(const QString& fileName);
 
 // Writes the text with CR LF line breaks and no line break added at the end, in the given
 // encoding, or in the system code set when the text holds characters that encoding lacks. The
 // file is replaced atomically: on any failure the previous file stays as it was. Throws
 // EFileError when the file cannot be written.
-void WriteTextFile(const QString& fileName, const TextFileContent& content);
+void writeTextFile(const QString& fileName, const TextFileContent& content);
 
-// Decodes file bytes by the rules of ReadTextFile.
-TextFileContent DecodeTextFileBytes(const QByteArray& bytes);
+// Decodes file bytes by the rules of readTextFile.
+TextFileContent decodeTextFileBytes(const QByteArray& bytes);
 
-// The bytes WriteTextFile would write.
-QByteArray EncodeTextFileBytes(const TextFileContent& content);
+// The bytes writeTextFile would write.
+QByteArray encodeTextFileBytes(const TextFileContent& content);
 
 } // namespace tallix

@@ -1,4 +1,4 @@
-#include "TextKeeper.h"
+#include "app/TextKeeper.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,18 +11,18 @@ TextKeeper::TextKeeper(QString fileName, Snapshot snapshot, std::chrono::millise
     : QObject(parent), m_fileName(std::move(fileName)), m_snapshot(std::move(snapshot)) {
     m_quietTimer.setSingleShot(true);
     m_quietTimer.setInterval(delay);
-    connect(&m_quietTimer, &QTimer::timeout, this, &TextKeeper::StartBackgroundSave);
+    connect(&m_quietTimer, &QTimer::timeout, this, &TextKeeper::startBackgroundSave);
 }
 
 TextKeeper::~TextKeeper() {
-    WaitForBackgroundSave();
+    waitForBackgroundSave();
 }
 
-void TextKeeper::TextChanged() {
+void TextKeeper::textChanged() {
     m_quietTimer.start();
 }
 
-QString TextKeeper::KeepUnreadFile() {
+QString TextKeeper::keepUnreadFile() {
     const QFileInfo file(m_fileName);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     m_rescueFileName = file.dir().filePath(file.completeBaseName() + QLatin1Char('-') + stamp +
@@ -30,53 +30,53 @@ QString TextKeeper::KeepUnreadFile() {
     return m_rescueFileName;
 }
 
-QString TextKeeper::TargetFileName() const {
+QString TextKeeper::targetFileName() const {
     // Once the user has taken the unread file away, nothing is left there to lose.
     return !m_rescueFileName.isEmpty() && QFileInfo::exists(m_fileName) ? m_rescueFileName
                                                                         : m_fileName;
 }
 
-void TextKeeper::StartBackgroundSave() {
-    if (Saving()) {
+void TextKeeper::startBackgroundSave() {
+    if (saving()) {
         m_changedWhileSaving = true;
         return;
     }
     const int save = ++m_saveNumber;
-    m_worker = std::thread([this, save, target = TargetFileName(), content = m_snapshot()] {
+    m_worker = std::thread([this, save, target = targetFileName(), content = m_snapshot()] {
         bool saved = true;
         try {
-            WriteTextFile(target, content);
+            writeTextFile(target, content);
         } catch (const std::exception&) {
             // Not shown: a box popping up while the user types would take the keys. The save at
             // exit reports the same fault if it lasts.
             saved = false;
         }
         QMetaObject::invokeMethod(
-            this, [this, save, saved] { BackgroundSaveFinished(save, saved); },
+            this, [this, save, saved] { backgroundSaveFinished(save, saved); },
             Qt::QueuedConnection);
     });
 }
 
-void TextKeeper::BackgroundSaveFinished(int save, bool saved) {
+void TextKeeper::backgroundSaveFinished(int save, bool saved) {
     // An exit save that waited for this save has joined it already, and may have let a later
     // one start since.
     if (save == m_saveNumber)
-        WaitForBackgroundSave();
+        waitForBackgroundSave();
     if (std::exchange(m_changedWhileSaving, false))
-        StartBackgroundSave();
-    emit BackgroundSaveEnded(saved);
+        startBackgroundSave();
+    emit backgroundSaveEnded(saved);
 }
 
-void TextKeeper::WaitForBackgroundSave() {
+void TextKeeper::waitForBackgroundSave() {
     if (m_worker.joinable())
         m_worker.join();
 }
 
-void TextKeeper::SaveNow() {
+void TextKeeper::saveNow() {
     m_quietTimer.stop();
     m_changedWhileSaving = false;
-    WaitForBackgroundSave();
-    WriteTextFile(TargetFileName(), m_snapshot());
+    waitForBackgroundSave();
+    writeTextFile(targetFileName(), m_snapshot());
 }
 
 } // namespace tallix

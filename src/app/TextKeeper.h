@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextFile.h"
+#include "app/TextFile.h"
 
 #include <QObject>
 #include <QString>
@@ -21,36 +21,36 @@ class TextKeeper : public QObject {
 public:
     using Snapshot = std::function<TextFileContent()>;
 
-    static constexpr std::chrono::milliseconds DefaultDelay{2000};
+    static constexpr std::chrono::milliseconds kDefaultDelay{2000};
 
-    TextKeeper(QString fileName, Snapshot snapshot, std::chrono::milliseconds delay = DefaultDelay,
+    TextKeeper(QString fileName, Snapshot snapshot, std::chrono::milliseconds delay = kDefaultDelay,
                QObject* parent = nullptr);
     // Lets a save in the background finish: the file is never left to a thread that dies.
     ~TextKeeper() override;
 
     // The text changed: a background save follows once it has stayed unchanged for the delay.
-    void TextChanged();
+    void textChanged();
 
     // The file was there at start but could not be read: what it holds was never seen, so it
     // is never written over while it exists. The session's text goes to a new file beside it
     // instead, whose name this returns.
-    QString KeepUnreadFile();
+    QString keepUnreadFile();
 
     // Saves the text now, on this thread, once a save in the background has ended. Throws
     // EFileError when the file cannot be written.
-    void SaveNow();
+    void saveNow();
 
-    bool Saving() const { return m_worker.joinable(); }
+    bool saving() const { return m_worker.joinable(); }
 
 signals:
     // A background save has ended, well or not (for tests and benchmarks).
-    void BackgroundSaveEnded(bool saved);
+    void backgroundSaveEnded(bool saved);
 
 private:
-    void StartBackgroundSave();
-    void BackgroundSaveFinished(int save, bool saved);
-    void WaitForBackgroundSave();
-    QString TargetFileName() const;
+    void startBackgroundSave();
+    void backgroundSaveFinished(int save, bool saved);
+    void waitForBackgroundSave();
+    QString targetFileName() const;
 
     QString m_fileName;
     QString m_rescueFileName;

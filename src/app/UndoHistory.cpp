@@ -1,4 +1,4 @@
-#include "UndoHistory.h"
+#include "app/UndoHistory.h"
 
 #include <Qt>
 

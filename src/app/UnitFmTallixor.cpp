@@ -1,12 +1,12 @@
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "ClassNumberVoice.h"
-#include "ErrorBox.h"
-#include "NumberText.h"
-#include "SmallestEdit.h"
-#include "TextFile.h"
-#include "TextKeeper.h"
-#include "kstrGlobal.h"
+#include "app/NumberText.h"
+#include "app/SmallestEdit.h"
+#include "app/TextFile.h"
+#include "app/TextKeeper.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "voice/ClassNumberVoice.h"
 
 #include <QAction>
 #include <QEvent>
@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
+
+namespace tallix {
 
 TFmTallixor* FmTallixor = nullptr;
 
@@ -29,10 +31,10 @@ TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::Soun
     FTextKeeper = std::make_unique<tallix::TextKeeper>(NumsFileName(), [this] {
         return tallix::TextFileContent{MemoText(), FTextEncoding};
     });
-    tallix::ShowErrorsOf(this, [this] { FormCreate(); });
+    tallix::showErrorsOf(this, [this] { FormCreate(); });
     // Saving in the background starts from the text as loaded.
     connect(Memo, &QPlainTextEdit::textChanged, FTextKeeper.get(),
-            &tallix::TextKeeper::TextChanged);
+            &tallix::TextKeeper::textChanged);
 }
 
 TFmTallixor::~TFmTallixor() {
@@ -40,23 +42,23 @@ TFmTallixor::~TFmTallixor() {
     // let go without waiting for the sound it may be playing.
     if (FVoice)
         FVoice->DetachOwner();
-    tallix::ShowErrorsOf(this, [this] { FormDestroy(); });
+    tallix::showErrorsOf(this, [this] { FormDestroy(); });
 }
 
 void TFmTallixor::connectMemoAndFileHandlers() {
     Memo->installEventFilter(this);
     Memo->viewport()->installEventFilter(this);
     connect(Memo, &QPlainTextEdit::textChanged, this,
-            tallix::ErrorsShown(this, &TFmTallixor::MemoChange));
+            tallix::errorsShown(this, &TFmTallixor::MemoChange));
     connectCommand(MnClose, &TFmTallixor::MnCloseClick);
 }
 
 void TFmTallixor::connectCommand(QAction* action, void (TFmTallixor::*handler)()) {
-    connect(action, &QAction::triggered, this, tallix::ErrorsShown(this, handler));
+    connect(action, &QAction::triggered, this, tallix::errorsShown(this, handler));
 }
 
 void TFmTallixor::connectCommand(QPushButton* button, void (TFmTallixor::*handler)()) {
-    connect(button, &QPushButton::clicked, this, tallix::ErrorsShown(this, handler));
+    connect(button, &QPushButton::clicked, this, tallix::errorsShown(this, handler));
 }
 
 QString TFmTallixor::NumsFileName() const {
@@ -71,10 +73,10 @@ void TFmTallixor::FormCreate() {
     // the empty box from before the load; also when the file could not be read.
     try {
         if (QFileInfo::exists(fileName))
-            PutFileText(tallix::ReadTextFile(fileName));
+            PutFileText(tallix::readTextFile(fileName));
     } catch (const tallix::EFileError& error) {
         takeSnapshot();
-        const QString rescueFileName = FTextKeeper->KeepUnreadFile();
+        const QString rescueFileName = FTextKeeper->keepUnreadFile();
         throw tallix::EFileError(
             error.what() +
             QStringLiteral("\n\nこのファイルの内容を守るため、Tallix はこのファイルに保存しません。"
@@ -89,19 +91,19 @@ void TFmTallixor::FormCreate() {
 }
 
 void TFmTallixor::FormDestroy() {
-    FTextKeeper->SaveNow();
+    FTextKeeper->saveNow();
     WriteVoiceSettings();
 }
 
 void TFmTallixor::LoadText(const QString& fileName) {
-    const tallix::TextFileContent content = tallix::ReadTextFile(fileName);
+    const tallix::TextFileContent content = tallix::readTextFile(fileName);
     takeSnapshot();
     PutFileText(content);
 }
 
 void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
     // The file's text arrives with its line breaks made plain already.
-    tallix::ApplySmallestEdit(*Memo->document(), MemoText(), content.text);
+    tallix::applySmallestEdit(*Memo->document(), MemoText(), content.text);
     Memo->moveCursor(QTextCursor::Start);
     FTextEncoding = content.encoding;
 }
@@ -109,7 +111,7 @@ void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
 QString TFmTallixor::MemoText() const {
     // The raw text keeps no-break spaces, which the plain-text export would turn into spaces.
     // Whatever slipped past the text box's own guard still reaches the file as line breaks.
-    return tallix::DocumentText(Memo->document()->toRawText());
+    return tallix::documentText(Memo->document()->toRawText());
 }
 
 void TFmTallixor::UpdateCaretStatus() {
@@ -137,7 +139,7 @@ void TFmTallixor::MnCloseClick() {
 
 bool TFmTallixor::eventFilter(QObject* watched, QEvent* event) {
     bool taken = false;
-    tallix::ShowErrorsOf(this, [&] { taken = FilterMemoEvent(watched, event); });
+    tallix::showErrorsOf(this, [&] { taken = FilterMemoEvent(watched, event); });
     return taken || QMainWindow::eventFilter(watched, event);
 }
 
@@ -166,3 +168,5 @@ bool TFmTallixor::FilterMemoEvent(QObject* watched, QEvent* event) {
         MemoClick();
     return false;
 }
+
+} // namespace tallix

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "TextCodec.h"
-#include "TextFile.h"
-#include "UndoHistory.h"
+#include "app/TextFile.h"
+#include "app/UndoHistory.h"
+#include "platform/TextCodec.h"
 
 #include <QMainWindow>
+
 #include <memory>
 
 class QAction;
@@ -14,17 +15,18 @@ class QPlainTextEdit;
 class QPushButton;
 class QTextBlock;
 class QToolBar;
-class TkstrFormFunc;
 
-namespace tallix {
-class TextKeeper;
-}
 namespace tallix::platform {
 class SoundPlayer;
 }
 namespace tallix::voice {
 class TNumberVoice;
 }
+
+namespace tallix {
+
+class TextKeeper;
+class TkstrFormFunc;
 
 // The main window: the number text, its file, the status bar and every command of the program.
 // Its controls carry their names as object names; that is how anything outside finds them.
@@ -61,7 +63,7 @@ public:
     void BtCopyAllClick();
     void BtExchangeClick();
     // When a file is dropped on the window: its text replaces the text.
-    void kstrFormFunc1DropFile(QObject* Sender, const QString& fileName);
+    void kstrFormFunc1DropFile(QObject* sender, const QString& fileName);
     // When the reading button is pressed or its Voice menu item chosen (Esc): starts or stops.
     void BtReadClick();
     // When the Voice menu's key-input voice, line-break voice, or a voice set is chosen.
@@ -93,8 +95,8 @@ protected:
 
 private:
     // The text box's context menu offers the Edit menu's commands with their state.
-    friend QMenu* CreateMemoContextMenu(TFmTallixor* form, QWidget* parent);
-    friend void AttachMemoContextMenu(TFmTallixor* form);
+    friend QMenu* createMemoContextMenu(TFmTallixor* form, QWidget* parent);
+    friend void attachMemoContextMenu(TFmTallixor* form);
 
     // When the window has been built: reads the voice options and the text file.
     void FormCreate();
@@ -109,7 +111,7 @@ private:
     // When a key comes up in the text box (held keys repeating do not count).
     void MemoKeyUp(int key);
     // When the reader thread has said all it was given and asks for more.
-    void FeedVoice(tallix::voice::TNumberVoice* Sender);
+    void FeedVoice(tallix::voice::TNumberVoice* sender);
 
     bool FilterMemoEvent(QObject* watched, QEvent* event);
     void CreateControls();
@@ -127,10 +129,10 @@ private:
     void CreateVoice();
     void ReadVoiceSettings();
     void WriteVoiceSettings();
-    void SetReading(bool On);
-    void SetInputVoice(bool On);
-    void SetReturnVoice(bool On);
-    void SetVoiceSet(const QString& Name);
+    void SetReading(bool on);
+    void SetInputVoice(bool on);
+    void SetReturnVoice(bool on);
+    void SetVoiceSet(const QString& name);
     int readableLineCount() const;
     void HandOverReadLine();
     void MarkReadLine(const QTextBlock& line);
@@ -192,3 +194,5 @@ private:
 };
 
 extern TFmTallixor* FmTallixor;
+
+} // namespace tallix

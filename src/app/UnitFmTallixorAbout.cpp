@@ -1,8 +1,12 @@
 // The window's Help menu.
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "UnitFormVersionInfo.h"
+#include "about/UnitFormVersionInfo.h"
+
+namespace tallix {
 
 void TFmTallixor::MnSoftwareInfoClick() {
-    ShowAboutWindow(this);
+    showAboutWindow(this);
 }
+
+} // namespace tallix

@@ -1,10 +1,10 @@
 // The editing commands: the program's own undo history, the clipboard, clearing and cleaning.
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "ErrorBox.h"
-#include "NumberText.h"
-#include "SmallestEdit.h"
-#include "TextFile.h"
+#include "app/NumberText.h"
+#include "app/SmallestEdit.h"
+#include "app/TextFile.h"
+#include "formfunc/ErrorBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,10 +18,12 @@
 
 #include <algorithm>
 
+namespace tallix {
+
 void TFmTallixor::ConnectEditHandlers() {
     connectCommand(MnUndo, &TFmTallixor::MnUndoClick);
     connectCommand(MnRedo, &TFmTallixor::MnRedoClick);
-    connect(N2, &QMenu::aboutToShow, this, tallix::ErrorsShown(this, &TFmTallixor::N2Click));
+    connect(N2, &QMenu::aboutToShow, this, tallix::errorsShown(this, &TFmTallixor::N2Click));
     // Out of the open menu the shortcuts stay live: their handlers test the same conditions at
     // the moment of the key, so a state seen when the menu was last open never blocks them.
     connect(N2, &QMenu::aboutToHide, this, [this] {
@@ -59,7 +61,7 @@ void TFmTallixor::takeSnapshot() {
 // caret goes back where it stood, or as near as the line allows.
 void TFmTallixor::showHistoryEntry(const QString& shownText,
                                    const tallix::UndoHistory::Entry& entry) {
-    tallix::ApplySmallestEdit(*Memo->document(), shownText, entry.text);
+    tallix::applySmallestEdit(*Memo->document(), shownText, entry.text);
     const tallix::CaretPlace place = entry.caret;
     const QTextBlock line = Memo->document()->findBlockByNumber(place.line);
     QTextCursor caret(Memo->document());
@@ -113,12 +115,12 @@ void TFmTallixor::MnClearAllClick() {
 
 void TFmTallixor::MNClearExtNumClick() {
     const QString text = MemoText();
-    const QString kept = tallix::KeepDigitsAndPoints(text);
+    const QString kept = tallix::keepDigitsAndPoints(text);
     if (kept == text)
         return;
     takeSnapshot();
     const int line = Memo->textCursor().blockNumber();
-    tallix::ApplySmallestEdit(*Memo->document(), text, kept);
+    tallix::applySmallestEdit(*Memo->document(), text, kept);
     QTextCursor caret(Memo->document()->findBlockByNumber(line));
     Memo->setTextCursor(caret);
 }
@@ -137,7 +139,7 @@ void TFmTallixor::BtExchangeClick() {
     // format over the whole text, and a plain-text box never has another.
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
     if (clipboard && clipboard->hasText()) {
-        Memo->document()->setPlainText(tallix::DocumentText(clipboard->text()));
+        Memo->document()->setPlainText(tallix::documentText(clipboard->text()));
         Memo->moveCursor(QTextCursor::End);
     } else {
         Memo->selectAll();
@@ -154,3 +156,5 @@ void TFmTallixor::MemoKeyUp(int key) {
     if (FHistory.keyReleased(key))
         takeSnapshot();
 }
+
+} // namespace tallix

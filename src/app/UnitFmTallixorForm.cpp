@@ -1,12 +1,11 @@
 // The window's controls, menus and layout: what a form designer would describe.
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "DesignFonts.h"
-#include "ErrorBox.h"
-#include "MemoContextMenu.h"
-#include "NumberMemo.h"
-
-#include "kstrFormFunc.h"
+#include "about/DesignFonts.h"
+#include "app/MemoContextMenu.h"
+#include "app/NumberMemo.h"
+#include "formfunc/ErrorBox.h"
+#include "formfunc/kstrFormFunc.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,15 +17,17 @@
 
 #include <utility>
 
+namespace tallix {
+
 namespace {
 
-constexpr int ClientWidth = 422;
-constexpr int ClientHeight = 373;
-constexpr int ToolBarHeight = 22;
-constexpr int ButtonWidth = 85;
-constexpr int ButtonHeight = 20;
-constexpr int StatusBarHeight = 19;
-constexpr int StatusPanelWidth = 50;
+constexpr int kClientWidth = 422;
+constexpr int kClientHeight = 373;
+constexpr int kToolBarHeight = 22;
+constexpr int kButtonWidth = 85;
+constexpr int kButtonHeight = 20;
+constexpr int kStatusBarHeight = 19;
+constexpr int kStatusPanelWidth = 50;
 
 QAction* addItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {}) {
     QAction* action = menu->addAction(caption);
@@ -44,23 +45,23 @@ QAction* addCheckItem(QMenu* menu, const QString& caption) {
 
 void TFmTallixor::CreateControls() {
     setWindowTitle(QStringLiteral("Tallix"));
-    setFont(DesignGothicFont(12));
+    setFont(designGothicFont(12));
     CreateMenus();
     CreateToolBar();
 
     Memo = new tallix::NumberMemo(this);
     Memo->setObjectName(QStringLiteral("Memo"));
-    Memo->setFont(DesignGothicFont(16));
+    Memo->setFont(designGothicFont(16));
     Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The program keeps an undo history of its own.
     Memo->setUndoRedoEnabled(false);
     setCentralWidget(Memo);
-    AttachMemoContextMenu(this);
+    attachMemoContextMenu(this);
 
     CreateStatusBar();
-    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     Memo->setFocus();
     CreateFormFunc();
 }
@@ -73,8 +74,8 @@ void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1->SetKeepSize(true);
     kstrFormFunc1->SetKeepLocation(true);
     kstrFormFunc1->SetDragDrop(true);
-    kstrFormFunc1->OnDropFile = [this](QObject* Sender, const QString& fileName) {
-        tallix::ShowErrorsOf(this, [&] { kstrFormFunc1DropFile(Sender, fileName); });
+    kstrFormFunc1->OnDropFile = [this](QObject* sender, const QString& fileName) {
+        tallix::showErrorsOf(this, [&] { kstrFormFunc1DropFile(sender, fileName); });
     };
     kstrFormFunc1->OnFormDestroy = [this](QObject*) { FormDestroy(); };
 }
@@ -86,14 +87,14 @@ void TFmTallixor::CreateToolBar() {
     ToolBar1->setFloatable(false);
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
     auto* strip = new QWidget(ToolBar1);
-    strip->setFixedHeight(ToolBarHeight);
+    strip->setFixedHeight(kToolBarHeight);
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(0, 2, 0, 0);
     layout->setSpacing(0);
     auto button = [&](const QString& name, const QString& caption) {
         auto* pushButton = new QPushButton(caption, strip);
         pushButton->setObjectName(name);
-        pushButton->setFixedSize(ButtonWidth, ButtonHeight);
+        pushButton->setFixedSize(kButtonWidth, kButtonHeight);
         pushButton->setFocusPolicy(Qt::TabFocus);
         layout->addWidget(pushButton);
         return pushButton;
@@ -169,12 +170,12 @@ void TFmTallixor::CreateMenus() {
 void TFmTallixor::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setFixedHeight(StatusBarHeight);
+    bar->setFixedHeight(kStatusBarHeight);
     const Qt::Alignment alignments[3] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setFixedWidth(StatusPanelWidth);
+        panel->setFixedWidth(kStatusPanelWidth);
         panel->setAlignment(alignments[i] | Qt::AlignVCenter);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
@@ -182,3 +183,5 @@ void TFmTallixor::CreateStatusBar() {
         StatusPanels[i] = panel;
     }
 }
+
+} // namespace tallix

@@ -1,9 +1,9 @@
 // The window's side of speech: what the reader thread says when, and the voice options.
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
-#include "ClassNumberVoice.h"
-#include "ErrorBox.h"
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "voice/ClassNumberVoice.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
@@ -13,18 +13,20 @@
 
 #include <algorithm>
 
+namespace tallix {
+
 using tallix::voice::TNumberVoice;
 
 namespace {
 
-const QString VoiceSection = QStringLiteral("VOICE");
-const QString ReadingSet = QStringLiteral("speed");
-const QString InputSet = QStringLiteral("hispeed");
+const QString kVoiceSection = QStringLiteral("VOICE");
+const QString kReadingSet = QStringLiteral("speed");
+const QString kInputSet = QStringLiteral("hispeed");
 
 // The characters of a line as the reader thread takes them: one byte per character, and two
 // for a double-width one, which like every character without a recording of its own is spoken
 // as the short sound of "s.wav".
-QByteArray VoiceBytes(const QString& line) {
+QByteArray voiceBytes(const QString& line) {
     QByteArray bytes;
     bytes.reserve(line.size());
     for (const QChar c : line) {
@@ -39,7 +41,7 @@ QByteArray VoiceBytes(const QString& line) {
     return bytes;
 }
 
-bool IsSpokenWhileTyping(QChar key) {
+bool isSpokenWhileTyping(QChar key) {
     return key == QLatin1Char('\r') || key == QLatin1Char('.') ||
            (key >= QLatin1Char('0') && key <= QLatin1Char('9'));
 }
@@ -57,23 +59,23 @@ void TFmTallixor::ConnectVoiceHandlers() {
 
 void TFmTallixor::CreateVoice() {
     FVoice = FSoundPlayer ? TNumberVoice::Create(FSoundPlayer) : TNumberVoice::Create();
-    FVoice->SetOnNeedText(this, [this](TNumberVoice* Sender) {
-        tallix::ShowErrorsOf(this, [this, Sender] { FeedVoice(Sender); });
+    FVoice->SetOnNeedText(this, [this](TNumberVoice* sender) {
+        tallix::showErrorsOf(this, [this, sender] { FeedVoice(sender); });
     });
     FVoice->FStopRequest = false;
     FVoice->FVoicePath = AppGlobal->GetExePath();
 }
 
 void TFmTallixor::ReadVoiceSettings() {
-    SetInputVoice(AppGlobal->ReadBool(VoiceSection, QStringLiteral("input"), true));
-    SetReturnVoice(AppGlobal->ReadBool(VoiceSection, QStringLiteral("return"), true));
-    SetVoiceSet(AppGlobal->ReadString(VoiceSection, QStringLiteral("type"), ReadingSet));
+    SetInputVoice(AppGlobal->ReadBool(kVoiceSection, QStringLiteral("input"), true));
+    SetReturnVoice(AppGlobal->ReadBool(kVoiceSection, QStringLiteral("return"), true));
+    SetVoiceSet(AppGlobal->ReadString(kVoiceSection, QStringLiteral("type"), kReadingSet));
 }
 
 void TFmTallixor::WriteVoiceSettings() {
-    AppGlobal->WriteBool(VoiceSection, QStringLiteral("input"), FInputVoice);
-    AppGlobal->WriteBool(VoiceSection, QStringLiteral("return"), FReturnVoice);
-    AppGlobal->WriteString(VoiceSection, QStringLiteral("type"), FVoiceSet);
+    AppGlobal->WriteBool(kVoiceSection, QStringLiteral("input"), FInputVoice);
+    AppGlobal->WriteBool(kVoiceSection, QStringLiteral("return"), FReturnVoice);
+    AppGlobal->WriteString(kVoiceSection, QStringLiteral("type"), FVoiceSet);
 }
 
 TFmTallixor::VoiceState TFmTallixor::voiceState() const {
@@ -81,7 +83,7 @@ TFmTallixor::VoiceState TFmTallixor::voiceState() const {
 }
 
 void TFmTallixor::MemoKeyPress(QChar key) {
-    if (FInputVoice && IsSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
+    if (FInputVoice && isSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
         FTypedChars.append(static_cast<char>(key.unicode()));
         if (FVoice->Suspended())
             FVoice->Resume();
@@ -94,10 +96,10 @@ void TFmTallixor::BtReadClick() {
     Memo->setFocus();
 }
 
-void TFmTallixor::SetReading(bool On) {
-    FReading = On;
+void TFmTallixor::SetReading(bool on) {
+    FReading = on;
     QString caption;
-    if (On) {
+    if (on) {
         Memo->setExtraSelections({});
         FReadLine = Memo->textCursor().blockNumber();
         FVoice->FStopRequest = false;
@@ -145,7 +147,7 @@ void TFmTallixor::FeedVoice(TNumberVoice*) {
 void TFmTallixor::HandOverReadLine() {
     const QTextBlock line = Memo->document()->findBlockByNumber(FReadLine);
     MarkReadLine(line);
-    FVoice->FText = VoiceBytes(line.text()) + (FReturnVoice ? '\r' : ' ');
+    FVoice->FText = voiceBytes(line.text()) + (FReturnVoice ? '\r' : ' ');
     ++FReadLine;
     Memo->setFocus();
 }
@@ -183,30 +185,32 @@ void TFmTallixor::MnReturnVoiceClick() {
     SetReturnVoice(!FReturnVoice);
 }
 
-void TFmTallixor::SetInputVoice(bool On) {
-    FInputVoice = On;
-    MnInputVoice->setChecked(On);
-    MnInputVoice->setText(On ? QStringLiteral("キー入力時発声[on]")
+void TFmTallixor::SetInputVoice(bool on) {
+    FInputVoice = on;
+    MnInputVoice->setChecked(on);
+    MnInputVoice->setText(on ? QStringLiteral("キー入力時発声[on]")
                              : QStringLiteral("キー入力時発声[off]"));
 }
 
-void TFmTallixor::SetReturnVoice(bool On) {
-    FReturnVoice = On;
-    MnReturnVoice->setChecked(On);
-    MnReturnVoice->setText(On ? QStringLiteral("改行発声[on]") : QStringLiteral("改行発声[off]"));
+void TFmTallixor::SetReturnVoice(bool on) {
+    FReturnVoice = on;
+    MnReturnVoice->setChecked(on);
+    MnReturnVoice->setText(on ? QStringLiteral("改行発声[on]") : QStringLiteral("改行発声[off]"));
 }
 
 void TFmTallixor::MnForReadClick() {
-    SetVoiceSet(ReadingSet);
+    SetVoiceSet(kReadingSet);
 }
 
 void TFmTallixor::MnForInputClick() {
-    SetVoiceSet(InputSet);
+    SetVoiceSet(kInputSet);
 }
 
-void TFmTallixor::SetVoiceSet(const QString& Name) {
-    FVoiceSet = Name;
-    const bool reading = Name == ReadingSet;
+void TFmTallixor::SetVoiceSet(const QString& name) {
+    FVoiceSet = name;
+    const bool reading = name == kReadingSet;
     MnForRead->setChecked(reading);
     MnForInput->setChecked(!reading);
 }
+
+} // namespace tallix

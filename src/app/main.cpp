@@ -1,32 +1,34 @@
-#include "AtomicFile.h"
-#include "ErrorBox.h"
-#include "SingleInstance.h"
-#include "SoundPlayer.h"
-#include "TallixApplication.h"
-#include "TerminationSignals.h"
-#include "UnitFmTallixor.h"
-#include "WindowSystemChoice.h"
-#include "kstrColors.h"
-#include "kstrGlobal.h"
-#include "kstrGraphicSource.h"
+#include "about/kstrColors.h"
+#include "app/SingleInstance.h"
+#include "app/TallixApplication.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "graphics/kstrGraphicSource.h"
+#include "platform/AtomicFile.h"
+#include "platform/SoundPlayer.h"
+#include "platform/TerminationSignals.h"
+#include "platform/WindowSystemChoice.h"
 
 #include <QMessageBox>
+
 #include <memory>
 #include <optional>
 
+namespace tallix {
 namespace {
 
 // A start-up step failed before any window exists: the user still gets the standard error box.
-int ReportStartFailure(int argc, char** argv, const std::exception& error) {
+int reportStartFailure(int argc, char** argv, const std::exception& error) {
     TallixApplication application(argc, argv);
-    tallix::ShowErrorBox(nullptr, tallix::MessageOf(error));
+    tallix::showErrorBox(nullptr, tallix::messageOf(error));
     return 1;
 }
 
 // A second start on the same data folder: the running window comes to the front and this
 // process ends without touching the folder.
-int ActivateRunningProgram(const tallix::SingleInstance& instance) {
-    if (!instance.ActivateRunning())
+int activateRunningProgram(const tallix::SingleInstance& instance) {
+    if (!instance.activateRunning())
         QMessageBox::information(
             nullptr, TallixApplication::applicationDisplayName(),
             QStringLiteral("このデータフォルダー (%1) を使う Tallix がすでに動いています。")
@@ -36,13 +38,13 @@ int ActivateRunningProgram(const tallix::SingleInstance& instance) {
 
 // Destroying the window saves the text and the settings; the settings writes of shutdown go to
 // application.ini in one rewrite instead of one each.
-void CloseWindow(std::unique_ptr<TFmTallixor> window) {
+void closeWindow(std::unique_ptr<TFmTallixor> window) {
     TIniWriteBatch settingsWrites;
     window.reset();
-    tallix::ShowErrorsOf(nullptr, [&] { settingsWrites.Commit(); });
+    tallix::showErrorsOf(nullptr, [&] { settingsWrites.Commit(); });
 }
 
-int RunWindow(int argc, char** argv) {
+int runWindow(int argc, char** argv) {
     TallixApplication application(argc, argv);
     // A session that ends the program by signal gets the same way out as the close box. The
     // signals stay caught until the last save is done: a second one (Ctrl+C twice, a closing
@@ -57,15 +59,15 @@ int RunWindow(int argc, char** argv) {
                      });
 
     tallix::SingleInstance instance(AppGlobal->GetDataFolder());
-    if (!instance.IsFirst())
-        return ActivateRunningProgram(instance);
+    if (!instance.isFirst())
+        return activateRunningProgram(instance);
     const QString dataPath = AppGlobal->GetDataPath();
     tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("nums.txt"));
     tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("application.ini"));
 
     auto window = std::make_unique<TFmTallixor>();
     FmTallixor = window.get();
-    instance.Serve(window.get());
+    instance.serve(window.get());
     int status = 0;
     // A signal taken while an error box of the start was open ends the program right away.
     if (!terminationRequested) {
@@ -73,23 +75,25 @@ int RunWindow(int argc, char** argv) {
         status = TallixApplication::exec();
     }
     FmTallixor = nullptr;
-    CloseWindow(std::move(window));
+    closeWindow(std::move(window));
     return status;
 }
 
 } // namespace
+} // namespace tallix
 
 int main(int argc, char** argv) {
-    tallix::platform::choosePlatformPlugin();
-    tallix::platform::prepareSoundEnvironment();
+    using namespace tallix;
+    platform::choosePlatformPlugin();
+    platform::prepareSoundEnvironment();
     // The units start in this order and shut down in reverse, around the GUI's whole life.
     KstrGlobalUnit globalUnit;
-    std::optional<KstrGraphicSourceUnit> graphicSourceUnit;
+    std::optional<graphics::KstrGraphicSourceUnit> graphicSourceUnit;
     try {
         graphicSourceUnit.emplace();
     } catch (const std::exception& error) {
-        return ReportStartFailure(argc, argv, error);
+        return reportStartFailure(argc, argv, error);
     }
     KstrColorsUnit colorsUnit;
-    return RunWindow(argc, argv);
+    return runWindow(argc, argv);
 }

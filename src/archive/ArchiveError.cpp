@@ -1,4 +1,4 @@
-#include "ArchiveError.h"
+#include "archive/ArchiveError.h"
 
 #include <iterator>
 
@@ -47,7 +47,7 @@ std::string archiveErrorText(ArchiveErrorKind kind, std::initializer_list<ErrorD
 EarcSTreamError::EarcSTreamError(std::string_view operationText)
     : std::runtime_error(std::string(kStreamPrefix).append(operationText)) {}
 
-void RaiseArchiveError(ArchiveErrorKind kind, std::initializer_list<ErrorDetail> details) {
+void raiseArchiveError(ArchiveErrorKind kind, std::initializer_list<ErrorDetail> details) {
     throw EarcSTreamError(archiveErrorText(kind, details));
 }
 

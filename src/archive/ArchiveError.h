@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorText.h"
+#include "env/ErrorText.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -49,7 +49,7 @@ public:
     explicit EarcSTreamError(std::string_view operationText);
 };
 
-[[noreturn]] void RaiseArchiveError(ArchiveErrorKind kind,
+[[noreturn]] void raiseArchiveError(ArchiveErrorKind kind,
                                     std::initializer_list<ErrorDetail> details = {});
 
 // The archive file could not be opened (missing, read-only, a directory, or held by another

@@ -1,6 +1,6 @@
-#include "ArchiveLayout.h"
+#include "archive/ArchiveLayout.h"
 
-#include "LittleEndian.h"
+#include "archive/LittleEndian.h"
 
 #include <array>
 #include <cstdio>
@@ -21,21 +21,21 @@ std::string formatTimeStamp(const QDateTime& moment) {
     std::array<char, 64> text{};
     std::snprintf(text.data(), text.size(), "%04d%02d%02d%02d%02d%02d%02d", date.year(),
                   date.month(), date.day(), time.hour(), time.minute(), time.second(), time.msec());
-    return std::string(text.data()).substr(0, TimeStampLength);
+    return std::string(text.data()).substr(0, kTimeStampLength);
 }
 
 std::string encodeHeaderAfterFileTag(std::int64_t archiveSize, std::int64_t count,
                                      std::string_view timeStamp) {
     std::string bytes;
-    bytes.reserve(HeaderSize - TagSize);
+    bytes.reserve(kHeaderSize - kTagSize);
     appendLittleEndian(bytes, archiveSize);
-    bytes.append(HeaderTag);
-    appendLittleEndian(bytes, HeaderBodyLength);
+    bytes.append(kHeaderTag);
+    appendLittleEndian(bytes, kHeaderBodyLength);
     appendLittleEndian(bytes, count);
-    std::string stamp(timeStamp.substr(0, TimeStampLength));
-    stamp.resize(TimeStampLength, '0');
+    std::string stamp(timeStamp.substr(0, kTimeStampLength));
+    stamp.resize(kTimeStampLength, '0');
     bytes.append(stamp);
-    bytes.append(DataTag);
+    bytes.append(kDataTag);
     return bytes;
 }
 

@@ -8,15 +8,15 @@
 
 namespace tallix::archive::layout {
 
-inline constexpr std::string_view FileTag = "FARC";
-inline constexpr std::string_view HeaderTag = "AHDR";
-inline constexpr std::string_view DataTag = "ADAT";
-inline constexpr std::int64_t TagSize = 4;
+inline constexpr std::string_view kFileTag = "FARC";
+inline constexpr std::string_view kHeaderTag = "AHDR";
+inline constexpr std::string_view kDataTag = "ADAT";
+inline constexpr std::int64_t kTagSize = 4;
 // What a reader takes from the header body (count and time stamp); a longer body is skipped.
-inline constexpr std::int32_t HeaderBodyLength = 24;
-inline constexpr std::int64_t TimeStampLength = 16;
-inline constexpr std::int64_t CountOffset = 20;
-inline constexpr std::int64_t HeaderSize = 48;
+inline constexpr std::int32_t kHeaderBodyLength = 24;
+inline constexpr std::int64_t kTimeStampLength = 16;
+inline constexpr std::int64_t kCountOffset = 20;
+inline constexpr std::int64_t kHeaderSize = 48;
 
 // "YYYYMMDDHHNNSSZZ": the milliseconds have at least two digits, and the whole is cut to 16
 // characters, so 123 ms ends in "12".

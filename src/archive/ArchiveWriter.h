@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ArchiveError.h"
-#include "FilesList.h"
+#include "archive/ArchiveError.h"
+#include "archive/FilesList.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,21 +19,21 @@ public:
     explicit ArchiveWriter(const QString& fileName);
 
     // A new member, numbered one above the highest member number so far.
-    void AddMember(std::string_view name, std::string_view data);
+    void addMember(std::string_view name, std::string_view data);
     // A member taken over from another archive: its number, flag and further record bytes stay.
-    void AddMember(std::string_view name, std::string_view data, const TFileEntry& original);
-    void Commit();
+    void addMember(std::string_view name, std::string_view data, const TFileEntry& original);
+    void commit();
 
-    const TfilesList& Files() const { return FFiles; }
+    const TfilesList& files() const { return m_files; }
 
 private:
-    void WriteHeader();
-    void WriteEntry(int index, std::string_view data);
-    void WriteBytes(std::string_view bytes);
+    void writeHeader();
+    void writeEntry(int index, std::string_view data);
+    void writeBytes(std::string_view bytes);
 
-    QString FFileName;
-    QByteArray FBytes;
-    TfilesList FFiles;
+    QString m_fileName;
+    QByteArray m_bytes;
+    TfilesList m_files;
 };
 
 } // namespace tallix::archive

@@ -1,49 +1,49 @@
-#include "BlockReader.h"
+#include "archive/BlockReader.h"
 
-#include "ArchiveError.h"
+#include "archive/ArchiveError.h"
 
 #include <algorithm>
 
 namespace tallix::archive {
 
 namespace {
-constexpr std::int64_t LargeBlock = 256 * 1024;
-constexpr std::int64_t SmallBlock = 4 * 1024;
+constexpr std::int64_t kLargeBlock = 256 * 1024;
+constexpr std::int64_t kSmallBlock = 4 * 1024;
 } // namespace
 
 BlockReader::BlockReader(QFile& file, std::int64_t position, std::int64_t fileSize)
-    : FFile(file), FFileSize(fileSize), FPosition(position) {}
+    : m_file(file), m_fileSize(fileSize), m_position(position) {}
 
 std::string_view BlockReader::take(std::size_t length) {
     const auto wanted = static_cast<std::int64_t>(length);
-    if (FPosition < FBufferStart || FPosition + wanted > FBufferStart + FBufferLength)
+    if (m_position < m_bufferStart || m_position + wanted > m_bufferStart + m_bufferLength)
         refill(length);
-    const auto offset = static_cast<std::size_t>(FPosition - FBufferStart);
-    FPosition += wanted;
-    return {FBuffer.data() + offset, length};
+    const auto offset = static_cast<std::size_t>(m_position - m_bufferStart);
+    m_position += wanted;
+    return {m_buffer.data() + offset, length};
 }
 
 void BlockReader::refill(std::size_t length) {
     const bool readingThrough =
-        FPosition >= FBufferStart && FPosition < FBufferStart + FBufferLength + LargeBlock;
-    const std::int64_t block = readingThrough ? LargeBlock : SmallBlock;
+        m_position >= m_bufferStart && m_position < m_bufferStart + m_bufferLength + kLargeBlock;
+    const std::int64_t block = readingThrough ? kLargeBlock : kSmallBlock;
     const std::int64_t wanted =
         std::max(static_cast<std::int64_t>(length), std::min(block, remaining()));
-    if (FBuffer.size() < static_cast<std::size_t>(wanted))
-        FBuffer.resize(static_cast<std::size_t>(wanted));
-    if (!FFile.seek(FPosition))
-        RaiseArchiveError(ArchiveErrorKind::Unreadable, {"Reload"});
+    if (m_buffer.size() < static_cast<std::size_t>(wanted))
+        m_buffer.resize(static_cast<std::size_t>(wanted));
+    if (!m_file.seek(m_position))
+        raiseArchiveError(ArchiveErrorKind::Unreadable, {"Reload"});
     std::int64_t got = 0;
     while (got < wanted) {
-        const qint64 chunk = FFile.read(FBuffer.data() + got, wanted - got);
+        const qint64 chunk = m_file.read(m_buffer.data() + got, wanted - got);
         if (chunk <= 0)
             break;
         got += chunk;
     }
     if (got < static_cast<std::int64_t>(length))
-        RaiseArchiveError(ArchiveErrorKind::Unreadable, {"Reload"});
-    FBufferStart = FPosition;
-    FBufferLength = got;
+        raiseArchiveError(ArchiveErrorKind::Unreadable, {"Reload"});
+    m_bufferStart = m_position;
+    m_bufferLength = got;
 }
 
 } // namespace tallix::archive

@@ -15,23 +15,23 @@ class BlockReader {
 public:
     BlockReader(QFile& file, std::int64_t position, std::int64_t fileSize);
 
-    std::int64_t position() const { return FPosition; }
-    std::int64_t remaining() const { return FFileSize - FPosition; }
+    std::int64_t position() const { return m_position; }
+    std::int64_t remaining() const { return m_fileSize - m_position; }
 
     // The next `length` bytes, which the caller has checked against remaining(). The view is
     // valid until the next call. Throws when the file delivers fewer bytes than it claimed.
     std::string_view take(std::size_t length);
-    void skip(std::int64_t length) { FPosition += length; }
+    void skip(std::int64_t length) { m_position += length; }
 
 private:
     void refill(std::size_t length);
 
-    QFile& FFile;
-    std::int64_t FFileSize;
-    std::int64_t FPosition;
-    std::vector<char> FBuffer;
-    std::int64_t FBufferStart = 0;
-    std::int64_t FBufferLength = 0;
+    QFile& m_file;
+    std::int64_t m_fileSize;
+    std::int64_t m_position;
+    std::vector<char> m_buffer;
+    std::int64_t m_bufferStart = 0;
+    std::int64_t m_bufferLength = 0;
 };
 
 } // namespace tallix::archive

@@ -1,8 +1,8 @@
-#include "ClassArchiveStream.h"
+#include "archive/ClassArchiveStream.h"
 
-#include "ArchiveLayout.h"
-#include "BlockReader.h"
-#include "FileLock.h"
+#include "archive/ArchiveLayout.h"
+#include "archive/BlockReader.h"
+#include "platform/FileLock.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -93,7 +93,7 @@ void TArchiveStream::ResetArchive() {
     FFiles.Clear();
     FIndex = -1;
     if (!FStream->resize(0))
-        RaiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
+        raiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
     MoveFileTo(0);
     WriteHeader(*FStream);
     Reload();
@@ -101,27 +101,27 @@ void TArchiveStream::ResetArchive() {
 
 void TArchiveStream::ReadHeader() {
     MoveFileTo(0);
-    const std::string fileTag = readUpTo(*FStream, layout::TagSize);
-    if (fileTag != layout::FileTag)
-        RaiseArchiveError(ArchiveErrorKind::BadFileTag, {fileTag});
+    const std::string fileTag = readUpTo(*FStream, layout::kTagSize);
+    if (fileTag != layout::kFileTag)
+        raiseArchiveError(ArchiveErrorKind::BadFileTag, {fileTag});
     FArchiveSize = readInteger<std::int64_t>(*FStream);
-    const std::string headerTag = readUpTo(*FStream, layout::TagSize);
-    if (headerTag != layout::HeaderTag)
-        RaiseArchiveError(ArchiveErrorKind::BadHeaderTag, {headerTag});
+    const std::string headerTag = readUpTo(*FStream, layout::kTagSize);
+    if (headerTag != layout::kHeaderTag)
+        raiseArchiveError(ArchiveErrorKind::BadHeaderTag, {headerTag});
     const std::int64_t bodyStart = FStream->pos();
     const auto bodyLength = readInteger<std::int32_t>(*FStream);
     FCount = readInteger<std::int64_t>(*FStream);
-    FTimeStamp = readUpTo(*FStream, layout::TimeStampLength);
-    const std::string dataTag = ReadTagAt(bodyStart + layout::TagSize + bodyLength);
-    if (dataTag != layout::DataTag)
-        RaiseArchiveError(ArchiveErrorKind::BadDataTag, {dataTag});
+    FTimeStamp = readUpTo(*FStream, layout::kTimeStampLength);
+    const std::string dataTag = ReadTagAt(bodyStart + layout::kTagSize + bodyLength);
+    if (dataTag != layout::kDataTag)
+        raiseArchiveError(ArchiveErrorKind::BadDataTag, {dataTag});
 }
 
 std::string TArchiveStream::ReadTagAt(std::int64_t position) {
     // A body length pointing before the file's start finds no tag rather than a seek error.
     if (position < 0 || !FStream->seek(position))
         return {};
-    return readUpTo(*FStream, layout::TagSize);
+    return readUpTo(*FStream, layout::kTagSize);
 }
 
 // Every count and length is checked against what is left of the file before it is used, so
@@ -132,23 +132,23 @@ void TArchiveStream::ReadDirectory() {
     const std::int32_t count = low32(FCount);
     TfilesList members;
     if (count > 0) {
-        if (count > reader.remaining() / static_cast<std::int64_t>(TFileEntry::Size))
-            RaiseArchiveError(ArchiveErrorKind::CountPastEnd, {count});
+        if (count > reader.remaining() / static_cast<std::int64_t>(TFileEntry::kSize))
+            raiseArchiveError(ArchiveErrorKind::CountPastEnd, {count});
         members.Reserve(static_cast<std::size_t>(count));
     }
     for (std::int32_t i = 0; i < count; ++i) {
-        if (reader.remaining() < static_cast<std::int64_t>(TFileEntry::Size))
-            RaiseArchiveError(ArchiveErrorKind::CountPastEnd, {count});
+        if (reader.remaining() < static_cast<std::int64_t>(TFileEntry::kSize))
+            raiseArchiveError(ArchiveErrorKind::CountPastEnd, {count});
         TFileEntry record;
-        const std::string_view recordBytes = reader.take(TFileEntry::Size);
+        const std::string_view recordBytes = reader.take(TFileEntry::kSize);
         std::copy(recordBytes.begin(), recordBytes.end(), record.bytes.begin());
         const std::int32_t nameLength = record.NameLength();
         if (nameLength < 0 || nameLength > reader.remaining())
-            RaiseArchiveError(ArchiveErrorKind::BadNameLength, {"Reload", nameLength});
+            raiseArchiveError(ArchiveErrorKind::BadNameLength, {"Reload", nameLength});
         const std::string_view name = reader.take(static_cast<std::size_t>(nameLength));
         const std::int64_t dataSize = record.DataSize();
         if (dataSize < 0 || dataSize > reader.remaining())
-            RaiseArchiveError(ArchiveErrorKind::BadDataSize, {dataSize});
+            raiseArchiveError(ArchiveErrorKind::BadDataSize, {dataSize});
         members.AddObject(name, record);
         reader.skip(dataSize);
     }
@@ -157,35 +157,36 @@ void TArchiveStream::ReadDirectory() {
 }
 
 void TArchiveStream::WriteHeader(QIODevice& stream) {
-    if (!stream.seek(0) || stream.write(layout::FileTag.data(), layout::TagSize) != layout::TagSize)
-        RaiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
+    if (!stream.seek(0) ||
+        stream.write(layout::kFileTag.data(), layout::kTagSize) != layout::kTagSize)
+        raiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
     FArchiveSize = stream.size();
     FCount = FFiles.Count();
     FTimeStamp = layout::formatTimeStamp(QDateTime::currentDateTime());
     const std::string rest = layout::encodeHeaderAfterFileTag(FArchiveSize, FCount, FTimeStamp);
     if (stream.write(rest.data(), static_cast<qint64>(rest.size())) !=
         static_cast<qint64>(rest.size()))
-        RaiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
+        raiseArchiveError(ArchiveErrorKind::HeaderNotWritten);
 }
 
 std::int32_t TArchiveStream::Read(void* buffer, std::int32_t count) {
     if (count < 0)
-        RaiseArchiveError(ArchiveErrorKind::NegativeCount, {count});
+        raiseArchiveError(ArchiveErrorKind::NegativeCount, {count});
     if (FIndex == -1)
-        RaiseArchiveError(ArchiveErrorKind::NoReadIndex);
+        raiseArchiveError(ArchiveErrorKind::NoReadIndex);
     const qint64 got = FStream->read(static_cast<char*>(buffer), count);
     if (got < 0)
-        RaiseArchiveError(ArchiveErrorKind::Unreadable, {"Read"});
+        raiseArchiveError(ArchiveErrorKind::Unreadable, {"Read"});
     return static_cast<std::int32_t>(got);
 }
 
 std::int32_t TArchiveStream::Write(const void*, std::int32_t) {
-    RaiseArchiveError(ArchiveErrorKind::WriteNotSupported);
+    raiseArchiveError(ArchiveErrorKind::WriteNotSupported);
 }
 
 const TFileEntry& TArchiveStream::SelectedEntry() const {
     if (FIndex == -1)
-        RaiseArchiveError(ArchiveErrorKind::NoSeekIndex);
+        raiseArchiveError(ArchiveErrorKind::NoSeekIndex);
     return *FFiles.Objects(FIndex);
 }
 
@@ -233,7 +234,7 @@ std::int64_t TArchiveStream::Seek(std::int64_t offset, SeekOrigin origin) {
         break;
     }
     if (!target || !end || *target < start || *target >= *end)
-        RaiseArchiveError(ArchiveErrorKind::SeekOutsideMember);
+        raiseArchiveError(ArchiveErrorKind::SeekOutsideMember);
     if (*target != FStream->pos())
         MoveFileTo(*target);
     return *target - start;
@@ -241,13 +242,13 @@ std::int64_t TArchiveStream::Seek(std::int64_t offset, SeekOrigin origin) {
 
 int TArchiveStream::SelectMember(int index) {
     if (index < 0 || index >= FFiles.Count())
-        RaiseArchiveError(ArchiveErrorKind::MemberIndexOutOfRange, {index});
+        raiseArchiveError(ArchiveErrorKind::MemberIndexOutOfRange, {index});
     const TFileEntry& entry = *FFiles.Objects(index);
     const std::int64_t fileSize = FStream->size();
     const std::int64_t start = entry.DataOffset();
     const std::int64_t size = entry.DataSize();
     if (start < 0 || size < 0 || start > fileSize || size > fileSize - start)
-        RaiseArchiveError(ArchiveErrorKind::MemberOutsideFile, {FFiles.Strings(index)});
+        raiseArchiveError(ArchiveErrorKind::MemberOutsideFile, {FFiles.Strings(index)});
     MoveFileTo(start);
     FIndex = index;
     return index;
@@ -256,13 +257,13 @@ int TArchiveStream::SelectMember(int index) {
 int TArchiveStream::SelectMember(std::string_view name) {
     const int index = FFiles.IndexOf(name);
     if (index == -1)
-        RaiseArchiveError(ArchiveErrorKind::MemberNotFound, {name});
+        raiseArchiveError(ArchiveErrorKind::MemberNotFound, {name});
     return SelectMember(index);
 }
 
 void TArchiveStream::MoveFileTo(std::int64_t position) {
     if (position < 0 || !FStream->seek(position))
-        RaiseArchiveError(ArchiveErrorKind::SeekOutsideMember);
+        raiseArchiveError(ArchiveErrorKind::SeekOutsideMember);
 }
 
 } // namespace tallix::archive

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ArchiveError.h"
-#include "FilesList.h"
-#include "Stream.h"
+#include "archive/ArchiveError.h"
+#include "archive/FilesList.h"
+#include "archive/Stream.h"
 
 #include <QFile>
 #include <QString>

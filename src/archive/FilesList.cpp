@@ -1,6 +1,6 @@
-#include "FilesList.h"
+#include "archive/FilesList.h"
 
-#include "ArchiveError.h"
+#include "archive/ArchiveError.h"
 
 #include <algorithm>
 #include <utility>
@@ -88,11 +88,11 @@ void TfilesList::Delete(int index) {
 std::string TfilesList::GetTextStr() const {
     std::size_t length = 0;
     for (const Item& item : FItems)
-        length += TFileEntry::Size + item.name.size();
+        length += TFileEntry::kSize + item.name.size();
     std::string blob;
     blob.reserve(length);
     for (const Item& item : FItems) {
-        blob.append(reinterpret_cast<const char*>(item.entry.bytes.data()), TFileEntry::Size);
+        blob.append(reinterpret_cast<const char*>(item.entry.bytes.data()), TFileEntry::kSize);
         blob.append(item.name);
     }
     return blob;
@@ -102,16 +102,16 @@ void TfilesList::SetTextStr(std::string_view blob) {
     TfilesList rebuilt;
     std::size_t position = 0;
     while (position < blob.size()) {
-        if (blob.size() - position < TFileEntry::Size)
-            RaiseArchiveError(ArchiveErrorKind::BlobCutShort);
+        if (blob.size() - position < TFileEntry::kSize)
+            raiseArchiveError(ArchiveErrorKind::BlobCutShort);
         TFileEntry record;
-        std::copy_n(blob.data() + position, TFileEntry::Size, record.bytes.begin());
-        position += TFileEntry::Size;
+        std::copy_n(blob.data() + position, TFileEntry::kSize, record.bytes.begin());
+        position += TFileEntry::kSize;
         const std::int32_t nameLength = record.NameLength();
         if (nameLength < 0)
-            RaiseArchiveError(ArchiveErrorKind::BadNameLength, {"SetTextStr", nameLength});
+            raiseArchiveError(ArchiveErrorKind::BadNameLength, {"SetTextStr", nameLength});
         if (blob.size() - position < static_cast<std::size_t>(nameLength))
-            RaiseArchiveError(ArchiveErrorKind::BlobCutShort);
+            raiseArchiveError(ArchiveErrorKind::BlobCutShort);
         rebuilt.AddObject(blob.substr(position, static_cast<std::size_t>(nameLength)), record);
         position += static_cast<std::size_t>(nameLength);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileEntry.h"
+#include "archive/FileEntry.h"
 
 #include <cstdint>
 #include <string>

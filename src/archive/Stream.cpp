@@ -1,4 +1,4 @@
-#include "Stream.h"
+#include "archive/Stream.h"
 
 namespace tallix::archive {
 

@@ -1,4 +1,4 @@
-#include "ErrorText.h"
+#include "env/ErrorText.h"
 
 namespace tallix {
 

@@ -1,11 +1,13 @@
-#include "FuncListWork.h"
+#include "env/FuncListWork.h"
 
 #include <stdexcept>
 #include <utility>
 
+namespace tallix {
+
 namespace {
 
-void CheckIndex(int index, std::size_t count) {
+void checkIndex(int index, std::size_t count) {
     if (index < 0 || static_cast<std::size_t>(index) >= count)
         throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
 }
@@ -13,12 +15,12 @@ void CheckIndex(int index, std::size_t count) {
 } // namespace
 
 const TiStringList::Item& TiStringList::At(int index) const {
-    CheckIndex(index, FItems.size());
+    checkIndex(index, FItems.size());
     return FItems[static_cast<std::size_t>(index)];
 }
 
 TiStringList::Item& TiStringList::At(int index) {
-    CheckIndex(index, FItems.size());
+    checkIndex(index, FItems.size());
     return FItems[static_cast<std::size_t>(index)];
 }
 
@@ -43,18 +45,18 @@ int TiStringList::AddInteger(const QString& text, int value) {
 
 void TiStringList::Insert(int index, const QString& text) {
     if (index != Count())
-        CheckIndex(index, FItems.size());
+        checkIndex(index, FItems.size());
     FItems.insert(FItems.begin() + index, Item{text, 0});
 }
 
 void TiStringList::Delete(int index) {
-    CheckIndex(index, FItems.size());
+    checkIndex(index, FItems.size());
     FItems.erase(FItems.begin() + index);
 }
 
 void TiStringList::Move(int currentIndex, int newIndex) {
-    CheckIndex(currentIndex, FItems.size());
-    CheckIndex(newIndex, FItems.size());
+    checkIndex(currentIndex, FItems.size());
+    checkIndex(newIndex, FItems.size());
     Item moving = std::move(FItems[static_cast<std::size_t>(currentIndex)]);
     FItems.erase(FItems.begin() + currentIndex);
     FItems.insert(FItems.begin() + newIndex, std::move(moving));
@@ -81,7 +83,7 @@ TxmlList::~TxmlList() {
 }
 
 TxmlList* TxmlList::Items(int index) const {
-    CheckIndex(index, FItems.size());
+    checkIndex(index, FItems.size());
     return FItems[static_cast<std::size_t>(index)].get();
 }
 
@@ -91,7 +93,7 @@ int TxmlList::Add(std::unique_ptr<TxmlList> child) {
 }
 
 void TxmlList::Delete(int index) {
-    CheckIndex(index, FItems.size());
+    checkIndex(index, FItems.size());
     FItems.erase(FItems.begin() + index);
 }
 
@@ -120,3 +122,5 @@ void TxmlList::SetAuxObjects(std::unique_ptr<TxmlAuxObject> first,
     FAuxObject1 = std::move(first);
     FAuxObject2 = std::move(second);
 }
+
+} // namespace tallix

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+namespace tallix {
+
 // A string list in which every item also carries an integer. The integer belongs to its item:
 // it moves with it when items are deleted, inserted or moved. A new item carries 0 unless a
 // value is given.
@@ -88,3 +90,5 @@ private:
     bool FLowerCaseNames;
     int FLevel;
 };
+
+} // namespace tallix

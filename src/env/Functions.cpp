@@ -1,7 +1,7 @@
-#include "Functions.h"
+#include "env/Functions.h"
 
-#include "SpecialFolders.h"
-#include "TextCodec.h"
+#include "platform/SpecialFolders.h"
+#include "platform/TextCodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,46 +9,48 @@
 
 #include <algorithm>
 
+namespace tallix {
+
 namespace {
 
-const QChar Separator = QLatin1Char('/');
+const QChar kSeparator = QLatin1Char('/');
 
-static_assert(CsidlAppData == tallix::platform::CsidlAppData);
-static_assert(CsidlDesktopDirectory == tallix::platform::CsidlDesktopDirectory);
+static_assert(kCsidlAppData == tallix::platform::kCsidlAppData);
+static_assert(kCsidlDesktopDirectory == tallix::platform::kCsidlDesktopDirectory);
 
 } // namespace
 
-void ForceFolder(const QString& folder) {
+void forceFolder(const QString& folder) {
     if (folder.isEmpty() || QFileInfo(folder).isDir())
         return;
-    const qsizetype lastSeparator = folder.lastIndexOf(Separator);
+    const qsizetype lastSeparator = folder.lastIndexOf(kSeparator);
     if (lastSeparator < 0)
         return;
-    const QString parent = lastSeparator == 0 ? QString(Separator) : folder.left(lastSeparator);
+    const QString parent = lastSeparator == 0 ? QString(kSeparator) : folder.left(lastSeparator);
     // The root is its own parent; stopping there is what keeps this from looping.
     if (parent == folder)
         return;
-    ForceFolder(parent);
+    forceFolder(parent);
     QDir().mkdir(folder);
 }
 
-QString GetSpecialFolder(int csidl) {
+QString getSpecialFolder(int csidl) {
     const QString folder = tallix::platform::specialFolderPath(csidl);
     if (!folder.isEmpty())
         return folder;
-    return tallix::platform::specialFolderPath(CsidlDesktopDirectory);
+    return tallix::platform::specialFolderPath(kCsidlDesktopDirectory);
 }
 
-QString StripTrailingBackslashes(const QString& path) {
+QString stripTrailingBackslashes(const QString& path) {
     qsizetype length = path.size();
-    while (length > 0 && path.at(length - 1) == Separator)
+    while (length > 0 && path.at(length - 1) == kSeparator)
         --length;
     if (length == 0 && !path.isEmpty())
-        return QString(Separator);
+        return QString(kSeparator);
     return path.left(length);
 }
 
-QString LinkTarget(const QString& target) {
+QString linkTarget(const QString& target) {
     if (target.startsWith(QStringLiteral("http:"), Qt::CaseSensitive))
         return target;
     return QStringLiteral("mailto:") + target;
@@ -57,10 +59,10 @@ QString LinkTarget(const QString& target) {
 namespace {
 
 // The horizontal and vertical tolerances of the on-screen test differ on purpose.
-constexpr int HorizontalTolerance = 4;
-constexpr int VerticalTolerance = 8;
+constexpr int kHorizontalTolerance = 4;
+constexpr int kVerticalTolerance = 8;
 
-bool IsVisibleOn(const QRect& window, const QRect& workArea) {
+bool isVisibleOn(const QRect& window, const QRect& workArea) {
     const int left = window.x();
     const int top = window.y();
     const int right = left + window.width();
@@ -69,17 +71,17 @@ bool IsVisibleOn(const QRect& window, const QRect& workArea) {
     const int areaTop = workArea.y();
     const int areaBottom = areaTop + workArea.height();
     const bool topInside =
-        areaTop - VerticalTolerance <= top && top < areaBottom - VerticalTolerance;
-    const bool leftInside = areaLeft - HorizontalTolerance <= left && left < areaRight;
-    const bool rightInside = areaLeft <= right && right + HorizontalTolerance < areaRight;
+        areaTop - kVerticalTolerance <= top && top < areaBottom - kVerticalTolerance;
+    const bool leftInside = areaLeft - kHorizontalTolerance <= left && left < areaRight;
+    const bool rightInside = areaLeft <= right && right + kHorizontalTolerance < areaRight;
     return topInside && (leftInside || rightInside);
 }
 
 } // namespace
 
-QRect KeepOnScreen(const QRect& window, const QList<QRect>& workAreas, const QRect& primaryScreen) {
+QRect keepOnScreen(const QRect& window, const QList<QRect>& workAreas, const QRect& primaryScreen) {
     for (const QRect& workArea : workAreas) {
-        if (IsVisibleOn(window, workArea))
+        if (isVisibleOn(window, workArea))
             return window;
     }
     const int width = std::min(window.width(), primaryScreen.width());
@@ -88,14 +90,14 @@ QRect KeepOnScreen(const QRect& window, const QList<QRect>& workAreas, const QRe
             primaryScreen.y() + (primaryScreen.height() - height) / 2, width, height};
 }
 
-std::unique_ptr<QIODevice> LoadResourceStream(const QString& name) {
+std::unique_ptr<QIODevice> loadResourceStream(const QString& name) {
     auto stream = std::make_unique<QFile>(QStringLiteral(":/RC_DATA/") + name);
     if (name.isEmpty() || !stream->open(QIODevice::ReadOnly))
         return nullptr;
     return stream;
 }
 
-bool HasDoubleByteChar(const QString& text) {
+bool hasDoubleByteChar(const QString& text) {
     using tallix::platform::TextEncoding;
     for (const char32_t codePoint : text.toUcs4()) {
         const auto bytes =
@@ -105,3 +107,5 @@ bool HasDoubleByteChar(const QString& text) {
     }
     return false;
 }
+
+} // namespace tallix

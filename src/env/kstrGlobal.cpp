@@ -1,11 +1,11 @@
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
 
-#include "ExecutableFile.h"
-#include "Functions.h"
-#include "OsVersion.h"
-#include "ProfileFile.h"
-#include "RegistryStores.h"
-#include "VersionResource.h"
+#include "env/Functions.h"
+#include "platform/ExecutableFile.h"
+#include "platform/OsVersion.h"
+#include "platform/ProfileFile.h"
+#include "platform/RegistryStores.h"
+#include "platform/VersionResource.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,59 +14,61 @@
 #include <optional>
 #include <utility>
 
+namespace tallix {
+
 TkstrGlobal* AppGlobal = nullptr;
 
 namespace {
 
-const QChar Separator = QLatin1Char('/');
-const QString Unknown = QStringLiteral("unknown");
-const QString DataSection = QStringLiteral("DATA");
-const QString DataPathIdent = QStringLiteral("PATH");
-const QString IniFileName = QStringLiteral("application.ini");
-constexpr qsizetype MaxStringLength = 2047;
-constexpr int WriteTestCandidates = 1000;
+const QChar kSeparator = QLatin1Char('/');
+const QString kUnknown = QStringLiteral("unknown");
+const QString kDataSection = QStringLiteral("DATA");
+const QString kDataPathIdent = QStringLiteral("PATH");
+const QString kIniFileName = QStringLiteral("application.ini");
+constexpr qsizetype kMaxStringLength = 2047;
+constexpr int kWriteTestCandidates = 1000;
 
-QString WithTrailingSeparator(const QString& folder) {
-    return folder.endsWith(Separator) ? folder : folder + Separator;
+QString withTrailingSeparator(const QString& folder) {
+    return folder.endsWith(kSeparator) ? folder : folder + kSeparator;
 }
 
-bool IsAsciiDigit(QChar c) {
+bool isAsciiDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-bool IsDigits(const QString& text) {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), IsAsciiDigit);
+bool isDigits(const QString& text) {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isAsciiDigit);
 }
 
-bool IsHexDigits(const QString& text) {
+bool isHexDigits(const QString& text) {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
         const QChar lower = c.toLower();
-        return IsAsciiDigit(c) || (lower >= QLatin1Char('a') && lower <= QLatin1Char('f'));
+        return isAsciiDigit(c) || (lower >= QLatin1Char('a') && lower <= QLatin1Char('f'));
     });
 }
 
 // Decimal with an optional sign, or "0x"/"0X" followed by hexadecimal digits; else def.
-int ParseInteger(const QString& text, int def) {
+int parseInteger(const QString& text, int def) {
     bool ok = false;
     int value = 0;
     if (text.size() > 2 &&
         (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))) {
         const QString digits = text.mid(2);
-        if (IsHexDigits(digits))
+        if (isHexDigits(digits))
             value = digits.toInt(&ok, 16);
     } else {
         const bool hasSign = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
-        if (IsDigits(hasSign ? text.mid(1) : text))
+        if (isDigits(hasSign ? text.mid(1) : text))
             value = text.toInt(&ok, 10);
     }
     return ok ? value : def;
 }
 
 // Cuts to the read buffer's size without leaving half of a surrogate pair behind.
-QString CutToReadBuffer(QString text) {
-    if (text.size() <= MaxStringLength)
+QString cutToReadBuffer(QString text) {
+    if (text.size() <= kMaxStringLength)
         return text;
-    text.truncate(MaxStringLength);
+    text.truncate(kMaxStringLength);
     if (text.back().isHighSurrogate())
         text.chop(1);
     return text;
@@ -79,7 +81,7 @@ EIniFileException::EIniFileException(const QString& fileName)
 
 TkstrGlobal::TkstrGlobal() {
     if (HasUserRegistryKey())
-        SetDataFolder(RegReadString(DataSection, DataPathIdent, QString()));
+        SetDataFolder(RegReadString(kDataSection, kDataPathIdent, QString()));
 }
 
 TkstrGlobal::~TkstrGlobal() {
@@ -89,21 +91,21 @@ TkstrGlobal::~TkstrGlobal() {
 
 void TkstrGlobal::ReadVersionInfo() {
     const QString exeFile = tallix::platform::runningExecutableFile();
-    const qsizetype lastSeparator = exeFile.lastIndexOf(Separator);
+    const qsizetype lastSeparator = exeFile.lastIndexOf(kSeparator);
     FExePath = exeFile.left(lastSeparator + 1);
-    FExeDir = StripTrailingBackslashes(FExePath);
+    FExeDir = stripTrailingBackslashes(FExePath);
     FExeName = exeFile.mid(lastSeparator + 1);
 
-    FCompanyName = Unknown;
-    FProductName = Unknown;
-    FInternalName = Unknown;
+    FCompanyName = kUnknown;
+    FProductName = kUnknown;
+    FInternalName = kUnknown;
     const auto strings = tallix::platform::readVersionResource();
     if (!strings)
         return;
     FFileVersion = strings->fileVersion;
-    FProductName = strings->productName.isEmpty() ? Unknown : strings->productName;
-    FInternalName = strings->internalName.isEmpty() ? Unknown : strings->internalName;
-    FCompanyName = strings->companyName.isEmpty() ? Unknown : strings->companyName;
+    FProductName = strings->productName.isEmpty() ? kUnknown : strings->productName;
+    FInternalName = strings->internalName.isEmpty() ? kUnknown : strings->internalName;
+    FCompanyName = strings->companyName.isEmpty() ? kUnknown : strings->companyName;
     FVersionInfoLoaded = true;
 }
 
@@ -158,22 +160,22 @@ int TkstrGlobal::GetWinMajorVersion() {
 QString TkstrGlobal::GetDataFolder() {
     if (FDataFolder.isEmpty()) {
         FDataFolder = GetDefaultDataFolder();
-        ForceFolder(FDataFolder);
+        forceFolder(FDataFolder);
     }
     return FDataFolder;
 }
 
 QString TkstrGlobal::GetDataPath() {
-    return WithTrailingSeparator(GetDataFolder());
+    return withTrailingSeparator(GetDataFolder());
 }
 
 void TkstrGlobal::SetDataFolder(const QString& folder) {
     // A recorded folder written with a final '/' must still give a Path with exactly one.
-    FDataFolder = StripTrailingBackslashes(folder);
+    FDataFolder = stripTrailingBackslashes(folder);
     if (FDataFolder.isEmpty())
         return;
-    ForceFolder(FDataFolder);
-    RegWriteString(DataSection, DataPathIdent, FDataFolder);
+    forceFolder(FDataFolder);
+    RegWriteString(kDataSection, kDataPathIdent, FDataFolder);
 }
 
 QString TkstrGlobal::GetDefaultDataFolder() {
@@ -183,16 +185,16 @@ QString TkstrGlobal::GetDefaultDataFolder() {
     // itself when it may write there.
     if (installed != here && IsExeFolderWritable())
         return GetExePath() + QStringLiteral("Data");
-    return GetSpecialFolder(CsidlAppData) + Separator + GetCompanyName() + Separator +
+    return getSpecialFolder(kCsidlAppData) + kSeparator + GetCompanyName() + kSeparator +
            GetProductName();
 }
 
 bool TkstrGlobal::IsWritableFolder(const QString& path) {
-    const QString folder = StripTrailingBackslashes(path);
+    const QString folder = stripTrailingBackslashes(path);
     if (!QFileInfo(folder).isDir())
         return false;
-    const QString base = WithTrailingSeparator(folder);
-    for (int n = 0; n < WriteTestCandidates; ++n) {
+    const QString base = withTrailingSeparator(folder);
+    for (int n = 0; n < kWriteTestCandidates; ++n) {
         const QString candidate = base + QStringLiteral("WriteTest%1.tmp").arg(n);
         if (QFileInfo::exists(candidate))
             continue;
@@ -246,7 +248,7 @@ void TkstrGlobal::RegWriteString(const QString& section, const QString& ident,
 
 void TkstrGlobal::OpenIni() {
     if (!FIniFile)
-        FIniFile = std::make_unique<tallix::platform::ProfileFile>(GetDataPath() + IniFileName);
+        FIniFile = std::make_unique<tallix::platform::ProfileFile>(GetDataPath() + kIniFileName);
 }
 
 void TkstrGlobal::CloseIni() {
@@ -269,7 +271,7 @@ QString TkstrGlobal::ReadString(const QString& section, const QString& ident, co
     OpenIni();
     if (FIniFile) {
         if (const std::optional<QString> stored = FIniFile->readString(section, ident))
-            result = CutToReadBuffer(*stored);
+            result = cutToReadBuffer(*stored);
     }
     return result;
 }
@@ -285,7 +287,7 @@ int TkstrGlobal::ReadInteger(const QString& section, const QString& ident, int d
     if (!FIniFile)
         return def;
     const std::optional<QString> stored = FIniFile->readString(section, ident);
-    return stored ? ParseInteger(*stored, def) : def;
+    return stored ? parseInteger(*stored, def) : def;
 }
 
 void TkstrGlobal::WriteInteger(const QString& section, const QString& ident, int value) {
@@ -328,3 +330,5 @@ KstrGlobalUnit::KstrGlobalUnit() {
 KstrGlobalUnit::~KstrGlobalUnit() {
     delete std::exchange(AppGlobal, nullptr);
 }
+
+} // namespace tallix

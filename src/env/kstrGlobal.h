@@ -10,6 +10,8 @@ class ProfileFile;
 class UserRegistry;
 } // namespace tallix::platform
 
+namespace tallix {
+
 // A write to the settings file that could not be done. what() is the message shown to the user,
 // in UTF-8.
 class EIniFileException : public std::runtime_error {
@@ -118,3 +120,5 @@ public:
     KstrGlobalUnit(const KstrGlobalUnit&) = delete;
     KstrGlobalUnit& operator=(const KstrGlobalUnit&) = delete;
 };
+
+} // namespace tallix

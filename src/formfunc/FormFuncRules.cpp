@@ -1,20 +1,20 @@
-#include "FormFuncRules.h"
+#include "formfunc/FormFuncRules.h"
 
 namespace tallix::formfunc {
 
 namespace {
 
 // Strictly between: an edge exactly `distance` away stays where it is.
-bool IsNear(int edge, int target, int distance) {
+bool isNear(int edge, int target, int distance) {
     return target - distance < edge && edge < target + distance;
 }
 
-constexpr int LeadingBand = 5;
-constexpr int TrailingBand = 5;
+constexpr int kLeadingBand = 5;
+constexpr int kTrailingBand = 5;
 
 } // namespace
 
-QPoint SnapToWorkArea(const QRect& window, const QRect& workArea, int distance) {
+QPoint snapToWorkArea(const QRect& window, const QRect& workArea, int distance) {
     const int left = window.x();
     const int top = window.y();
     const int right = left + window.width();
@@ -22,30 +22,30 @@ QPoint SnapToWorkArea(const QRect& window, const QRect& workArea, int distance) 
     const int areaRight = workArea.x() + workArea.width();
     const int areaBottom = workArea.y() + workArea.height();
     QPoint corner(left, top);
-    if (IsNear(top, workArea.y(), distance))
+    if (isNear(top, workArea.y(), distance))
         corner.setY(workArea.y());
-    else if (IsNear(bottom, areaBottom, distance))
+    else if (isNear(bottom, areaBottom, distance))
         corner.setY(areaBottom - window.height());
-    if (IsNear(left, workArea.x(), distance))
+    if (isNear(left, workArea.x(), distance))
         corner.setX(workArea.x());
-    else if (IsNear(right, areaRight, distance))
+    else if (isNear(right, areaRight, distance))
         corner.setX(areaRight - window.width());
     return corner;
 }
 
-HitTest ResizeHitTest(const QRect& window, const QPoint& point) {
+HitTest resizeHitTest(const QRect& window, const QPoint& point) {
     // "> edge - 5" on the trailing sides leaves a band of four pixels there, "< edge + 5" on the
     // leading sides one of five.
     const int x = point.x();
     const int y = point.y();
     int code = 0;
-    if (y > window.y() + window.height() - TrailingBand)
+    if (y > window.y() + window.height() - kTrailingBand)
         code = 2;
-    else if (y < window.y() + LeadingBand)
+    else if (y < window.y() + kLeadingBand)
         code = 1;
-    if (x > window.x() + window.width() - TrailingBand)
+    if (x > window.x() + window.width() - kTrailingBand)
         code += 20;
-    else if (x < window.x() + LeadingBand)
+    else if (x < window.x() + kLeadingBand)
         code += 10;
     switch (code) {
     case 1:
@@ -69,7 +69,7 @@ HitTest ResizeHitTest(const QRect& window, const QPoint& point) {
     }
 }
 
-bool DragAllowedAt(const QList<QRect>& children, int x, int y) {
+bool dragAllowedAt(const QList<QRect>& children, int x, int y) {
     bool allowed = true;
     for (const QRect& child : children) {
         const bool inside = child.x() < x && x < child.x() + child.width() && child.y() < y &&
@@ -80,7 +80,7 @@ bool DragAllowedAt(const QList<QRect>& children, int x, int y) {
     return allowed;
 }
 
-QPoint CentredOn(const QRect& screen, const QSize& window) {
+QPoint centredOn(const QRect& screen, const QSize& window) {
     return {screen.x() + (screen.width() - window.width()) / 2,
             screen.y() + (screen.height() - window.height()) / 2};
 }

@@ -31,16 +31,16 @@ enum class HitTest {
 // Top-left corner of a window after the end of a move: an edge closer than `distance` (strictly)
 // to the work area's edge of the same side jumps onto it; top wins over bottom, left over right.
 // A distance of 0 or less never snaps.
-QPoint SnapToWorkArea(const QRect& window, const QRect& workArea, int distance);
+QPoint snapToWorkArea(const QRect& window, const QRect& workArea, int distance);
 
 // The resize border under a point in screen coordinates: bands of 5 pixels on the left and top
 // edge, 4 on the right and bottom edge of the window's outer rectangle.
-HitTest ResizeHitTest(const QRect& window, const QPoint& point);
+HitTest resizeHitTest(const QRect& window, const QPoint& point);
 
 // A window drag may start at (x, y) unless the point lies strictly inside one of the children.
-bool DragAllowedAt(const QList<QRect>& children, int x, int y);
+bool dragAllowedAt(const QList<QRect>& children, int x, int y);
 
 // Top-left corner that centres a window of that size on the screen (division truncated).
-QPoint CentredOn(const QRect& screen, const QSize& window);
+QPoint centredOn(const QRect& screen, const QSize& window);
 
 } // namespace tallix::formfunc

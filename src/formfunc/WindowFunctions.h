@@ -5,11 +5,15 @@
 
 class QWidget;
 
+namespace tallix {
+
 // A top-level window's outer rectangle (its frame included) in screen coordinates.
-QRect OuterBounds(const QWidget* window);
+QRect outerBounds(const QWidget* window);
 
 // Gives the window this outer size; the frame's share comes off the client area.
-void SetOuterSize(QWidget* window, const QSize& outer);
+void setOuterSize(QWidget* window, const QSize& outer);
 
 // Brings a window that lies off every screen's work area back onto the primary screen.
-void KeepOnScreen(QWidget* window);
+void keepOnScreen(QWidget* window);
+
+} // namespace tallix

@@ -1,27 +1,27 @@
-#include "WindowOutline.h"
+#include "formfunc/WindowOutline.h"
 
 namespace tallix::formfunc {
 
 namespace {
 
 // left, top, right, bottom with right and bottom exclusive.
-QRect Span(int left, int top, int right, int bottom) {
+QRect span(int left, int top, int right, int bottom) {
     return {left, top, right - left, bottom - top};
 }
 
 } // namespace
 
-QRegion WindowOutline(bool rounded, int width, int height) {
+QRegion windowOutline(bool rounded, int width, int height) {
     if (!rounded)
-        return QRegion(Span(0, 0, width, height + 1));
-    QRegion outline(Span(0, 4, width, height - 4));
-    outline += Span(4, 0, width - 4, height);
-    outline += Span(2, 1, width - 2, height - 1);
-    outline += Span(1, 2, width - 1, height - 2);
+        return QRegion(span(0, 0, width, height + 1));
+    QRegion outline(span(0, 4, width, height - 4));
+    outline += span(4, 0, width - 4, height);
+    outline += span(2, 1, width - 2, height - 1);
+    outline += span(1, 2, width - 1, height - 2);
     return outline;
 }
 
-Qt::Edges ResizeEdges(HitTest hit) {
+Qt::Edges resizeEdges(HitTest hit) {
     switch (hit) {
     case HitTest::Left:
         return Qt::LeftEdge;
@@ -45,7 +45,7 @@ Qt::Edges ResizeEdges(HitTest hit) {
     return {};
 }
 
-Qt::CursorShape ResizeCursor(HitTest hit) {
+Qt::CursorShape resizeCursor(HitTest hit) {
     switch (hit) {
     case HitTest::Left:
     case HitTest::Right:

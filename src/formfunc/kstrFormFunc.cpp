@@ -1,9 +1,9 @@
-#include "kstrFormFunc.h"
+#include "formfunc/kstrFormFunc.h"
 
-#include "ErrorBox.h"
-#include "WindowFunctions.h"
-#include "WindowOutline.h"
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/ErrorBox.h"
+#include "formfunc/WindowFunctions.h"
+#include "formfunc/WindowOutline.h"
 
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -16,36 +16,46 @@
 
 #include <exception>
 
+namespace tallix {
+
 using tallix::formfunc::HitTest;
 using tallix::formfunc::SizeKind;
 
 namespace {
 
-QEvent::Type RegisteredType() {
+QEvent::Type registeredType() {
     return static_cast<QEvent::Type>(QEvent::registerEventType());
 }
 
-const QString KeyTop = QStringLiteral("TOP");
-const QString KeyLeft = QStringLiteral("LEFT");
-const QString KeyWidth = QStringLiteral("WIDTH");
-const QString KeyHeight = QStringLiteral("HEIGHT");
-const QString KeyDockSite = QStringLiteral("DOCKSITE");
+const QString kKeyTop = QStringLiteral("TOP");
+const QString kKeyLeft = QStringLiteral("LEFT");
+const QString kKeyWidth = QStringLiteral("WIDTH");
+const QString kKeyHeight = QStringLiteral("HEIGHT");
+const QString kKeyDockSite = QStringLiteral("DOCKSITE");
+
+// A form's settings section: its class name in capitals, without the namespace the class is
+// declared in, so that the section stays the design's form name.
+QString sectionOf(const QMetaObject& form) {
+    const QString name = QString::fromLatin1(form.className());
+    const qsizetype scope = name.lastIndexOf(QLatin1String("::"));
+    return (scope < 0 ? name : name.mid(scope + 2)).toUpper();
+}
 
 // Below this OS major version the window system has no layered windows.
-constexpr int FirstLayeredOsVersion = 5;
+constexpr int kFirstLayeredOsVersion = 5;
 
 // Sets a flag for the lifetime of the guard: geometry changes the component makes itself are
 // not a user's move.
 class FlagGuard {
 public:
-    explicit FlagGuard(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = saved_; }
+    explicit FlagGuard(bool& flag) : m_flag(flag), m_saved(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = m_saved; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;
 
 private:
-    bool& flag_;
-    bool saved_;
+    bool& m_flag;
+    bool m_saved;
 };
 
 } // namespace
@@ -53,14 +63,14 @@ private:
 TColorResetEvent::TColorResetEvent() : QEvent(EventType()) {}
 
 QEvent::Type TColorResetEvent::EventType() {
-    static const QEvent::Type type = RegisteredType();
+    static const QEvent::Type type = registeredType();
     return type;
 }
 
 TQueryEndSessionEvent::TQueryEndSessionEvent() : QEvent(EventType()) {}
 
 QEvent::Type TQueryEndSessionEvent::EventType() {
-    static const QEvent::Type type = RegisteredType();
+    static const QEvent::Type type = registeredType();
     return type;
 }
 
@@ -68,18 +78,18 @@ TEndSessionEvent::TEndSessionEvent(bool sessionEnds)
     : QEvent(EventType()), SessionEnds(sessionEnds) {}
 
 QEvent::Type TEndSessionEvent::EventType() {
-    static const QEvent::Type type = RegisteredType();
+    static const QEvent::Type type = registeredType();
     return type;
 }
 
-TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwner) {
-    if (AOwner)
-        FSection = QString::fromLatin1(AOwner->metaObject()->className()).toUpper();
+TkstrFormFunc::TkstrFormFunc(QWidget* owner) : QObject(owner), FOwnerForm(owner) {
+    if (owner)
+        FSection = sectionOf(*owner->metaObject());
     FMoveSettleTimer.setSingleShot(true);
-    FMoveSettleTimer.setInterval(MoveSettleMilliseconds);
+    FMoveSettleTimer.setInterval(kMoveSettleMilliseconds);
     // A burst that ended in a maximised or minimised window was the window system's doing.
     connect(&FMoveSettleTimer, &QTimer::timeout, this, [this] {
-        tallix::ShowErrorsOf(FOwnerForm, [this] {
+        tallix::showErrorsOf(FOwnerForm, [this] {
             if (FOwnerForm && CurrentSizeKind() == SizeKind::Restored)
                 HandleExitSizeMove();
         });
@@ -87,7 +97,7 @@ TkstrFormFunc::TkstrFormFunc(QWidget* AOwner) : QObject(AOwner), FOwnerForm(AOwn
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(application, &QGuiApplication::commitDataRequest, this,
                 [this](QSessionManager& manager) {
-                    tallix::ShowErrorsOf(FOwnerForm, [&] { SessionCommitData(manager); });
+                    tallix::showErrorsOf(FOwnerForm, [&] { SessionCommitData(manager); });
                 });
     HookForm(true);
     SetLayered(true);
@@ -108,7 +118,7 @@ TkstrFormFunc::~TkstrFormFunc() {
     HookForm(false);
 }
 
-void TkstrFormFunc::HookForm(bool Enable) {
+void TkstrFormFunc::HookForm(bool enable) {
     if (FFormHandle != 0 && FOwnerForm) {
         FOwnerForm->removeEventFilter(this);
         if (FFormWindow)
@@ -116,7 +126,7 @@ void TkstrFormFunc::HookForm(bool Enable) {
         FFormWindow = nullptr;
         FFormHandle = 0;
     }
-    if (Enable && FOwnerForm) {
+    if (enable && FOwnerForm) {
         FFormHandle = FOwnerForm->winId();
         FOwnerForm->installEventFilter(this);
         AttachToWindow();
@@ -174,7 +184,7 @@ void TkstrFormFunc::SetWindowPosition(TwindowPosition value) {
 }
 
 void TkstrFormFunc::SetLayered(bool value) {
-    FLayered = value && !(AppGlobal && AppGlobal->GetWinMajorVersion() < FirstLayeredOsVersion);
+    FLayered = value && !(AppGlobal && AppGlobal->GetWinMajorVersion() < kFirstLayeredOsVersion);
 }
 
 void TkstrFormFunc::ApplyWindowPosition(TwindowPosition value) {
@@ -199,7 +209,7 @@ void TkstrFormFunc::ApplyWindowPosition(TwindowPosition value) {
 // their errors are shown here and go no further.
 bool TkstrFormFunc::eventFilter(QObject* watched, QEvent* event) {
     bool taken = false;
-    tallix::ShowErrorsOf(FOwnerForm, [&] {
+    tallix::showErrorsOf(FOwnerForm, [&] {
         if (FOwnerForm && watched == FOwnerForm)
             taken = FormWindowProc(event);
         else if (FFormWindow && watched == FFormWindow)
@@ -268,7 +278,7 @@ SizeKind TkstrFormFunc::CurrentSizeKind() const {
 
 void TkstrFormFunc::HandleMove() {
     if (!FOwnerForm->isMaximized())
-        FNormalBounds = OuterBounds(FOwnerForm);
+        FNormalBounds = outerBounds(FOwnerForm);
 }
 
 void TkstrFormFunc::HandleSize(SizeKind kind) {
@@ -276,7 +286,7 @@ void TkstrFormFunc::HandleSize(SizeKind kind) {
         UpdateWindowShape();
     if (kind == SizeKind::Restored) {
         if (!FOwnerForm->isMaximized())
-            FNormalBounds = OuterBounds(FOwnerForm);
+            FNormalBounds = outerBounds(FOwnerForm);
         FIsMaximized = false;
     } else if (kind == SizeKind::Maximized) {
         FIsMaximized = true;
@@ -285,7 +295,7 @@ void TkstrFormFunc::HandleSize(SizeKind kind) {
 
 // Qt reports no end of a move or resize loop. A user's move shows as a burst of geometry
 // changes of the visible, normal-state window; the move counts as ended once the geometry has
-// been still for MoveSettleMilliseconds. Changes before the window is on screen and those the
+// been still for kMoveSettleMilliseconds. Changes before the window is on screen and those the
 // component makes itself do not count.
 void TkstrFormFunc::NoteGeometryChange() {
     if (!FOwnerForm->isVisible())
@@ -293,7 +303,7 @@ void TkstrFormFunc::NoteGeometryChange() {
     if (!FAdjustingGeometry)
         ApplyPendingOuterSize();
     if (CurrentSizeKind() == SizeKind::Restored)
-        FVisibleBounds = OuterBounds(FOwnerForm);
+        FVisibleBounds = outerBounds(FOwnerForm);
     if (FAdjustingGeometry)
         return;
     const QWindow* window = FOwnerForm->windowHandle();
@@ -313,13 +323,13 @@ void TkstrFormFunc::ApplyPendingOuterSize() {
         FPendingOuterSize = QSize();
         return;
     }
-    const QSize frame = OuterBounds(FOwnerForm).size() - FOwnerForm->size();
+    const QSize frame = outerBounds(FOwnerForm).size() - FOwnerForm->size();
     if (frame.isNull())
         return;
     const QSize outer = FPendingOuterSize;
     FPendingOuterSize = QSize();
     const FlagGuard guard(FAdjustingGeometry);
-    SetOuterSize(FOwnerForm, outer);
+    setOuterSize(FOwnerForm, outer);
 }
 
 void TkstrFormFunc::HandleExitSizeMove() {
@@ -330,9 +340,9 @@ void TkstrFormFunc::HandleExitSizeMove() {
     const QScreen* screen = FOwnerForm->screen();
     if (!screen)
         return;
-    const QRect bounds = OuterBounds(FOwnerForm);
+    const QRect bounds = outerBounds(FOwnerForm);
     const QPoint corner =
-        tallix::formfunc::SnapToWorkArea(bounds, screen->availableGeometry(), FFitScreenPx);
+        tallix::formfunc::snapToWorkArea(bounds, screen->availableGeometry(), FFitScreenPx);
     if (corner != bounds.topLeft()) {
         const FlagGuard guard(FAdjustingGeometry);
         FOwnerForm->move(corner);
@@ -346,21 +356,21 @@ void TkstrFormFunc::RestorePlacement() {
     const QScreen* primary = QGuiApplication::primaryScreen();
     const QRect screen = primary ? primary->geometry() : QRect();
     const FlagGuard guard(FAdjustingGeometry);
-    const QRect bounds = OuterBounds(FOwnerForm);
+    const QRect bounds = outerBounds(FOwnerForm);
     if (FKeepLocation) {
-        const QPoint centre = tallix::formfunc::CentredOn(screen, bounds.size());
-        const int left = AppGlobal->ReadInteger(FSection, KeyLeft, centre.x());
-        const int top = AppGlobal->ReadInteger(FSection, KeyTop, centre.y());
+        const QPoint centre = tallix::formfunc::centredOn(screen, bounds.size());
+        const int left = AppGlobal->ReadInteger(FSection, kKeyLeft, centre.x());
+        const int top = AppGlobal->ReadInteger(FSection, kKeyTop, centre.y());
         FOwnerForm->move(left, top);
     }
     if (FKeepSize) {
-        const int width = AppGlobal->ReadInteger(FSection, KeyWidth, bounds.width());
-        const int height = AppGlobal->ReadInteger(FSection, KeyHeight, bounds.height());
-        SetOuterSize(FOwnerForm, QSize(width, height));
+        const int width = AppGlobal->ReadInteger(FSection, kKeyWidth, bounds.width());
+        const int height = AppGlobal->ReadInteger(FSection, kKeyHeight, bounds.height());
+        setOuterSize(FOwnerForm, QSize(width, height));
     }
-    FDockSiteName = AppGlobal->ReadString(FSection, KeyDockSite, QString());
-    KeepOnScreen(FOwnerForm);
-    const bool frameUnknown = OuterBounds(FOwnerForm).size() == FOwnerForm->size();
+    FDockSiteName = AppGlobal->ReadString(FSection, kKeyDockSite, QString());
+    keepOnScreen(FOwnerForm);
+    const bool frameUnknown = outerBounds(FOwnerForm).size() == FOwnerForm->size();
     // Before the window is first shown nobody knows its frame, and a place given then goes to
     // the client area, the frame lying above it. Asked for as the outer corner, the place is the
     // frame's, which a window manager honours when it frames the window.
@@ -378,7 +388,7 @@ void TkstrFormFunc::SavePlacement() {
         return;
     // Forms are never docked here, so no dock site has a name to keep.
     FDockSiteName.clear();
-    QRect bounds = OuterBounds(FOwnerForm);
+    QRect bounds = outerBounds(FOwnerForm);
     if (!FOwnerForm->isVisible() && !FVisibleBounds.isNull())
         bounds = FVisibleBounds;
     // A window shown maximised from the start has no normal rectangle yet; its current one is
@@ -386,19 +396,19 @@ void TkstrFormFunc::SavePlacement() {
     if (FIsMaximized && !FNormalBounds.isNull())
         bounds = FNormalBounds;
     if (FKeepLocation) {
-        AppGlobal->WriteInteger(FSection, KeyTop, bounds.y());
-        AppGlobal->WriteInteger(FSection, KeyLeft, bounds.x());
+        AppGlobal->WriteInteger(FSection, kKeyTop, bounds.y());
+        AppGlobal->WriteInteger(FSection, kKeyLeft, bounds.x());
     }
     if (FKeepSize) {
-        AppGlobal->WriteInteger(FSection, KeyWidth, bounds.width());
-        AppGlobal->WriteInteger(FSection, KeyHeight, bounds.height());
+        AppGlobal->WriteInteger(FSection, kKeyWidth, bounds.width());
+        AppGlobal->WriteInteger(FSection, kKeyHeight, bounds.height());
     }
-    AppGlobal->WriteString(FSection, KeyDockSite, FDockSiteName);
+    AppGlobal->WriteString(FSection, kKeyDockSite, FDockSiteName);
 }
 
 void TkstrFormFunc::UpdateWindowShape() {
     FOwnerForm->setMask(
-        tallix::formfunc::WindowOutline(FWindowRound, FOwnerForm->width(), FOwnerForm->height()));
+        tallix::formfunc::windowOutline(FWindowRound, FOwnerForm->width(), FOwnerForm->height()));
 }
 
 bool TkstrFormFunc::HandleMousePress(const QEvent* event) {
@@ -406,25 +416,25 @@ bool TkstrFormFunc::HandleMousePress(const QEvent* event) {
     if (mouse->button() != Qt::LeftButton)
         return false;
     if (FWindowResize) {
-        const HitTest hit = tallix::formfunc::ResizeHitTest(OuterBounds(FOwnerForm),
+        const HitTest hit = tallix::formfunc::resizeHitTest(outerBounds(FOwnerForm),
                                                             mouse->globalPosition().toPoint());
         if (hit != HitTest::None) {
-            StartSystemResize(tallix::formfunc::ResizeEdges(hit));
+            StartSystemResize(tallix::formfunc::resizeEdges(hit));
             return true;
         }
     }
     FDragArmed = true;
-    FPressGrip = mouse->globalPosition().toPoint() - OuterBounds(FOwnerForm).topLeft();
+    FPressGrip = mouse->globalPosition().toPoint() - outerBounds(FOwnerForm).topLeft();
     return false;
 }
 
 void TkstrFormFunc::HandleMouseMove(const QEvent* event) {
     const auto* mouse = static_cast<const QMouseEvent*>(event);
     if (FWindowResize) {
-        const HitTest hit = tallix::formfunc::ResizeHitTest(OuterBounds(FOwnerForm),
+        const HitTest hit = tallix::formfunc::resizeHitTest(outerBounds(FOwnerForm),
                                                             mouse->globalPosition().toPoint());
         if (hit != HitTest::None) {
-            FOwnerForm->setCursor(tallix::formfunc::ResizeCursor(hit));
+            FOwnerForm->setCursor(tallix::formfunc::resizeCursor(hit));
             FResizeCursorShown = true;
         } else if (FResizeCursorShown) {
             FOwnerForm->unsetCursor();
@@ -447,7 +457,7 @@ void TkstrFormFunc::BeginWindowDrag(int x, int y, QPoint pointer) {
         if (control && !control->isWindow())
             children.append(control->geometry());
     }
-    bool dragMove = tallix::formfunc::DragAllowedAt(children, x, y);
+    bool dragMove = tallix::formfunc::dragAllowedAt(children, x, y);
     if (OnCanDragMove)
         OnCanDragMove(this, x, y, dragMove);
     if (!dragMove) {
@@ -458,7 +468,7 @@ void TkstrFormFunc::BeginWindowDrag(int x, int y, QPoint pointer) {
     // started the drag. Without a press seen, the drag holds on to where it starts. Screen
     // positions come from the pointer's events: a window manager may not yet have told where
     // it put a window just shown.
-    const QPoint corner = OuterBounds(FOwnerForm).topLeft();
+    const QPoint corner = outerBounds(FOwnerForm).topLeft();
     const QPoint grip = FPressGrip.value_or(pointer - corner);
     FPressGrip.reset();
     if (pointer - grip != corner)
@@ -607,3 +617,5 @@ void TkstrFormFunc::Raise(const TNotifyEvent& handler) {
     if (handler)
         handler(this);
 }
+
+} // namespace tallix

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormFuncRules.h"
+#include "formfunc/FormFuncRules.h"
 
 #include <QEvent>
 #include <QObject>
@@ -17,10 +17,12 @@ class QMimeData;
 class QSessionManager;
 class QWindow;
 
-// Component events: raised only when assigned, always with the component as Sender.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-using TNotifyFilenameEvent = std::function<void(QObject* Sender, const QString& filename)>;
-using TCanDragMove = std::function<void(QObject* Sender, int MouseX, int MouseY, bool& DragMove)>;
+namespace tallix {
+
+// Component events: raised only when assigned, always with the component as sender.
+using TNotifyEvent = std::function<void(QObject* sender)>;
+using TNotifyFilenameEvent = std::function<void(QObject* sender, const QString& filename)>;
+using TCanDragMove = std::function<void(QObject* sender, int mouseX, int mouseY, bool& dragMove)>;
 
 // Asks a window, from the program or from anywhere holding it, to reload its colours.
 class TColorResetEvent : public QEvent {
@@ -76,9 +78,9 @@ private:
 
 public:
     // How long a window's geometry must stay still before a move or resize counts as ended.
-    static constexpr int MoveSettleMilliseconds = 400;
+    static constexpr int kMoveSettleMilliseconds = 400;
 
-    explicit TkstrFormFunc(QWidget* AOwner);
+    explicit TkstrFormFunc(QWidget* owner);
     ~TkstrFormFunc() override;
     TkstrFormFunc(const TkstrFormFunc&) = delete;
     TkstrFormFunc& operator=(const TkstrFormFunc&) = delete;
@@ -119,7 +121,7 @@ public:
     TNotifyEvent OnEndSession;
     TNotifyEvent OnFormDestroy;
 
-    void HookForm(bool Enable);
+    void HookForm(bool enable);
     void SavePlacement();
     void RestorePlacement();
     // The end of a move or resize: raises OnWindowMoved, then snaps to the work-area edges.
@@ -219,3 +221,5 @@ private:
     QString FDockSiteName;
     QTimer FMoveSettleTimer;
 };
+
+} // namespace tallix

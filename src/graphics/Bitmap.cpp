@@ -1,6 +1,6 @@
-#include "Bitmap.h"
+#include "graphics/Bitmap.h"
 
-#include "GraphicError.h"
+#include "graphics/GraphicError.h"
 
 #include <bit>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
-
 #include <QImage>
+
+#include <cstdint>
 
 namespace tallix::graphics {
 

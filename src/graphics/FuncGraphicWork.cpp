@@ -1,5 +1,6 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
+#include "graphics/FuncGraphicWork.h"
+
+#include "graphics/GraphicError.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -12,7 +13,7 @@ namespace {
 // Any fixed value serves; scrambling and unscrambling only have to agree on it.
 constexpr std::uint8_t kScrambleKeyStart = 0xA7;
 
-std::string LowerCaseExtension(const std::string& fileName) {
+std::string lowerCaseExtension(const std::string& fileName) {
     const std::size_t folderEnd = fileName.find_last_of("/\\");
     const std::size_t nameStart = folderEnd == std::string::npos ? 0 : folderEnd + 1;
     const std::size_t dot = fileName.rfind('.');
@@ -28,7 +29,7 @@ std::string LowerCaseExtension(const std::string& fileName) {
     return extension;
 }
 
-void LoadBmpFromStream(TBitmap& bitmap, TStream& stream) {
+void loadBmpFromStream(TBitmap& bitmap, TStream& stream) {
     const std::int64_t left = std::max<std::int64_t>(stream.GetSize() - stream.GetPosition(), 0);
     QByteArray bytes(static_cast<qsizetype>(left), Qt::Uninitialized);
     ReadBuffer(stream, bytes.data(), left);
@@ -44,23 +45,23 @@ void LoadBmpFromStream(TBitmap& bitmap, TStream& stream) {
 
 } // namespace
 
-void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TStream& stream) {
-    const std::string extension = LowerCaseExtension(fileName);
+void loadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TStream& stream) {
+    const std::string extension = lowerCaseExtension(fileName);
     if (extension == ".bmp") {
-        LoadBmpFromStream(bitmap, stream);
+        loadBmpFromStream(bitmap, stream);
     }
     if (extension == ".png") {
-        LoadPngFromStream(bitmap, stream);
+        loadPngFromStream(bitmap, stream);
     }
     if (extension == ".jpg" || extension == ".jpeg") {
-        LoadJpegFromStream(bitmap, stream);
+        loadJpegFromStream(bitmap, stream);
     }
     if (extension == ".jpx") {
-        LoadScrambledJpegFromStream(bitmap, stream);
+        loadScrambledJpegFromStream(bitmap, stream);
     }
 }
 
-void LoadScrambledJpegFromStream(TBitmap& bitmap, TStream& stream) {
+void loadScrambledJpegFromStream(TBitmap& bitmap, TStream& stream) {
     const std::int64_t size = stream.GetSize();
     if (size > kScrambledJpegLimit) {
         return;
@@ -68,12 +69,12 @@ void LoadScrambledJpegFromStream(TBitmap& bitmap, TStream& stream) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     ReadBuffer(stream, bytes.data(), size);
     TMemoryReadStream plain(std::move(bytes));
-    UnscrambleStream(plain);
+    unscrambleStream(plain);
     plain.SetPosition(0);
-    LoadJpegFromStream(bitmap, plain);
+    loadJpegFromStream(bitmap, plain);
 }
 
-void UnscrambleStream(TMemoryReadStream& stream) {
+void unscrambleStream(TMemoryReadStream& stream) {
     std::vector<std::uint8_t>& bytes = stream.Bytes();
     const std::size_t size = bytes.size();
     std::uint8_t key = kScrambleKeyStart;
@@ -83,7 +84,7 @@ void UnscrambleStream(TMemoryReadStream& stream) {
     }
 }
 
-void HalveBitmap(TBitmap& bitmap) {
+void halveBitmap(TBitmap& bitmap) {
     if (bitmap.Height() == 0) {
         return;
     }

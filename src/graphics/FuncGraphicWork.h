@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Bitmap.h"
-#include "ReadStream.h"
+#include "graphics/Bitmap.h"
+#include "graphics/ReadStream.h"
 
 #include <array>
 #include <cstdint>
@@ -24,26 +24,26 @@ struct TPngPalette {
 // bitmap: 24-bit for grey, truecolour and palette images, 32-bit with straight alpha for the
 // colour types with alpha. Throws EGraphicError on anything it refuses; the bitmap is only
 // replaced when the whole picture has been decoded. A stream without IHDR changes nothing.
-void LoadPngFromStream(TBitmap& bitmap, TStream& stream);
+void loadPngFromStream(TBitmap& bitmap, TStream& stream);
 
 // The chunk walk after IHDR: fills palette from PLTE and collects the first run of IDAT chunks.
-void ReadPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette);
+void readPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette);
 
 // Chooses the decoder by the lower-cased extension of fileName (".bmp", ".png", ".jpg",
 // ".jpeg", ".jpx"); any other name leaves bitmap as it was.
-void LoadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TStream& stream);
+void loadGraphicFromStream(TBitmap& bitmap, const std::string& fileName, TStream& stream);
 
 // A JPEG from the stream's position into a 24-bit bitmap.
-void LoadJpegFromStream(TBitmap& bitmap, TStream& stream);
+void loadJpegFromStream(TBitmap& bitmap, TStream& stream);
 
 // The scrambled JPEG form (".jpx"). Streams above kScrambledJpegLimit bytes are ignored.
-void LoadScrambledJpegFromStream(TBitmap& bitmap, TStream& stream);
+void loadScrambledJpegFromStream(TBitmap& bitmap, TStream& stream);
 inline constexpr std::int64_t kScrambledJpegLimit = 10'000'000;
 
 // Scrambles or unscrambles the bytes in place; applying it twice restores them.
-void UnscrambleStream(TMemoryReadStream& stream);
+void unscrambleStream(TMemoryReadStream& stream);
 
 // 2 x 2 box reduction into the top-left quarter; the bitmap keeps its size.
-void HalveBitmap(TBitmap& bitmap);
+void halveBitmap(TBitmap& bitmap);
 
 } // namespace tallix::graphics

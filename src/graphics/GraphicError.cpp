@@ -1,4 +1,4 @@
-#include "GraphicError.h"
+#include "graphics/GraphicError.h"
 
 #include <iterator>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ErrorText.h"
+#include "env/ErrorText.h"
 
 #include <initializer_list>
 #include <stdexcept>

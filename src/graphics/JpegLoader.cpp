@@ -1,5 +1,5 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -42,7 +42,7 @@ struct TJpegErrorManager {
     int ScansAllowed = 0;
 };
 
-void JumpOnError(j_common_ptr info) {
+void jumpOnError(j_common_ptr info) {
     auto* errors = reinterpret_cast<TJpegErrorManager*>(info->err);
     const int code = info->err->msg_code;
     // libjpeg's own words for its memory bound mean nothing to a user.
@@ -64,9 +64,9 @@ std::string Reason(const TJpegErrorManager& errors) {
 }
 
 // Warnings (such as data that ends early and is padded) are not printed anywhere.
-void IgnoreMessage(j_common_ptr) {}
+void ignoreMessage(j_common_ptr) {}
 
-int AllowedScans(const jpeg_decompress_struct& info) {
+int allowedScans(const jpeg_decompress_struct& info) {
     std::uint64_t blocks = 0;
     for (int c = 0; c < info.num_components; ++c) {
         blocks +=
@@ -77,9 +77,9 @@ int AllowedScans(const jpeg_decompress_struct& info) {
 }
 
 // libjpeg calls this between rows and markers while it reads the input.
-void RefuseEndlessScans(j_common_ptr common) {
+void refuseEndlessScans(j_common_ptr common) {
     const auto* info = reinterpret_cast<j_decompress_ptr>(common);
-    const int allowed = AllowedScans(*info);
+    const int allowed = allowedScans(*info);
     if (info->input_scan_number > allowed) {
         auto* errors = reinterpret_cast<TJpegErrorManager*>(common->err);
         errors->ScansAllowed = allowed;
@@ -99,7 +99,7 @@ struct TJpegJob {
     bool TooLarge = false;
 };
 
-void StoreCmykRow(const std::uint8_t* cmyk, std::uint8_t* out, JDIMENSION width, bool inverted) {
+void storeCmykRow(const std::uint8_t* cmyk, std::uint8_t* out, JDIMENSION width, bool inverted) {
     for (JDIMENSION x = 0; x < width; ++x) {
         const std::uint8_t* in = cmyk + 4 * x;
         // Adobe writes CMYK inverted: the stored values are already 255 - ink.
@@ -111,7 +111,7 @@ void StoreCmykRow(const std::uint8_t* cmyk, std::uint8_t* out, JDIMENSION width,
     }
 }
 
-void ChooseOutput(TJpegJob& job) {
+void chooseOutput(TJpegJob& job) {
     jpeg_decompress_struct& info = job.Info;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
@@ -124,7 +124,7 @@ void ChooseOutput(TJpegJob& job) {
 
 // Only once libjpeg has its own buffers (and a progressive file is read through) is the
 // bitmap allocated, so a file refused on the way never holds both at once.
-void AllocateOutput(TJpegJob& job) {
+void allocateOutput(TJpegJob& job) {
     const jpeg_decompress_struct& info = job.Info;
     job.Bitmap = TBitmap::Allocate(TPixelFormat::Bit24, static_cast<int>(info.output_width),
                                    static_cast<int>(info.output_height));
@@ -134,26 +134,26 @@ void AllocateOutput(TJpegJob& job) {
 }
 
 // Returns false when libjpeg gave up; job.Errors then says why.
-bool RunDecompression(TJpegJob& job) {
+bool runDecompression(TJpegJob& job) {
     jpeg_decompress_struct& info = job.Info;
     if (setjmp(job.Errors.Jump)) {
         return false;
     }
     jpeg_mem_src(&info, job.Input->data(), static_cast<unsigned long>(job.Input->size()));
     jpeg_read_header(&info, TRUE);
-    ChooseOutput(job);
+    chooseOutput(job);
     if (job.TooLarge) {
         return true;
     }
     jpeg_start_decompress(&info);
-    AllocateOutput(job);
+    allocateOutput(job);
     const bool cmyk = info.out_color_space == JCS_CMYK;
     while (info.output_scanline < info.output_height) {
         const auto y = static_cast<int>(info.output_scanline);
         JSAMPROW row = cmyk ? job.Row.data() : job.Bitmap.ScanLine(y);
         jpeg_read_scanlines(&info, &row, 1);
         if (cmyk) {
-            StoreCmykRow(row, job.Bitmap.ScanLine(y), info.output_width, info.saw_Adobe_marker);
+            storeCmykRow(row, job.Bitmap.ScanLine(y), info.output_width, info.saw_Adobe_marker);
         }
     }
     jpeg_finish_decompress(&info);
@@ -164,13 +164,13 @@ class TJpegDecompressor {
 public:
     explicit TJpegDecompressor(const std::vector<std::uint8_t>& input) {
         FJob.Info.err = jpeg_std_error(&FJob.Errors.Manager);
-        FJob.Errors.Manager.error_exit = JumpOnError;
-        FJob.Errors.Manager.output_message = IgnoreMessage;
+        FJob.Errors.Manager.error_exit = jumpOnError;
+        FJob.Errors.Manager.output_message = ignoreMessage;
         FJob.Input = &input;
         jpeg_create_decompress(&FJob.Info);
         // Beyond this libjpeg would need a backing store, which it does not have, and fails.
         FJob.Info.mem->max_memory_to_use = kMaxLibjpegMemory;
-        FJob.Progress.progress_monitor = RefuseEndlessScans;
+        FJob.Progress.progress_monitor = refuseEndlessScans;
         FJob.Info.progress = &FJob.Progress;
     }
     ~TJpegDecompressor() { jpeg_destroy_decompress(&FJob.Info); }
@@ -178,7 +178,7 @@ public:
     TJpegDecompressor& operator=(const TJpegDecompressor&) = delete;
 
     TBitmap Decode() {
-        if (!RunDecompression(FJob)) {
+        if (!runDecompression(FJob)) {
             RaiseGraphicError(GraphicErrorKind::JpegNotRead, {Reason(FJob.Errors)});
         }
         if (FJob.TooLarge) {
@@ -191,7 +191,7 @@ private:
     TJpegJob FJob;
 };
 
-std::vector<std::uint8_t> ReadRest(TStream& stream) {
+std::vector<std::uint8_t> readRest(TStream& stream) {
     const std::int64_t left = stream.GetSize() - stream.GetPosition();
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
     ReadBuffer(stream, bytes.data(), static_cast<std::int64_t>(bytes.size()));
@@ -200,8 +200,8 @@ std::vector<std::uint8_t> ReadRest(TStream& stream) {
 
 } // namespace
 
-void LoadJpegFromStream(TBitmap& bitmap, TStream& stream) {
-    const std::vector<std::uint8_t> input = ReadRest(stream);
+void loadJpegFromStream(TBitmap& bitmap, TStream& stream) {
+    const std::vector<std::uint8_t> input = readRest(stream);
     bitmap = TJpegDecompressor(input).Decode();
 }
 

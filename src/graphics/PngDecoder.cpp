@@ -1,8 +1,8 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
-#include "PngFilter.h"
-#include "PngInflater.h"
-#include "PngRowConversion.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
+#include "graphics/PngFilter.h"
+#include "graphics/PngInflater.h"
+#include "graphics/PngRowConversion.h"
 
 #include <algorithm>
 #include <cstring>
@@ -40,27 +40,27 @@ struct TPngHeader {
     std::uint8_t Interlace = 0;
 };
 
-std::uint32_t BigEndian32(const std::uint8_t* bytes) {
+std::uint32_t bigEndian32(const std::uint8_t* bytes) {
     return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
            std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
 }
 
 // False at the end of the stream; a header cut short counts as the end too.
-bool ReadChunkHeader(TStream& stream, TChunkHeader& header) {
+bool readChunkHeader(TStream& stream, TChunkHeader& header) {
     std::uint8_t bytes[8];
     if (stream.Read(bytes, 8) != 8) {
         return false;
     }
-    header.Length = BigEndian32(bytes);
+    header.Length = bigEndian32(bytes);
     std::memcpy(header.Type, bytes + 4, 4);
     return true;
 }
 
-void SkipChunk(TStream& stream, const TChunkHeader& header) {
+void skipChunk(TStream& stream, const TChunkHeader& header) {
     stream.Seek(std::int64_t{header.Length} + 4, SeekOrigin::Current);
 }
 
-void ReadPalette(TStream& stream, const TChunkHeader& header, TPngPalette& palette) {
+void readPalette(TStream& stream, const TChunkHeader& header, TPngPalette& palette) {
     if (header.Length % 3 != 0 || header.Length > 3 * 256) {
         RaiseGraphicError(GraphicErrorKind::BadPngPalette);
     }
@@ -77,7 +77,7 @@ void ReadPalette(TStream& stream, const TChunkHeader& header, TPngPalette& palet
 // Measures the run of IDAT chunks that starts with header, so that its data can be read into one
 // buffer of the exact size; returns with the stream where it was. A length beyond the stream's
 // end fails here rather than after a huge allocation.
-std::int64_t MeasureImageData(TStream& stream, TChunkHeader header) {
+std::int64_t measureImageData(TStream& stream, TChunkHeader header) {
     const std::int64_t start = stream.GetPosition();
     const std::int64_t size = stream.GetSize();
     std::int64_t total = 0;
@@ -86,23 +86,23 @@ std::int64_t MeasureImageData(TStream& stream, TChunkHeader header) {
             RaiseGraphicError(GraphicErrorKind::StreamNotRead);
         }
         total += header.Length;
-        SkipChunk(stream, header);
-    } while (ReadChunkHeader(stream, header) && header.Is("IDAT"));
+        skipChunk(stream, header);
+    } while (readChunkHeader(stream, header) && header.Is("IDAT"));
     stream.SetPosition(start);
     return total;
 }
 
-void ReadImageData(TStream& stream, TChunkHeader header, std::vector<std::uint8_t>& buffer) {
+void readImageData(TStream& stream, TChunkHeader header, std::vector<std::uint8_t>& buffer) {
     std::size_t filled = buffer.size();
-    buffer.resize(filled + static_cast<std::size_t>(MeasureImageData(stream, header)));
+    buffer.resize(filled + static_cast<std::size_t>(measureImageData(stream, header)));
     do {
         ReadBuffer(stream, buffer.data() + filled, header.Length);
         filled += header.Length;
         stream.Seek(4, SeekOrigin::Current);
-    } while (ReadChunkHeader(stream, header) && header.Is("IDAT"));
+    } while (readChunkHeader(stream, header) && header.Is("IDAT"));
 }
 
-int SamplesPerPixel(std::uint8_t colourType) {
+int samplesPerPixel(std::uint8_t colourType) {
     switch (colourType) {
     case kTruecolour:
         return 3;
@@ -115,17 +115,17 @@ int SamplesPerPixel(std::uint8_t colourType) {
     }
 }
 
-bool HasAlpha(std::uint8_t colourType) {
+bool hasAlpha(std::uint8_t colourType) {
     return colourType == kGreyAlpha || colourType == kTruecolourAlpha;
 }
 
 // Grey and palette rows below 8 bits, and all palette rows, are reconstructed packed; the
 // others are reconstructed inside the bitmap after conversion.
-bool FiltersPacked(const TPngHeader& header) {
+bool filtersPacked(const TPngHeader& header) {
     return header.ColourType == kPalette || (header.ColourType == kGrey && header.Depth < 8);
 }
 
-bool DepthAllowed(const TPngHeader& header) {
+bool depthAllowed(const TPngHeader& header) {
     const std::uint8_t depth = header.Depth;
     if (header.ColourType == kGrey || header.ColourType == kPalette) {
         return depth == 1 || depth == 2 || depth == 4 || depth == 8;
@@ -133,10 +133,10 @@ bool DepthAllowed(const TPngHeader& header) {
     return depth == 8;
 }
 
-TPngHeader ParseHeader(const std::uint8_t* block) {
+TPngHeader parseHeader(const std::uint8_t* block) {
     TPngHeader header;
-    header.Width = BigEndian32(block);
-    header.Height = BigEndian32(block + 4);
+    header.Width = bigEndian32(block);
+    header.Height = bigEndian32(block + 4);
     header.Depth = block[8];
     header.ColourType = block[9];
     header.Compression = block[10];
@@ -144,7 +144,7 @@ TPngHeader ParseHeader(const std::uint8_t* block) {
     return header;
 }
 
-void CheckHeader(const TPngHeader& header) {
+void checkHeader(const TPngHeader& header) {
     if (header.Depth == 16) {
         RaiseGraphicError(GraphicErrorKind::UnsupportedDepth, {16});
     }
@@ -159,19 +159,19 @@ void CheckHeader(const TPngHeader& header) {
         type != kTruecolourAlpha) {
         RaiseGraphicError(GraphicErrorKind::UnsupportedPng);
     }
-    if (!DepthAllowed(header)) {
+    if (!depthAllowed(header)) {
         RaiseGraphicError(GraphicErrorKind::UnsupportedDepth, {header.Depth});
     }
     if (header.Width == 0 || header.Height == 0) {
         RaiseGraphicError(GraphicErrorKind::BadPngSize);
     }
-    const std::uint64_t bytesPerPixel = HasAlpha(type) ? 4 : 3;
+    const std::uint64_t bytesPerPixel = hasAlpha(type) ? 4 : 3;
     if (std::uint64_t{header.Width} * header.Height * bytesPerPixel > kMaxBitmapBytes) {
         RaiseGraphicError(GraphicErrorKind::PngTooLarge);
     }
 }
 
-TColourTable PaletteTable(const TPngPalette& palette) {
+TColourTable paletteTable(const TPngPalette& palette) {
     TColourTable table{};
     for (std::size_t i = 0; i < table.size(); ++i) {
         table[i] = std::uint32_t{palette.Blue[i]} | std::uint32_t{palette.Green[i]} << 8 |
@@ -186,20 +186,20 @@ public:
     TPngRowDecoder(const TPngHeader& header, const std::vector<std::uint8_t>& compressed,
                    const TPngPalette& palette)
         : FHeader(header), FInflater(compressed), FWidth(header.Width),
-          FPackedBytes((FWidth * SamplesPerPixel(header.ColourType) * header.Depth + 7) / 8),
+          FPackedBytes((FWidth * samplesPerPixel(header.ColourType) * header.Depth + 7) / 8),
           FBitmap(TBitmap::Allocate(
-              HasAlpha(header.ColourType) ? TPixelFormat::Bit32 : TPixelFormat::Bit24,
+              hasAlpha(header.ColourType) ? TPixelFormat::Bit32 : TPixelFormat::Bit24,
               static_cast<int>(header.Width), static_cast<int>(header.Height))),
           FRowBytes(FWidth * static_cast<std::size_t>(FBitmap.BytesPerPixel())) {
         if (header.ColourType == kPalette) {
-            FTable = PaletteTable(palette);
+            FTable = paletteTable(palette);
         } else if (header.ColourType == kGrey) {
-            FTable = GreyTable(header.Depth);
+            FTable = greyTable(header.Depth);
         }
     }
 
     TBitmap Decode() {
-        if (FiltersPacked(FHeader)) {
+        if (filtersPacked(FHeader)) {
             DecodePackedFiltered();
         } else {
             DecodeBitmapFiltered();
@@ -214,8 +214,8 @@ private:
         std::vector<std::uint8_t> above(1 + FPackedBytes, 0);
         for (int y = 0; y < FBitmap.Height(); ++y) {
             FInflater.ReadExactly(current.data(), current.size());
-            ReverseFilter(current[0], current.data() + 1, above.data() + 1, FPackedBytes, 1);
-            ConvertIndexedRow(current.data() + 1, FBitmap.ScanLine(y), FWidth, FHeader.Depth,
+            reverseFilter(current[0], current.data() + 1, above.data() + 1, FPackedBytes, 1);
+            convertIndexedRow(current.data() + 1, FBitmap.ScanLine(y), FWidth, FHeader.Depth,
                               FTable);
             current.swap(above);
         }
@@ -231,28 +231,28 @@ private:
             FInflater.ReadExactly(packed.data(), packed.size());
             std::uint8_t* row = FBitmap.ScanLine(y);
             const std::uint8_t* above = y == 0 ? zeros.data() : FBitmap.ScanLine(y - 1);
-            if (swapsRedBlue && ReverseFilterSwappingRedBlue(packed[0], packed.data() + 1, row,
+            if (swapsRedBlue && reverseFilterSwappingRedBlue(packed[0], packed.data() + 1, row,
                                                              above, FRowBytes, distance)) {
                 continue;
             }
             ConvertRow(packed.data() + 1, row);
-            ReverseFilter(packed[0], row, above, FRowBytes, distance);
+            reverseFilter(packed[0], row, above, FRowBytes, distance);
         }
     }
 
     void ConvertRow(const std::uint8_t* packed, std::uint8_t* row) const {
         switch (FHeader.ColourType) {
         case kTruecolour:
-            ConvertRgbRow(packed, row, FWidth);
+            convertRgbRow(packed, row, FWidth);
             break;
         case kGreyAlpha:
-            ConvertGreyAlphaRow(packed, row, FWidth);
+            convertGreyAlphaRow(packed, row, FWidth);
             break;
         case kTruecolourAlpha:
-            ConvertRgbaRow(packed, row, FWidth);
+            convertRgbaRow(packed, row, FWidth);
             break;
         default:
-            ConvertIndexedRow(packed, row, FWidth, 8, FTable);
+            convertIndexedRow(packed, row, FWidth, 8, FTable);
             break;
         }
     }
@@ -268,43 +268,43 @@ private:
 
 } // namespace
 
-void ReadPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette) {
+void readPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette) {
     TChunkHeader header;
-    while (ReadChunkHeader(stream, header)) {
+    while (readChunkHeader(stream, header)) {
         if (header.Is("PLTE")) {
-            ReadPalette(stream, header, palette);
+            readPalette(stream, header, palette);
         } else if (header.Is("IDAT")) {
-            ReadImageData(stream, header, buffer);
+            readImageData(stream, header, buffer);
             return;
         } else {
-            SkipChunk(stream, header);
+            skipChunk(stream, header);
         }
     }
 }
 
-void LoadPngFromStream(TBitmap& bitmap, TStream& stream) {
+void loadPngFromStream(TBitmap& bitmap, TStream& stream) {
     std::uint8_t signature[8];
     if (stream.Read(signature, 8) != 8 || std::memcmp(signature, kSignature, 8) != 0) {
         RaiseGraphicError(GraphicErrorKind::NotPng);
     }
     TChunkHeader chunk;
     do {
-        if (!ReadChunkHeader(stream, chunk)) {
+        if (!readChunkHeader(stream, chunk)) {
             return;
         }
         if (!chunk.Is("IHDR")) {
-            SkipChunk(stream, chunk);
+            skipChunk(stream, chunk);
         }
     } while (!chunk.Is("IHDR"));
 
     std::uint8_t block[17];
     ReadBuffer(stream, block, sizeof block);
-    const TPngHeader header = ParseHeader(block);
-    CheckHeader(header);
+    const TPngHeader header = parseHeader(block);
+    checkHeader(header);
 
     std::vector<std::uint8_t> compressed;
     TPngPalette palette;
-    ReadPngData(stream, compressed, palette);
+    readPngData(stream, compressed, palette);
     bitmap = TPngRowDecoder(header, compressed, palette).Decode();
 }
 

@@ -1,4 +1,4 @@
-#include "PngFilter.h"
+#include "graphics/PngFilter.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +12,7 @@ namespace tallix::graphics {
 
 namespace {
 
-inline std::uint8_t PaethPredictor(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+inline std::uint8_t paethPredictor(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
     // p = a + b - c, so p - a = b - c, p - b = a - c and p - c is their sum.
     const int toB = b - c;
     const int toA = a - c;
@@ -25,13 +25,13 @@ inline std::uint8_t PaethPredictor(std::uint8_t a, std::uint8_t b, std::uint8_t 
     return pb <= pc ? b : c;
 }
 
-template <std::size_t Distance> void ReverseSub(std::uint8_t* row, std::size_t length) {
+template <std::size_t Distance> void reverseSub(std::uint8_t* row, std::size_t length) {
     for (std::size_t i = Distance; i < length; ++i) {
         row[i] = static_cast<std::uint8_t>(row[i] + row[i - Distance]);
     }
 }
 
-void ReverseUp(std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
+void reverseUp(std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
     std::size_t i = 0;
 #ifdef TALLIX_PNG_FILTER_SSE2
     for (; i + 16 <= length; i += 16) {
@@ -46,7 +46,7 @@ void ReverseUp(std::uint8_t* row, const std::uint8_t* above, std::size_t length)
 }
 
 template <std::size_t Distance>
-void ReverseAverage(std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
+void reverseAverage(std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
     const std::size_t head = Distance < length ? Distance : length;
     for (std::size_t i = 0; i < head; ++i) {
         row[i] = static_cast<std::uint8_t>(row[i] + (above[i] >> 1));
@@ -57,7 +57,7 @@ void ReverseAverage(std::uint8_t* row, const std::uint8_t* above, std::size_t le
 }
 
 template <std::size_t Distance>
-void ReversePaeth(std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
+void reversePaeth(std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
     const std::size_t head = Distance < length ? Distance : length;
     // With a and c both zero the predictor is b.
     for (std::size_t i = 0; i < head; ++i) {
@@ -65,7 +65,7 @@ void ReversePaeth(std::uint8_t* row, const std::uint8_t* above, std::size_t leng
     }
     for (std::size_t i = Distance; i < length; ++i) {
         row[i] = static_cast<std::uint8_t>(
-            row[i] + PaethPredictor(row[i - Distance], above[i], above[i - Distance]));
+            row[i] + paethPredictor(row[i - Distance], above[i], above[i - Distance]));
     }
 }
 
@@ -74,7 +74,7 @@ void ReversePaeth(std::uint8_t* row, const std::uint8_t* above, std::size_t leng
 // is a dependency of every step, so one pixel per step is what SIMD can do here.
 // A 3-byte pixel is loaded with the next pixel's first byte when the row goes on: every lane
 // is computed on its own and only 3 bytes are stored, so the extra byte does no harm.
-template <std::size_t Distance> __m128i LoadPixel(const std::uint8_t* bytes, bool lastPixel) {
+template <std::size_t Distance> __m128i loadPixel(const std::uint8_t* bytes, bool lastPixel) {
     std::int32_t word = 0;
     if (Distance == 4 || !lastPixel) {
         std::memcpy(&word, bytes, 4);
@@ -84,28 +84,28 @@ template <std::size_t Distance> __m128i LoadPixel(const std::uint8_t* bytes, boo
     return _mm_unpacklo_epi8(_mm_cvtsi32_si128(word), _mm_setzero_si128());
 }
 
-template <std::size_t Distance> void StorePixel(std::uint8_t* bytes, __m128i pixel) {
+template <std::size_t Distance> void storePixel(std::uint8_t* bytes, __m128i pixel) {
     const std::int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(pixel, pixel));
     std::memcpy(bytes, &word, Distance);
 }
 
 // Sums of two bytes, kept modulo 256 in their 16-bit lanes.
-__m128i AddBytes(__m128i x, __m128i y) {
+__m128i addBytes(__m128i x, __m128i y) {
     return _mm_and_si128(_mm_add_epi16(x, y), _mm_set1_epi16(0xFF));
 }
 
-__m128i Absolute16(__m128i value) {
+__m128i absolute16(__m128i value) {
     return _mm_max_epi16(value, _mm_sub_epi16(_mm_setzero_si128(), value));
 }
 
-__m128i Select(__m128i condition, __m128i whenSet, __m128i otherwise) {
+__m128i select(__m128i condition, __m128i whenSet, __m128i otherwise) {
     return _mm_or_si128(_mm_and_si128(condition, whenSet), _mm_andnot_si128(condition, otherwise));
 }
 
 // The raw pixel at raw + i; with SwapRedBlue its first and third samples change places.
 template <std::size_t Distance, bool SwapRedBlue>
-__m128i LoadRaw(const std::uint8_t* raw, std::size_t i, std::size_t length) {
-    const __m128i pixel = LoadPixel<Distance>(raw + i, i + 4 > length);
+__m128i loadRaw(const std::uint8_t* raw, std::size_t i, std::size_t length) {
+    const __m128i pixel = loadPixel<Distance>(raw + i, i + 4 > length);
     if constexpr (SwapRedBlue) {
         return _mm_shufflelo_epi16(pixel, _MM_SHUFFLE(3, 0, 1, 2));
     }
@@ -114,61 +114,61 @@ __m128i LoadRaw(const std::uint8_t* raw, std::size_t i, std::size_t length) {
 
 // Each of these reads pixel i of raw before it writes pixel i of row, so raw may be row itself.
 template <std::size_t Distance, bool SwapRedBlue>
-void ReverseSubPixels(const std::uint8_t* raw, std::uint8_t* row, std::size_t length) {
+void reverseSubPixels(const std::uint8_t* raw, std::uint8_t* row, std::size_t length) {
     __m128i left = _mm_setzero_si128();
     for (std::size_t i = 0; i + Distance <= length; i += Distance) {
-        left = AddBytes(LoadRaw<Distance, SwapRedBlue>(raw, i, length), left);
-        StorePixel<Distance>(row + i, left);
+        left = addBytes(loadRaw<Distance, SwapRedBlue>(raw, i, length), left);
+        storePixel<Distance>(row + i, left);
     }
 }
 
 template <std::size_t Distance, bool SwapRedBlue>
-void ReverseAveragePixels(const std::uint8_t* raw, std::uint8_t* row, const std::uint8_t* above,
+void reverseAveragePixels(const std::uint8_t* raw, std::uint8_t* row, const std::uint8_t* above,
                           std::size_t length) {
     __m128i left = _mm_setzero_si128();
     for (std::size_t i = 0; i + Distance <= length; i += Distance) {
         const __m128i mean =
-            _mm_srli_epi16(_mm_add_epi16(left, LoadPixel<Distance>(above + i, i + 4 > length)), 1);
-        left = AddBytes(LoadRaw<Distance, SwapRedBlue>(raw, i, length), mean);
-        StorePixel<Distance>(row + i, left);
+            _mm_srli_epi16(_mm_add_epi16(left, loadPixel<Distance>(above + i, i + 4 > length)), 1);
+        left = addBytes(loadRaw<Distance, SwapRedBlue>(raw, i, length), mean);
+        storePixel<Distance>(row + i, left);
     }
 }
 
 template <std::size_t Distance, bool SwapRedBlue>
-void ReversePaethPixels(const std::uint8_t* raw, std::uint8_t* row, const std::uint8_t* above,
+void reversePaethPixels(const std::uint8_t* raw, std::uint8_t* row, const std::uint8_t* above,
                         std::size_t length) {
     __m128i a = _mm_setzero_si128();
     __m128i c = _mm_setzero_si128();
     for (std::size_t i = 0; i + Distance <= length; i += Distance) {
-        const __m128i b = LoadPixel<Distance>(above + i, i + 4 > length);
+        const __m128i b = loadPixel<Distance>(above + i, i + 4 > length);
         const __m128i toB = _mm_sub_epi16(b, c);
         const __m128i toA = _mm_sub_epi16(a, c);
-        const __m128i pa = Absolute16(toB);
-        const __m128i pb = Absolute16(toA);
-        const __m128i pc = Absolute16(_mm_add_epi16(toB, toA));
+        const __m128i pa = absolute16(toB);
+        const __m128i pb = absolute16(toA);
+        const __m128i pc = absolute16(_mm_add_epi16(toB, toA));
         const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
         // Ties go to a, then to b, as the scalar predictor decides them.
         const __m128i predictor =
-            Select(_mm_cmpeq_epi16(smallest, pa), a, Select(_mm_cmpeq_epi16(smallest, pb), b, c));
-        a = AddBytes(LoadRaw<Distance, SwapRedBlue>(raw, i, length), predictor);
-        StorePixel<Distance>(row + i, a);
+            select(_mm_cmpeq_epi16(smallest, pa), a, select(_mm_cmpeq_epi16(smallest, pb), b, c));
+        a = addBytes(loadRaw<Distance, SwapRedBlue>(raw, i, length), predictor);
+        storePixel<Distance>(row + i, a);
         c = b;
     }
 }
 
 // Returns false for the filters it leaves to the bytewise code.
 template <std::size_t Distance, bool SwapRedBlue>
-bool ReversePixelFilter(std::uint8_t filter, const std::uint8_t* raw, std::uint8_t* row,
+bool reversePixelFilter(std::uint8_t filter, const std::uint8_t* raw, std::uint8_t* row,
                         const std::uint8_t* above, std::size_t length) {
     switch (filter) {
     case kFilterSub:
-        ReverseSubPixels<Distance, SwapRedBlue>(raw, row, length);
+        reverseSubPixels<Distance, SwapRedBlue>(raw, row, length);
         return true;
     case kFilterAverage:
-        ReverseAveragePixels<Distance, SwapRedBlue>(raw, row, above, length);
+        reverseAveragePixels<Distance, SwapRedBlue>(raw, row, above, length);
         return true;
     case kFilterPaeth:
-        ReversePaethPixels<Distance, SwapRedBlue>(raw, row, above, length);
+        reversePaethPixels<Distance, SwapRedBlue>(raw, row, above, length);
         return true;
     default:
         return false;
@@ -177,27 +177,27 @@ bool ReversePixelFilter(std::uint8_t filter, const std::uint8_t* raw, std::uint8
 #endif
 
 template <std::size_t Distance>
-void ReverseFilterAt(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,
+void reverseFilterAt(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,
                      std::size_t length) {
 #ifdef TALLIX_PNG_FILTER_SSE2
     if constexpr (Distance > 1) {
-        if (ReversePixelFilter<Distance, false>(filter, row, row, above, length)) {
+        if (reversePixelFilter<Distance, false>(filter, row, row, above, length)) {
             return;
         }
     }
 #endif
     switch (filter) {
     case kFilterSub:
-        ReverseSub<Distance>(row, length);
+        reverseSub<Distance>(row, length);
         break;
     case kFilterUp:
-        ReverseUp(row, above, length);
+        reverseUp(row, above, length);
         break;
     case kFilterAverage:
-        ReverseAverage<Distance>(row, above, length);
+        reverseAverage<Distance>(row, above, length);
         break;
     case kFilterPaeth:
-        ReversePaeth<Distance>(row, above, length);
+        reversePaeth<Distance>(row, above, length);
         break;
     default:
         break;
@@ -206,14 +206,14 @@ void ReverseFilterAt(std::uint8_t filter, std::uint8_t* row, const std::uint8_t*
 
 } // namespace
 
-bool ReverseFilterSwappingRedBlue(std::uint8_t filter, const std::uint8_t* raw, std::uint8_t* row,
+bool reverseFilterSwappingRedBlue(std::uint8_t filter, const std::uint8_t* raw, std::uint8_t* row,
                                   const std::uint8_t* above, std::size_t length,
                                   std::size_t distance) {
 #ifdef TALLIX_PNG_FILTER_SSE2
     if (distance == 3) {
-        return ReversePixelFilter<3, true>(filter, raw, row, above, length);
+        return reversePixelFilter<3, true>(filter, raw, row, above, length);
     }
-    return ReversePixelFilter<4, true>(filter, raw, row, above, length);
+    return reversePixelFilter<4, true>(filter, raw, row, above, length);
 #else
     static_cast<void>(filter);
     static_cast<void>(raw);
@@ -225,17 +225,17 @@ bool ReverseFilterSwappingRedBlue(std::uint8_t filter, const std::uint8_t* raw, 
 #endif
 }
 
-void ReverseFilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,
+void reverseFilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* above,
                    std::size_t length, std::size_t distance) {
     switch (distance) {
     case 1:
-        ReverseFilterAt<1>(filter, row, above, length);
+        reverseFilterAt<1>(filter, row, above, length);
         break;
     case 3:
-        ReverseFilterAt<3>(filter, row, above, length);
+        reverseFilterAt<3>(filter, row, above, length);
         break;
     default:
-        ReverseFilterAt<4>(filter, row, above, length);
+        reverseFilterAt<4>(filter, row, above, length);
         break;
     }
 }

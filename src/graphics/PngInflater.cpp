@@ -1,6 +1,6 @@
-#include "PngInflater.h"
+#include "graphics/PngInflater.h"
 
-#include "GraphicError.h"
+#include "graphics/GraphicError.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "PngRowConversion.h"
+#include "graphics/PngRowConversion.h"
 
 #include <cstring>
 
@@ -9,7 +9,7 @@
 
 namespace tallix::graphics {
 
-TColourTable GreyTable(int depth) {
+TColourTable greyTable(int depth) {
     TColourTable table{};
     const unsigned levels = 1u << depth;
     const unsigned step = 255 / (levels - 1);
@@ -22,52 +22,52 @@ TColourTable GreyTable(int depth) {
 
 namespace {
 
-std::uint32_t ReverseBytes(std::uint32_t word) {
+std::uint32_t reverseBytes(std::uint32_t word) {
     return (word >> 24) | (word >> 8 & 0xFF00u) | (word << 8 & 0xFF0000u) | (word << 24);
 }
 
-template <int Depth> unsigned SampleAt(const std::uint8_t* packed, std::size_t x) {
-    constexpr std::size_t perByte = 8 / Depth;
-    constexpr unsigned mask = (1u << Depth) - 1;
+template <int Depth> unsigned sampleAt(const std::uint8_t* packed, std::size_t x) {
+    constexpr std::size_t kPerByte = 8 / Depth;
+    constexpr unsigned kMask = (1u << Depth) - 1;
     // The first pixel of a byte lies in its most significant bits.
-    const auto shift = 8 - Depth * static_cast<int>(x % perByte + 1);
-    return (packed[x / perByte] >> shift) & mask;
+    const auto shift = 8 - Depth * static_cast<int>(x % kPerByte + 1);
+    return (packed[x / kPerByte] >> shift) & kMask;
 }
 
 template <int Depth>
-void ConvertIndexed(const std::uint8_t* packed, std::uint8_t* out, std::size_t width,
+void convertIndexed(const std::uint8_t* packed, std::uint8_t* out, std::size_t width,
                     const TColourTable& table) {
     std::size_t x = 0;
     // The 4-byte store spills one byte into the next pixel, which is written next anyway.
     for (; x + 1 < width; ++x) {
-        std::memcpy(out + 3 * x, &table[SampleAt<Depth>(packed, x)], 4);
+        std::memcpy(out + 3 * x, &table[sampleAt<Depth>(packed, x)], 4);
     }
     if (x < width) {
-        std::memcpy(out + 3 * x, &table[SampleAt<Depth>(packed, x)], 3);
+        std::memcpy(out + 3 * x, &table[sampleAt<Depth>(packed, x)], 3);
     }
 }
 
 } // namespace
 
-void ConvertIndexedRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width, int depth,
+void convertIndexedRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width, int depth,
                        const TColourTable& table) {
     switch (depth) {
     case 1:
-        ConvertIndexed<1>(packed, out, width, table);
+        convertIndexed<1>(packed, out, width, table);
         break;
     case 2:
-        ConvertIndexed<2>(packed, out, width, table);
+        convertIndexed<2>(packed, out, width, table);
         break;
     case 4:
-        ConvertIndexed<4>(packed, out, width, table);
+        convertIndexed<4>(packed, out, width, table);
         break;
     default:
-        ConvertIndexed<8>(packed, out, width, table);
+        convertIndexed<8>(packed, out, width, table);
         break;
     }
 }
 
-void ConvertRgbRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
+void convertRgbRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
     std::size_t x = 0;
     // Red, green, blue and the next byte as one word; reversed and shifted it is blue, green,
     // red. The fourth byte stored is overwritten by the next pixel; the last pixel is done
@@ -75,7 +75,7 @@ void ConvertRgbRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t wi
     for (; x + 1 < width; ++x) {
         std::uint32_t pixel;
         std::memcpy(&pixel, packed + 3 * x, 4);
-        pixel = ReverseBytes(pixel) >> 8;
+        pixel = reverseBytes(pixel) >> 8;
         std::memcpy(out + 3 * x, &pixel, 4);
     }
     if (x < width) {
@@ -85,7 +85,7 @@ void ConvertRgbRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t wi
     }
 }
 
-void ConvertGreyAlphaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
+void convertGreyAlphaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
     for (std::size_t x = 0; x < width; ++x) {
         const std::uint32_t grey = packed[2 * x];
         const std::uint32_t alpha = packed[2 * x + 1];
@@ -94,7 +94,7 @@ void ConvertGreyAlphaRow(const std::uint8_t* packed, std::uint8_t* out, std::siz
     }
 }
 
-void ConvertRgbaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
+void convertRgbaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width) {
     std::size_t x = 0;
 #ifdef TALLIX_ROW_CONVERSION_SSE2
     const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));

@@ -11,16 +11,16 @@ namespace tallix::graphics {
 using TColourTable = std::array<std::uint32_t, 256>;
 
 // Grey levels 0 .. 2^depth - 1 spread over 0 .. 255.
-TColourTable GreyTable(int depth);
+TColourTable greyTable(int depth);
 
 // Packed samples of depth 1, 2, 4 or 8 bits, looked up in the table, into 3-byte pixels.
-void ConvertIndexedRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width, int depth,
+void convertIndexedRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width, int depth,
                        const TColourTable& table);
 // Red, green, blue into blue, green, red.
-void ConvertRgbRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width);
+void convertRgbRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width);
 // Grey, alpha into grey, grey, grey, alpha.
-void ConvertGreyAlphaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width);
+void convertGreyAlphaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width);
 // Red, green, blue, alpha into blue, green, red, alpha.
-void ConvertRgbaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width);
+void convertRgbaRow(const std::uint8_t* packed, std::uint8_t* out, std::size_t width);
 
 } // namespace tallix::graphics

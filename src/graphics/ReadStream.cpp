@@ -1,6 +1,6 @@
-#include "ReadStream.h"
+#include "graphics/ReadStream.h"
 
-#include "GraphicError.h"
+#include "graphics/GraphicError.h"
 
 #include <algorithm>
 #include <cstring>

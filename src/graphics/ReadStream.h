@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Stream.h"
+#include "archive/Stream.h"
+
+#include <QFile>
 
 #include <cstdint>
 #include <vector>
-
-#include <QFile>
 
 namespace tallix::graphics {
 

@@ -1,9 +1,11 @@
-#include "kstrGraphicSource.h"
+#include "graphics/kstrGraphicSource.h"
 
-#include "ClassArchiveStream.h"
-#include "kstrGlobal.h"
+#include "archive/ClassArchiveStream.h"
+#include "env/kstrGlobal.h"
 
 #include <QFileInfo>
+
+namespace tallix::graphics {
 
 TGraphicSource* GraphicSource = nullptr;
 
@@ -38,3 +40,5 @@ KstrGraphicSourceUnit::~KstrGraphicSourceUnit() {
     delete GraphicSource;
     GraphicSource = nullptr;
 }
+
+} // namespace tallix::graphics

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "graphics/Bitmap.h"
 
 #include <QString>
+
 #include <memory>
 #include <utility>
 #include <vector>
@@ -10,6 +11,8 @@
 namespace tallix::archive {
 class TArchiveStream;
 }
+
+namespace tallix::graphics {
 
 // The open picture archives, each under its file name without folder and extension. The list
 // owns the archive streams: freeing it closes their files.
@@ -63,3 +66,5 @@ public:
     KstrGraphicSourceUnit(const KstrGraphicSourceUnit&) = delete;
     KstrGraphicSourceUnit& operator=(const KstrGraphicSourceUnit&) = delete;
 };
+
+} // namespace tallix::graphics

@@ -1,10 +1,11 @@
-#include "AtomicFile.h"
+#include "platform/AtomicFile.h"
 
-#include "NativeFileNames.h"
+#include "platform/NativeFileNames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
 #include <optional>
 
 #ifdef _WIN32
@@ -26,10 +27,10 @@ namespace {
 
 // Our temporary files carry a mark of their own, so that clearing up after a cut-short save can
 // never take a file of the user's such as "nums.txt.backup".
-constexpr char TemporaryMark[] = ".tallix-";
-constexpr int TemporaryRandomLength = 6;
+constexpr char kTemporaryMark[] = ".tallix-";
+constexpr int kTemporaryRandomLength = 6;
 // As deep as the system itself follows a chain of links.
-constexpr int MaxLinkDepth = 40;
+constexpr int kMaxLinkDepth = 40;
 
 QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
@@ -70,7 +71,9 @@ bool mayReplace(const QByteArray& path) {
 // same, so that is no failure of the save.
 void syncFolderOf(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const QByteArray folder = slash < 0    ? QByteArray(".")
+                              : slash == 0 ? QByteArray("/")
+                                           : path.left(slash);
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -96,41 +99,41 @@ std::optional<QByteArray> readLink(const QByteArray& path) {
 class TemporaryFile {
 public:
     explicit TemporaryFile(const QByteArray& target)
-        : path_(target + TemporaryMark + QByteArray(TemporaryRandomLength, 'X')) {
-        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
+        : m_path(target + kTemporaryMark + QByteArray(kTemporaryRandomLength, 'X')) {
+        m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
     }
     ~TemporaryFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!renamed_)
-            ::unlink(path_.constData());
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_renamed)
+            ::unlink(m_path.constData());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    bool valid() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool valid() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
     bool closeFile() {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_fd;
+        m_fd = -1;
         return ::close(fd) == 0;
     }
     bool renameTo(const QByteArray& target) {
-        renamed_ = ::rename(path_.constData(), target.constData()) == 0;
-        return renamed_;
+        m_renamed = ::rename(m_path.constData(), target.constData()) == 0;
+        return m_renamed;
     }
 
 private:
-    QByteArray path_;
-    int fd_ = -1;
-    bool renamed_ = false;
+    QByteArray m_path;
+    int m_fd = -1;
+    bool m_renamed = false;
 };
 
 } // namespace
 
 QString finalLinkTarget(const QString& fileName) {
     QByteArray path = fileNameToBytes(fileName);
-    for (int depth = 0; depth < MaxLinkDepth && isLink(path); ++depth) {
+    for (int depth = 0; depth < kMaxLinkDepth && isLink(path); ++depth) {
         const std::optional<QByteArray> target = readLink(path);
         if (!target)
             break;
@@ -164,10 +167,10 @@ bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
 
 void removeStaleTemporaries(const QString& fileName) {
     const QFileInfo target(finalLinkTarget(fileName));
-    const QString prefix = target.fileName() + QLatin1String(TemporaryMark);
+    const QString prefix = target.fileName() + QLatin1String(kTemporaryMark);
     const QDir folder = target.absoluteDir();
     const QStringList candidates =
-        folder.entryList({prefix + QString(TemporaryRandomLength, QLatin1Char('?'))},
+        folder.entryList({prefix + QString(kTemporaryRandomLength, QLatin1Char('?'))},
                          QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QString& name : candidates)
         QFile::remove(folder.filePath(name));

@@ -1,13 +1,14 @@
-#include "AudioOutput.h"
+#include "platform/AudioOutput.h"
 
 #include <algorithm>
-#include <alsa/asoundlib.h>
 #include <chrono>
 #include <cstdlib>
-#include <jack/jack.h>
 #include <mutex>
-#include <portaudio.h>
 #include <thread>
+
+#include <alsa/asoundlib.h>
+#include <jack/jack.h>
+#include <portaudio.h>
 
 namespace tallix::platform {
 namespace {
@@ -30,7 +31,7 @@ LibraryState& state() {
 // Lets PortAudio pick the buffer size that suits the device and the latency asked for.
 constexpr unsigned long kDeviceChoosesBufferSize = 0;
 // Seconds of output latency asked for at the least; see where the stream is opened.
-constexpr double MinimumOutputLatency = 0.025;
+constexpr double kMinimumOutputLatency = 0.025;
 
 [[noreturn]] void parkForever() {
     for (;;) {
@@ -138,7 +139,7 @@ std::unique_ptr<OutputStream> OutputStream::open(double preferredRate) {
         // The device's own low latency (under 10 ms through PulseAudio) lets a busy machine break
         // up a digit with gaps of silence; a little more keeps every recording whole while the
         // first sound still comes far sooner than any screen reader's.
-        params.suggestedLatency = std::max(info->defaultLowOutputLatency, MinimumOutputLatency);
+        params.suggestedLatency = std::max(info->defaultLowOutputLatency, kMinimumOutputLatency);
         double rate = preferredRate;
         bool found = false;
         for (const int channels : {1, 2}) {

@@ -1,4 +1,4 @@
-#include "ExecutableFile.h"
+#include "platform/ExecutableFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "FileLock.h"
+#include "platform/FileLock.h"
 
 #ifdef _WIN32
 #include <io.h>

@@ -1,6 +1,6 @@
-#include "NativeFileNames.h"
+#include "platform/NativeFileNames.h"
 
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "ProfileFile.h"
+#include "platform/ProfileFile.h"
 
-#include "AtomicFile.h"
-#include "TextCodec.h"
+#include "platform/AtomicFile.h"
+#include "platform/TextCodec.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -14,7 +14,7 @@ namespace tallix::platform {
 
 namespace {
 
-const QByteArray Utf8Bom("\xEF\xBB\xBF");
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 // Lines are read in the system code set with every byte that does not decode kept as it is, so
 // that a value written by hand in another code set (Shift-JIS) survives being read and written
@@ -49,9 +49,9 @@ struct ProfileText {
 
 ProfileText splitProfile(QByteArray bytes) {
     ProfileText text;
-    if (bytes.startsWith(Utf8Bom)) {
-        text.bom = Utf8Bom;
-        bytes.remove(0, Utf8Bom.size());
+    if (bytes.startsWith(kUtf8Bom)) {
+        text.bom = kUtf8Bom;
+        bytes.remove(0, kUtf8Bom.size());
     }
     if (bytes.isEmpty())
         return text;

@@ -1,18 +1,20 @@
-#include "PulsePlayer.h"
+#include "platform/PulsePlayer.h"
 
-#include "WavSource.h"
+#include "platform/WavSource.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
 #include <optional>
-#include <pulse/pulseaudio.h>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include <pulse/pulseaudio.h>
 
 namespace tallix::platform {
 namespace {

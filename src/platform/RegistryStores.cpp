@@ -1,4 +1,4 @@
-#include "RegistryStores.h"
+#include "platform/RegistryStores.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +10,7 @@ namespace tallix::platform {
 namespace {
 
 // The maker's folder of the machine-wide record is a fixed word, not the company name.
-const QString MachineMakerFolder = QStringLiteral("kestrow");
+const QString kMachineMakerFolder = QStringLiteral("kestrow");
 
 QString configHome() {
     const QString value = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -74,7 +74,7 @@ bool UserRegistry::writeString(const QString& section, const QString& ident, con
 
 QString installedAppDir(const QString& internalName) {
     for (const QString& dir : configDirs()) {
-        const QString fileName = dir + QLatin1Char('/') + MachineMakerFolder + QLatin1Char('/') +
+        const QString fileName = dir + QLatin1Char('/') + kMachineMakerFolder + QLatin1Char('/') +
                                  internalName + QStringLiteral(".ini");
         if (QFileInfo(fileName).isFile())
             return resolvedFolder(ProfileFile(fileName)

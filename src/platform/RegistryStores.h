@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProfileFile.h"
+#include "platform/ProfileFile.h"
 
 #include <QString>
 

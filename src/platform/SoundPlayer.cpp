@@ -1,10 +1,11 @@
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
-#include "AudioOutput.h"
-#include "PulsePlayer.h"
-#include "WavSource.h"
+#include "platform/AudioOutput.h"
+#include "platform/PulsePlayer.h"
+#include "platform/WavSource.h"
 
 #include <QFileInfo>
+
 #include <chrono>
 #include <cstdlib>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "SpecialFolders.h"
+#include "platform/SpecialFolders.h"
 
 #include <QDir>
 #include <QtGlobal>
@@ -27,9 +27,9 @@ QString absoluteVariableOr(const char* variable, const QString& belowHome) {
 
 QString specialFolderPath(int csidl) {
     switch (csidl) {
-    case CsidlAppData:
+    case kCsidlAppData:
         return absoluteVariableOr("XDG_DATA_HOME", QStringLiteral(".local/share"));
-    case CsidlDesktopDirectory:
+    case kCsidlDesktopDirectory:
         return absoluteVariableOr("XDG_DESKTOP_DIR", QStringLiteral("Desktop"));
     default:
         return QString();

@@ -1,6 +1,7 @@
-#include "TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 
 #include <QSocketNotifier>
+
 #include <array>
 
 #ifndef _WIN32
@@ -17,7 +18,7 @@ namespace {
 
 // The self-pipe: the handler may only write a byte, the main loop reads it.
 int signalPipe[2] = {-1, -1};
-constexpr std::array<int, 3> HandledSignals = {SIGTERM, SIGINT, SIGHUP};
+constexpr std::array<int, 3> kHandledSignals = {SIGTERM, SIGINT, SIGHUP};
 
 extern "C" void onTerminationSignal(int signalNumber) {
     const char byte = static_cast<char>(signalNumber);
@@ -29,7 +30,7 @@ void setHandler(void (*handler)(int)) {
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signalNumber : HandledSignals)
+    for (const int signalNumber : kHandledSignals)
         sigaction(signalNumber, &action, nullptr);
 }
 
@@ -41,17 +42,17 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     for (const int fd : signalPipe)
         fcntl(fd, F_SETFD, FD_CLOEXEC);
     fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
-    notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this,
+    m_notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this,
             &TerminationSignals::readPendingSignal);
     setHandler(onTerminationSignal);
 }
 
 TerminationSignals::~TerminationSignals() {
-    if (!notifier_)
+    if (!m_notifier)
         return;
     setHandler(SIG_DFL);
-    notifier_.reset();
+    m_notifier.reset();
     for (int& fd : signalPipe) {
         close(fd);
         fd = -1;

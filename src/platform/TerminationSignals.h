@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+
 #include <memory>
 
 class QSocketNotifier;
@@ -22,7 +23,7 @@ signals:
 private:
     void readPendingSignal();
 
-    std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 } // namespace tallix::platform

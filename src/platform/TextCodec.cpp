@@ -1,4 +1,4 @@
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <QList>
 #include <QStringDecoder>
@@ -19,14 +19,14 @@ namespace {
 
 // Stray bytes become characters of Supplementary Private Use Area B, U+10FF00 + byte: text never
 // holds them in practice, and they are only read back as bytes in the escaped encoding.
-constexpr char32_t EscapeBase = 0x10FF00;
+constexpr char32_t kEscapeBase = 0x10FF00;
 
 bool isEscape(char32_t c) {
-    return c >= EscapeBase && c <= EscapeBase + 0xFF;
+    return c >= kEscapeBase && c <= kEscapeBase + 0xFF;
 }
 
 void appendEscape(QString& out, unsigned char byte) {
-    const char32_t c = EscapeBase + byte;
+    const char32_t c = kEscapeBase + byte;
     out.append(QString::fromUcs4(&c, 1));
 }
 
@@ -84,14 +84,14 @@ QByteArray codeSetFor(TextEncoding encoding) {
 // One iconv conversion descriptor, closed with its owner.
 class Iconv {
 public:
-    Iconv(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
+    Iconv(const char* to, const char* from) : m_handle(iconv_open(to, from)) {}
     ~Iconv() {
         if (valid())
-            iconv_close(handle_);
+            iconv_close(m_handle);
     }
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
-    bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    bool valid() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
 
     // Converts all of `in`; false at the first sequence that does not convert.
     bool convert(const QByteArray& in, QByteArray& out) {
@@ -101,20 +101,20 @@ public:
         QByteArray buffer(4 * in.size() + 16, '\0');
         char* target = buffer.data();
         size_t targetLeft = static_cast<size_t>(buffer.size());
-        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+        iconv(m_handle, nullptr, nullptr, nullptr, nullptr);
         while (sourceLeft > 0) {
-            if (iconv(handle_, &source, &sourceLeft, &target, &targetLeft) ==
+            if (iconv(m_handle, &source, &sourceLeft, &target, &targetLeft) ==
                 static_cast<size_t>(-1))
                 return false;
         }
-        if (iconv(handle_, nullptr, nullptr, &target, &targetLeft) == static_cast<size_t>(-1))
+        if (iconv(m_handle, nullptr, nullptr, &target, &targetLeft) == static_cast<size_t>(-1))
             return false;
         out = buffer.left(buffer.size() - static_cast<qsizetype>(targetLeft));
         return true;
     }
 
 private:
-    iconv_t handle_;
+    iconv_t m_handle;
 };
 
 std::optional<QString> convertToUnicode(const QByteArray& bytes, const QByteArray& codeSet) {
@@ -209,7 +209,7 @@ std::optional<QByteArray> encodeEscaped(const QString& text, const QByteArray& c
         if (isEscape(c)) {
             if (!flushRun())
                 return std::nullopt;
-            bytes.append(static_cast<char>(c - EscapeBase));
+            bytes.append(static_cast<char>(c - kEscapeBase));
         } else {
             run.append(QString::fromUcs4(&c, 1));
         }

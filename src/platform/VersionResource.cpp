@@ -1,6 +1,6 @@
-#include "VersionResource.h"
+#include "platform/VersionResource.h"
 
-#include "TallixIdentity.h"
+#include "platform/TallixIdentity.h"
 
 #include <QtGlobal>
 
@@ -9,10 +9,9 @@ namespace tallix::platform {
 std::optional<VersionStrings> readVersionResource() {
     if (!qEnvironmentVariableIsEmpty("TALLIX_NO_VERSION_INFO"))
         return std::nullopt;
-    return VersionStrings{QString::fromUtf8(identity::CompanyName),
-                          QString::fromUtf8(identity::ProductName),
-                          QString::fromUtf8(identity::InternalName),
-                          QString::fromUtf8(identity::FileVersion)};
+    return VersionStrings{
+        QString::fromUtf8(identity::kCompanyName), QString::fromUtf8(identity::kProductName),
+        QString::fromUtf8(identity::kInternalName), QString::fromUtf8(identity::kFileVersion)};
 }
 
 } // namespace tallix::platform

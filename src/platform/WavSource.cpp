@@ -1,8 +1,10 @@
-#include "WavSource.h"
+#include "platform/WavSource.h"
 
 #include <QFile>
+
 #include <algorithm>
 #include <cmath>
+
 #include <sndfile.h>
 
 namespace tallix::platform {

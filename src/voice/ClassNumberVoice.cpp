@@ -1,10 +1,11 @@
-#include "ClassNumberVoice.h"
+#include "voice/ClassNumberVoice.h"
 
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
 #include <QFileInfo>
 #include <QObject>
 #include <QThread>
+
 #include <thread>
 
 namespace tallix::voice {
@@ -17,7 +18,7 @@ public:
     explicit NeedTextBridge(std::weak_ptr<TNumberVoice> voice) : m_voice(std::move(voice)) {}
 
 public slots:
-    void Deliver() {
+    void deliver() {
         if (const auto voice = m_voice.lock()) {
             voice->DoNeedText();
         }
@@ -33,7 +34,7 @@ namespace {
 // what makes that safe.
 static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free);
 
-const char* FileNameOf(char character) {
+const char* fileNameOf(char character) {
     switch (character) {
     case '\r':
         return "r.wav";
@@ -161,7 +162,7 @@ bool TNumberVoice::AskOwnerThenRest() {
     }
     if (FBridge != nullptr) {
         FState = State::Asking;
-        QMetaObject::invokeMethod(FBridge, "Deliver", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(FBridge, "deliver", Qt::QueuedConnection);
         FWake.wait(lock, [this] { return FState != State::Asking; });
     } else {
         FState = FText.isEmpty() ? State::Suspended : State::Running;
@@ -202,7 +203,7 @@ void TNumberVoice::FinishHandOver() {
 }
 
 void TNumberVoice::PlayChar(char character) {
-    const QString path = FVoicePath + QLatin1String(FileNameOf(character));
+    const QString path = FVoicePath + QLatin1String(fileNameOf(character));
     if (QFileInfo::exists(path)) {
         FPlayer->playFile(path);
     }

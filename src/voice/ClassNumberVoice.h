@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -19,8 +20,8 @@ namespace tallix::voice {
 class TNumberVoice;
 class NeedTextBridge;
 
-// The owner's handler for more text; `Sender` is the reader thread object.
-using TNotifyEvent = std::function<void(TNumberVoice* Sender)>;
+// The owner's handler for more text; `sender` is the reader thread object.
+using TNotifyEvent = std::function<void(TNumberVoice* sender)>;
 
 // The reader thread: speaks pending characters one by one, each as one WAV recording played to
 // its end, and asks its owner for more on the owner's thread whenever it runs out or is asked to

@@ -1,7 +1,7 @@
-#include "LinkLabel.h"
-#include "UnitFormVersionInfo.h"
-#include "kstrFormFunc.h"
-#include "kstrGlobal.h"
+#include "about/LinkLabel.h"
+#include "about/UnitFormVersionInfo.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/kstrFormFunc.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -16,6 +16,8 @@
 
 #include <memory>
 
+using namespace tallix;
+
 using tallix::graphics::TBitmap;
 using tallix::graphics::TPixelFormat;
 
@@ -23,23 +25,23 @@ using tallix::graphics::TPixelFormat;
 class BrowserRecorder : public QObject {
     Q_OBJECT
 public:
-    BrowserRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "Open"); }
+    BrowserRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open"); }
     ~BrowserRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
     BrowserRecorder(const BrowserRecorder&) = delete;
     BrowserRecorder& operator=(const BrowserRecorder&) = delete;
 
-    QList<QUrl> Opened;
+    QList<QUrl> m_opened;
 
 public slots:
-    void Open(const QUrl& url) { Opened.append(url); }
+    void open(const QUrl& url) { m_opened.append(url); }
 };
 
 namespace {
 
-const QString PageUrl =
+const QString kPageUrl =
     QStringLiteral("http://kstr.example/contents/software/information.php?from=tallix");
 
-void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
+void sendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
                Qt::MouseButton button, Qt::MouseButtons buttons) {
     QMouseEvent event(type, local, global, button, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &event);
@@ -48,19 +50,19 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
 // Presses the left button at a point of the control, moves the pointer on the screen by offset
 // in two equal steps and releases it there. The control's own position follows a window that
 // moves along.
-void DragBy(QWidget* control, QPoint at, QPoint offset) {
+void dragBy(QWidget* control, QPoint at, QPoint offset) {
     const QPoint start = control->mapToGlobal(at);
-    SendMouse(control, QEvent::MouseButtonPress, at, start, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(control, QEvent::MouseButtonPress, at, start, Qt::LeftButton, Qt::LeftButton);
     for (const QPoint global : {start + offset / 2, start + offset}) {
-        SendMouse(control, QEvent::MouseMove, control->mapFromGlobal(global), global, Qt::NoButton,
+        sendMouse(control, QEvent::MouseMove, control->mapFromGlobal(global), global, Qt::NoButton,
                   Qt::LeftButton);
     }
     const QPoint end = start + offset;
-    SendMouse(control, QEvent::MouseButtonRelease, control->mapFromGlobal(end), end, Qt::LeftButton,
+    sendMouse(control, QEvent::MouseButtonRelease, control->mapFromGlobal(end), end, Qt::LeftButton,
               Qt::NoButton);
 }
 
-int Darkest(const QImage& image, const QRect& area) {
+int darkest(const QImage& image, const QRect& area) {
     int darkest = 255;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
@@ -68,7 +70,7 @@ int Darkest(const QImage& image, const QRect& area) {
     return darkest;
 }
 
-bool FitsItsText(const QLabel* label) {
+bool fitsItsText(const QLabel* label) {
     return label->fontMetrics().horizontalAdvance(label->text()) <= label->width();
 }
 
@@ -79,12 +81,12 @@ class AboutWindowTest : public QObject {
 
 private slots:
     void init() {
-        QVERIFY(FFolder.isValid());
-        qputenv("TALLIX_EXE_FILE", (FFolder.path() + QStringLiteral("/tallix")).toUtf8());
+        QVERIFY(m_folder.isValid());
+        qputenv("TALLIX_EXE_FILE", (m_folder.path() + QStringLiteral("/tallix")).toUtf8());
         qunsetenv("TALLIX_NO_VERSION_INFO");
-        FGlobalUnit = std::make_unique<KstrGlobalUnit>();
+        m_globalUnit = std::make_unique<KstrGlobalUnit>();
     }
-    void cleanup() { FGlobalUnit.reset(); }
+    void cleanup() { m_globalUnit.reset(); }
 
     void windowIsBorderlessWhiteOnTopAndOpensShort() {
         TFormVersionInfo form;
@@ -129,7 +131,7 @@ private slots:
         QCOMPARE(form.LBexe->text(), QStringLiteral("ExeName tallix"));
         QCOMPARE(form.LBversion->text(), QStringLiteral("Version 0.5.0.7"));
         QVERIFY(!form.Label1->text().isEmpty());
-        QCOMPARE(form.LinkLabel1->LinkURL(), PageUrl);
+        QCOMPARE(form.LinkLabel1->LinkURL(), kPageUrl);
         QVERIFY(QUrl(form.LinkLabel1->text().prepend(QStringLiteral("http://")))
                     .host()
                     .endsWith(QStringLiteral(".example")));
@@ -138,34 +140,34 @@ private slots:
         QCOMPARE(form.LBexe->palette().color(QPalette::WindowText), QColor(64, 64, 96));
         for (const QLabel* label :
              {form.LBexe, form.LBversion, form.Label1, static_cast<QLabel*>(form.LinkLabel1)})
-            QVERIFY2(FitsItsText(label), qPrintable(label->text()));
+            QVERIFY2(fitsItsText(label), qPrintable(label->text()));
     }
 
     void missingVersionValuesShowAsDelivered() {
-        FGlobalUnit.reset();
+        m_globalUnit.reset();
         qputenv("TALLIX_NO_VERSION_INFO", "1");
-        FGlobalUnit = std::make_unique<KstrGlobalUnit>();
+        m_globalUnit = std::make_unique<KstrGlobalUnit>();
         TFormVersionInfo form;
         QCOMPARE(form.LBversion->text(), QStringLiteral("Version "));
         QVERIFY(form.LinkLabel1->LinkURL().endsWith(QStringLiteral("?from=unknown")));
-        QCOMPARE(InformationPageUrl(QStringLiteral("TaLLix")), PageUrl);
+        QCOMPARE(informationPageUrl(QStringLiteral("TaLLix")), kPageUrl);
     }
 
     void drawnTitleIsHalvedWithTheTextAtItsPlace() {
-        const TBitmap latin = DrawAppTitle(QStringLiteral("Tallix"));
+        const TBitmap latin = drawAppTitle(QStringLiteral("Tallix"));
         QCOMPARE(QSize(latin.Width(), latin.Height()), QSize(160, 32));
         QCOMPARE(latin.PixelFormat(), TPixelFormat::Bit32);
         const QImage picture = latin.ToImage();
         // Drawn from the top: the capital's stem reaches into the upper quarter.
-        QVERIFY(Darkest(picture, QRect(0, 0, 40, 8)) < 64);
-        QCOMPARE(Darkest(picture, QRect(150, 0, 10, 32)), 255);
+        QVERIFY(darkest(picture, QRect(0, 0, 40, 8)) < 64);
+        QCOMPARE(darkest(picture, QRect(150, 0, 10, 32)), 255);
         QCOMPARE(qGray(picture.pixel(0, 0)), 255);
 
         // A double-byte name is drawn 16 pixels lower, in the Japanese face.
-        const QImage japanese = DrawAppTitle(QStringLiteral("タリクス")).ToImage();
+        const QImage japanese = drawAppTitle(QStringLiteral("タリクス")).ToImage();
         QCOMPARE(japanese.size(), QSize(160, 32));
-        QCOMPARE(Darkest(japanese, QRect(0, 0, 160, 8)), 255);
-        QVERIFY(Darkest(japanese, QRect(0, 8, 160, 24)) < 64);
+        QCOMPARE(darkest(japanese, QRect(0, 0, 160, 8)), 255);
+        QVERIFY(darkest(japanese, QRect(0, 8, 160, 24)) < 64);
 
         TFormVersionInfo form;
         QCOMPARE(form.ImgAppTitle->pixmap().size(), QSize(160, 32));
@@ -176,10 +178,10 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QRegion mask = form.mask();
-        const int W = 247;
-        const int H = 222;
+        const int w = 247;
+        const int h = 222;
         auto mirrored = [&](int x, int y) {
-            return QList<QPoint>{{x, y}, {W - 1 - x, y}, {x, H - 1 - y}, {W - 1 - x, H - 1 - y}};
+            return QList<QPoint>{{x, y}, {w - 1 - x, y}, {x, h - 1 - y}, {w - 1 - x, h - 1 - y}};
         };
         for (const QPoint outside : {QPoint(0, 0), QPoint(3, 0), QPoint(1, 1), QPoint(0, 3)})
             for (const QPoint point : mirrored(outside.x(), outside.y()))
@@ -194,14 +196,14 @@ private slots:
         QCOMPARE(shown.pixelColor(50, 0), QColor(Qt::black)); // through the title picture
         QCOMPARE(shown.pixelColor(123, 1), QColor(Qt::black));
         QCOMPARE(shown.pixelColor(123, 2), QColor(Qt::white));
-        QCOMPARE(shown.pixelColor(W - 1, 100), QColor(Qt::black));
-        QCOMPARE(shown.pixelColor(W - 2, 100), QColor(Qt::black));
-        QCOMPARE(shown.pixelColor(W - 3, 100), QColor(Qt::white));
+        QCOMPARE(shown.pixelColor(w - 1, 100), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(w - 2, 100), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(w - 3, 100), QColor(Qt::white));
         QCOMPARE(shown.pixelColor(170, 32), QColor(0x80, 0x80, 0x80));
         QCOMPARE(shown.pixelColor(5, 100), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(shown.pixelColor(W - 6, 100), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(shown.pixelColor(123, H - 6), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(shown.pixelColor(123, H - 1), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(w - 6, 100), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(shown.pixelColor(123, h - 6), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(shown.pixelColor(123, h - 1), QColor(Qt::black));
     }
 
     void dragByALabelThePicturesOrTheLinkMovesTheWindow() {
@@ -212,10 +214,10 @@ private slots:
         for (QWidget* control : std::initializer_list<QWidget*>{
                  form.LBexe, form.Label1, form.Image1, form.ImgAppTitle, form.LinkLabel1}) {
             const QPoint before = form.pos();
-            DragBy(control, QPoint(30, 5), QPoint(40, 24));
+            dragBy(control, QPoint(30, 5), QPoint(40, 24));
             QCOMPARE(form.pos(), before + QPoint(40, 24));
         }
-        QVERIFY(browser.Opened.isEmpty());
+        QVERIFY(browser.m_opened.isEmpty());
         QVERIFY(form.isVisible());
     }
 
@@ -225,8 +227,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QPoint before = form.pos();
-        DragBy(form.LinkLabel1, QPoint(80, 5), QPoint());
-        QCOMPARE(browser.Opened, QList<QUrl>{QUrl(PageUrl)});
+        dragBy(form.LinkLabel1, QPoint(80, 5), QPoint());
+        QCOMPARE(browser.m_opened, QList<QUrl>{QUrl(kPageUrl)});
         QCOMPARE(form.pos(), before);
     }
 
@@ -235,7 +237,7 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QPoint before = form.pos();
-        DragBy(form.BtClose, QPoint(10, 10), QPoint(3, 2));
+        dragBy(form.BtClose, QPoint(10, 10), QPoint(3, 2));
         QCOMPARE(form.pos(), before);
         QTest::mouseClick(form.BtClose, Qt::LeftButton);
         QVERIFY(!form.isVisible());
@@ -260,7 +262,7 @@ private slots:
                 checked = true;
                 QTest::mouseClick(shown->BtClose, Qt::LeftButton);
             });
-            ShowAboutWindow(&owner);
+            showAboutWindow(&owner);
             QVERIFY(checked);
             QCOMPARE(FormVersionInfo, nullptr);
         }
@@ -268,8 +270,8 @@ private slots:
     }
 
 private:
-    QTemporaryDir FFolder;
-    std::unique_ptr<KstrGlobalUnit> FGlobalUnit;
+    QTemporaryDir m_folder;
+    std::unique_ptr<KstrGlobalUnit> m_globalUnit;
 };
 
 QTEST_MAIN(AboutWindowTest)

@@ -1,18 +1,20 @@
-#include "kstrColors.h"
-#include "kstrGlobal.h"
+#include "about/kstrColors.h"
+#include "env/kstrGlobal.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+using namespace tallix;
 
 namespace {
 
 // The environment is set once for the process: the test runs the program's start-up order.
-class ColorsList_ : public ::testing::Test {
+class ColorsListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
@@ -25,7 +27,7 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(ColorsList_, StartingTheUnitsCreatesTheDataFolder) {
+TEST_F(ColorsListTest, StartingTheUnitsCreatesTheDataFolder) {
     const QString dataFolder = m_dir.path() + "/share/Kestrow/Tallix"; // exe folder missing
     ASSERT_FALSE(QFileInfo::exists(dataFolder));
     {
@@ -43,7 +45,7 @@ TEST_F(ColorsList_, StartingTheUnitsCreatesTheDataFolder) {
     EXPECT_EQ(AppGlobal, nullptr);
 }
 
-TEST_F(ColorsList_, StartingBeforeTheApplicationContextIsAnError) {
+TEST_F(ColorsListTest, StartingBeforeTheApplicationContextIsAnError) {
     ASSERT_EQ(AppGlobal, nullptr);
     EXPECT_THROW(KstrColorsUnit colors, std::logic_error);
     EXPECT_EQ(ColorsList, nullptr);

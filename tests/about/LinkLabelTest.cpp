@@ -1,5 +1,6 @@
-#include "LinkLabel.h"
-#include "ShellFunctions.h"
+#include "about/LinkLabel.h"
+
+#include "about/ShellFunctions.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -10,33 +11,35 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace tallix;
+
 // Stands in for the desktop's default handlers and records what they were asked to open.
 class UrlRecorder : public QObject {
     Q_OBJECT
 public:
     UrlRecorder() {
-        for (const QString& scheme : Schemes)
-            QDesktopServices::setUrlHandler(scheme, this, "Open");
+        for (const QString& scheme : m_schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
     }
     ~UrlRecorder() override {
-        for (const QString& scheme : Schemes)
+        for (const QString& scheme : m_schemes)
             QDesktopServices::unsetUrlHandler(scheme);
     }
     UrlRecorder(const UrlRecorder&) = delete;
     UrlRecorder& operator=(const UrlRecorder&) = delete;
 
-    QList<QUrl> Opened;
+    QList<QUrl> m_opened;
 
 public slots:
-    void Open(const QUrl& url) { Opened.append(url); }
+    void open(const QUrl& url) { m_opened.append(url); }
 
 private:
-    const QStringList Schemes{"http", "https", "mailto", "file"};
+    const QStringList m_schemes{"http", "https", "mailto", "file"};
 };
 
 namespace {
 
-void ClickOn(QWidget* label) {
+void clickOn(QWidget* label) {
     const QPointF inside(2, 2);
     QMouseEvent press(QEvent::MouseButtonPress, inside, label->mapToGlobal(inside), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
@@ -53,10 +56,10 @@ class LinkLabelTest : public QObject {
 private slots:
     void openLinkTakesAllButHttpForMail() {
         UrlRecorder recorder;
-        OpenLink("http://example.com/a?b=1");
-        OpenLink("someone@example.com");
-        OpenLink("https://example.com/");
-        QCOMPARE(recorder.Opened,
+        openLink("http://example.com/a?b=1");
+        openLink("someone@example.com");
+        openLink("https://example.com/");
+        QCOMPARE(recorder.m_opened,
                  QList<QUrl>({QUrl("http://example.com/a?b=1"), QUrl("mailto:someone@example.com"),
                               QUrl("mailto:https://example.com/")}));
     }
@@ -73,12 +76,12 @@ private slots:
         label.resize(200, 20);
         int clicks = 0;
         connect(&label, &TLinkLabel::clicked, [&] {
-            QVERIFY(recorder.Opened.isEmpty()); // the click event comes first
+            QVERIFY(recorder.m_opened.isEmpty()); // the click event comes first
             ++clicks;
         });
-        ClickOn(&label);
+        clickOn(&label);
         QCOMPARE(clicks, 1);
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("mailto:info@example.com")}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl("mailto:info@example.com")}));
     }
 
     void webAddressKeepsTheCaptionAndOpensInTheBrowser() {
@@ -88,7 +91,7 @@ private slots:
         label.SetLinkURL("http://example.com/tallix/");
         QCOMPARE(label.text(), QString("Kestrow"));
         label.Click();
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("http://example.com/tallix/")}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl("http://example.com/tallix/")}));
     }
 
     void existingFileShowsItsNameAndOpensWithItsProgram() {
@@ -102,7 +105,7 @@ private slots:
         label.SetLinkURL(fileName);
         QCOMPARE(label.text(), QString("read me.txt"));
         label.Click();
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl::fromLocalFile(fileName)}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl::fromLocalFile(fileName)}));
     }
 
     void existingFolderShowsItsParentAndOpensItself() {
@@ -114,7 +117,7 @@ private slots:
         label.SetLinkURL(folder);
         QCOMPARE(label.text(), root.path());
         label.Click();
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl::fromLocalFile(folder)}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl::fromLocalFile(folder)}));
 
         label.SetLinkURL(folder + "/");
         QCOMPARE(label.text(), folder);
@@ -129,7 +132,7 @@ private slots:
         label.SetLinkURL("/no/such/file.txt");
         QCOMPARE(label.text(), QString("caption"));
         label.Click();
-        QCOMPARE(recorder.Opened, QList<QUrl>({QUrl("mailto:/no/such/file.txt")}));
+        QCOMPARE(recorder.m_opened, QList<QUrl>({QUrl("mailto:/no/such/file.txt")}));
     }
 
     void hoverUnderlinesAloneAndLeavingClearsTheStyle() {
@@ -170,18 +173,18 @@ private slots:
             QCoreApplication::sendEvent(&label, &release);
         };
         pressMoveRelease(QPoint(30, 20));
-        QVERIFY(recorder.Opened.isEmpty());
+        QVERIFY(recorder.m_opened.isEmpty());
         pressMoveRelease(QPoint(1, 0)); // a trembling hand still clicks
-        QCOMPARE(recorder.Opened.size(), 1);
+        QCOMPARE(recorder.m_opened.size(), 1);
     }
 
     void pathParts() {
-        QCOMPARE(ExtractFileName("/a/b/c.txt"), QString("c.txt"));
-        QCOMPARE(ExtractFileName("c.txt"), QString("c.txt"));
-        QCOMPARE(ExtractFileName("/a/b/"), QString());
-        QCOMPARE(ExtractFileDir("/a/b/c.txt"), QString("/a/b"));
-        QCOMPARE(ExtractFileDir("/a"), QString("/"));
-        QCOMPARE(ExtractFileDir("c.txt"), QString());
+        QCOMPARE(extractFileName("/a/b/c.txt"), QString("c.txt"));
+        QCOMPARE(extractFileName("c.txt"), QString("c.txt"));
+        QCOMPARE(extractFileName("/a/b/"), QString());
+        QCOMPARE(extractFileDir("/a/b/c.txt"), QString("/a/b"));
+        QCOMPARE(extractFileDir("/a"), QString("/"));
+        QCOMPARE(extractFileDir("c.txt"), QString());
     }
 };
 

@@ -1,5 +1,5 @@
 #include "MainWindowFixture.h"
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QUrl>
+
+using namespace tallix;
 
 namespace {
 
@@ -38,10 +40,10 @@ void press(TFmTallixor& window, Qt::Key key) {
 class EditCommandsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<MainWindowFixture> fixture;
+    std::unique_ptr<MainWindowFixture> m_fixture;
 
     TFmTallixor& openWindowWith(const QString& text) {
-        TFmTallixor& window = fixture->openWindow();
+        TFmTallixor& window = m_fixture->openWindow();
         window.show();
         window.activateWindow();
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
@@ -52,10 +54,10 @@ class EditCommandsTest : public QObject {
 
 private slots:
     void init() {
-        fixture = std::make_unique<MainWindowFixture>();
+        m_fixture = std::make_unique<MainWindowFixture>();
         QApplication::clipboard()->clear();
     }
-    void cleanup() { fixture.reset(); }
+    void cleanup() { m_fixture.reset(); }
 
     void pasteThenUndoAndRedoRestoreTextAndCaret() {
         TFmTallixor& window = openWindowWith(QStringLiteral("12\n345"));
@@ -211,10 +213,10 @@ private slots:
         auto* data = new QMimeData;
         data->setUrls({QUrl::fromLocalFile(QStringLiteral("/nonexistent/x.txt"))});
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        fixture->expectMessageBox();
+        m_fixture->expectMessageBox();
         QApplication::sendEvent(window.windowHandle(), &drop);
         delete data;
-        QVERIFY(fixture->messageBoxText().contains(QStringLiteral("/nonexistent/x.txt")));
+        QVERIFY(m_fixture->messageBoxText().contains(QStringLiteral("/nonexistent/x.txt")));
         QCOMPARE(window.MemoText(), QStringLiteral("1"));
     }
 
@@ -226,8 +228,8 @@ private slots:
     }
 
     void undoAfterStartGoesNoFurtherBackThanTheLoadedText() {
-        fixture->writeDataFile(QStringLiteral("nums.txt"), "12");
-        TFmTallixor& window = fixture->openWindow();
+        m_fixture->writeDataFile(QStringLiteral("nums.txt"), "12");
+        TFmTallixor& window = m_fixture->openWindow();
         memoOf(window)->moveCursor(QTextCursor::End);
         QTest::keyClicks(memoOf(window), QStringLiteral("3"));
         actionOf(window, "MnUndo")->trigger();
@@ -275,8 +277,8 @@ private slots:
         QCOMPARE(memoOf(window)->document()->toPlainText(), document);
 
         QTextCursor(memoOf(window)->document()).insertText(QStringLiteral("8\u2028"));
-        fixture->closeWindow();
-        QCOMPARE(fixture->readDataFile(QStringLiteral("nums.txt")),
+        m_fixture->closeWindow();
+        QCOMPARE(m_fixture->readDataFile(QStringLiteral("nums.txt")),
                  QByteArray("8\r\n1\r\n2\r\n3\r\n4\r\n56"));
     }
 };

@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
 
-#include "SoundPlayer.h"
-#include "UnitFmTallixor.h"
-#include "kstrGlobal.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
+#include "platform/SoundPlayer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+
+using namespace tallix;
 
 namespace {
 
@@ -51,11 +53,11 @@ MainWindowFixture::MainWindowFixture() {
 }
 
 MainWindowFixture::~MainWindowFixture() {
-    window_.reset();
+    m_window.reset();
 }
 
 QString MainWindowFixture::exeDir() const {
-    return context_.ExeDir();
+    return m_context.exeDir();
 }
 
 QString MainWindowFixture::dataPath() const {
@@ -87,21 +89,21 @@ void MainWindowFixture::makeVoiceSets() const {
 TFmTallixor& MainWindowFixture::openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player) {
     if (!player)
         player = tallix::platform::makeSoundPlayer(tallix::platform::SoundOutput::Silent);
-    window_ = std::make_unique<TFmTallixor>(nullptr, std::move(player));
-    return *window_;
+    m_window = std::make_unique<TFmTallixor>(nullptr, std::move(player));
+    return *m_window;
 }
 
 void MainWindowFixture::closeWindow() {
-    window_.reset();
+    m_window.reset();
 }
 
 void MainWindowFixture::expectMessageBox() {
-    messageBoxText_.clear();
+    m_messageBoxText.clear();
     QTimer::singleShot(0, [this] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        messageBoxText_ = box->text();
+        m_messageBoxText = box->text();
         box->done(QMessageBox::Ok);
     });
 }

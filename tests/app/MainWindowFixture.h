@@ -3,6 +3,7 @@
 #include "PrivateContext.h"
 
 #include <QString>
+
 #include <memory>
 
 namespace tallix::platform {
@@ -14,7 +15,10 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
+
+namespace tallix {
 class TFmTallixor;
+}
 
 // The window's controls and commands, found by their object names as any outside tool finds
 // them; a missing one ends the test run with its name.
@@ -42,16 +46,16 @@ public:
 
     // Creates the window as the program does; destroying it runs its shutdown. Without a player
     // of the test's own, the window speaks into silence.
-    TFmTallixor& openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player = {});
+    tallix::TFmTallixor& openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player = {});
     void closeWindow();
-    TFmTallixor& window() const { return *window_; }
+    tallix::TFmTallixor& window() const { return *m_window; }
 
     // Answers the next modal message box with OK; its text is then messageBoxText().
     void expectMessageBox();
-    const QString& messageBoxText() const { return messageBoxText_; }
+    const QString& messageBoxText() const { return m_messageBoxText; }
 
 private:
-    PrivateContext context_;
-    std::unique_ptr<TFmTallixor> window_;
-    QString messageBoxText_;
+    PrivateContext m_context;
+    std::unique_ptr<tallix::TFmTallixor> m_window;
+    QString m_messageBoxText;
 };

@@ -1,11 +1,13 @@
 #include "MainWindowFixture.h"
-#include "UnitFmTallixor.h"
+#include "app/UnitFmTallixor.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextBlock>
+
+using namespace tallix;
 
 class MainWindowTest : public QObject {
     Q_OBJECT

@@ -1,7 +1,8 @@
-#include "MemoContextMenu.h"
+#include "app/MemoContextMenu.h"
+
 #include "MainWindowFixture.h"
-#include "TallixApplication.h"
-#include "UnitFmTallixor.h"
+#include "app/TallixApplication.h"
+#include "app/UnitFmTallixor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,11 +11,13 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+using namespace tallix;
+
 namespace {
 
 // The menu the text box shows now, as the user sees its entries; separators are empty.
-QStringList Entries(TFmTallixor& window) {
-    std::unique_ptr<QMenu> menu(CreateMemoContextMenu(&window, &window));
+QStringList entries(TFmTallixor& window) {
+    std::unique_ptr<QMenu> menu(createMemoContextMenu(&window, &window));
     QStringList entries;
     for (const QAction* action : menu->actions())
         entries.append(action->isEnabled() || action->isSeparator()
@@ -23,8 +26,8 @@ QStringList Entries(TFmTallixor& window) {
     return entries;
 }
 
-void Choose(TFmTallixor& window, const QString& caption) {
-    std::unique_ptr<QMenu> menu(CreateMemoContextMenu(&window, &window));
+void choose(TFmTallixor& window, const QString& caption) {
+    std::unique_ptr<QMenu> menu(createMemoContextMenu(&window, &window));
     for (QAction* action : menu->actions()) {
         if (action->text().startsWith(caption + QLatin1Char('\t'))) {
             QVERIFY(action->isEnabled());
@@ -40,48 +43,48 @@ void Choose(TFmTallixor& window, const QString& caption) {
 class MemoContextMenuTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<MainWindowFixture> fixture;
+    std::unique_ptr<MainWindowFixture> m_fixture;
 
 private slots:
-    void init() { fixture = std::make_unique<MainWindowFixture>(); }
-    void cleanup() { fixture.reset(); }
+    void init() { m_fixture = std::make_unique<MainWindowFixture>(); }
+    void cleanup() { m_fixture.reset(); }
 
     void offersTheEditMenusCommandsInJapanese() {
-        TFmTallixor& window = fixture->openWindow();
+        TFmTallixor& window = m_fixture->openWindow();
         QApplication::clipboard()->clear();
-        QCOMPARE(Entries(window),
+        QCOMPARE(entries(window),
                  QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "-切り取り\tCtrl+X",
                               "-コピー\tCtrl+C", "-貼り付け\tCtrl+V", "", "-すべて選択\tCtrl+A"}));
         QTest::keyClicks(memoOf(window), QStringLiteral("12"));
         memoOf(window)->selectAll();
         QApplication::clipboard()->setText(QStringLiteral("3"));
-        QCOMPARE(Entries(window),
+        QCOMPARE(entries(window),
                  QStringList({"戻す\tCtrl+Z", "-やり直す\tCtrl+R", "", "切り取り\tCtrl+X",
                               "コピー\tCtrl+C", "貼り付け\tCtrl+V", "", "すべて選択\tCtrl+A"}));
     }
 
     void itsEditsGoThroughTheProgramsUndoHistory() {
-        TFmTallixor& window = fixture->openWindow();
+        TFmTallixor& window = m_fixture->openWindow();
         QTest::keyClicks(memoOf(window), QStringLiteral("12"));
-        Choose(window, QStringLiteral("すべて選択"));
-        Choose(window, QStringLiteral("切り取り"));
+        choose(window, QStringLiteral("すべて選択"));
+        choose(window, QStringLiteral("切り取り"));
         QCOMPARE(window.MemoText(), QString());
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("12"));
-        Choose(window, QStringLiteral("貼り付け"));
-        Choose(window, QStringLiteral("貼り付け"));
+        choose(window, QStringLiteral("貼り付け"));
+        choose(window, QStringLiteral("貼り付け"));
         QCOMPARE(window.MemoText(), QStringLiteral("1212"));
-        Choose(window, QStringLiteral("戻す"));
+        choose(window, QStringLiteral("戻す"));
         QCOMPARE(window.MemoText(), QStringLiteral("12"));
-        Choose(window, QStringLiteral("戻す"));
+        choose(window, QStringLiteral("戻す"));
         QCOMPARE(window.MemoText(), QString());
-        Choose(window, QStringLiteral("戻す"));
+        choose(window, QStringLiteral("戻す"));
         QCOMPARE(window.MemoText(), QStringLiteral("12"));
-        Choose(window, QStringLiteral("やり直す"));
+        choose(window, QStringLiteral("やり直す"));
         QCOMPARE(window.MemoText(), QString());
     }
 
     void opensWhereTheTextBoxAsksForIt() {
-        TFmTallixor& window = fixture->openWindow();
+        TFmTallixor& window = m_fixture->openWindow();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         emit memoOf(window)->customContextMenuRequested(QPoint(10, 10));
@@ -92,7 +95,7 @@ private slots:
     }
 
     void qtsOwnTextsAreJapanese() {
-        QVERIFY(tallix::LoadQtTranslations(*QCoreApplication::instance()));
+        QVERIFY(tallix::loadQtTranslations(*QCoreApplication::instance()));
         QCOMPARE(QCoreApplication::translate("QScrollBar", "Scroll here"),
                  QStringLiteral("ここにスクロール"));
     }

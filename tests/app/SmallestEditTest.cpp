@@ -1,4 +1,4 @@
-#include "SmallestEdit.h"
+#include "app/SmallestEdit.h"
 
 #include <QTest>
 #include <QTextBlock>
@@ -47,7 +47,7 @@ private slots:
         QFETCH(QList<int>, keptMarks);
         QTextDocument document(current);
         markLines(document);
-        tallix::ApplySmallestEdit(document, current, wanted);
+        tallix::applySmallestEdit(document, current, wanted);
         QCOMPARE(document.toPlainText(), wanted);
         QCOMPARE(marks(document).first(keptMarks.size()), keptMarks);
     }

@@ -1,8 +1,8 @@
-#include "UndoHistory.h"
-
-#include <gtest/gtest.h>
+#include "app/UndoHistory.h"
 
 #include <limits>
+
+#include <gtest/gtest.h>
 
 using tallix::UndoHistory;
 

@@ -1,13 +1,15 @@
 #include "MainWindowFixture.h"
 #include "ScriptedPlayer.h"
-#include "UnitFmTallixor.h"
-#include "kstrGlobal.h"
+#include "app/UnitFmTallixor.h"
+#include "env/kstrGlobal.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
+
+using namespace tallix;
 
 using namespace std::chrono_literals;
 
@@ -37,12 +39,12 @@ QString markedText(const QPlainTextEdit* memo) {
 class VoiceControlTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<MainWindowFixture> fixture;
-    std::shared_ptr<ScriptedPlayer> player;
+    std::unique_ptr<MainWindowFixture> m_fixture;
+    std::shared_ptr<ScriptedPlayer> m_player;
 
     TFmTallixor& openWindow(std::chrono::milliseconds soundLength = {}) {
-        player = std::make_shared<ScriptedPlayer>(soundLength);
-        TFmTallixor& window = fixture->openWindow(player);
+        m_player = std::make_shared<ScriptedPlayer>(soundLength);
+        TFmTallixor& window = m_fixture->openWindow(m_player);
         window.show();
         window.activateWindow();
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
@@ -52,19 +54,19 @@ class VoiceControlTest : public QObject {
 
     bool waitUntilIdle(TFmTallixor& window) {
         return QTest::qWaitFor(
-                   [&] { return !window.voiceState().reading && player->playing().isEmpty(); },
+                   [&] { return !window.voiceState().reading && m_player->playing().isEmpty(); },
                    5000) &&
-               QTest::qWaitFor([&] { return player->playing().isEmpty(); }, 5000);
+               QTest::qWaitFor([&] { return m_player->playing().isEmpty(); }, 5000);
     }
 
 private slots:
     void init() {
-        fixture = std::make_unique<MainWindowFixture>();
-        fixture->makeVoiceSets();
+        m_fixture = std::make_unique<MainWindowFixture>();
+        m_fixture->makeVoiceSets();
     }
     void cleanup() {
-        fixture.reset();
-        player.reset();
+        m_fixture.reset();
+        m_player.reset();
     }
 
     void readsFromTheCaretLineMarkingEachLine() {
@@ -74,7 +76,7 @@ private slots:
         buttonOf(window, "BtRead")->click();
         QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ停止"));
         QCOMPARE(actionOf(window, "MnRead")->text(), QStringLiteral("読み上げ停止"));
-        QTRY_COMPARE(player->played(), speed({"1", "2", "r", "3", "r"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "2", "r", "3", "r"}));
         QTRY_VERIFY(!window.voiceState().reading);
         QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ開始"));
         QCOMPARE(actionOf(window, "MnRead")->text(), QStringLiteral("読み上げ開始"));
@@ -90,7 +92,7 @@ private slots:
         buttonOf(window, "BtRead")->click();
         QVERIFY(waitUntilIdle(window));
         QTest::keyClicks(memoOf(window), QStringLiteral("678"));
-        QTRY_COMPARE(player->played(), speed({"1", "r", "6", "7", "8"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "r", "6", "7", "8"}));
     }
 
     void readingStartsAtTheWholeCaretLine() {
@@ -98,14 +100,14 @@ private slots:
         memoOf(window)->setPlainText(QStringLiteral("1\n2\n3\n4\n567\n8"));
         placeCaret(memoOf(window), 4, 1);
         QTest::keyClick(memoOf(window), Qt::Key_Escape);
-        QTRY_COMPARE(player->played(), speed({"5", "6", "7", "r", "8", "r"}));
+        QTRY_COMPARE(m_player->played(), speed({"5", "6", "7", "r", "8", "r"}));
     }
 
     void typedDigitsPointsAndLineBreaksAreSpoken() {
         TFmTallixor& window = openWindow();
         QTest::keyClicks(memoOf(window), QStringLiteral("1.2a -"));
         QTest::keyClick(memoOf(window), Qt::Key_Return);
-        QTRY_COMPARE(player->played(), speed({"1", "d", "2", "r"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "d", "2", "r"}));
         QCOMPARE(window.MemoText(), QStringLiteral("1.2a -\n"));
     }
 
@@ -116,10 +118,10 @@ private slots:
         QVERIFY(!actionOf(window, "MnReturnVoice")->isChecked());
         QTest::keyClicks(memoOf(window), QStringLiteral("12"));
         QTest::keyClick(memoOf(window), Qt::Key_Return);
-        QTRY_COMPARE(player->played(), speed({"1", "2"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "2"}));
         placeCaret(memoOf(window), 0, 0);
         actionOf(window, "MnRead")->trigger();
-        QTRY_COMPARE(player->played(), speed({"1", "2", "1", "2", "s"}));
+        QTRY_COMPARE(m_player->played(), speed({"1", "2", "1", "2", "s"}));
     }
 
     void keyInputVoiceOffSpeaksNothingTypedButReadingWorks() {
@@ -129,10 +131,10 @@ private slots:
         QTest::keyClicks(memoOf(window), QStringLiteral("45"));
         QTest::keyClick(memoOf(window), Qt::Key_Return);
         QTest::qWait(100);
-        QCOMPARE(player->played(), QStringList());
+        QCOMPARE(m_player->played(), QStringList());
         placeCaret(memoOf(window), 0, 0);
         buttonOf(window, "BtRead")->click();
-        QTRY_COMPARE(player->played(), speed({"4", "5", "r"}));
+        QTRY_COMPARE(m_player->played(), speed({"4", "5", "r"}));
     }
 
     void fastTypingIsSpokenInOrderWithNothingLost() {
@@ -145,7 +147,7 @@ private slots:
             expected << (c == QLatin1Char('.')    ? QStringLiteral("d")
                          : c == QLatin1Char('\r') ? QStringLiteral("r")
                                                   : QString(c));
-        QTRY_COMPARE(player->played(), speed(expected));
+        QTRY_COMPARE(m_player->played(), speed(expected));
     }
 
     void readingAnEmptyTextEndsAtOnce() {
@@ -153,7 +155,7 @@ private slots:
         buttonOf(window, "BtRead")->click();
         QTRY_VERIFY(!window.voiceState().reading);
         QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ開始"));
-        QCOMPARE(player->played(), QStringList());
+        QCOMPARE(m_player->played(), QStringList());
     }
 
     void caretOnTheEmptyLastLineReadsNothing() {
@@ -163,22 +165,22 @@ private slots:
         buttonOf(window, "BtRead")->click();
         QTRY_VERIFY(!window.voiceState().reading);
         QTest::qWait(50);
-        QCOMPARE(player->played(), QStringList());
+        QCOMPARE(m_player->played(), QStringList());
     }
 
     void stopDuringALineFinishesTheCurrentCharacterOnly() {
         TFmTallixor& window = openWindow(80ms);
         memoOf(window)->setPlainText(QStringLiteral("123456\n789"));
         placeCaret(memoOf(window), 0, 0);
-        player->hold();
+        m_player->hold();
         buttonOf(window, "BtRead")->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
         buttonOf(window, "BtRead")->click();
-        player->release();
+        m_player->release();
         QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ開始"));
         QVERIFY(waitUntilIdle(window));
         QTest::qWait(200);
-        QCOMPARE(player->played(), speed({"1"}));
+        QCOMPARE(m_player->played(), speed({"1"}));
         QCOMPARE(markedText(memoOf(window)), QStringLiteral("123456"));
     }
 
@@ -186,47 +188,47 @@ private slots:
         TFmTallixor& window = openWindow(80ms);
         memoOf(window)->setPlainText(QStringLiteral("12\n3\n4"));
         placeCaret(memoOf(window), 0, 0);
-        player->hold();
+        m_player->hold();
         buttonOf(window, "BtRead")->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
         buttonOf(window, "BtRead")->click();
         placeCaret(memoOf(window), 2, 0);
         buttonOf(window, "BtRead")->click();
-        player->release();
-        QTRY_COMPARE(player->played(), speed({"1", "2", "r", "4", "r"}));
+        m_player->release();
+        QTRY_COMPARE(m_player->played(), speed({"1", "2", "r", "4", "r"}));
     }
 
     void typedCharactersAreSpokenBeforeReadingStarts() {
         TFmTallixor& window = openWindow(40ms);
         memoOf(window)->setPlainText(QStringLiteral("5"));
         memoOf(window)->moveCursor(QTextCursor::End);
-        player->hold();
+        m_player->hold();
         QTest::keyClicks(memoOf(window), QStringLiteral("12"));
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
         buttonOf(window, "BtRead")->click();
-        player->release();
-        QTRY_COMPARE(player->played(), speed({"1", "2", "5", "1", "2", "r"}));
+        m_player->release();
+        QTRY_COMPARE(m_player->played(), speed({"1", "2", "5", "1", "2", "r"}));
     }
 
     void charactersTypedWhileReadingFollowTheLineHandedOver() {
         TFmTallixor& window = openWindow(40ms);
         memoOf(window)->setPlainText(QStringLiteral("5\n6"));
         placeCaret(memoOf(window), 0, 1);
-        player->hold();
+        m_player->hold();
         buttonOf(window, "BtRead")->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/5"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/5"));
         QTest::keyClicks(memoOf(window), QStringLiteral("7"));
-        player->release();
-        QTRY_COMPARE(player->played(), speed({"5", "r", "6", "r", "7"}));
+        m_player->release();
+        QTRY_COMPARE(m_player->played(), speed({"5", "r", "6", "r", "7"}));
     }
 
     void keysWhileReadingActAtTheCaretNotOnTheMarkedLine() {
         TFmTallixor& window = openWindow(40ms);
         memoOf(window)->setPlainText(QStringLiteral("3333333333\n4"));
         placeCaret(memoOf(window), 0, 10);
-        player->hold();
+        m_player->hold();
         buttonOf(window, "BtRead")->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/3"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/3"));
         QTest::keyClicks(memoOf(window), QStringLiteral("9"));
         QTest::keyClick(memoOf(window), Qt::Key_Backspace);
         QTest::keyClick(memoOf(window), Qt::Key_Left);
@@ -234,7 +236,7 @@ private slots:
         QCOMPARE(window.MemoText(), QStringLiteral("333333333\n4"));
         QCOMPARE(markedText(memoOf(window)), QStringLiteral("333333333"));
         buttonOf(window, "BtRead")->click();
-        player->release();
+        m_player->release();
         QVERIFY(waitUntilIdle(window));
     }
 
@@ -242,17 +244,17 @@ private slots:
         TFmTallixor& window = openWindow(60ms);
         memoOf(window)->setPlainText(QStringLiteral("1\n2\n3"));
         placeCaret(memoOf(window), 0, 0);
-        player->hold();
+        m_player->hold();
         buttonOf(window, "BtRead")->click();
-        QTRY_COMPARE(player->playing(), QStringLiteral("speed/1"));
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
         actionOf(window, "MnForInput")->trigger();
-        player->release();
+        m_player->release();
         QVERIFY(actionOf(window, "MnForInput")->isChecked());
         QVERIFY(!actionOf(window, "MnForRead")->isChecked());
         QTRY_VERIFY(!window.voiceState().reading);
         QVERIFY(waitUntilIdle(window));
-        QCOMPARE(player->played(), (QStringList{"speed/1", "speed/r", "hispeed/2", "hispeed/r",
-                                                "hispeed/3", "hispeed/r"}));
+        QCOMPARE(m_player->played(), (QStringList{"speed/1", "speed/r", "hispeed/2", "hispeed/r",
+                                                  "hispeed/3", "hispeed/r"}));
     }
 
     void choosingTheCheckedSetKeepsItsMark() {
@@ -272,9 +274,9 @@ private slots:
             actionOf(window, "MnInputVoice")->trigger();
             actionOf(window, "MnReturnVoice")->trigger();
             actionOf(window, "MnForInput")->trigger();
-            fixture->closeWindow();
+            m_fixture->closeWindow();
         }
-        const QByteArray ini = fixture->readDataFile(QStringLiteral("application.ini"));
+        const QByteArray ini = m_fixture->readDataFile(QStringLiteral("application.ini"));
         QVERIFY(ini.contains("input=0"));
         QVERIFY(ini.contains("return=0"));
         QVERIFY(ini.contains("type=hispeed"));
@@ -295,16 +297,16 @@ private slots:
         QTest::keyClicks(memoOf(window), QStringLiteral("7"));
         QTest::qWait(100);
         // No folder of that exact name exists: the character is silent.
-        QCOMPARE(player->played(), QStringList());
+        QCOMPARE(m_player->played(), QStringList());
     }
 
     void failedSaveSkipsTheVoiceSettings() {
         TFmTallixor& window = openWindow();
         actionOf(window, "MnInputVoice")->trigger();
-        QDir().mkpath(fixture->dataPath() + QStringLiteral("nums.txt"));
-        fixture->expectMessageBox();
-        fixture->closeWindow();
-        QVERIFY(!fixture->readDataFile(QStringLiteral("application.ini")).contains("input"));
+        QDir().mkpath(m_fixture->dataPath() + QStringLiteral("nums.txt"));
+        m_fixture->expectMessageBox();
+        m_fixture->closeWindow();
+        QVERIFY(!m_fixture->readDataFile(QStringLiteral("application.ini")).contains("input"));
     }
 };
 

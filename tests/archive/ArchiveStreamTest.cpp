@@ -1,20 +1,19 @@
 #include "ArchiveBytes.h"
-
-#include "ArchiveLayout.h"
-#include "ClassArchiveStream.h"
+#include "archive/ArchiveLayout.h"
+#include "archive/ClassArchiveStream.h"
 
 #include <QFile>
 
-#include <gtest/gtest.h>
-
 #include <array>
+
+#include <gtest/gtest.h>
 
 using namespace tallix::archive;
 using namespace archive_bytes;
 
 namespace {
 
-const std::string prefix = "TArchiveStream:\r\n";
+const std::string kPrefix = "TArchiveStream:\r\n";
 
 // Runs `action` and returns the archive error's text after the common prefix.
 template <typename Action> std::string archiveErrorOf(Action action) {
@@ -22,8 +21,8 @@ template <typename Action> std::string archiveErrorOf(Action action) {
         action();
     } catch (const EarcSTreamError& error) {
         const std::string text = error.what();
-        EXPECT_EQ(text.substr(0, prefix.size()), prefix);
-        return text.substr(prefix.size());
+        EXPECT_EQ(text.substr(0, kPrefix.size()), kPrefix);
+        return text.substr(kPrefix.size());
     }
     ADD_FAILURE() << "no archive error";
     return {};
@@ -31,9 +30,9 @@ template <typename Action> std::string archiveErrorOf(Action action) {
 
 class ArchiveStreamTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    QTemporaryDir m_dir;
 
-    QString file(const std::string& bytes) { return writeFile(dir, "graphic", bytes); }
+    QString file(const std::string& bytes) { return writeFile(m_dir, "graphic", bytes); }
 
     std::string reloadErrorFor(const std::string& bytes) {
         const QString path = file(bytes);
@@ -44,14 +43,14 @@ protected:
 // The member at 100 with 50 bytes: a 15-byte name puts its data right after 48 + 37 + 15.
 class MemberAt100Test : public ArchiveStreamTest {
 protected:
-    const std::string data = std::string(50, 'D');
-    std::unique_ptr<TArchiveStream> archive;
+    const std::string m_data = std::string(50, 'D');
+    std::unique_ptr<TArchiveStream> m_archive;
 
     void SetUp() override {
-        archive = std::make_unique<TArchiveStream>(
-            file(archive_bytes::archive({{"member-at-100.x", data}, {"next", "NEXT-DATA"}})));
-        archive->SelectMember("member-at-100.x");
-        ASSERT_EQ(archive->Files().GetEntryOffset(0), 100);
+        m_archive = std::make_unique<TArchiveStream>(
+            file(archive_bytes::archive({{"member-at-100.x", m_data}, {"next", "NEXT-DATA"}})));
+        m_archive->SelectMember("member-at-100.x");
+        ASSERT_EQ(m_archive->Files().GetEntryOffset(0), 100);
     }
 };
 
@@ -223,53 +222,53 @@ TEST_F(ArchiveStreamTest, MemberWhoseDataLiesOutsideTheFileCannotBeSelected) {
 }
 
 TEST_F(MemberAt100Test, ClampingSeekStaysWithinTheMemberAndAdmitsItsEnd) {
-    EXPECT_EQ(archive->Seek(std::int32_t{10}, std::uint16_t{0}), 10);
-    EXPECT_EQ(archive->Seek(std::int32_t{-5}, std::uint16_t{0}), 0);
-    EXPECT_EQ(archive->Seek(std::int32_t{80}, std::uint16_t{0}), 50);
-    EXPECT_EQ(archive->Seek(std::int32_t{-10}, std::uint16_t{2}), 40);
-    EXPECT_EQ(archive->Seek(std::int32_t{5}, std::uint16_t{1}), 45);
-    EXPECT_EQ(archive->Seek(std::int32_t{30}, std::uint16_t{7}), 0);
-    EXPECT_EQ(archive->Seek(std::int32_t{INT32_MAX}, std::uint16_t{1}), 0); // wraps below start
+    EXPECT_EQ(m_archive->Seek(std::int32_t{10}, std::uint16_t{0}), 10);
+    EXPECT_EQ(m_archive->Seek(std::int32_t{-5}, std::uint16_t{0}), 0);
+    EXPECT_EQ(m_archive->Seek(std::int32_t{80}, std::uint16_t{0}), 50);
+    EXPECT_EQ(m_archive->Seek(std::int32_t{-10}, std::uint16_t{2}), 40);
+    EXPECT_EQ(m_archive->Seek(std::int32_t{5}, std::uint16_t{1}), 45);
+    EXPECT_EQ(m_archive->Seek(std::int32_t{30}, std::uint16_t{7}), 0);
+    EXPECT_EQ(m_archive->Seek(std::int32_t{INT32_MAX}, std::uint16_t{1}), 0); // wraps below start
 }
 
 TEST_F(MemberAt100Test, CheckingSeekAdmitsOnlyMemberBytes) {
-    EXPECT_EQ(archive->Seek(std::int64_t{10}, SeekOrigin::Beginning), 10);
+    EXPECT_EQ(m_archive->Seek(std::int64_t{10}, SeekOrigin::Beginning), 10);
     const std::string outside = "[Seek]格納ファイルの範囲外を指定しました";
-    EXPECT_EQ(archiveErrorOf([&] { archive->Seek(std::int64_t{50}, SeekOrigin::Beginning); }),
+    EXPECT_EQ(archiveErrorOf([&] { m_archive->Seek(std::int64_t{50}, SeekOrigin::Beginning); }),
               outside);
-    EXPECT_EQ(archive->GetPosition(), 10); // unchanged by the failure
-    EXPECT_EQ(archive->Seek(std::int64_t{10}, SeekOrigin::End), 40);
-    EXPECT_EQ(archiveErrorOf([&] { archive->Seek(std::int64_t{0}, SeekOrigin::End); }), outside);
-    EXPECT_EQ(archive->Seek(std::int64_t{-40}, SeekOrigin::Current), 0);
-    EXPECT_EQ(archiveErrorOf([&] { archive->Seek(INT64_MAX, SeekOrigin::Current); }), outside);
-    EXPECT_EQ(archiveErrorOf([&] { archive->Seek(INT64_MIN, SeekOrigin::End); }), outside);
-    archive->SetPosition(49);
-    EXPECT_EQ(archive->GetPosition(), 49);
+    EXPECT_EQ(m_archive->GetPosition(), 10); // unchanged by the failure
+    EXPECT_EQ(m_archive->Seek(std::int64_t{10}, SeekOrigin::End), 40);
+    EXPECT_EQ(archiveErrorOf([&] { m_archive->Seek(std::int64_t{0}, SeekOrigin::End); }), outside);
+    EXPECT_EQ(m_archive->Seek(std::int64_t{-40}, SeekOrigin::Current), 0);
+    EXPECT_EQ(archiveErrorOf([&] { m_archive->Seek(INT64_MAX, SeekOrigin::Current); }), outside);
+    EXPECT_EQ(archiveErrorOf([&] { m_archive->Seek(INT64_MIN, SeekOrigin::End); }), outside);
+    m_archive->SetPosition(49);
+    EXPECT_EQ(m_archive->GetPosition(), 49);
 }
 
 TEST_F(MemberAt100Test, SizeComesFromTheListNotTheStream) {
-    EXPECT_EQ(archiveErrorOf([&] { archive->GetSize(); }),
+    EXPECT_EQ(archiveErrorOf([&] { m_archive->GetSize(); }),
               "[Seek]格納ファイルの範囲外を指定しました");
-    archive->SetSize(std::int64_t{0});
-    archive->SetSize(std::int32_t{0});
-    EXPECT_EQ(archive->Files().GetEntrySize(0), 50);
-    archive->Seek(std::int32_t{0}, std::uint16_t{0});
+    m_archive->SetSize(std::int64_t{0});
+    m_archive->SetSize(std::int32_t{0});
+    EXPECT_EQ(m_archive->Files().GetEntrySize(0), 50);
+    m_archive->Seek(std::int32_t{0}, std::uint16_t{0});
     std::array<char, 50> member{};
-    EXPECT_EQ(archive->Read(member.data(), 50), 50);
-    EXPECT_EQ(std::string(member.data(), 50), data);
+    EXPECT_EQ(m_archive->Read(member.data(), 50), 50);
+    EXPECT_EQ(std::string(member.data(), 50), m_data);
     // At the member's end the position itself lies outside the member.
-    EXPECT_THROW(archive->GetPosition(), EarcSTreamError);
+    EXPECT_THROW(m_archive->GetPosition(), EarcSTreamError);
 }
 
 TEST_F(MemberAt100Test, ReadIsNotLimitedToTheMember) {
-    archive->Seek(std::int32_t{-2}, std::uint16_t{2});
+    m_archive->Seek(std::int32_t{-2}, std::uint16_t{2});
     std::array<char, 12> buffer{};
-    ASSERT_EQ(archive->Read(buffer.data(), 12), 12);
+    ASSERT_EQ(m_archive->Read(buffer.data(), 12), 12);
     EXPECT_EQ(std::string(buffer.data(), 12), "DD" + record(2, 4, 191, 9).substr(0, 10));
     std::array<char, 64> tail{};
-    archive->SelectMember(1);
-    EXPECT_EQ(archive->Read(tail.data(), 64), 9);
-    EXPECT_EQ(archive->Read(tail.data(), 0), 0);
+    m_archive->SelectMember(1);
+    EXPECT_EQ(m_archive->Read(tail.data(), 64), 9);
+    EXPECT_EQ(m_archive->Read(tail.data(), 0), 0);
 }
 
 TEST_F(ArchiveStreamTest, SecondOpenerIsRefusedUntilTheFirstCloses) {
@@ -287,7 +286,7 @@ TEST_F(ArchiveStreamTest, SecondOpenerIsRefusedUntilTheFirstCloses) {
 }
 
 TEST_F(ArchiveStreamTest, MissingFileOrFolderIsNotOpened) {
-    EXPECT_THROW(TArchiveStream(dir.filePath("missing")), EFOpenError);
-    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
-    EXPECT_THROW(TArchiveStream(dir.path()), EFOpenError);
+    EXPECT_THROW(TArchiveStream(m_dir.filePath("missing")), EFOpenError);
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("missing")));
+    EXPECT_THROW(TArchiveStream(m_dir.path()), EFOpenError);
 }

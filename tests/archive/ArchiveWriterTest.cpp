@@ -1,7 +1,7 @@
-#include "ArchiveBytes.h"
+#include "archive/ArchiveWriter.h"
 
-#include "ArchiveWriter.h"
-#include "ClassArchiveStream.h"
+#include "ArchiveBytes.h"
+#include "archive/ClassArchiveStream.h"
 
 #include <QFile>
 
@@ -29,10 +29,10 @@ TEST(ArchiveWriter, WritesTheLayoutTheReaderExpects) {
     QTemporaryDir dir;
     const QString path = dir.filePath("graphic");
     ArchiveWriter writer(path);
-    writer.AddMember("a.png", "12345678");
-    writer.AddMember("empty", "");
-    writer.AddMember("c", std::string(3000, 'c'));
-    writer.Commit();
+    writer.addMember("a.png", "12345678");
+    writer.addMember("empty", "");
+    writer.addMember("c", std::string(3000, 'c'));
+    writer.commit();
 
     const std::string bytes = readFile(path);
     EXPECT_EQ(bytes.substr(0, 28), "FARC" + int64(4) + "AHDR" + int32(24) + int64(3));
@@ -57,9 +57,9 @@ TEST(ArchiveWriter, TakenOverMembersKeepTheirNumberFlagAndFurtherBytes) {
     original.SetDataOffset(-1);
     original.bytes[36] = 0x42;
     ArchiveWriter writer(path);
-    writer.AddMember("old", "xy", original);
-    writer.AddMember("new", "z");
-    writer.Commit();
+    writer.addMember("old", "xy", original);
+    writer.addMember("new", "z");
+    writer.commit();
 
     TArchiveStream archive(path);
     const TFileEntry& kept = *archive.Files().Objects(0);
@@ -76,11 +76,11 @@ TEST(ArchiveWriter, ReplacesTheTargetOnlyOnCommit) {
     const QString path = writeFile(dir, "graphic", archive({{"kept", "data"}}));
     {
         ArchiveWriter abandoned(path);
-        abandoned.AddMember("lost", "x");
+        abandoned.addMember("lost", "x");
     }
     EXPECT_EQ(readFile(path), archive({{"kept", "data"}}));
     ArchiveWriter nowhere(dir.filePath("no/such/folder/graphic"));
-    EXPECT_THROW(nowhere.Commit(), EArchiveWriteError);
+    EXPECT_THROW(nowhere.commit(), EArchiveWriteError);
 }
 
 #ifndef _WIN32
@@ -98,8 +98,8 @@ TEST(ArchiveWriter, AFullDiskFailsTheWriteAndKeepsTheOldArchive) {
     setrlimit(RLIMIT_FSIZE, &small);
     const auto writeLargeArchive = [&] {
         ArchiveWriter writer(path);
-        writer.AddMember("big", std::string(1000, 'x'));
-        writer.Commit();
+        writer.addMember("big", std::string(1000, 'x'));
+        writer.commit();
     };
     EXPECT_THROW(writeLargeArchive(), EArchiveWriteError);
     setrlimit(RLIMIT_FSIZE, &saved);

@@ -1,6 +1,5 @@
 #include "ArchiveBytes.h"
-
-#include "ClassArchiveStream.h"
+#include "archive/ClassArchiveStream.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
 #include <map>
 #include <numbers>
-#include <sndfile.h>
 #include <stdexcept>
+
+#include <sndfile.h>
 
 namespace tallix::e2e {
 namespace {

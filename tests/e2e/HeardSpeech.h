@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <vector>
 
 namespace tallix::e2e {

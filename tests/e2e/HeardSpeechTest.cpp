@@ -2,8 +2,9 @@
 // cut at its head or tail, broken by silence inside, missing, out of order, or one too many.
 #include "HeardSpeech.h"
 
-#include <gtest/gtest.h>
 #include <map>
+
+#include <gtest/gtest.h>
 
 namespace tallix::e2e {
 namespace {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+
 #include <stdexcept>
 
 namespace tallix::e2e {

@@ -9,9 +9,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
-#include <gtest/gtest.h>
+
 #include <iostream>
 #include <map>
+
+#include <gtest/gtest.h>
 
 namespace tallix::e2e {
 namespace {
@@ -197,7 +199,8 @@ TEST_F(VoiceEndToEnd, SecondEscStopsAfterTheCharacterInProgress) {
 
     m_session->type("x");
     EXPECT_TRUE(m_session->terminate());
-    EXPECT_EQ(m_session->dataFile("nums.txt"), QByteArray("x12\r\n" + longLine.toLatin1() + "\r\n56"));
+    EXPECT_EQ(m_session->dataFile("nums.txt"),
+              QByteArray("x12\r\n" + longLine.toLatin1() + "\r\n56"));
 }
 
 // Once reading has run to the end of the text, every digit typed is spoken, none dropped.

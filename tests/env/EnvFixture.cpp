@@ -6,14 +6,14 @@
 
 void EnvFixture::SetUp() {
     ASSERT_TRUE(m_dir.isValid());
-    ASSERT_TRUE(QDir().mkpath(ExeDir()));
-    SetEnv("TALLIX_EXE_FILE", ExeDir() + "/tallix");
-    SetEnv("XDG_CONFIG_HOME", Root() + "/config");
-    SetEnv("XDG_CONFIG_DIRS", Root() + "/etc-xdg");
-    SetEnv("XDG_DATA_HOME", Root() + "/share");
-    SetEnv("HOME", Root() + "/home");
-    UnsetEnv("XDG_DESKTOP_DIR");
-    UnsetEnv("TALLIX_NO_VERSION_INFO");
+    ASSERT_TRUE(QDir().mkpath(exeDir()));
+    setEnv("TALLIX_EXE_FILE", exeDir() + "/tallix");
+    setEnv("XDG_CONFIG_HOME", root() + "/config");
+    setEnv("XDG_CONFIG_DIRS", root() + "/etc-xdg");
+    setEnv("XDG_DATA_HOME", root() + "/share");
+    setEnv("HOME", root() + "/home");
+    unsetEnv("XDG_DESKTOP_DIR");
+    unsetEnv("TALLIX_NO_VERSION_INFO");
 }
 
 void EnvFixture::TearDown() {
@@ -25,46 +25,46 @@ void EnvFixture::TearDown() {
     }
 }
 
-void EnvFixture::Remember(const char* name) {
+void EnvFixture::remember(const char* name) {
     if (m_saved.count(name) == 0)
         m_saved[name] =
             qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
 }
 
-void EnvFixture::SetEnv(const char* name, const QString& value) {
-    Remember(name);
+void EnvFixture::setEnv(const char* name, const QString& value) {
+    remember(name);
     qputenv(name, value.toUtf8());
 }
 
-void EnvFixture::UnsetEnv(const char* name) {
-    Remember(name);
+void EnvFixture::unsetEnv(const char* name) {
+    remember(name);
     qunsetenv(name);
 }
 
-void EnvFixture::WriteFile(const QString& fileName, const QByteArray& bytes) {
+void EnvFixture::writeFile(const QString& fileName, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QFile file(fileName);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << fileName.toStdString();
     file.write(bytes);
 }
 
-QByteArray EnvFixture::ReadFile(const QString& fileName) {
+QByteArray EnvFixture::readFile(const QString& fileName) {
     QFile file(fileName);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool EnvFixture::IsDir(const QString& path) {
+bool EnvFixture::isDir(const QString& path) {
     return QFileInfo(path).isDir();
 }
 
-bool EnvFixture::Exists(const QString& path) {
+bool EnvFixture::exists(const QString& path) {
     return QFileInfo::exists(path);
 }
 
-void EnvFixture::WriteInstallationRecord(const QString& appDir) {
-    WriteFile(Root() + "/etc-xdg/kestrow/tallix.ini", "AppDir=" + appDir.toUtf8() + "\n");
+void EnvFixture::writeInstallationRecord(const QString& appDir) {
+    writeFile(root() + "/etc-xdg/kestrow/tallix.ini", "AppDir=" + appDir.toUtf8() + "\n");
 }
 
-void EnvFixture::WriteUserStore(const QByteArray& iniText) {
-    WriteFile(UserStoreFile(), iniText);
+void EnvFixture::writeUserStore(const QByteArray& iniText) {
+    writeFile(userStoreFile(), iniText);
 }

@@ -4,12 +4,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <map>
 #include <optional>
 #include <ostream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -27,24 +27,24 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    QString Root() const { return m_dir.path(); }
-    QString ExeDir() const { return Root() + "/app"; }
-    QString AppDataFolder() const { return Root() + "/share/Kestrow/Tallix"; }
+    QString root() const { return m_dir.path(); }
+    QString exeDir() const { return root() + "/app"; }
+    QString appDataFolder() const { return root() + "/share/Kestrow/Tallix"; }
 
-    void SetEnv(const char* name, const QString& value);
-    void UnsetEnv(const char* name);
+    void setEnv(const char* name, const QString& value);
+    void unsetEnv(const char* name);
 
-    static void WriteFile(const QString& fileName, const QByteArray& bytes);
-    static QByteArray ReadFile(const QString& fileName);
-    static bool IsDir(const QString& path);
-    static bool Exists(const QString& path);
+    static void writeFile(const QString& fileName, const QByteArray& bytes);
+    static QByteArray readFile(const QString& fileName);
+    static bool isDir(const QString& path);
+    static bool exists(const QString& path);
 
-    void WriteInstallationRecord(const QString& appDir);
-    void WriteUserStore(const QByteArray& iniText);
-    QString UserStoreFile() const { return Root() + "/config/Kestrow/tallix.ini"; }
+    void writeInstallationRecord(const QString& appDir);
+    void writeUserStore(const QByteArray& iniText);
+    QString userStoreFile() const { return root() + "/config/Kestrow/tallix.ini"; }
 
 private:
-    void Remember(const char* name);
+    void remember(const char* name);
 
     QTemporaryDir m_dir;
     std::map<std::string, std::optional<QByteArray>> m_saved;

@@ -1,62 +1,64 @@
-#include "EnvFixture.h"
+#include "env/Functions.h"
 
-#include "ErrorText.h"
-#include "Functions.h"
+#include "EnvFixture.h"
+#include "env/ErrorText.h"
+
+using namespace tallix;
 
 namespace {
 
 class FolderFunctions : public EnvFixture {};
 
 TEST_F(FolderFunctions, ForceFolderCreatesMissingLevelsBelowAnExistingFolder) {
-    const QString deep = Root() + "/one/two/three";
-    ForceFolder(deep);
-    EXPECT_TRUE(IsDir(Root() + "/one"));
-    EXPECT_TRUE(IsDir(Root() + "/one/two"));
-    EXPECT_TRUE(IsDir(deep));
-    ForceFolder(deep + "/"); // already there: nothing to do, nothing reported
-    EXPECT_TRUE(IsDir(deep));
+    const QString deep = root() + "/one/two/three";
+    forceFolder(deep);
+    EXPECT_TRUE(isDir(root() + "/one"));
+    EXPECT_TRUE(isDir(root() + "/one/two"));
+    EXPECT_TRUE(isDir(deep));
+    forceFolder(deep + "/"); // already there: nothing to do, nothing reported
+    EXPECT_TRUE(isDir(deep));
 }
 
 TEST_F(FolderFunctions, ForceFolderStopsAtTheRootAndOnImpossiblePaths) {
-    ForceFolder("/");
-    ForceFolder("");
-    ForceFolder("no-parent-given");
-    EXPECT_FALSE(Exists("no-parent-given"));
+    forceFolder("/");
+    forceFolder("");
+    forceFolder("no-parent-given");
+    EXPECT_FALSE(exists("no-parent-given"));
 
-    WriteFile(Root() + "/file", "x");
-    ForceFolder(Root() + "/file/a/b");
-    EXPECT_FALSE(Exists(Root() + "/file/a"));
-    EXPECT_EQ(ReadFile(Root() + "/file"), "x");
+    writeFile(root() + "/file", "x");
+    forceFolder(root() + "/file/a/b");
+    EXPECT_FALSE(exists(root() + "/file/a"));
+    EXPECT_EQ(readFile(root() + "/file"), "x");
 }
 
 TEST_F(FolderFunctions, StripTrailingBackslashesRemovesEverySeparatorAtTheEnd) {
-    EXPECT_EQ(StripTrailingBackslashes("/a/b//"), "/a/b");
-    EXPECT_EQ(StripTrailingBackslashes("/a/b/"), "/a/b");
-    EXPECT_EQ(StripTrailingBackslashes("/a/b"), "/a/b");
-    EXPECT_EQ(StripTrailingBackslashes(""), "");
-    EXPECT_EQ(StripTrailingBackslashes("/"), "/");
-    EXPECT_EQ(StripTrailingBackslashes("///"), "/");
+    EXPECT_EQ(stripTrailingBackslashes("/a/b//"), "/a/b");
+    EXPECT_EQ(stripTrailingBackslashes("/a/b/"), "/a/b");
+    EXPECT_EQ(stripTrailingBackslashes("/a/b"), "/a/b");
+    EXPECT_EQ(stripTrailingBackslashes(""), "");
+    EXPECT_EQ(stripTrailingBackslashes("/"), "/");
+    EXPECT_EQ(stripTrailingBackslashes("///"), "/");
 }
 
 TEST_F(FolderFunctions, ApplicationDataFolderFollowsXdgDataHome) {
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/share");
-    SetEnv("XDG_DATA_HOME", Root() + "/other/");
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/other");
-    SetEnv("XDG_DATA_HOME", "relative/share"); // not absolute: ignored
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/home/.local/share");
-    UnsetEnv("XDG_DATA_HOME");
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/home/.local/share");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/share");
+    setEnv("XDG_DATA_HOME", root() + "/other/");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/other");
+    setEnv("XDG_DATA_HOME", "relative/share"); // not absolute: ignored
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/home/.local/share");
+    unsetEnv("XDG_DATA_HOME");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/home/.local/share");
 }
 
 TEST_F(FolderFunctions, UnknownOrEmptyFoldersFallBackToTheDesktop) {
-    EXPECT_EQ(GetSpecialFolder(5), Root() + "/home/Desktop");
-    SetEnv("XDG_DESKTOP_DIR", Root() + "/desk");
-    EXPECT_EQ(GetSpecialFolder(5), Root() + "/desk");
-    UnsetEnv("XDG_DATA_HOME");
-    UnsetEnv("HOME");
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), Root() + "/desk");
-    UnsetEnv("XDG_DESKTOP_DIR");
-    EXPECT_EQ(GetSpecialFolder(CsidlAppData), "");
+    EXPECT_EQ(getSpecialFolder(5), root() + "/home/Desktop");
+    setEnv("XDG_DESKTOP_DIR", root() + "/desk");
+    EXPECT_EQ(getSpecialFolder(5), root() + "/desk");
+    unsetEnv("XDG_DATA_HOME");
+    unsetEnv("HOME");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), root() + "/desk");
+    unsetEnv("XDG_DESKTOP_DIR");
+    EXPECT_EQ(getSpecialFolder(kCsidlAppData), "");
 }
 
 } // namespace

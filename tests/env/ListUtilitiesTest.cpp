@@ -1,8 +1,10 @@
-#include "FuncListWork.h"
+#include "env/FuncListWork.h"
+
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+using namespace tallix;
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "EnvFixture.h"
-
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,32 +7,34 @@
 
 #include <filesystem>
 
+using namespace tallix;
+
 namespace {
 
 // Data folder: <root>/app/Data (no installation record, writable exe folder).
 class SettingsStore : public EnvFixture {
 protected:
-    QString DataFolder() const { return ExeDir() + "/Data"; }
-    QString IniFile() const { return DataFolder() + "/application.ini"; }
-    void WriteIni(const QByteArray& text) { WriteFile(IniFile(), text); }
-    QByteArray Ini() const { return ReadFile(IniFile()); }
+    QString dataFolder() const { return exeDir() + "/Data"; }
+    QString iniFile() const { return dataFolder() + "/application.ini"; }
+    void writeIni(const QByteArray& text) { writeFile(iniFile(), text); }
+    QByteArray ini() const { return readFile(iniFile()); }
 };
 
 TEST_F(SettingsStore, FirstReadCreatesTheDataFolderButNotTheFile) {
     TkstrGlobal global;
-    ASSERT_FALSE(Exists(DataFolder()));
+    ASSERT_FALSE(exists(dataFolder()));
     EXPECT_TRUE(global.ReadBool("VOICE", "input", true));
     EXPECT_EQ(global.ReadString("VOICE", "type", "speed"), "speed");
     EXPECT_EQ(global.ReadInteger("TFMTALLIXOR", "TOP", 17), 17);
-    EXPECT_TRUE(IsDir(DataFolder()));
-    EXPECT_FALSE(Exists(IniFile()));
+    EXPECT_TRUE(isDir(dataFolder()));
+    EXPECT_FALSE(exists(iniFile()));
 
     global.WriteBool("VOICE", "input", false);
-    EXPECT_EQ(Ini(), "[VOICE]\ninput=0\n");
+    EXPECT_EQ(ini(), "[VOICE]\ninput=0\n");
 }
 
 TEST_F(SettingsStore, BooleansAreIntegersUnderneath) {
-    WriteIni("[VOICE]\na=true\nb=yes\nc=2\nd=0\ne=-1\nf=\n");
+    writeIni("[VOICE]\na=true\nb=yes\nc=2\nd=0\ne=-1\nf=\n");
     TkstrGlobal global;
     EXPECT_TRUE(global.ReadBool("VOICE", "a", true));
     EXPECT_FALSE(global.ReadBool("VOICE", "a", false));
@@ -52,7 +53,7 @@ TEST_F(SettingsStore, BooleansAreIntegersUnderneath) {
 }
 
 TEST_F(SettingsStore, IntegersInDecimalAndHexadecimal) {
-    WriteIni("[N]\nhex=0x1F\nHEX2=0X1f\nbare=0x\nneg=-12\nplus=+7\nspaced= 42 \n"
+    writeIni("[N]\nhex=0x1F\nHEX2=0X1f\nbare=0x\nneg=-12\nplus=+7\nspaced= 42 \n"
              "junk=12abc\nbadhex=0x1G\nhuge=99999999999\nminusHex=-0x10\nempty=\n"
              "wide=１２\n");
     TkstrGlobal global;
@@ -75,11 +76,11 @@ TEST_F(SettingsStore, IntegersInDecimalAndHexadecimal) {
 }
 
 TEST_F(SettingsStore, SectionAndIdentMatchWithoutRegardToCase) {
-    WriteIni("[voice]\nINPUT=0\n");
+    writeIni("[voice]\nINPUT=0\n");
     TkstrGlobal global;
     EXPECT_FALSE(global.ReadBool("VOICE", "input", true));
     global.WriteBool("Voice", "Input", true);
-    EXPECT_EQ(Ini(), "[voice]\nInput=1\n") << "the existing line is replaced, not duplicated";
+    EXPECT_EQ(ini(), "[voice]\nInput=1\n") << "the existing line is replaced, not duplicated";
 }
 
 TEST_F(SettingsStore, LongValuesReadBackCutTo2047Characters) {
@@ -87,7 +88,7 @@ TEST_F(SettingsStore, LongValuesReadBackCutTo2047Characters) {
     const QString value(3000, QChar('7'));
     global.WriteString("VOICE", "type", value);
     EXPECT_EQ(global.ReadString("VOICE", "type", ""), value.left(2047));
-    EXPECT_TRUE(Ini().contains(value.toUtf8())) << "the whole value is stored";
+    EXPECT_TRUE(ini().contains(value.toUtf8())) << "the whole value is stored";
 }
 
 TEST_F(SettingsStore, StringsReadBackExactlyAsWritten) {
@@ -101,73 +102,73 @@ TEST_F(SettingsStore, StringsReadBackExactlyAsWritten) {
 }
 
 TEST_F(SettingsStore, WritesKeepHandWrittenLinesAndTheLineEndsInUse) {
-    WriteIni("; settings\r\n[VOICE]\r\ninput=1\r\n\r\n# window\r\n[TFMTALLIXOR]\r\nTOP=5");
+    writeIni("; settings\r\n[VOICE]\r\ninput=1\r\n\r\n# window\r\n[TFMTALLIXOR]\r\nTOP=5");
     TkstrGlobal global;
     global.WriteString("voice", "type", "hispeed");
     global.WriteInteger("TFMTALLIXOR", "LEFT", 9);
     global.WriteBool("VOICE", "input", false);
     global.WriteString("NEW", "x", "y");
-    EXPECT_EQ(Ini(), "; settings\r\n[VOICE]\r\ninput=0\r\ntype=hispeed\r\n\r\n# window\r\n"
+    EXPECT_EQ(ini(), "; settings\r\n[VOICE]\r\ninput=0\r\ntype=hispeed\r\n\r\n# window\r\n"
                      "[TFMTALLIXOR]\r\nTOP=5\r\nLEFT=9\r\n[NEW]\r\nx=y\r\n");
 }
 
 TEST_F(SettingsStore, LinesAWriteDoesNotTouchKeepTheirBytes) {
     const QByteArray kept = "\xEF\xBB\xBF; \x93\xfa\x96\x7b\r\n[A]\nold=1\r\n";
-    WriteIni(kept + "[B]\nx=1");
+    writeIni(kept + "[B]\nx=1");
     TkstrGlobal global;
     global.WriteInteger("b", "x", 2);
-    EXPECT_EQ(Ini(), kept + "[B]\nx=2");
+    EXPECT_EQ(ini(), kept + "[B]\nx=2");
     global.WriteInteger("B", "y", 3);
-    EXPECT_EQ(Ini(), kept + "[B]\nx=2\r\ny=3\r\n");
+    EXPECT_EQ(ini(), kept + "[B]\nx=2\r\ny=3\r\n");
 }
 
 TEST_F(SettingsStore, TheFirstOfDuplicateSectionsAndIdentsCounts) {
-    WriteIni("[A]\nk=1\nk=2\n[a]\nk=3\n");
+    writeIni("[A]\nk=1\nk=2\n[a]\nk=3\n");
     TkstrGlobal global;
     EXPECT_EQ(global.ReadInteger("A", "k", 0), 1);
     global.WriteInteger("A", "k", 4);
-    EXPECT_EQ(Ini(), "[A]\nk=4\nk=2\n[a]\nk=3\n");
+    EXPECT_EQ(ini(), "[A]\nk=4\nk=2\n[a]\nk=3\n");
 }
 
 TEST_F(SettingsStore, EachWriteReplacesTheFileAsAWhole) {
-    WriteIni("[VOICE]\ninput=1\n");
-    const std::filesystem::path before = (Root() + "/before.ini").toStdString();
-    std::filesystem::create_hard_link(IniFile().toStdString(), before);
+    writeIni("[VOICE]\ninput=1\n");
+    const std::filesystem::path before = (root() + "/before.ini").toStdString();
+    std::filesystem::create_hard_link(iniFile().toStdString(), before);
     TkstrGlobal global;
     global.WriteBool("VOICE", "input", false);
     // The old file was never opened for writing: a crash mid-write could not have damaged it.
-    EXPECT_EQ(ReadFile(QString::fromStdString(before.string())), "[VOICE]\ninput=1\n");
-    EXPECT_EQ(Ini(), "[VOICE]\ninput=0\n");
-    EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList{"application.ini"});
+    EXPECT_EQ(readFile(QString::fromStdString(before.string())), "[VOICE]\ninput=1\n");
+    EXPECT_EQ(ini(), "[VOICE]\ninput=0\n");
+    EXPECT_EQ(QDir(dataFolder()).entryList(QDir::Files), QStringList{"application.ini"});
 }
 
 TEST_F(SettingsStore, RewritingKeepsTheFilesPermissions) {
-    WriteIni("[VOICE]\ninput=1\n");
+    writeIni("[VOICE]\ninput=1\n");
     const auto privateMode = QFile::ReadOwner | QFile::WriteOwner;
-    ASSERT_TRUE(QFile::setPermissions(IniFile(), privateMode));
+    ASSERT_TRUE(QFile::setPermissions(iniFile(), privateMode));
     TkstrGlobal global;
     global.WriteBool("VOICE", "input", false);
     const auto ownerGroupOther = QFileDevice::Permissions(0x7077);
-    EXPECT_EQ(QFile::permissions(IniFile()) & ownerGroupOther, privateMode);
+    EXPECT_EQ(QFile::permissions(iniFile()) & ownerGroupOther, privateMode);
 }
 
 TEST_F(SettingsStore, ALinkedFileStaysLinkedAndItsTargetIsUpdated) {
-    const QString target = Root() + "/synced/application.ini";
-    WriteFile(target, "[VOICE]\ninput=1\n");
-    ASSERT_TRUE(QDir().mkpath(DataFolder()));
-    ASSERT_TRUE(QFile::link(target, IniFile()));
+    const QString target = root() + "/synced/application.ini";
+    writeFile(target, "[VOICE]\ninput=1\n");
+    ASSERT_TRUE(QDir().mkpath(dataFolder()));
+    ASSERT_TRUE(QFile::link(target, iniFile()));
     TkstrGlobal global;
     global.WriteBool("VOICE", "input", false);
-    EXPECT_TRUE(QFileInfo(IniFile()).isSymLink());
-    EXPECT_EQ(ReadFile(target), "[VOICE]\ninput=0\n");
+    EXPECT_TRUE(QFileInfo(iniFile()).isSymLink());
+    EXPECT_EQ(readFile(target), "[VOICE]\ninput=0\n");
 }
 
 TEST_F(SettingsStore, WriteIntoAnUncreatableDataFolderRaisesTheWriteError) {
-    WriteFile(Root() + "/blocker", "not a folder");
+    writeFile(root() + "/blocker", "not a folder");
     TkstrGlobal global;
-    global.SetDataFolder(Root() + "/blocker/データ");
+    global.SetDataFolder(root() + "/blocker/データ");
     EXPECT_TRUE(global.ReadBool("VOICE", "input", true)) << "reads still answer their default";
-    const QString expected = Root() + "/blocker/データ/application.ini に書き込めません";
+    const QString expected = root() + "/blocker/データ/application.ini に書き込めません";
     try {
         global.WriteBool("VOICE", "input", false);
         FAIL() << "no error raised";
@@ -179,40 +180,40 @@ TEST_F(SettingsStore, WriteIntoAnUncreatableDataFolderRaisesTheWriteError) {
 }
 
 TEST_F(SettingsStore, RefusedWritesLeaveTheFileUntouched) {
-    WriteIni("[VOICE]\ninput=1\n");
+    writeIni("[VOICE]\ninput=1\n");
     TkstrGlobal global;
     EXPECT_THROW(global.WriteString("VOICE", "type", "two\nlines"), EIniFileException);
     EXPECT_THROW(global.WriteString("VOICE", "a=b", "x"), EIniFileException);
     EXPECT_THROW(global.WriteString("VO]CE", "a", "x"), EIniFileException);
     EXPECT_THROW(global.WriteString("VOICE", "", "x"), EIniFileException);
     EXPECT_THROW(global.WriteString("VOICE", "; comment", "x"), EIniFileException);
-    EXPECT_EQ(Ini(), "[VOICE]\ninput=1\n");
+    EXPECT_EQ(ini(), "[VOICE]\ninput=1\n");
 }
 
 TEST_F(SettingsStore, AnUnreadableFileIsNeverOverwritten) {
-    ASSERT_TRUE(QDir().mkpath(IniFile())); // a folder where the file should be
+    ASSERT_TRUE(QDir().mkpath(iniFile())); // a folder where the file should be
     TkstrGlobal global;
     EXPECT_EQ(global.ReadString("VOICE", "type", "speed"), "speed");
     EXPECT_THROW(global.WriteString("VOICE", "type", "hispeed"), EIniFileException);
-    EXPECT_TRUE(IsDir(IniFile()));
+    EXPECT_TRUE(isDir(iniFile()));
 }
 
 TEST_F(SettingsStore, ValuesInAnotherCodeSetAreKeptByteForByte) {
     // "テスト" in Shift-JIS, as a value written by hand on a Japanese Windows system.
     const QByteArray shiftJis("\x83\x65\x83\x58\x83\x67", 6);
     const QByteArray text = "[VOICE]\r\ntype=" + shiftJis + "\r\n[" + shiftJis + "]\r\nk=1\r\n";
-    WriteIni(text);
+    writeIni(text);
     TkstrGlobal global;
     const QString read = global.ReadString("VOICE", "type", "speed");
     global.WriteString("VOICE", "type", read);
-    EXPECT_EQ(Ini(), text);
+    EXPECT_EQ(ini(), text);
     global.WriteBool("VOICE", "input", false);
-    EXPECT_EQ(Ini(),
+    EXPECT_EQ(ini(),
               "[VOICE]\r\ntype=" + shiftJis + "\r\ninput=0\r\n[" + shiftJis + "]\r\nk=1\r\n");
 }
 
 TEST_F(SettingsStore, ABatchRewritesTheFileOnceAtItsEnd) {
-    WriteIni("[VOICE]\ninput=1\n");
+    writeIni("[VOICE]\ninput=1\n");
     TkstrGlobal global;
     global.BeginIniBatch();
     global.WriteBool("VOICE", "input", false);
@@ -220,18 +221,18 @@ TEST_F(SettingsStore, ABatchRewritesTheFileOnceAtItsEnd) {
     global.WriteInteger("TFMTALLIXOR", "TOP", 12);
     EXPECT_FALSE(global.ReadBool("VOICE", "input", true)) << "reads see the batch's writes";
     EXPECT_EQ(global.ReadInteger("TFMTALLIXOR", "TOP", 0), 12);
-    EXPECT_EQ(Ini(), "[VOICE]\ninput=1\n") << "nothing written before the batch ends";
+    EXPECT_EQ(ini(), "[VOICE]\ninput=1\n") << "nothing written before the batch ends";
     global.EndIniBatch();
-    EXPECT_EQ(Ini(), "[VOICE]\ninput=0\ntype=hispeed\n[TFMTALLIXOR]\nTOP=12\n");
+    EXPECT_EQ(ini(), "[VOICE]\ninput=0\ntype=hispeed\n[TFMTALLIXOR]\nTOP=12\n");
     global.WriteBool("VOICE", "input", true);
-    EXPECT_EQ(Ini(), "[VOICE]\ninput=1\ntype=hispeed\n[TFMTALLIXOR]\nTOP=12\n")
+    EXPECT_EQ(ini(), "[VOICE]\ninput=1\ntype=hispeed\n[TFMTALLIXOR]\nTOP=12\n")
         << "after the batch each write goes to the file again";
 }
 
 TEST_F(SettingsStore, ABatchReportsAFailedRewriteAtItsEnd) {
-    WriteFile(Root() + "/blocker", "not a folder");
+    writeFile(root() + "/blocker", "not a folder");
     TkstrGlobal global;
-    global.SetDataFolder(Root() + "/blocker/Data");
+    global.SetDataFolder(root() + "/blocker/Data");
     global.BeginIniBatch();
     // The folder does not exist: the write is taken, but the rewrite at the end fails.
     global.WriteBool("VOICE", "input", false);
@@ -239,15 +240,15 @@ TEST_F(SettingsStore, ABatchReportsAFailedRewriteAtItsEnd) {
 }
 
 TEST_F(SettingsStore, ABatchStillRefusesAReadOnlyFileAtTheWrite) {
-    WriteIni("[VOICE]\ninput=1\n");
-    ASSERT_TRUE(QFile::setPermissions(IniFile(), QFile::ReadOwner));
-    if (QFileInfo(IniFile()).isWritable())
+    writeIni("[VOICE]\ninput=1\n");
+    ASSERT_TRUE(QFile::setPermissions(iniFile(), QFile::ReadOwner));
+    if (QFileInfo(iniFile()).isWritable())
         GTEST_SKIP() << "file rights do not bind this user";
     TkstrGlobal readOnly;
     readOnly.BeginIniBatch();
     EXPECT_THROW(readOnly.WriteBool("VOICE", "input", false), EIniFileException);
     readOnly.EndIniBatch();
-    EXPECT_EQ(Ini(), "[VOICE]\ninput=1\n");
+    EXPECT_EQ(ini(), "[VOICE]\ninput=1\n");
 }
 
 TEST_F(SettingsStore, CloseIniAndReopenKeepTheSameFile) {

@@ -1,18 +1,20 @@
 #include "FormFuncTestSupport.h"
 
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
 
 #include <QDir>
 #include <QFile>
 
-void TTestForm::FormDestroy(QObject* Sender) {
-    DestroySenders.append(Sender);
-    if (OnFormDestroy)
-        OnFormDestroy();
+using namespace tallix;
+
+void TTestForm::FormDestroy(QObject* sender) {
+    m_destroySenders.append(sender);
+    if (m_onFormDestroy)
+        m_onFormDestroy();
 }
 
 bool TTestForm::event(QEvent* event) {
-    if (VetoSessionEnd && event->type() == TQueryEndSessionEvent::EventType()) {
+    if (m_vetoSessionEnd && event->type() == TQueryEndSessionEvent::EventType()) {
         event->ignore();
         return true;
     }
@@ -20,20 +22,20 @@ bool TTestForm::event(QEvent* event) {
 }
 
 void TTestForm::mousePressEvent(QMouseEvent* event) {
-    ++OwnMousePresses;
+    ++m_ownMousePresses;
     QWidget::mousePressEvent(event);
 }
 
-bool TRecordingFormFunc::StartSystemMove() {
-    ++SystemMoves;
+bool RecordingFormFunc::StartSystemMove() {
+    ++m_systemMoves;
     return true;
 }
 
-bool TRecordingFormFunc::StartSystemResize(Qt::Edges edges) {
-    SystemResizes.append(edges);
+bool RecordingFormFunc::StartSystemResize(Qt::Edges edges) {
+    m_systemResizes.append(edges);
     return true;
 }
 
-void TRecordingFormFunc::ApplyWindowPosition(TwindowPosition value) {
-    ZOrderCalls.append(value);
+void RecordingFormFunc::ApplyWindowPosition(TwindowPosition value) {
+    m_zOrderCalls.append(value);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PrivateContext.h"
-#include "kstrFormFunc.h"
+#include "formfunc/kstrFormFunc.h"
 
 #include <QByteArray>
 #include <QList>
@@ -13,18 +13,19 @@
 #include <memory>
 
 // A form as the component sees one, recording its destroy handler's runs; a component hooks the
-// handler to its OnFormDestroy.
+// handler to its OnFormDestroy. Named as the design names its forms: the component keeps a
+// form's placement under the form's class name.
 class TTestForm : public QWidget {
     Q_OBJECT
 public:
     explicit TTestForm(Qt::WindowFlags flags = {}) : QWidget(nullptr, flags) {}
-    void FormDestroy(QObject* Sender);
+    void FormDestroy(QObject* sender);
 
-    QList<QObject*> DestroySenders;
-    std::function<void()> OnFormDestroy;
+    QList<QObject*> m_destroySenders;
+    std::function<void()> m_onFormDestroy;
     // Ignores the question whether the session may end.
-    bool VetoSessionEnd = false;
-    int OwnMousePresses = 0;
+    bool m_vetoSessionEnd = false;
+    int m_ownMousePresses = 0;
 
 protected:
     bool event(QEvent* event) override;
@@ -32,14 +33,14 @@ protected:
 };
 
 // The component with the window system's side recorded instead of carried out.
-class TRecordingFormFunc : public TkstrFormFunc {
+class RecordingFormFunc : public tallix::TkstrFormFunc {
     Q_OBJECT
 public:
-    explicit TRecordingFormFunc(QWidget* owner) : TkstrFormFunc(owner) {}
+    explicit RecordingFormFunc(QWidget* owner) : tallix::TkstrFormFunc(owner) {}
 
-    int SystemMoves = 0;
-    QList<Qt::Edges> SystemResizes;
-    QList<TwindowPosition> ZOrderCalls;
+    int m_systemMoves = 0;
+    QList<Qt::Edges> m_systemResizes;
+    QList<TwindowPosition> m_zOrderCalls;
 
 protected:
     bool StartSystemMove() override;

@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
-#include "UnitFmTallixor.h"
-#include "kstrFormFunc.h"
+#include "app/UnitFmTallixor.h"
+#include "formfunc/kstrFormFunc.h"
 
 #include <QDropEvent>
 #include <QFile>
@@ -10,16 +10,18 @@
 #include <QUrl>
 #include <QWindow>
 
+using namespace tallix;
+
 namespace {
 
-QString WriteFile(const QString& fileName, const QByteArray& bytes) {
+QString writeFile(const QString& fileName, const QByteArray& bytes) {
     QFile file(fileName);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
     return fileName;
 }
 
-void DropUrls(QWidget* window, const QList<QUrl>& urls) {
+void dropUrls(QWidget* window, const QList<QUrl>& urls) {
     QMimeData data;
     data.setUrls(urls);
     const QPointF over(window->width() / 2.0, window->height() / 2.0);
@@ -60,13 +62,13 @@ private slots:
         window.show();
         memoOf(window)->setPlainText("old");
         const int historyBefore = window.history().size();
-        const QString first = WriteFile(fixture.exeDir() + "/first.txt", "1\n2");
-        const QString second = WriteFile(fixture.exeDir() + "/second file.txt", "3.5\r\n4");
-        DropUrls(&window, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+        const QString first = writeFile(fixture.exeDir() + "/first.txt", "1\n2");
+        const QString second = writeFile(fixture.exeDir() + "/second file.txt", "3.5\r\n4");
+        dropUrls(&window, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
         QCOMPARE(memoOf(window)->toPlainText(), QString("3.5\n4"));
         QCOMPARE(window.history().size(), historyBefore + 2); // a snapshot before each file
 
-        DropUrls(&window, {QUrl::fromLocalFile(second), QUrl::fromLocalFile(first)});
+        dropUrls(&window, {QUrl::fromLocalFile(second), QUrl::fromLocalFile(first)});
         QCOMPARE(memoOf(window)->toPlainText(), QString("1\n2"));
     }
 
@@ -75,7 +77,7 @@ private slots:
         TFmTallixor& window = fixture.openWindow();
         window.show();
         memoOf(window)->setPlainText("12");
-        DropUrls(&window, {QUrl("http://example.com/nums.txt")});
+        dropUrls(&window, {QUrl("http://example.com/nums.txt")});
         // No file is read: the text box takes a web address like any dropped text.
         QCOMPARE(memoOf(window)->toPlainText(), QString("12http://example.com/nums.txt"));
     }

@@ -1,6 +1,6 @@
 #include "FormFuncTestSupport.h"
-#include "WindowOutline.h"
-#include "kstrGlobal.h"
+#include "env/kstrGlobal.h"
+#include "formfunc/WindowOutline.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,13 +19,15 @@
 
 #include <memory>
 
+using namespace tallix;
+
 namespace {
 
-QRect PrimaryScreen() {
+QRect primaryScreen() {
     return QGuiApplication::primaryScreen()->geometry();
 }
 
-std::unique_ptr<QMimeData> UrlData(const QList<QUrl>& urls) {
+std::unique_ptr<QMimeData> urlData(const QList<QUrl>& urls) {
     auto data = std::make_unique<QMimeData>();
     data->setUrls(urls);
     return data;
@@ -33,7 +35,7 @@ std::unique_ptr<QMimeData> UrlData(const QList<QUrl>& urls) {
 
 // Enter and drop, as the window system delivers them to the form's window. Returns whether the
 // drop was taken.
-bool DropOn(QWidget* form, const QMimeData* data) {
+bool dropOn(QWidget* form, const QMimeData* data) {
     QWindow* window = form->windowHandle();
     QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &enter);
@@ -43,30 +45,30 @@ bool DropOn(QWidget* form, const QMimeData* data) {
     return drop.isAccepted();
 }
 
-void SendMouse(QWidget* form, QEvent::Type type, QPoint local, Qt::MouseButton button,
+void sendMouse(QWidget* form, QEvent::Type type, QPoint local, Qt::MouseButton button,
                Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QMouseEvent event(type, local, form->mapToGlobal(local), button, buttons, modifiers);
     QCoreApplication::sendEvent(form, &event);
 }
 
-void PressAt(QWidget* form, QPoint local) {
-    SendMouse(form, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
+void pressAt(QWidget* form, QPoint local) {
+    sendMouse(form, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
 }
 
-void DragTo(QWidget* form, QPoint local, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    SendMouse(form, QEvent::MouseMove, local, Qt::NoButton, Qt::LeftButton, modifiers);
+void dragTo(QWidget* form, QPoint local, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    sendMouse(form, QEvent::MouseMove, local, Qt::NoButton, Qt::LeftButton, modifiers);
 }
 
 // A press given in screen coordinates; true when the form's own handling saw it.
-bool PressAtScreen(TTestForm* form, QPoint global) {
-    const int before = form->OwnMousePresses;
+bool pressAtScreen(TTestForm* form, QPoint global) {
+    const int before = form->m_ownMousePresses;
     QMouseEvent press(QEvent::MouseButtonPress, form->mapFromGlobal(global), global, Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form, &press);
-    return form->OwnMousePresses > before;
+    return form->m_ownMousePresses > before;
 }
 
-TkstrFormFunc* PreservingComponent(TTestForm* form) {
+TkstrFormFunc* preservingComponent(TTestForm* form) {
     auto* component = new TkstrFormFunc(form);
     component->SetPreserve(true);
     component->SetKeepSize(true);
@@ -158,18 +160,18 @@ void FormFuncTest::placementRoundTripsThroughTheSettingsFile() {
     QRect closed;
     {
         TTestForm form;
-        PreservingComponent(&form);
+        preservingComponent(&form);
         form.resize(300, 200);
         form.show();
         form.setGeometry(40, 50, 320, 240);
         closed = form.frameGeometry();
     }
-    QCOMPARE(context.IniText(), QByteArray("[TTESTFORM]\nTOP=") + QByteArray::number(closed.y()) +
+    QCOMPARE(context.iniText(), QByteArray("[TTESTFORM]\nTOP=") + QByteArray::number(closed.y()) +
                                     "\nLEFT=" + QByteArray::number(closed.x()) +
                                     "\nWIDTH=" + QByteArray::number(closed.width()) + "\nHEIGHT=" +
                                     QByteArray::number(closed.height()) + "\nDOCKSITE=\n");
     TTestForm again;
-    auto* component = PreservingComponent(&again);
+    auto* component = preservingComponent(&again);
     again.resize(300, 200);
     again.show();
     QCOMPARE(again.frameGeometry(), closed);
@@ -180,18 +182,18 @@ void FormFuncTest::placementRoundTripsThroughTheSettingsFile() {
 void FormFuncTest::firstShowCentresAtTheDesignSize() {
     PrivateContext context;
     TTestForm form;
-    PreservingComponent(&form);
+    preservingComponent(&form);
     form.resize(300, 200);
     form.show();
     const QRect outer = form.frameGeometry();
     QCOMPARE(outer.size(), form.size() + (outer.size() - form.geometry().size()));
-    QCOMPARE(outer.topLeft(), QPoint((PrimaryScreen().width() - outer.width()) / 2,
-                                     (PrimaryScreen().height() - outer.height()) / 2));
+    QCOMPARE(outer.topLeft(), QPoint((primaryScreen().width() - outer.width()) / 2,
+                                     (primaryScreen().height() - outer.height()) / 2));
 }
 
 void FormFuncTest::keepLocationAloneKeepsOnlyThePlace() {
     PrivateContext context;
-    context.WriteIni("[TTESTFORM]\nLEFT=60\nTOP=70\nWIDTH=555\nHEIGHT=333\nDOCKSITE=dock\n");
+    context.writeIni("[TTESTFORM]\nLEFT=60\nTOP=70\nWIDTH=555\nHEIGHT=333\nDOCKSITE=dock\n");
     {
         TTestForm form;
         auto* component = new TkstrFormFunc(&form);
@@ -202,10 +204,10 @@ void FormFuncTest::keepLocationAloneKeepsOnlyThePlace() {
         QCOMPARE(form.frameGeometry().topLeft(), QPoint(60, 70));
         QCOMPARE(form.size(), QSize(300, 200));
         QCOMPARE(component->DockSiteName(), QString("dock"));
-        context.WriteIni("");
+        context.writeIni("");
         form.move(61, 71);
     }
-    QCOMPARE(context.IniText(), QByteArray("[TTESTFORM]\nTOP=71\nLEFT=61\nDOCKSITE=\n"));
+    QCOMPARE(context.iniText(), QByteArray("[TTESTFORM]\nTOP=71\nLEFT=61\nDOCKSITE=\n"));
 }
 
 void FormFuncTest::preserveOffReadsAndWritesNothing() {
@@ -218,30 +220,30 @@ void FormFuncTest::preserveOffReadsAndWritesNothing() {
         form.show();
         QVERIFY(component->PlacementRestored());
     }
-    QVERIFY(!QFile::exists(context.IniFileName()));
+    QVERIFY(!QFile::exists(context.iniFileName()));
 }
 
 void FormFuncTest::showingAgainDoesNotReadAgain() {
     PrivateContext context;
-    context.WriteIni("[TTESTFORM]\nLEFT=60\nTOP=70\n");
+    context.writeIni("[TTESTFORM]\nLEFT=60\nTOP=70\n");
     TTestForm form;
-    PreservingComponent(&form);
+    preservingComponent(&form);
     form.show();
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(60, 70));
     form.hide();
-    context.WriteIni("[TTESTFORM]\nLEFT=90\nTOP=95\n");
+    context.writeIni("[TTESTFORM]\nLEFT=90\nTOP=95\n");
     form.show();
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(60, 70));
 }
 
 void FormFuncTest::placementOffEveryScreenIsCentred() {
     PrivateContext context;
-    const QRect screen = PrimaryScreen();
-    context.WriteIni("[TTESTFORM]\nLEFT=" + QByteArray::number(screen.right() + 500) +
+    const QRect screen = primaryScreen();
+    context.writeIni("[TTESTFORM]\nLEFT=" + QByteArray::number(screen.right() + 500) +
                      "\nTOP=10\nWIDTH=300\nHEIGHT=" + QByteArray::number(screen.height() + 100) +
                      "\n");
     TTestForm form;
-    PreservingComponent(&form);
+    preservingComponent(&form);
     form.show();
     const QRect outer = form.frameGeometry();
     QCOMPARE(outer.height(), screen.height());
@@ -254,7 +256,7 @@ void FormFuncTest::maximisedWindowKeepsItsNormalRectangle() {
     QRect normal;
     {
         TTestForm form;
-        auto* component = PreservingComponent(&form);
+        auto* component = preservingComponent(&form);
         form.show();
         form.setGeometry(30, 40, 300, 200);
         normal = form.frameGeometry();
@@ -264,7 +266,7 @@ void FormFuncTest::maximisedWindowKeepsItsNormalRectangle() {
         QTRY_VERIFY(form.frameGeometry() != normal);
         QCOMPARE(component->NormalBounds(), normal);
     }
-    QVERIFY(context.IniText().contains("TOP=" + QByteArray::number(normal.y()) +
+    QVERIFY(context.iniText().contains("TOP=" + QByteArray::number(normal.y()) +
                                        "\nLEFT=" + QByteArray::number(normal.x()) +
                                        "\nWIDTH=" + QByteArray::number(normal.width())));
 }
@@ -274,7 +276,7 @@ void FormFuncTest::closedWindowKeepsTheRectangleLastSeenOnScreen() {
     QRect seen;
     {
         TTestForm form;
-        PreservingComponent(&form);
+        preservingComponent(&form);
         form.show();
         form.setGeometry(40, 50, 320, 240);
         seen = form.frameGeometry();
@@ -282,7 +284,7 @@ void FormFuncTest::closedWindowKeepsTheRectangleLastSeenOnScreen() {
         // What a window manager does to a window it lets go of; not a place the user chose.
         form.move(seen.topLeft() + QPoint(7, 30));
     }
-    QVERIFY(context.IniText().startsWith("[TTESTFORM]\nTOP=" + QByteArray::number(seen.y()) +
+    QVERIFY(context.iniText().startsWith("[TTESTFORM]\nTOP=" + QByteArray::number(seen.y()) +
                                          "\nLEFT=" + QByteArray::number(seen.x()) + "\n"));
 }
 
@@ -298,15 +300,15 @@ void FormFuncTest::dropDeliversLocalFilesInOrderThenFinishes() {
     };
     component.OnDropFinish = [&](QObject*) { events.append("finish"); };
     const auto data =
-        UrlData({QUrl::fromLocalFile("/tmp/c.txt"), QUrl("http://example.com/x"),
+        urlData({QUrl::fromLocalFile("/tmp/c.txt"), QUrl("http://example.com/x"),
                  QUrl::fromLocalFile("/tmp/a.txt"), QUrl::fromLocalFile("/tmp/b b.txt")});
-    QVERIFY(DropOn(&form, data.get()));
+    QVERIFY(dropOn(&form, data.get()));
     QCOMPARE(events, QStringList({"/tmp/c.txt", "/tmp/a.txt", "/tmp/b b.txt", "finish"}));
     QCOMPARE(component.DropNames(), QStringList({"/tmp/c.txt", "/tmp/a.txt", "/tmp/b b.txt"}));
 
     // Each drop replaces the names of the one before; without collecting there are none.
     component.SetDropNamesEnabled(false);
-    QVERIFY(DropOn(&form, UrlData({QUrl::fromLocalFile("/tmp/d.txt")}).get()));
+    QVERIFY(dropOn(&form, urlData({QUrl::fromLocalFile("/tmp/d.txt")}).get()));
     QVERIFY(component.DropNames().isEmpty());
     events.clear();
     component.HandleDropFiles({});
@@ -320,17 +322,17 @@ void FormFuncTest::dropIsRefusedWhenDisabledOrWithoutLocalFiles() {
     component.OnDropFile = [&](QObject*, const QString&) { ++raised; };
     component.OnDropFinish = [&](QObject*) { ++raised; };
     component.SetDropNamesEnabled(true);
-    QVERIFY(!DropOn(&form, UrlData({QUrl::fromLocalFile("/tmp/a.txt")}).get()));
+    QVERIFY(!dropOn(&form, urlData({QUrl::fromLocalFile("/tmp/a.txt")}).get()));
     component.HandleDropFiles({"/tmp/a.txt"});
     QCOMPARE(raised, 0);
     QVERIFY(component.DropNames().isEmpty());
 
     component.SetDragDrop(true);
     QVERIFY(form.acceptDrops());
-    QVERIFY(!DropOn(&form, UrlData({QUrl("http://example.com/")}).get()));
+    QVERIFY(!dropOn(&form, urlData({QUrl("http://example.com/")}).get()));
     auto text = std::make_unique<QMimeData>();
     text->setText("12.5");
-    QVERIFY(!DropOn(&form, text.get()));
+    QVERIFY(!dropOn(&form, text.get()));
     QCOMPARE(raised, 0);
 }
 
@@ -341,27 +343,27 @@ void FormFuncTest::windowDragStartsOutsideChildrenOnly() {
     auto* hidden = new QWidget(&form);
     hidden->setGeometry(200, 200, 10, 10);
     hidden->hide();
-    TRecordingFormFunc component(&form);
+    RecordingFormFunc component(&form);
     component.SetWindowDrag(true);
 
-    PressAt(&form, {10, 15});
-    DragTo(&form, {10, 15}); // on the label's left edge line
-    QCOMPARE(component.SystemMoves, 1);
+    pressAt(&form, {10, 15});
+    dragTo(&form, {10, 15}); // on the label's left edge line
+    QCOMPARE(component.m_systemMoves, 1);
 
-    PressAt(&form, {11, 15});
-    DragTo(&form, {11, 15});
-    QCOMPARE(component.SystemMoves, 1);
+    pressAt(&form, {11, 15});
+    dragTo(&form, {11, 15});
+    QCOMPARE(component.m_systemMoves, 1);
     QVERIFY(!component.DragArmed());
-    DragTo(&form, {100, 100}); // refused once: no more tests until the next press
-    QCOMPARE(component.SystemMoves, 1);
-    PressAt(&form, {100, 100});
+    dragTo(&form, {100, 100}); // refused once: no more tests until the next press
+    QCOMPARE(component.m_systemMoves, 1);
+    pressAt(&form, {100, 100});
     QVERIFY(component.DragArmed());
-    DragTo(&form, {100, 100});
-    QCOMPARE(component.SystemMoves, 2);
+    dragTo(&form, {100, 100});
+    QCOMPARE(component.m_systemMoves, 2);
 
-    PressAt(&form, {205, 205}); // hidden children refuse as well
-    DragTo(&form, {205, 205});
-    QCOMPARE(component.SystemMoves, 2);
+    pressAt(&form, {205, 205}); // hidden children refuse as well
+    dragTo(&form, {205, 205});
+    QCOMPARE(component.m_systemMoves, 2);
 
     // The handler has the last word, with the point and the decision so far.
     QList<QPoint> asked;
@@ -370,28 +372,28 @@ void FormFuncTest::windowDragStartsOutsideChildrenOnly() {
         QVERIFY(!dragMove);
         dragMove = true;
     };
-    PressAt(&form, {30, 20});
-    DragTo(&form, {30, 20});
-    QCOMPARE(component.SystemMoves, 3);
+    pressAt(&form, {30, 20});
+    dragTo(&form, {30, 20});
+    QCOMPARE(component.m_systemMoves, 3);
     QCOMPARE(asked, QList<QPoint>({{30, 20}}));
 }
 
 void FormFuncTest::windowDragNeedsTheLeftButtonAlone() {
     TTestForm form;
-    TRecordingFormFunc component(&form);
+    RecordingFormFunc component(&form);
     component.SetWindowDrag(true);
-    PressAt(&form, {5, 5});
-    DragTo(&form, {6, 6}, Qt::ShiftModifier);
-    DragTo(&form, {6, 6}, Qt::ControlModifier);
-    SendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
-    SendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(component.SystemMoves, 0);
-    DragTo(&form, {6, 6}, Qt::AltModifier);
-    QCOMPARE(component.SystemMoves, 1);
+    pressAt(&form, {5, 5});
+    dragTo(&form, {6, 6}, Qt::ShiftModifier);
+    dragTo(&form, {6, 6}, Qt::ControlModifier);
+    sendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+    sendMouse(&form, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::NoButton);
+    QCOMPARE(component.m_systemMoves, 0);
+    dragTo(&form, {6, 6}, Qt::AltModifier);
+    QCOMPARE(component.m_systemMoves, 1);
 
     component.SetWindowDrag(false);
-    DragTo(&form, {7, 7});
-    QCOMPARE(component.SystemMoves, 1);
+    dragTo(&form, {7, 7});
+    QCOMPARE(component.m_systemMoves, 1);
 }
 
 void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
@@ -403,8 +405,8 @@ void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
     component.OnWindowMoved = [&](QObject*) { ++moved; };
     form.setGeometry(100, 100, 200, 150);
     form.show();
-    PressAt(&form, {20, 30});
-    DragTo(&form, {20, 30});
+    pressAt(&form, {20, 30});
+    dragTo(&form, {20, 30});
     const QPoint start = form.mapToGlobal(QPoint(20, 30));
     for (const QPoint step : {QPoint(5, 0), QPoint(40, 25), QPoint(-10, 60)}) {
         QMouseEvent move(QEvent::MouseMove, form.mapFromGlobal(start + step), start + step,
@@ -413,36 +415,36 @@ void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
         QCOMPARE(form.frameGeometry().topLeft(), QPoint(100, 100) + step);
     }
     QCOMPARE(moved, 0);
-    SendMouse(&form, QEvent::MouseButtonRelease, {20, 30}, Qt::LeftButton, Qt::NoButton);
+    sendMouse(&form, QEvent::MouseButtonRelease, {20, 30}, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(moved, 1);
-    DragTo(&form, {20, 30}); // the next move with the button starts a new drag, no jump
+    dragTo(&form, {20, 30}); // the next move with the button starts a new drag, no jump
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(90, 160));
 }
 
 void FormFuncTest::resizeBordersTakeThePressInTheBands() {
     TTestForm form(Qt::FramelessWindowHint);
-    TRecordingFormFunc component(&form);
+    RecordingFormFunc component(&form);
     form.setGeometry(100, 120, 200, 150);
     form.show();
     const QRect outer = form.frameGeometry();
     const int middleY = outer.y() + 70;
 
-    QVERIFY(PressAtScreen(&form, {outer.x() + 4, middleY})); // off: the form's own
+    QVERIFY(pressAtScreen(&form, {outer.x() + 4, middleY})); // off: the form's own
     component.SetWindowResize(true);
     QVERIFY(form.hasMouseTracking());
-    QVERIFY(!PressAtScreen(&form, {outer.x() + 4, middleY}));
-    QVERIFY(PressAtScreen(&form, {outer.x() + 5, middleY}));
-    QVERIFY(!PressAtScreen(&form, {outer.x() + outer.width() - 4, middleY}));
-    QVERIFY(PressAtScreen(&form, {outer.x() + outer.width() - 5, middleY}));
-    QVERIFY(!PressAtScreen(&form, {outer.x() + 4, outer.y() + 4}));
-    QCOMPARE(component.SystemResizes,
+    QVERIFY(!pressAtScreen(&form, {outer.x() + 4, middleY}));
+    QVERIFY(pressAtScreen(&form, {outer.x() + 5, middleY}));
+    QVERIFY(!pressAtScreen(&form, {outer.x() + outer.width() - 4, middleY}));
+    QVERIFY(pressAtScreen(&form, {outer.x() + outer.width() - 5, middleY}));
+    QVERIFY(!pressAtScreen(&form, {outer.x() + 4, outer.y() + 4}));
+    QCOMPARE(component.m_systemResizes,
              QList<Qt::Edges>({Qt::LeftEdge, Qt::RightEdge, Qt::TopEdge | Qt::LeftEdge}));
 
     // Hovering over a band shows its pointer shape; leaving it gives the form's back.
     const QPoint band(outer.x() + outer.width() - 2, outer.y() + outer.height() - 2);
-    SendMouse(&form, QEvent::MouseMove, form.mapFromGlobal(band), Qt::NoButton, Qt::NoButton);
+    sendMouse(&form, QEvent::MouseMove, form.mapFromGlobal(band), Qt::NoButton, Qt::NoButton);
     QCOMPARE(form.cursor().shape(), Qt::SizeFDiagCursor);
-    SendMouse(&form, QEvent::MouseMove, {100, 70}, Qt::NoButton, Qt::NoButton);
+    sendMouse(&form, QEvent::MouseMove, {100, 70}, Qt::NoButton, Qt::NoButton);
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -452,10 +454,10 @@ void FormFuncTest::roundOutlineOnBorderlessAndBorderedForms() {
     borderless.show();
     TkstrFormFunc round(&borderless);
     round.SetWindowRound(true);
-    QCOMPARE(borderless.mask(), tallix::formfunc::WindowOutline(true, 247, 222));
+    QCOMPARE(borderless.mask(), tallix::formfunc::windowOutline(true, 247, 222));
     QVERIFY(!borderless.mask().contains(QPoint(246, 221)));
     borderless.resize(300, 250); // every size change draws the outline again
-    QCOMPARE(borderless.mask(), tallix::formfunc::WindowOutline(true, 300, 250));
+    QCOMPARE(borderless.mask(), tallix::formfunc::windowOutline(true, 300, 250));
     round.SetWindowRound(false);
     QVERIFY(borderless.mask().isEmpty());
 
@@ -466,7 +468,7 @@ void FormFuncTest::roundOutlineOnBorderlessAndBorderedForms() {
     later.SetWindowRound(true);
     QVERIFY(bordered.mask().isEmpty());
     bordered.resize(250, 222);
-    QCOMPARE(bordered.mask(), tallix::formfunc::WindowOutline(true, 250, 222));
+    QCOMPARE(bordered.mask(), tallix::formfunc::windowOutline(true, 250, 222));
 }
 
 void FormFuncTest::eraseBackgroundRaisedOnPaintAndFlagControlsTheFill() {
@@ -501,33 +503,33 @@ void FormFuncTest::colorResetRaisedByItsEvent() {
 void FormFuncTest::sessionEndSavesPlacementThenRunsTheDestroyHandler() {
     PrivateContext context;
     TTestForm form;
-    auto* component = PreservingComponent(&form);
+    auto* component = preservingComponent(&form);
     form.show();
     form.move(33, 44);
     QStringList log;
     component->OnEndSession = [&](QObject* sender) {
         QCOMPARE(sender, component);
-        log.append("OnEndSession, ini: " + QString::fromUtf8(context.IniText()));
+        log.append("OnEndSession, ini: " + QString::fromUtf8(context.iniText()));
     };
-    form.OnFormDestroy = [&] {
+    form.m_onFormDestroy = [&] {
         log.append("FormDestroy, ini has TOP: " +
-                   QString::number(context.IniText().contains("TOP=44")));
+                   QString::number(context.iniText().contains("TOP=44")));
     };
     component->EndSession(false);
     QVERIFY(log.isEmpty());
-    QVERIFY(form.DestroySenders.isEmpty());
+    QVERIFY(form.m_destroySenders.isEmpty());
 
     component->EndSession(true);
     QCOMPARE(log, QStringList({"OnEndSession, ini: ", "FormDestroy, ini has TOP: 1"}));
-    QCOMPARE(form.DestroySenders, QList<QObject*>({component}));
+    QCOMPARE(form.m_destroySenders, QList<QObject*>({component}));
     QVERIFY(form.isVisible()); // the form lives on
 }
 
 void FormFuncTest::unwritablePlacementStillSavesTheRestAndIsReported() {
     PrivateContext context;
-    QVERIFY(QDir().mkpath(context.IniFileName())); // a folder where the settings file belongs
+    QVERIFY(QDir().mkpath(context.iniFileName())); // a folder where the settings file belongs
     auto form = std::make_unique<TTestForm>();
-    auto* component = PreservingComponent(form.get());
+    auto* component = preservingComponent(form.get());
     form->show();
     // The error stops at the component's edge, in the standard box, not in the window system's
     // dispatch.
@@ -541,7 +543,7 @@ void FormFuncTest::unwritablePlacementStillSavesTheRestAndIsReported() {
     QTimer::singleShot(0, answerBox);
     component->EndSession(true);
     QVERIFY(!shown.isEmpty());
-    QCOMPARE(form->DestroySenders.size(), 1); // the form's own saving ran all the same
+    QCOMPARE(form->m_destroySenders.size(), 1); // the form's own saving ran all the same
 
     // At destruction the error cannot travel on; it is shown instead of ending the process.
     shown.clear();
@@ -559,20 +561,20 @@ void FormFuncTest::sessionQueryIsAnsweredByTheForm() {
     TTestForm form;
     TkstrFormFunc component(&form);
     QVERIFY(component.QueryEndSession());
-    form.VetoSessionEnd = true;
+    form.m_vetoSessionEnd = true;
     QVERIFY(!component.QueryEndSession());
 }
 
 void FormFuncTest::zOrderCallsTheWindowSystemOnlyOnChange() {
     TTestForm form;
-    TRecordingFormFunc component(&form);
+    RecordingFormFunc component(&form);
     component.SetWindowPosition(TkstrFormFunc::wpNormal);
-    QVERIFY(component.ZOrderCalls.isEmpty());
+    QVERIFY(component.m_zOrderCalls.isEmpty());
     component.SetWindowPosition(TkstrFormFunc::wpTop);
     component.SetWindowPosition(TkstrFormFunc::wpTop);
     component.SetWindowPosition(TkstrFormFunc::wpBottom);
-    QCOMPARE(component.ZOrderCalls, QList<TkstrFormFunc::TwindowPosition>(
-                                        {TkstrFormFunc::wpTop, TkstrFormFunc::wpBottom}));
+    QCOMPARE(component.m_zOrderCalls, QList<TkstrFormFunc::TwindowPosition>(
+                                          {TkstrFormFunc::wpTop, TkstrFormFunc::wpBottom}));
     QCOMPARE(component.WindowPosition(), TkstrFormFunc::wpBottom);
 }
 
@@ -635,7 +637,7 @@ void FormFuncTest::endOfUserMoveIsDetectedOnceAfterABurst() {
     form.resize(200, 100);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTest::qWait(TkstrFormFunc::MoveSettleMilliseconds + 100);
+    QTest::qWait(TkstrFormFunc::kMoveSettleMilliseconds + 100);
     moved = 0;
     for (int step = 1; step <= 5; ++step) {
         form.move(100 + step, 100 + step);
@@ -644,7 +646,7 @@ void FormFuncTest::endOfUserMoveIsDetectedOnceAfterABurst() {
     form.resize(220, 110);
     QCOMPARE(moved, 0);
     QTRY_COMPARE(moved, 1);
-    QTest::qWait(TkstrFormFunc::MoveSettleMilliseconds * 2);
+    QTest::qWait(TkstrFormFunc::kMoveSettleMilliseconds * 2);
     QCOMPARE(moved, 1);
 }
 

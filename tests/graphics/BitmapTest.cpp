@@ -1,11 +1,11 @@
-#include "Bitmap.h"
+#include "graphics/Bitmap.h"
 
 #include <gtest/gtest.h>
 
 namespace tallix::graphics {
 namespace {
 
-TBitmap SolidBitmap(TPixelFormat format, int width, int height) {
+TBitmap solidBitmap(TPixelFormat format, int width, int height) {
     TBitmap bitmap;
     bitmap.SetPixelFormat(format);
     bitmap.SetSize(width, height);
@@ -25,20 +25,20 @@ TBitmap SolidBitmap(TPixelFormat format, int width, int height) {
 }
 
 TEST(Bitmap, ImageForDisplayShowsTheColoursOfTheBytes) {
-    const QImage opaque = SolidBitmap(TPixelFormat::Bit24, 3, 2).ToImage();
+    const QImage opaque = solidBitmap(TPixelFormat::Bit24, 3, 2).ToImage();
     EXPECT_EQ(opaque.pixel(2, 1), qRgb(3, 1, 2));
     EXPECT_FALSE(opaque.hasAlphaChannel());
-    const QImage translucent = SolidBitmap(TPixelFormat::Bit32, 3, 2).ToImage();
+    const QImage translucent = solidBitmap(TPixelFormat::Bit32, 3, 2).ToImage();
     EXPECT_EQ(translucent.pixel(2, 1), qRgba(3, 1, 2, 100));
 }
 
 TEST(Bitmap, ImageForDisplaySharesThePixels) {
-    const TBitmap bitmap = SolidBitmap(TPixelFormat::Bit24, 4, 4);
+    const TBitmap bitmap = solidBitmap(TPixelFormat::Bit24, 4, 4);
     EXPECT_EQ(bitmap.ToImage().constBits(), bitmap.ScanLine(0));
 }
 
 TEST(Bitmap, ResizeKeepsTheTopLeftAndBlackensNewPixels) {
-    TBitmap bitmap = SolidBitmap(TPixelFormat::Bit24, 4, 3);
+    TBitmap bitmap = solidBitmap(TPixelFormat::Bit24, 4, 3);
     bitmap.SetHeight(2);
     bitmap.SetWidth(5);
     ASSERT_EQ(bitmap.Width(), 5);
@@ -50,7 +50,7 @@ TEST(Bitmap, ResizeKeepsTheTopLeftAndBlackensNewPixels) {
 }
 
 TEST(Bitmap, ChangingTheFormatKeepsThePixels) {
-    TBitmap bitmap = SolidBitmap(TPixelFormat::Bit24, 2, 2);
+    TBitmap bitmap = solidBitmap(TPixelFormat::Bit24, 2, 2);
     bitmap.SetPixelFormat(TPixelFormat::Bit32);
     ASSERT_EQ(bitmap.BytesPerPixel(), 4);
     const std::uint8_t* pixel = bitmap.ScanLine(1) + 4;

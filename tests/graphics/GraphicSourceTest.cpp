@@ -1,13 +1,18 @@
 #include "../archive/ArchiveBytes.h"
-#include "ClassArchiveStream.h"
-#include "kstrGlobal.h"
-#include "kstrGraphicSource.h"
+#include "archive/ClassArchiveStream.h"
+#include "env/kstrGlobal.h"
+#include "graphics/kstrGraphicSource.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
 #include <optional>
+
+#include <gtest/gtest.h>
+
+using tallix::KstrGlobalUnit;
+using namespace tallix::graphics;
 
 using namespace archive_bytes;
 
@@ -17,20 +22,20 @@ namespace {
 class GraphicSourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QDir(dir.path()).mkpath(QStringLiteral("bin"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("bin"));
         qputenv("TALLIX_EXE_FILE", (exeDir() + QStringLiteral("/tallix")).toUtf8());
-        global.emplace();
+        m_global.emplace();
     }
-    void TearDown() override { global.reset(); }
+    void TearDown() override { m_global.reset(); }
 
-    QString exeDir() const { return dir.path() + QStringLiteral("/bin"); }
+    QString exeDir() const { return m_dir.path() + QStringLiteral("/bin"); }
     QString graphic() const { return exeDir() + QStringLiteral("/graphic"); }
     void writeGraphic(const std::string& bytes) {
-        writeFile(dir, QStringLiteral("bin/graphic"), bytes);
+        writeFile(m_dir, QStringLiteral("bin/graphic"), bytes);
     }
 
-    QTemporaryDir dir;
-    std::optional<KstrGlobalUnit> global;
+    QTemporaryDir m_dir;
+    std::optional<KstrGlobalUnit> m_global;
 };
 
 TEST_F(GraphicSourceTest, NoArchiveFileIsNoArchiveAndNoError) {

@@ -8,29 +8,29 @@ namespace tallix::graphics::test {
 
 // A picture as libpng decodes it, expanded to blue, green, red (and alpha for the colour types
 // with alpha) without applying transparency or gamma chunks. Rows are tightly packed.
-struct TReferenceImage {
-    int Width = 0;
-    int Height = 0;
-    int BytesPerPixel = 0;
-    TBytes Pixels;
+struct ReferenceImage {
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;
+    ByteVector pixels;
 };
 
 // Throws std::runtime_error with libpng's message when libpng refuses the data.
-TReferenceImage DecodeWithLibpng(const TBytes& png);
+ReferenceImage decodeWithLibpng(const ByteVector& png);
 
-struct TEncodeRequest {
-    int Width = 0;
-    int Height = 0;
-    int Depth = 8;
-    int ColourType = 2;
-    int Filters = 0; // libpng's PNG_FILTER_* mask; each row gets one of them
-    TBytes Palette;  // red, green, blue triples
-    TBytes Samples;  // packed rows, each ceil(width * samples * depth / 8) bytes
+struct EncodeRequest {
+    int width = 0;
+    int height = 0;
+    int depth = 8;
+    int colourType = 2;
+    int filters = 0;    // libpng's PNG_FILTER_* mask; each row gets one of them
+    ByteVector palette; // red, green, blue triples
+    ByteVector samples; // packed rows, each ceil(width * samples * depth / 8) bytes
 };
 
-TBytes EncodeWithLibpng(const TEncodeRequest& request);
+ByteVector encodeWithLibpng(const EncodeRequest& request);
 
 // Compares every pixel; the message names the first difference.
-::testing::AssertionResult SameAsReference(const TBitmap& bitmap, const TReferenceImage& reference);
+::testing::AssertionResult sameAsReference(const TBitmap& bitmap, const ReferenceImage& reference);
 
 } // namespace tallix::graphics::test

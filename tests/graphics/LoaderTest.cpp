@@ -1,15 +1,14 @@
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
 #include "PngTestFiles.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
 
 #include <QBuffer>
 #include <QImageWriter>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
 
+#include <gtest/gtest.h>
 #include <jpeglib.h>
 
 namespace tallix::graphics::test {
@@ -20,8 +19,8 @@ constexpr int kBlock = 8;
 const std::uint8_t kBlockColours[4][3] = {
     {200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {240, 240, 20}};
 
-TBytes EncodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr,
-                  bool progressive = false) {
+ByteVector encodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr,
+                      bool progressive = false) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -56,19 +55,19 @@ TBytes EncodeJpeg(int components, const std::uint8_t (*colours)[4] = nullptr,
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    TBytes jpeg(output, output + size);
+    ByteVector jpeg(output, output + size);
     std::free(output);
     return jpeg;
 }
 
-TBitmap Load(const std::string& name, const TBytes& bytes) {
+TBitmap load(const std::string& name, const ByteVector& bytes) {
     TMemoryReadStream stream(bytes);
     TBitmap bitmap;
-    LoadGraphicFromStream(bitmap, name, stream);
+    loadGraphicFromStream(bitmap, name, stream);
     return bitmap;
 }
 
-void ExpectBlocks(const TBitmap& bitmap, int components) {
+void expectBlocks(const TBitmap& bitmap, int components) {
     ASSERT_EQ(bitmap.Width(), 2 * kBlock);
     ASSERT_EQ(bitmap.Height(), 2 * kBlock);
     ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
@@ -86,15 +85,15 @@ void ExpectBlocks(const TBitmap& bitmap, int components) {
 }
 
 TEST(PictureLoader, JpegDecodesIntoTwentyFourBits) {
-    ExpectBlocks(Load("title.jpg", EncodeJpeg(3)), 3);
-    ExpectBlocks(Load("title.JPEG", EncodeJpeg(1)), 1);
+    expectBlocks(load("title.jpg", encodeJpeg(3)), 3);
+    expectBlocks(load("title.JPEG", encodeJpeg(1)), 1);
 }
 
 // libjpeg stores CMYK with an Adobe marker; such files hold inverted ink values (255 = no ink).
 TEST(PictureLoader, CmykJpegIsConvertedToColour) {
     const std::uint8_t inverted[4][4] = {
         {255, 255, 255, 255}, {0, 255, 255, 255}, {255, 255, 0, 255}, {255, 255, 255, 0}};
-    const TBitmap bitmap = Load("cmyk.jpg", EncodeJpeg(4, inverted));
+    const TBitmap bitmap = load("cmyk.jpg", encodeJpeg(4, inverted));
     ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
     const int expected[4][3] = {{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 0, 0}};
     for (int block = 0; block < 4; ++block) {
@@ -107,7 +106,7 @@ TEST(PictureLoader, CmykJpegIsConvertedToColour) {
 }
 
 TEST(PictureLoader, JpegTooLargeForMemoryIsRefusedBeforeDecoding) {
-    TBytes jpeg = EncodeJpeg(3);
+    ByteVector jpeg = encodeJpeg(3);
     // Height and width in the frame header become 10000 x 10000, 300 MB as a bitmap.
     for (std::size_t i = 0; i + 9 < jpeg.size(); ++i) {
         if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
@@ -117,18 +116,18 @@ TEST(PictureLoader, JpegTooLargeForMemoryIsRefusedBeforeDecoding) {
         }
     }
     try {
-        Load("huge.jpg", jpeg);
+        load("huge.jpg", jpeg);
         ADD_FAILURE() << "a huge JPEG was accepted";
     } catch (const EGraphicError& error) {
         EXPECT_STREQ(error.what(), "JPEGの画像が大きすぎます");
     }
 }
 
-TBytes ReadTestData(const std::string& name) {
+ByteVector readTestData(const std::string& name) {
     const std::string path = std::string(std::getenv("TALLIX_TEST_DATA_DIR")) + "/" + name;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     EXPECT_NE(file, nullptr) << path;
-    TBytes bytes;
+    ByteVector bytes;
     for (int c; file != nullptr && (c = std::fgetc(file)) != EOF;) {
         bytes.push_back(static_cast<std::uint8_t>(c));
     }
@@ -141,14 +140,14 @@ TBytes ReadTestData(const std::string& name) {
 // Small files that would make libjpeg hold whole-image buffers of hundreds of megabytes or
 // decode the image a thousand times over; how fast they are refused is measured in the bench.
 TEST(PictureLoader, ProgressiveJpegBombsAreRefusedWhileProgressivePicturesLoad) {
-    ExpectBlocks(Load("title.jpg", EncodeJpeg(3, nullptr, true)), 3);
+    expectBlocks(load("title.jpg", encodeJpeg(3, nullptr, true)), 3);
     const std::pair<const char*, const char*> bombs[] = {
         {"jpeg/progressive-9000x9000-frame.jpg", "画像が大きすぎます"},
         {"jpeg/progressive-1000-scans.jpg", "スキャンが多すぎます (300 を超えています)"},
     };
     for (const auto& [name, reason] : bombs) {
         try {
-            Load(name, ReadTestData(name));
+            load(name, readTestData(name));
             ADD_FAILURE() << name << " was accepted";
         } catch (const EGraphicError& error) {
             EXPECT_EQ(error.what(), std::string("JPEGファイルを読み込めません: ") + reason) << name;
@@ -157,41 +156,41 @@ TEST(PictureLoader, ProgressiveJpegBombsAreRefusedWhileProgressivePicturesLoad) 
 }
 
 TEST(PictureLoader, ScrambledJpegReproducesThePicture) {
-    const TBytes jpeg = EncodeJpeg(3);
+    const ByteVector jpeg = encodeJpeg(3);
     TMemoryReadStream scrambled(jpeg);
-    UnscrambleStream(scrambled);
+    unscrambleStream(scrambled);
     EXPECT_NE(scrambled.Bytes(), jpeg);
-    const TBitmap fromJpx = Load("title.jpx", scrambled.Bytes());
-    EXPECT_EQ(fromJpx.ToImage(), Load("title.jpg", jpeg).ToImage());
-    UnscrambleStream(scrambled);
+    const TBitmap fromJpx = load("title.jpx", scrambled.Bytes());
+    EXPECT_EQ(fromJpx.ToImage(), load("title.jpg", jpeg).ToImage());
+    unscrambleStream(scrambled);
     EXPECT_EQ(scrambled.Bytes(), jpeg);
 }
 
 TEST(PictureLoader, ScrambledJpegSizeLimitIsInclusive) {
     // Bytes after the end-of-image marker do not disturb the decoder, so the picture can be
     // padded to exactly the limit.
-    TBytes padded = EncodeJpeg(3);
+    ByteVector padded = encodeJpeg(3);
     padded.resize(static_cast<std::size_t>(kScrambledJpegLimit), 0);
     TMemoryReadStream atLimit(padded);
-    UnscrambleStream(atLimit);
-    ExpectBlocks(Load("big.jpx", atLimit.Bytes()), 3);
+    unscrambleStream(atLimit);
+    expectBlocks(load("big.jpx", atLimit.Bytes()), 3);
 
-    TBytes overLimit = atLimit.Bytes();
+    ByteVector overLimit = atLimit.Bytes();
     overLimit.push_back(0);
     TBitmap bitmap;
     bitmap.SetSize(3, 3);
     TMemoryReadStream stream(overLimit);
-    EXPECT_NO_THROW(LoadGraphicFromStream(bitmap, "big.jpx", stream));
+    EXPECT_NO_THROW(loadGraphicFromStream(bitmap, "big.jpx", stream));
     EXPECT_EQ(bitmap.Width(), 3);
     EXPECT_EQ(stream.GetPosition(), 0);
 }
 
 TEST(PictureLoader, BrokenJpegIsRefused) {
-    TBytes truncatedHeader = EncodeJpeg(3);
+    ByteVector truncatedHeader = encodeJpeg(3);
     truncatedHeader.resize(20);
-    for (const TBytes& broken : {TBytes{}, TBytes{1, 2, 3}, truncatedHeader}) {
+    for (const ByteVector& broken : {ByteVector{}, ByteVector{1, 2, 3}, truncatedHeader}) {
         try {
-            Load("broken.jpg", broken);
+            load("broken.jpg", broken);
             ADD_FAILURE() << "a broken JPEG was accepted";
         } catch (const EGraphicError& error) {
             EXPECT_EQ(std::string(error.what()).rfind("JPEGファイルを読み込めません: ", 0), 0u)
@@ -200,13 +199,13 @@ TEST(PictureLoader, BrokenJpegIsRefused) {
     }
 }
 
-TBytes EncodeBmp(const QImage& image) {
+ByteVector encodeBmp(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "bmp");
     EXPECT_TRUE(writer.write(image));
-    return TBytes(bytes.begin(), bytes.end());
+    return ByteVector(bytes.begin(), bytes.end());
 }
 
 TEST(PictureLoader, BmpRoundTrip) {
@@ -216,27 +215,28 @@ TEST(PictureLoader, BmpRoundTrip) {
             image.setPixel(x, y, qRgb(x * 50, y * 100, 7));
         }
     }
-    const TBitmap bitmap = Load("picture.BMP", EncodeBmp(image));
+    const TBitmap bitmap = load("picture.BMP", encodeBmp(image));
     ASSERT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
     EXPECT_EQ(bitmap.ToImage().convertToFormat(QImage::Format_RGB32), image);
-    EXPECT_THROW(Load("picture.bmp", {'B', 'M', 1, 2}), EGraphicError);
+    EXPECT_THROW(load("picture.bmp", {'B', 'M', 1, 2}), EGraphicError);
 }
 
 TEST(PictureLoader, OnlyTheLowerCasedExtensionChoosesTheDecoder) {
-    const TBytes png = Png({Ihdr(1, 1, 8, 0), Chunk("IDAT", Deflate({0, 9})), Chunk("IEND", {})});
-    EXPECT_EQ(Load("PICTURE.PNG", png).Width(), 1);
-    EXPECT_EQ(Load("folder/picture.Png", png).Width(), 1);
+    const ByteVector png =
+        pngFile({ihdr(1, 1, 8, 0), chunk("IDAT", deflate({0, 9})), chunk("IEND", {})});
+    EXPECT_EQ(load("PICTURE.PNG", png).Width(), 1);
+    EXPECT_EQ(load("folder/picture.Png", png).Width(), 1);
     for (const char* name : {"picture.gif", "picture", "folder.png/picture", "folder.png\\picture",
                              "picture.png.txt", "picture."}) {
         TMemoryReadStream stream(png);
         TBitmap bitmap;
         bitmap.SetSize(4, 4);
-        EXPECT_NO_THROW(LoadGraphicFromStream(bitmap, name, stream)) << name;
+        EXPECT_NO_THROW(loadGraphicFromStream(bitmap, name, stream)) << name;
         EXPECT_EQ(bitmap.Width(), 4) << name;
         EXPECT_EQ(stream.GetPosition(), 0) << name;
     }
     // The content does not choose: a PNG named .jpg goes to the JPEG decoder.
-    EXPECT_THROW(Load("picture.jpg", png), EGraphicError);
+    EXPECT_THROW(load("picture.jpg", png), EGraphicError);
 }
 
 } // namespace

@@ -6,27 +6,27 @@
 
 namespace {
 
-struct TToolRun {
-    int ExitCode = -1;
-    QString Errors;
+struct ToolRun {
+    int exitCode = -1;
+    QString errors;
 };
 
-TToolRun RunTool(const QStringList& arguments) {
+ToolRun runTool(const QStringList& arguments) {
     QProcess tool;
     tool.start(TALLIX_PICTURE_TOOL, arguments);
     EXPECT_TRUE(tool.waitForFinished(30000));
     return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardError())};
 }
 
-QString SuiteFile(const char* name) {
+QString suiteFile(const char* name) {
     return qEnvironmentVariable("TALLIX_TEST_DATA_DIR") + "/pngsuite/png/" + name;
 }
 
 TEST(PictureTool, WritesTheLoadedPictureAsPam) {
     QTemporaryDir folder;
     const QString out = folder.filePath("out.pam");
-    const TToolRun run = RunTool({SuiteFile("basn6a08.png"), out});
-    ASSERT_EQ(run.ExitCode, 0) << run.Errors.toStdString();
+    const ToolRun run = runTool({suiteFile("basn6a08.png"), out});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     QFile pam(out);
     ASSERT_TRUE(pam.open(QIODevice::ReadOnly));
     const QByteArray bytes = pam.readAll();
@@ -40,10 +40,10 @@ TEST(PictureTool, WritesTheLoadedPictureAsPam) {
 
 TEST(PictureTool, PrintsTheDecodersRefusalAndFails) {
     QTemporaryDir folder;
-    const TToolRun run = RunTool({SuiteFile("basi0g16.png"), folder.filePath("out.pam")});
-    EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_TRUE(run.Errors.contains(QString::fromUtf8("16bit色深度には対応していません")))
-        << run.Errors.toStdString();
+    const ToolRun run = runTool({suiteFile("basi0g16.png"), folder.filePath("out.pam")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QString::fromUtf8("16bit色深度には対応していません")))
+        << run.errors.toStdString();
     EXPECT_FALSE(QFile::exists(folder.filePath("out.pam")));
 }
 
@@ -53,9 +53,9 @@ TEST(PictureTool, ReportsFilesItCannotUse) {
     ASSERT_TRUE(gif.open(QIODevice::WriteOnly));
     gif.write("GIF89a");
     gif.close();
-    EXPECT_EQ(RunTool({gif.fileName(), folder.filePath("a.pam")}).ExitCode, 1);
-    EXPECT_EQ(RunTool({folder.filePath("missing.png"), folder.filePath("b.pam")}).ExitCode, 1);
-    EXPECT_EQ(RunTool({gif.fileName()}).ExitCode, 2);
+    EXPECT_EQ(runTool({gif.fileName(), folder.filePath("a.pam")}).exitCode, 1);
+    EXPECT_EQ(runTool({folder.filePath("missing.png"), folder.filePath("b.pam")}).exitCode, 1);
+    EXPECT_EQ(runTool({gif.fileName()}).exitCode, 2);
 }
 
 } // namespace

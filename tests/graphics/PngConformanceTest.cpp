@@ -1,15 +1,15 @@
 // Every picture of the public PNG suite: those the decoder handles must match libpng pixel for
 // pixel; the others must be refused with the message that names the reason.
 
-#include "GraphicError.h"
 #include "LibpngReference.h"
+#include "graphics/GraphicError.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <gtest/gtest.h>
-
 #include <map>
+
+#include <gtest/gtest.h>
 
 namespace tallix::graphics::test {
 namespace {
@@ -35,31 +35,31 @@ const std::map<std::string, std::string> kBrokenFiles = {
     {"xdtn0g01.png", "PNGの画像データが不足しています"},
 };
 
-QString SuiteFolder() {
+QString suiteFolder() {
     return qEnvironmentVariable("TALLIX_TEST_DATA_DIR") + "/pngsuite/png";
 }
 
-TBytes ReadFile(const QString& path) {
+ByteVector readFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ADD_FAILURE() << "cannot read " << path.toStdString();
         return {};
     }
     const QByteArray bytes = file.readAll();
-    return TBytes(bytes.begin(), bytes.end());
+    return ByteVector(bytes.begin(), bytes.end());
 }
 
 TEST(PngConformance, SuiteDecodesLikeLibpngOrIsRefusedWithItsReason) {
-    const QStringList names = QDir(SuiteFolder()).entryList({"*.png"}, QDir::Files, QDir::Name);
-    ASSERT_GE(names.size(), 150) << "PNG suite not found in " << SuiteFolder().toStdString();
+    const QStringList names = QDir(suiteFolder()).entryList({"*.png"}, QDir::Files, QDir::Name);
+    ASSERT_GE(names.size(), 150) << "PNG suite not found in " << suiteFolder().toStdString();
     int compared = 0;
     int refused = 0;
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
-        const TBytes png = ReadFile(SuiteFolder() + "/" + name);
+        const ByteVector png = readFile(suiteFolder() + "/" + name);
         const auto broken = kBrokenFiles.find(name.toStdString());
         if (broken != kBrokenFiles.end()) {
-            EXPECT_EQ(Refusal(png), broken->second);
+            EXPECT_EQ(refusal(png), broken->second);
             ++refused;
             continue;
         }
@@ -67,13 +67,13 @@ TEST(PngConformance, SuiteDecodesLikeLibpngOrIsRefusedWithItsReason) {
         const std::uint8_t depth = png.at(24);
         const std::uint8_t interlace = png.at(28);
         if (depth == 16) {
-            EXPECT_EQ(Refusal(png), kSixteenBit);
+            EXPECT_EQ(refusal(png), kSixteenBit);
             ++refused;
         } else if (interlace != 0) {
-            EXPECT_EQ(Refusal(png), kInterlaced);
+            EXPECT_EQ(refusal(png), kInterlaced);
             ++refused;
         } else {
-            EXPECT_TRUE(SameAsReference(Decode(png), DecodeWithLibpng(png)));
+            EXPECT_TRUE(sameAsReference(decode(png), decodeWithLibpng(png)));
             ++compared;
         }
     }

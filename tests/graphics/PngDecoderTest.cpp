@@ -1,286 +1,290 @@
-#include "GraphicError.h"
 #include "LibpngReference.h"
-
-#include <png.h>
-
-#include <gtest/gtest.h>
+#include "graphics/GraphicError.h"
 
 #include <random>
+
+#include <gtest/gtest.h>
+#include <png.h>
 
 namespace tallix::graphics::test {
 namespace {
 
 constexpr std::uint8_t kGrey = 0, kTruecolour = 2, kPalette = 3, kGreyAlpha = 4, kRgba = 6;
 
-TBytes Idat(const TBytes& rawRows) {
-    return Chunk("IDAT", Deflate(rawRows));
+ByteVector idat(const ByteVector& rawRows) {
+    return chunk("IDAT", deflate(rawRows));
 }
 
-TBytes Iend() {
-    return Chunk("IEND", {});
+ByteVector iend() {
+    return chunk("IEND", {});
 }
 
 TEST(PngDecoder, OneByOneRgbaKeepsStraightAlphaInBlueGreenRedAlphaOrder) {
-    const TBitmap bitmap = Decode(Png({Ihdr(1, 1, 8, kRgba), Idat({0, 255, 0, 0, 128}), Iend()}));
+    const TBitmap bitmap =
+        decode(pngFile({ihdr(1, 1, 8, kRgba), idat({0, 255, 0, 0, 128}), iend()}));
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit32);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{0, 0, 255, 128}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (ByteVector{0, 0, 255, 128}));
 }
 
 TEST(PngDecoder, TwoBitGreyTakesTheFirstPixelFromTheTopBits) {
-    const TBitmap bitmap = Decode(Png({Ihdr(4, 1, 2, kGrey), Idat({0, 0x1B}), Iend()}));
+    const TBitmap bitmap = decode(pngFile({ihdr(4, 1, 2, kGrey), idat({0, 0x1B}), iend()}));
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{0, 0, 0}));
-    EXPECT_EQ(PixelAt(bitmap, 1, 0), (TBytes{85, 85, 85}));
-    EXPECT_EQ(PixelAt(bitmap, 2, 0), (TBytes{170, 170, 170}));
-    EXPECT_EQ(PixelAt(bitmap, 3, 0), (TBytes{255, 255, 255}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (ByteVector{0, 0, 0}));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), (ByteVector{85, 85, 85}));
+    EXPECT_EQ(pixelAt(bitmap, 2, 0), (ByteVector{170, 170, 170}));
+    EXPECT_EQ(pixelAt(bitmap, 3, 0), (ByteVector{255, 255, 255}));
 }
 
 TEST(PngDecoder, OneBitPaletteOfWidthTenReadsTwoBytesPerRow) {
-    const TBytes palette = {10, 20, 30, 40, 50, 60};
+    const ByteVector palette = {10, 20, 30, 40, 50, 60};
     // Row 0: pixels 1 0 1 0 1 0 1 0 | 1 1; row 1: all 0 except the last.
-    const TBytes rows = {0, 0xAA, 0xC0, 0, 0x00, 0x40};
+    const ByteVector rows = {0, 0xAA, 0xC0, 0, 0x00, 0x40};
     const TBitmap bitmap =
-        Decode(Png({Ihdr(10, 2, 1, kPalette), Chunk("PLTE", palette), Idat(rows), Iend()}));
-    const TBytes colour0 = {30, 20, 10}, colour1 = {60, 50, 40};
+        decode(pngFile({ihdr(10, 2, 1, kPalette), chunk("PLTE", palette), idat(rows), iend()}));
+    const ByteVector colour0 = {30, 20, 10}, colour1 = {60, 50, 40};
     for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(PixelAt(bitmap, x, 0), x % 2 == 0 ? colour1 : colour0) << x;
+        EXPECT_EQ(pixelAt(bitmap, x, 0), x % 2 == 0 ? colour1 : colour0) << x;
     }
-    EXPECT_EQ(PixelAt(bitmap, 8, 0), colour1);
-    EXPECT_EQ(PixelAt(bitmap, 9, 0), colour1);
+    EXPECT_EQ(pixelAt(bitmap, 8, 0), colour1);
+    EXPECT_EQ(pixelAt(bitmap, 9, 0), colour1);
     for (int x = 0; x < 9; ++x) {
-        EXPECT_EQ(PixelAt(bitmap, x, 1), colour0) << x;
+        EXPECT_EQ(pixelAt(bitmap, x, 1), colour0) << x;
     }
-    EXPECT_EQ(PixelAt(bitmap, 9, 1), colour1);
+    EXPECT_EQ(pixelAt(bitmap, 9, 1), colour1);
 }
 
 TEST(PngDecoder, SixteenEntryPaletteAndIndicesWithoutEntryGiveBlack) {
-    TBytes palette;
+    ByteVector palette;
     for (int i = 0; i < 16; ++i) {
         palette.insert(palette.end(),
                        {std::uint8_t(i), std::uint8_t(100 + i), std::uint8_t(200 + i)});
     }
-    TBytes row = {0};
+    ByteVector row = {0};
     for (int i = 0; i < 16; i += 2) {
         row.push_back(static_cast<std::uint8_t>(i << 4 | (i + 1)));
     }
     const TBitmap bitmap =
-        Decode(Png({Ihdr(16, 1, 4, kPalette), Chunk("PLTE", palette), Idat(row), Iend()}));
+        decode(pngFile({ihdr(16, 1, 4, kPalette), chunk("PLTE", palette), idat(row), iend()}));
     for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(PixelAt(bitmap, i, 0),
-                  (TBytes{std::uint8_t(200 + i), std::uint8_t(100 + i), std::uint8_t(i)}));
+        EXPECT_EQ(pixelAt(bitmap, i, 0),
+                  (ByteVector{std::uint8_t(200 + i), std::uint8_t(100 + i), std::uint8_t(i)}));
     }
-    const TBitmap sparse =
-        Decode(Png({Ihdr(2, 1, 8, kPalette), Chunk("PLTE", {1, 2, 3}), Idat({0, 0, 200}), Iend()}));
-    EXPECT_EQ(PixelAt(sparse, 0, 0), (TBytes{3, 2, 1}));
-    EXPECT_EQ(PixelAt(sparse, 1, 0), (TBytes{0, 0, 0}));
-    const TBitmap withoutPalette = Decode(Png({Ihdr(1, 1, 8, kPalette), Idat({0, 7}), Iend()}));
-    EXPECT_EQ(PixelAt(withoutPalette, 0, 0), (TBytes{0, 0, 0}));
+    const TBitmap sparse = decode(
+        pngFile({ihdr(2, 1, 8, kPalette), chunk("PLTE", {1, 2, 3}), idat({0, 0, 200}), iend()}));
+    EXPECT_EQ(pixelAt(sparse, 0, 0), (ByteVector{3, 2, 1}));
+    EXPECT_EQ(pixelAt(sparse, 1, 0), (ByteVector{0, 0, 0}));
+    const TBitmap withoutPalette = decode(pngFile({ihdr(1, 1, 8, kPalette), idat({0, 7}), iend()}));
+    EXPECT_EQ(pixelAt(withoutPalette, 0, 0), (ByteVector{0, 0, 0}));
 }
 
 TEST(PngDecoder, GreyAlphaBecomesThirtyTwoBit) {
     const TBitmap bitmap =
-        Decode(Png({Ihdr(2, 1, 8, kGreyAlpha), Idat({0, 9, 200, 77, 0}), Iend()}));
+        decode(pngFile({ihdr(2, 1, 8, kGreyAlpha), idat({0, 9, 200, 77, 0}), iend()}));
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit32);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{9, 9, 9, 200}));
-    EXPECT_EQ(PixelAt(bitmap, 1, 0), (TBytes{77, 77, 77, 0}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (ByteVector{9, 9, 9, 200}));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), (ByteVector{77, 77, 77, 0}));
 }
 
 TEST(PngDecoder, FiltersOnTheFirstRowSeeZerosAbove) {
-    const TBytes pixels = {10, 20, 30, 40, 50, 60};
+    const ByteVector pixels = {10, 20, 30, 40, 50, 60};
     const auto decodeRow = [&](std::uint8_t filter) {
-        TBytes raw = {filter};
+        ByteVector raw = {filter};
         raw.insert(raw.end(), pixels.begin(), pixels.end());
-        return Decode(Png({Ihdr(2, 1, 8, kTruecolour), Idat(raw), Iend()}));
+        return decode(pngFile({ihdr(2, 1, 8, kTruecolour), idat(raw), iend()}));
     };
     const TBitmap up = decodeRow(2);
-    EXPECT_EQ(PixelAt(up, 0, 0), (TBytes{30, 20, 10}));
-    EXPECT_EQ(PixelAt(up, 1, 0), (TBytes{60, 50, 40}));
+    EXPECT_EQ(pixelAt(up, 0, 0), (ByteVector{30, 20, 10}));
+    EXPECT_EQ(pixelAt(up, 1, 0), (ByteVector{60, 50, 40}));
     const TBitmap paeth = decodeRow(4);
     const TBitmap sub = decodeRow(1);
-    EXPECT_EQ(PixelAt(paeth, 1, 0), PixelAt(sub, 1, 0));
-    EXPECT_EQ(PixelAt(paeth, 1, 0), (TBytes{90, 70, 50}));
+    EXPECT_EQ(pixelAt(paeth, 1, 0), pixelAt(sub, 1, 0));
+    EXPECT_EQ(pixelAt(paeth, 1, 0), (ByteVector{90, 70, 50}));
 }
 
 TEST(PngDecoder, UnknownFilterTypeLeavesTheRowAsRead) {
-    const TBitmap bitmap = Decode(Png({Ihdr(2, 1, 8, kGrey), Idat({9, 5, 6}), Iend()}));
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{5, 5, 5}));
-    EXPECT_EQ(PixelAt(bitmap, 1, 0), (TBytes{6, 6, 6}));
+    const TBitmap bitmap = decode(pngFile({ihdr(2, 1, 8, kGrey), idat({9, 5, 6}), iend()}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (ByteVector{5, 5, 5}));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), (ByteVector{6, 6, 6}));
 }
 
 // Random pictures of every colour type and depth, each encoded by libpng with one filter type
 // on every row, must come back exactly: this covers each filter at each pixel distance.
 TEST(PngDecoder, EveryFilterOnEveryColourTypeMatchesLibpng) {
-    struct TKind {
-        int ColourType, Depth, Samples;
+    struct Kind {
+        int colourType, depth, samples;
     };
-    const TKind kinds[] = {{kGrey, 1, 1},      {kGrey, 2, 1},    {kGrey, 4, 1},
-                           {kGrey, 8, 1},      {kPalette, 1, 1}, {kPalette, 2, 1},
-                           {kPalette, 4, 1},   {kPalette, 8, 1}, {kTruecolour, 8, 3},
-                           {kGreyAlpha, 8, 2}, {kRgba, 8, 4}};
+    const Kind kinds[] = {{kGrey, 1, 1},      {kGrey, 2, 1},    {kGrey, 4, 1},
+                          {kGrey, 8, 1},      {kPalette, 1, 1}, {kPalette, 2, 1},
+                          {kPalette, 4, 1},   {kPalette, 8, 1}, {kTruecolour, 8, 3},
+                          {kGreyAlpha, 8, 2}, {kRgba, 8, 4}};
     const int filters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
                            PNG_FILTER_PAETH};
     std::mt19937 random(42);
-    for (const TKind& kind : kinds) {
+    for (const Kind& kind : kinds) {
         for (const int filter : filters) {
-            SCOPED_TRACE("colour type " + std::to_string(kind.ColourType) + ", depth " +
-                         std::to_string(kind.Depth) + ", filter mask " + std::to_string(filter));
-            TEncodeRequest request;
-            request.Width = 13;
-            request.Height = 7;
-            request.Depth = kind.Depth;
-            request.ColourType = kind.ColourType;
-            request.Filters = filter;
-            const std::size_t rowBytes = (13u * kind.Samples * kind.Depth + 7) / 8;
+            SCOPED_TRACE("colour type " + std::to_string(kind.colourType) + ", depth " +
+                         std::to_string(kind.depth) + ", filter mask " + std::to_string(filter));
+            EncodeRequest request;
+            request.width = 13;
+            request.height = 7;
+            request.depth = kind.depth;
+            request.colourType = kind.colourType;
+            request.filters = filter;
+            const std::size_t rowBytes = (13u * kind.samples * kind.depth + 7) / 8;
             // Smooth values with noise, so that the predictors are actually exercised.
             for (std::size_t i = 0; i < rowBytes * 7; ++i) {
-                request.Samples.push_back(static_cast<std::uint8_t>(i * 3 + random() % 16));
+                request.samples.push_back(static_cast<std::uint8_t>(i * 3 + random() % 16));
             }
-            if (kind.ColourType == kPalette) {
-                for (int i = 0; i < 3 << kind.Depth; ++i) {
-                    request.Palette.push_back(static_cast<std::uint8_t>(random()));
+            if (kind.colourType == kPalette) {
+                for (int i = 0; i < 3 << kind.depth; ++i) {
+                    request.palette.push_back(static_cast<std::uint8_t>(random()));
                 }
             }
-            const TBytes png = EncodeWithLibpng(request);
-            EXPECT_TRUE(SameAsReference(Decode(png), DecodeWithLibpng(png)));
+            const ByteVector png = encodeWithLibpng(request);
+            EXPECT_TRUE(sameAsReference(decode(png), decodeWithLibpng(png)));
         }
     }
 }
 
 TEST(PngDecoder, ImageDataSplitOverChunksDecodesAsOne) {
-    TBytes raw;
+    ByteVector raw;
     for (int y = 0; y < 5; ++y) {
         raw.push_back(static_cast<std::uint8_t>(y));
         for (int i = 0; i < 18; ++i) {
             raw.push_back(static_cast<std::uint8_t>(y * 31 + i * 7));
         }
     }
-    const TBytes compressed = Deflate(raw);
-    const TBytes whole = Png({Ihdr(6, 5, 8, kTruecolour), Chunk("IDAT", compressed), Iend()});
-    std::vector<TBytes> chunks = {Ihdr(6, 5, 8, kTruecolour)};
+    const ByteVector compressed = deflate(raw);
+    const ByteVector whole =
+        pngFile({ihdr(6, 5, 8, kTruecolour), chunk("IDAT", compressed), iend()});
+    std::vector<ByteVector> chunks = {ihdr(6, 5, 8, kTruecolour)};
     for (std::size_t i = 0; i < compressed.size(); i += 5) {
         const auto end = compressed.begin() + static_cast<long>(std::min(i + 5, compressed.size()));
-        chunks.push_back(Chunk("IDAT", TBytes(compressed.begin() + static_cast<long>(i), end)));
-        chunks.push_back(Chunk("IDAT", {}));
+        chunks.push_back(chunk("IDAT", ByteVector(compressed.begin() + static_cast<long>(i), end)));
+        chunks.push_back(chunk("IDAT", {}));
     }
-    chunks.push_back(Iend());
-    EXPECT_TRUE(SameAsReference(Decode(Png(chunks)), DecodeWithLibpng(whole)));
+    chunks.push_back(iend());
+    EXPECT_TRUE(sameAsReference(decode(pngFile(chunks)), decodeWithLibpng(whole)));
 }
 
 TEST(PngDecoder, OnlyTheFirstRunOfImageDataIsUsed) {
-    const TBytes compressed = Deflate({0, 1, 2, 3, 0, 4, 5, 6});
-    const TBytes head(compressed.begin(), compressed.begin() + 4);
-    const TBytes tail(compressed.begin() + 4, compressed.end());
+    const ByteVector compressed = deflate({0, 1, 2, 3, 0, 4, 5, 6});
+    const ByteVector head(compressed.begin(), compressed.begin() + 4);
+    const ByteVector tail(compressed.begin() + 4, compressed.end());
     // The rest of the data after another chunk does not count, so the rows run out.
-    EXPECT_EQ(Refusal(Png({Ihdr(1, 2, 8, kTruecolour), Chunk("IDAT", head), Chunk("tEXt", {65}),
-                           Chunk("IDAT", tail), Iend()})),
+    EXPECT_EQ(refusal(pngFile({ihdr(1, 2, 8, kTruecolour), chunk("IDAT", head), chunk("tEXt", {65}),
+                               chunk("IDAT", tail), iend()})),
               "PNGの画像データが不足しています");
     // A palette that only follows the image data is never read.
-    const TBitmap late = Decode(Png({Ihdr(1, 1, 8, kPalette), Chunk("IDAT", Deflate({0, 0})),
-                                     Chunk("PLTE", {9, 9, 9}), Iend()}));
-    EXPECT_EQ(PixelAt(late, 0, 0), (TBytes{0, 0, 0}));
+    const TBitmap late = decode(pngFile({ihdr(1, 1, 8, kPalette), chunk("IDAT", deflate({0, 0})),
+                                         chunk("PLTE", {9, 9, 9}), iend()}));
+    EXPECT_EQ(pixelAt(late, 0, 0), (ByteVector{0, 0, 0}));
 }
 
 TEST(PngDecoder, ChunksBeforeHeaderAndAncillaryChunksAreSkipped) {
-    const TBitmap bitmap =
-        Decode(Png({Chunk("abCD", {1, 2, 3}), Ihdr(1, 1, 8, kPalette), Chunk("tRNS", {0}),
-                    Chunk("gAMA", {0, 0, 0, 1}), Chunk("PLTE", {1, 2, 3}), Idat({0, 0}), Iend()}));
+    const TBitmap bitmap = decode(
+        pngFile({chunk("abCD", {1, 2, 3}), ihdr(1, 1, 8, kPalette), chunk("tRNS", {0}),
+                 chunk("gAMA", {0, 0, 0, 1}), chunk("PLTE", {1, 2, 3}), idat({0, 0}), iend()}));
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{3, 2, 1}));
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (ByteVector{3, 2, 1}));
 }
 
 TEST(PngDecoder, ReadsFromTheStreamsCurrentPosition) {
-    TBytes bytes = {1, 2, 3};
-    const TBytes png = Png({Ihdr(1, 1, 8, kGrey), Idat({0, 42}), Iend()});
+    ByteVector bytes = {1, 2, 3};
+    const ByteVector png = pngFile({ihdr(1, 1, 8, kGrey), idat({0, 42}), iend()});
     bytes.insert(bytes.end(), png.begin(), png.end());
     TMemoryReadStream stream(bytes);
     stream.SetPosition(3);
     TBitmap bitmap;
-    LoadPngFromStream(bitmap, stream);
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), (TBytes{42, 42, 42}));
+    loadPngFromStream(bitmap, stream);
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), (ByteVector{42, 42, 42}));
 }
 
 TEST(PngDecoder, StreamWithoutHeaderChunkChangesNothing) {
     TBitmap bitmap;
     bitmap.SetSize(2, 3);
-    for (const TBytes& png : {Png({}), Png({Chunk("tEXt", {1}), Iend()}), Png({TBytes{0, 0, 0}})}) {
+    for (const ByteVector& png :
+         {pngFile({}), pngFile({chunk("tEXt", {1}), iend()}), pngFile({ByteVector{0, 0, 0}})}) {
         TMemoryReadStream stream(png);
-        EXPECT_NO_THROW(LoadPngFromStream(bitmap, stream));
+        EXPECT_NO_THROW(loadPngFromStream(bitmap, stream));
         EXPECT_EQ(bitmap.Width(), 2);
         EXPECT_EQ(bitmap.Height(), 3);
     }
 }
 
 TEST(PngDecoder, HeaderRefusalsInTheirOrder) {
-    struct TCase {
-        TBytes Header;
-        std::string Message;
+    struct Case {
+        ByteVector header;
+        std::string message;
     };
-    const TCase cases[] = {
-        {Ihdr(1, 1, 16, kRgba, 0, 1), "16bit色深度には対応していません"},
-        {Ihdr(1, 1, 16, 7, 1, 1), "16bit色深度には対応していません"},
-        {Ihdr(1, 1, 8, kGrey, 1, 1), "このPNG圧縮には対応していません"},
-        {Ihdr(1, 1, 8, 7, 0, 1), "PNGインターレースには対応していません"},
-        {Ihdr(1, 1, 8, 1), "このPNGには対応していません"},
-        {Ihdr(1, 1, 8, 5), "このPNGには対応していません"},
-        {Ihdr(1, 1, 0, kGrey), "0bit色深度には対応していません"},
-        {Ihdr(1, 1, 3, kPalette), "3bit色深度には対応していません"},
-        {Ihdr(1, 1, 4, kTruecolour), "4bit色深度には対応していません"},
-        {Ihdr(1, 1, 1, kRgba), "1bit色深度には対応していません"},
-        {Ihdr(1, 1, 2, kGreyAlpha), "2bit色深度には対応していません"},
-        {Ihdr(0, 1, 8, kGrey), "PNGの画像サイズが不正です"},
-        {Ihdr(1, 0, 8, kGrey), "PNGの画像サイズが不正です"},
-        {Ihdr(8193, 8192, 8, kRgba), "PNGの画像が大きすぎます"},
-        {Ihdr(0xFFFFFFFF, 0xFFFFFFFF, 1, kGrey), "PNGの画像が大きすぎます"},
+    const Case cases[] = {
+        {ihdr(1, 1, 16, kRgba, 0, 1), "16bit色深度には対応していません"},
+        {ihdr(1, 1, 16, 7, 1, 1), "16bit色深度には対応していません"},
+        {ihdr(1, 1, 8, kGrey, 1, 1), "このPNG圧縮には対応していません"},
+        {ihdr(1, 1, 8, 7, 0, 1), "PNGインターレースには対応していません"},
+        {ihdr(1, 1, 8, 1), "このPNGには対応していません"},
+        {ihdr(1, 1, 8, 5), "このPNGには対応していません"},
+        {ihdr(1, 1, 0, kGrey), "0bit色深度には対応していません"},
+        {ihdr(1, 1, 3, kPalette), "3bit色深度には対応していません"},
+        {ihdr(1, 1, 4, kTruecolour), "4bit色深度には対応していません"},
+        {ihdr(1, 1, 1, kRgba), "1bit色深度には対応していません"},
+        {ihdr(1, 1, 2, kGreyAlpha), "2bit色深度には対応していません"},
+        {ihdr(0, 1, 8, kGrey), "PNGの画像サイズが不正です"},
+        {ihdr(1, 0, 8, kGrey), "PNGの画像サイズが不正です"},
+        {ihdr(8193, 8192, 8, kRgba), "PNGの画像が大きすぎます"},
+        {ihdr(0xFFFFFFFF, 0xFFFFFFFF, 1, kGrey), "PNGの画像が大きすぎます"},
     };
-    for (const TCase& refused : cases) {
-        EXPECT_EQ(Refusal(Png({refused.Header, Idat({0, 0, 0, 0, 0}), Iend()})), refused.Message);
+    for (const Case& refused : cases) {
+        EXPECT_EQ(refusal(pngFile({refused.header, idat({0, 0, 0, 0, 0}), iend()})),
+                  refused.message);
     }
-    EXPECT_EQ(Refusal({137, 80, 78, 71}), "PNGファイルではありません");
-    EXPECT_EQ(Refusal({137, 80, 78, 71, 13, 10, 26, 11}), "PNGファイルではありません");
+    EXPECT_EQ(refusal({137, 80, 78, 71}), "PNGファイルではありません");
+    EXPECT_EQ(refusal({137, 80, 78, 71, 13, 10, 26, 11}), "PNGファイルではありません");
 }
 
 TEST(PngDecoder, MalformedPalettesAreRefused) {
-    const TBytes tooLong(3 * 257, 1);
-    const TBytes partialEntry(10, 1);
-    for (const TBytes& palette : {tooLong, partialEntry}) {
-        EXPECT_EQ(
-            Refusal(Png({Ihdr(1, 1, 8, kPalette), Chunk("PLTE", palette), Idat({0, 0}), Iend()})),
-            "PNGのパレットが不正です");
+    const ByteVector tooLong(3 * 257, 1);
+    const ByteVector partialEntry(10, 1);
+    for (const ByteVector& palette : {tooLong, partialEntry}) {
+        EXPECT_EQ(refusal(pngFile(
+                      {ihdr(1, 1, 8, kPalette), chunk("PLTE", palette), idat({0, 0}), iend()})),
+                  "PNGのパレットが不正です");
     }
-    const TBytes full(3 * 256, 7);
-    EXPECT_EQ(Refusal(Png({Ihdr(1, 1, 8, kPalette), Chunk("PLTE", full), Idat({0, 255}), Iend()})),
-              "");
+    const ByteVector full(3 * 256, 7);
+    EXPECT_EQ(
+        refusal(pngFile({ihdr(1, 1, 8, kPalette), chunk("PLTE", full), idat({0, 255}), iend()})),
+        "");
 }
 
 TEST(PngDecoder, BrokenImageDataIsRefusedAndTheBitmapKept) {
-    const TBytes header = Ihdr(2, 2, 8, kTruecolour);
-    const TBytes oneRow = {0, 1, 2, 3, 4, 5, 6};
+    const ByteVector header = ihdr(2, 2, 8, kTruecolour);
+    const ByteVector oneRow = {0, 1, 2, 3, 4, 5, 6};
     // A valid zlib header followed by a block of the reserved type 3.
-    const TBytes corrupt = {0x78, 0x9C, 0xFF, 0xFF, 0xFF};
-    TBytes truncatedStream = Chunk("IDAT", Deflate(oneRow));
+    const ByteVector corrupt = {0x78, 0x9C, 0xFF, 0xFF, 0xFF};
+    ByteVector truncatedStream = chunk("IDAT", deflate(oneRow));
     truncatedStream.resize(truncatedStream.size() - 8);
-    struct TCase {
-        TBytes Png;
-        std::string Message;
+    struct Case {
+        ByteVector png;
+        std::string message;
     };
-    const TCase cases[] = {
-        {Png({header, Idat(oneRow), Iend()}), "PNGの画像データが不足しています"},
-        {Png({header, Iend()}), "PNGの画像データが不足しています"},
-        {Png({header, Chunk("IDAT", {1, 2, 3, 4}), Iend()}), "PNGの圧縮データが壊れています"},
-        {Png({header, Chunk("IDAT", corrupt), Iend()}), "PNGの圧縮データが壊れています"},
-        {Png({header, truncatedStream}), "ストリームの読み込みに失敗しました"},
-        {Png({header, TBytes{0, 0, 0, 30, 'P', 'L', 'T', 'E', 1, 2}}),
+    const Case cases[] = {
+        {pngFile({header, idat(oneRow), iend()}), "PNGの画像データが不足しています"},
+        {pngFile({header, iend()}), "PNGの画像データが不足しています"},
+        {pngFile({header, chunk("IDAT", {1, 2, 3, 4}), iend()}), "PNGの圧縮データが壊れています"},
+        {pngFile({header, chunk("IDAT", corrupt), iend()}), "PNGの圧縮データが壊れています"},
+        {pngFile({header, truncatedStream}), "ストリームの読み込みに失敗しました"},
+        {pngFile({header, ByteVector{0, 0, 0, 30, 'P', 'L', 'T', 'E', 1, 2}}),
          "ストリームの読み込みに失敗しました"},
     };
-    for (const TCase& broken : cases) {
+    for (const Case& broken : cases) {
         TBitmap bitmap;
         bitmap.SetSize(5, 1);
-        TMemoryReadStream stream(broken.Png);
+        TMemoryReadStream stream(broken.png);
         try {
-            LoadPngFromStream(bitmap, stream);
-            ADD_FAILURE() << "accepted, expected " << broken.Message;
+            loadPngFromStream(bitmap, stream);
+            ADD_FAILURE() << "accepted, expected " << broken.message;
         } catch (const EGraphicError& error) {
-            EXPECT_EQ(error.what(), broken.Message);
+            EXPECT_EQ(error.what(), broken.message);
         }
         EXPECT_EQ(bitmap.Width(), 5);
         EXPECT_EQ(bitmap.Height(), 1);

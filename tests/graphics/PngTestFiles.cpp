@@ -1,80 +1,80 @@
 #include "PngTestFiles.h"
 
-#include "GraphicError.h"
+#include "graphics/GraphicError.h"
 
 #include <zlib.h>
 
 namespace tallix::graphics::test {
 
 namespace {
-void AppendBigEndian(TBytes& bytes, std::uint32_t value) {
+void appendBigEndian(ByteVector& bytes, std::uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) {
         bytes.push_back(static_cast<std::uint8_t>(value >> shift));
     }
 }
 } // namespace
 
-TBytes Chunk(const char* type, const TBytes& data) {
-    TBytes chunk;
-    AppendBigEndian(chunk, static_cast<std::uint32_t>(data.size()));
+ByteVector chunk(const char* type, const ByteVector& data) {
+    ByteVector chunk;
+    appendBigEndian(chunk, static_cast<std::uint32_t>(data.size()));
     chunk.insert(chunk.end(), type, type + 4);
     chunk.insert(chunk.end(), data.begin(), data.end());
     const auto crc = crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4));
-    AppendBigEndian(chunk, static_cast<std::uint32_t>(crc));
+    appendBigEndian(chunk, static_cast<std::uint32_t>(crc));
     return chunk;
 }
 
-TBytes Ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t colourType,
-            std::uint8_t compression, std::uint8_t interlace) {
-    TBytes data;
-    AppendBigEndian(data, width);
-    AppendBigEndian(data, height);
+ByteVector ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t depth,
+                std::uint8_t colourType, std::uint8_t compression, std::uint8_t interlace) {
+    ByteVector data;
+    appendBigEndian(data, width);
+    appendBigEndian(data, height);
     data.insert(data.end(), {depth, colourType, compression, 0, interlace});
-    return Chunk("IHDR", data);
+    return chunk("IHDR", data);
 }
 
-TBytes Deflate(const TBytes& raw) {
+ByteVector deflate(const ByteVector& raw) {
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    TBytes out(size);
+    ByteVector out(size);
     compress(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()));
     out.resize(size);
     return out;
 }
 
-TBytes Concat(const std::vector<TBytes>& parts) {
-    TBytes all;
-    for (const TBytes& part : parts) {
+ByteVector concat(const std::vector<ByteVector>& parts) {
+    ByteVector all;
+    for (const ByteVector& part : parts) {
         all.insert(all.end(), part.begin(), part.end());
     }
     return all;
 }
 
-TBytes Png(const std::vector<TBytes>& chunks) {
-    TBytes png{137, 80, 78, 71, 13, 10, 26, 10};
-    const TBytes body = Concat(chunks);
+ByteVector pngFile(const std::vector<ByteVector>& chunks) {
+    ByteVector png{137, 80, 78, 71, 13, 10, 26, 10};
+    const ByteVector body = concat(chunks);
     png.insert(png.end(), body.begin(), body.end());
     return png;
 }
 
-TBitmap Decode(const TBytes& png) {
+TBitmap decode(const ByteVector& png) {
     TMemoryReadStream stream(png);
     TBitmap bitmap;
-    LoadPngFromStream(bitmap, stream);
+    loadPngFromStream(bitmap, stream);
     return bitmap;
 }
 
-std::string Refusal(const TBytes& png) {
+std::string refusal(const ByteVector& png) {
     try {
-        Decode(png);
+        decode(png);
     } catch (const EGraphicError& error) {
         return error.what();
     }
     return {};
 }
 
-TBytes PixelAt(const TBitmap& bitmap, int x, int y) {
+ByteVector pixelAt(const TBitmap& bitmap, int x, int y) {
     const std::uint8_t* pixel = bitmap.ScanLine(y) + x * bitmap.BytesPerPixel();
-    return TBytes(pixel, pixel + bitmap.BytesPerPixel());
+    return ByteVector(pixel, pixel + bitmap.BytesPerPixel());
 }
 
 } // namespace tallix::graphics::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FuncGraphicWork.h"
+#include "graphics/FuncGraphicWork.h"
 
 #include <cstdint>
 #include <string>
@@ -8,20 +8,20 @@
 
 namespace tallix::graphics::test {
 
-using TBytes = std::vector<std::uint8_t>;
+using ByteVector = std::vector<std::uint8_t>;
 
-TBytes Chunk(const char* type, const TBytes& data);
-TBytes Ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t colourType,
-            std::uint8_t compression = 0, std::uint8_t interlace = 0);
-TBytes Deflate(const TBytes& raw);
-TBytes Concat(const std::vector<TBytes>& parts);
+ByteVector chunk(const char* type, const ByteVector& data);
+ByteVector ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t depth,
+                std::uint8_t colourType, std::uint8_t compression = 0, std::uint8_t interlace = 0);
+ByteVector deflate(const ByteVector& raw);
+ByteVector concat(const std::vector<ByteVector>& parts);
 // The signature followed by the chunks.
-TBytes Png(const std::vector<TBytes>& chunks);
+ByteVector pngFile(const std::vector<ByteVector>& chunks);
 
-TBitmap Decode(const TBytes& png);
+TBitmap decode(const ByteVector& png);
 // The decoder's message, or an empty string when it accepted the data.
-std::string Refusal(const TBytes& png);
+std::string refusal(const ByteVector& png);
 // Pixel x of row y as its bitmap bytes.
-TBytes PixelAt(const TBitmap& bitmap, int x, int y);
+ByteVector pixelAt(const TBitmap& bitmap, int x, int y);
 
 } // namespace tallix::graphics::test

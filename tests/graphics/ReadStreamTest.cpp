@@ -1,5 +1,6 @@
-#include "ReadStream.h"
-#include "GraphicError.h"
+#include "graphics/ReadStream.h"
+
+#include "graphics/GraphicError.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,7 +12,7 @@ namespace {
 
 // What the loaders rely on in both kinds of stream: reads stop at the end, positions past the
 // end are allowed and read nothing, and positions before the start are refused.
-void ExpectStreamBehaviour(TStream& stream) {
+void expectStreamBehaviour(TStream& stream) {
     EXPECT_EQ(stream.GetSize(), 5);
     std::uint8_t bytes[8] = {};
     EXPECT_EQ(stream.Read(bytes, 3), 3);
@@ -42,7 +43,7 @@ void ExpectStreamBehaviour(TStream& stream) {
 
 TEST(ReadStream, MemoryStream) {
     TMemoryReadStream stream({1, 2, 3, 4, 5});
-    ExpectStreamBehaviour(stream);
+    expectStreamBehaviour(stream);
 }
 
 TEST(ReadStream, FileStream) {
@@ -52,7 +53,7 @@ TEST(ReadStream, FileStream) {
     file.write("\x01\x02\x03\x04\x05", 5);
     file.close();
     TFileReadStream stream(file.fileName());
-    ExpectStreamBehaviour(stream);
+    expectStreamBehaviour(stream);
     EXPECT_THROW(TFileReadStream(folder.filePath("missing.png")), EGraphicError);
 }
 

@@ -1,4 +1,5 @@
-#include "AtomicFile.h"
+#include "platform/AtomicFile.h"
+
 #include "FileBytes.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ using tallix::platform::TextEncoding;
 namespace {
 
 // "１２円" in Windows Japanese text.
-const QByteArray Cp932Text("\x82\x50\x82\x51\x89\x7e", 6);
+const QByteArray kCp932Text("\x82\x50\x82\x51\x89\x7e", 6);
 
 TEST(TextCodec, Utf8IsStrictAndRoundTrips) {
     const QByteArray utf8 = QStringLiteral("１２円 3.5").toUtf8();
@@ -17,14 +17,14 @@ TEST(TextCodec, Utf8IsStrictAndRoundTrips) {
     ASSERT_TRUE(text);
     EXPECT_EQ(*text, QStringLiteral("１２円 3.5"));
     EXPECT_EQ(encodeText(*text, TextEncoding::System), utf8);
-    EXPECT_FALSE(decodeText(Cp932Text, TextEncoding::System));
+    EXPECT_FALSE(decodeText(kCp932Text, TextEncoding::System));
 }
 
 TEST(TextCodec, Cp932DecodesAndEncodesBack) {
-    const auto text = decodeText(Cp932Text, TextEncoding::Cp932);
+    const auto text = decodeText(kCp932Text, TextEncoding::Cp932);
     ASSERT_TRUE(text);
     EXPECT_EQ(*text, QStringLiteral("１２円"));
-    EXPECT_EQ(encodeText(*text, TextEncoding::Cp932), Cp932Text);
+    EXPECT_EQ(encodeText(*text, TextEncoding::Cp932), kCp932Text);
 }
 
 TEST(TextCodec, Cp932RefusesWhatItCannotHold) {

@@ -1,4 +1,4 @@
-#include "WindowSystemChoice.h"
+#include "platform/WindowSystemChoice.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+
 #include <gtest/gtest.h>
 
 // Whole files as bytes, for tests that check what reaches the disk byte for byte.

@@ -3,9 +3,12 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+
 #include <memory>
 
+namespace tallix {
 class KstrGlobalUnit;
+}
 
 // A private application context for one test: executable folder, data folder and XDG folders
 // inside a temporary folder, released in reverse.
@@ -16,13 +19,13 @@ public:
     PrivateContext(const PrivateContext&) = delete;
     PrivateContext& operator=(const PrivateContext&) = delete;
 
-    QString RootPath() const { return root_.path(); }
-    QString ExeDir() const { return root_.path() + QStringLiteral("/bin"); }
-    QString IniFileName() const;
-    QByteArray IniText() const;
-    void WriteIni(const QByteArray& text) const;
+    QString rootPath() const { return m_root.path(); }
+    QString exeDir() const { return m_root.path() + QStringLiteral("/bin"); }
+    QString iniFileName() const;
+    QByteArray iniText() const;
+    void writeIni(const QByteArray& text) const;
 
 private:
-    QTemporaryDir root_;
-    std::unique_ptr<KstrGlobalUnit> global_;
+    QTemporaryDir m_root;
+    std::unique_ptr<tallix::KstrGlobalUnit> m_global;
 };

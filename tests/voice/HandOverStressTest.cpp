@@ -1,13 +1,14 @@
 #include "VoiceTestSupport.h"
-
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
 #include <QFileInfo>
 #include <QTimer>
-#include <gtest/gtest.h>
+
 #include <mutex>
 #include <random>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 namespace tallix::voice::test {
 namespace {

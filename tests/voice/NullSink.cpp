@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+
 #include <vector>
 
 namespace tallix::voice::test {

@@ -3,7 +3,9 @@
 
 #include <QObject>
 #include <QTimer>
+
 #include <deque>
+
 #include <gtest/gtest.h>
 
 namespace tallix::voice::test {
@@ -26,21 +28,21 @@ public:
         voice->SetOnNeedText(m_context.get(), [this](TNumberVoice* sender) { onNeedText(sender); });
     }
 
-    std::deque<QByteArray> script;
-    std::function<void(TNumberVoice*)> extra; // runs after the scripted hand-over
-    std::vector<Call> calls;
+    std::deque<QByteArray> m_script;
+    std::function<void(TNumberVoice*)> m_extra; // runs after the scripted hand-over
+    std::vector<Call> m_calls;
 
     void destroyContext() { m_context.reset(); }
 
 private:
     void onNeedText(TNumberVoice* sender) {
-        calls.push_back({Clock::now(), sender->FText, sender->Suspended()});
-        if (!script.empty()) {
-            sender->FText += script.front();
-            script.pop_front();
+        m_calls.push_back({Clock::now(), sender->FText, sender->Suspended()});
+        if (!m_script.empty()) {
+            sender->FText += m_script.front();
+            m_script.pop_front();
         }
-        if (extra) {
-            extra(sender);
+        if (m_extra) {
+            m_extra(sender);
         }
     }
 
@@ -52,60 +54,61 @@ protected:
     void start(std::chrono::microseconds playTime, const QString& voicePath = {}) {
         // The event loop exists before the thread that wakes it.
         application();
-        player = std::make_shared<RecordingPlayer>(playTime);
-        voice = TNumberVoice::Create(player);
-        owner = std::make_unique<Owner>(voice, voicePath.isEmpty() ? folder.path() : voicePath);
+        m_player = std::make_shared<RecordingPlayer>(playTime);
+        m_voice = TNumberVoice::Create(m_player);
+        m_owner =
+            std::make_unique<Owner>(m_voice, voicePath.isEmpty() ? m_folder.path() : voicePath);
     }
     bool settled(std::size_t calls) {
-        return runUntil([&] { return owner->calls.size() >= calls && voice->Suspended(); });
+        return runUntil([&] { return m_owner->m_calls.size() >= calls && m_voice->Suspended(); });
     }
     void TearDown() override {
-        if (voice) {
-            voice->DetachOwner();
+        if (m_voice) {
+            m_voice->DetachOwner();
         }
     }
 
-    VoiceFolder folder;
-    std::shared_ptr<RecordingPlayer> player;
-    std::shared_ptr<TNumberVoice> voice;
-    std::unique_ptr<Owner> owner;
+    VoiceFolder m_folder;
+    std::shared_ptr<RecordingPlayer> m_player;
+    std::shared_ptr<TNumberVoice> m_voice;
+    std::unique_ptr<Owner> m_owner;
 };
 
 TEST_F(NumberVoiceTest, StaysSuspendedUntilResumedThenAsksTheOwnerAtOnce) {
     start(0us);
     runUntil([] { return false; }, 50ms);
-    EXPECT_TRUE(owner->calls.empty());
-    EXPECT_TRUE(voice->Suspended());
+    EXPECT_TRUE(m_owner->m_calls.empty());
+    EXPECT_TRUE(m_voice->Suspended());
 
     const auto resumed = Clock::now();
-    voice->Resume();
+    m_voice->Resume();
     ASSERT_TRUE(settled(1));
-    EXPECT_LT(owner->calls[0].at - resumed, 200ms);
-    EXPECT_TRUE(owner->calls[0].pending.isEmpty());
-    EXPECT_FALSE(owner->calls[0].suspendedDuringCall);
+    EXPECT_LT(m_owner->m_calls[0].at - resumed, 200ms);
+    EXPECT_TRUE(m_owner->m_calls[0].pending.isEmpty());
+    EXPECT_FALSE(m_owner->m_calls[0].suspendedDuringCall);
 
     runUntil([] { return false; }, 50ms);
-    EXPECT_EQ(owner->calls.size(), 1u) << "an empty hand-over must put the thread to rest";
-    EXPECT_TRUE(player->plays().empty());
+    EXPECT_EQ(m_owner->m_calls.size(), 1u) << "an empty hand-over must put the thread to rest";
+    EXPECT_TRUE(m_player->plays().empty());
 }
 
 TEST_F(NumberVoiceTest, SpeaksEachCharacterToItsEndInOrderThenAsksOnce) {
     start(20ms);
-    owner->script = {"12."};
-    voice->Resume();
+    m_owner->m_script = {"12."};
+    m_voice->Resume();
     ASSERT_TRUE(settled(2));
 
-    const auto plays = player->plays();
-    EXPECT_EQ(player->files(), (QStringList{"1.wav", "2.wav", "d.wav"}));
+    const auto plays = m_player->plays();
+    EXPECT_EQ(m_player->files(), (QStringList{"1.wav", "2.wav", "d.wav"}));
     for (std::size_t i = 1; i < plays.size(); ++i) {
         EXPECT_GE(plays[i].start, plays[i - 1].end) << "sounds must not overlap";
     }
-    ASSERT_EQ(owner->calls.size(), 2u);
-    EXPECT_GE(owner->calls[1].at, plays.back().end);
-    EXPECT_TRUE(owner->calls[1].pending.isEmpty());
+    ASSERT_EQ(m_owner->m_calls.size(), 2u);
+    EXPECT_GE(m_owner->m_calls[1].at, plays.back().end);
+    EXPECT_TRUE(m_owner->m_calls[1].pending.isEmpty());
 
     runUntil([] { return false; }, 60ms);
-    EXPECT_EQ(owner->calls.size(), 2u);
+    EXPECT_EQ(m_owner->m_calls.size(), 2u);
 }
 
 TEST_F(NumberVoiceTest, EveryByteValueHasItsRecording) {
@@ -124,46 +127,46 @@ TEST_F(NumberVoiceTest, EveryByteValueHasItsRecording) {
             expected << "s.wav";
         }
     }
-    owner->script = {all};
-    voice->Resume();
+    m_owner->m_script = {all};
+    m_voice->Resume();
     ASSERT_TRUE(settled(2));
-    EXPECT_EQ(player->files(), expected);
+    EXPECT_EQ(m_player->files(), expected);
 }
 
 TEST_F(NumberVoiceTest, StopRequestLetsTheCurrentCharacterFinishThenAsks) {
     start(80ms);
-    owner->script = {"123456"};
-    owner->extra = [this](TNumberVoice* sender) {
-        if (owner->calls.size() == 2) {
+    m_owner->m_script = {"123456"};
+    m_owner->m_extra = [this](TNumberVoice* sender) {
+        if (m_owner->m_calls.size() == 2) {
             sender->FText.clear();
             sender->FStopRequest = false;
         }
     };
-    voice->Resume();
-    ASSERT_TRUE(runUntil([&] { return player->playing() == "1.wav"; }));
-    voice->FStopRequest = true;
+    m_voice->Resume();
+    ASSERT_TRUE(runUntil([&] { return m_player->playing() == "1.wav"; }));
+    m_voice->FStopRequest = true;
     ASSERT_TRUE(settled(2));
 
-    EXPECT_EQ(player->files(), QStringList{"1.wav"});
-    EXPECT_EQ(owner->calls[1].pending, "23456");
-    EXPECT_GE(owner->calls[1].at, player->plays()[0].end);
+    EXPECT_EQ(m_player->files(), QStringList{"1.wav"});
+    EXPECT_EQ(m_owner->m_calls[1].pending, "23456");
+    EXPECT_GE(m_owner->m_calls[1].at, m_player->plays()[0].end);
 }
 
 TEST_F(NumberVoiceTest, StopLeftSetAsksAfterEveryCharacterUntilCleared) {
     start(5ms);
-    voice->FStopRequest = true;
-    owner->script = {"123"};
-    owner->extra = [this](TNumberVoice* sender) {
-        if (owner->calls.size() == 3) {
+    m_voice->FStopRequest = true;
+    m_owner->m_script = {"123"};
+    m_owner->m_extra = [this](TNumberVoice* sender) {
+        if (m_owner->m_calls.size() == 3) {
             sender->FStopRequest = false;
         }
     };
-    voice->Resume();
+    m_voice->Resume();
     ASSERT_TRUE(settled(4));
 
-    EXPECT_EQ(player->files(), (QStringList{"1.wav", "2.wav", "3.wav"}));
+    EXPECT_EQ(m_player->files(), (QStringList{"1.wav", "2.wav", "3.wav"}));
     QList<QByteArray> pending;
-    for (const auto& call : owner->calls) {
+    for (const auto& call : m_owner->m_calls) {
         pending << call.pending;
     }
     EXPECT_EQ(pending, (QList<QByteArray>{"", "23", "3", ""}));
@@ -172,11 +175,11 @@ TEST_F(NumberVoiceTest, StopLeftSetAsksAfterEveryCharacterUntilCleared) {
 TEST_F(NumberVoiceTest, MissingVoiceFolderRunsThroughWithoutDelay) {
     QTemporaryDir empty;
     start(200ms, empty.path() + "/absent/");
-    owner->script = {QByteArray("0123456789.\r ").repeated(500)};
-    voice->Resume();
+    m_owner->m_script = {QByteArray("0123456789.\r ").repeated(500)};
+    m_voice->Resume();
     ASSERT_TRUE(settled(2));
-    EXPECT_LT(owner->calls[1].at - owner->calls[0].at, 1s);
-    EXPECT_TRUE(player->plays().empty());
+    EXPECT_LT(m_owner->m_calls[1].at - m_owner->m_calls[0].at, 1s);
+    EXPECT_TRUE(m_player->plays().empty());
 }
 
 // The owner buffers a character just after a hand-over that gave the thread nothing; finding
@@ -184,49 +187,49 @@ TEST_F(NumberVoiceTest, MissingVoiceFolderRunsThroughWithoutDelay) {
 TEST_F(NumberVoiceTest, CharacterBufferedRightAfterAnEmptyHandOverIsSpoken) {
     start(0us);
     QByteArray typed;
-    owner->extra = [&](TNumberVoice* sender) {
+    m_owner->m_extra = [&](TNumberVoice* sender) {
         sender->FText += typed;
         typed.clear();
-        if (owner->calls.size() == 1) {
+        if (m_owner->m_calls.size() == 1) {
             QTimer::singleShot(0, [&] {
                 typed += '7';
-                if (voice->Suspended()) {
-                    voice->Resume();
+                if (m_voice->Suspended()) {
+                    m_voice->Resume();
                 }
             });
         }
     };
-    voice->Resume();
+    m_voice->Resume();
     ASSERT_TRUE(settled(3));
-    EXPECT_EQ(player->files(), QStringList{"7.wav"});
+    EXPECT_EQ(m_player->files(), QStringList{"7.wav"});
 }
 
 TEST_F(NumberVoiceTest, DetachedOwnerIsNeverCalledAgainAndNeverWaitsForTheSound) {
     start(150ms);
-    owner->script = {"123"};
-    voice->Resume();
-    ASSERT_TRUE(runUntil([&] { return player->playing() == "1.wav"; }));
+    m_owner->m_script = {"123"};
+    m_voice->Resume();
+    ASSERT_TRUE(runUntil([&] { return m_player->playing() == "1.wav"; }));
 
     const auto before = Clock::now();
-    voice->DetachOwner();
+    m_voice->DetachOwner();
     EXPECT_LT(Clock::now() - before, 20ms);
-    const std::weak_ptr<TNumberVoice> thread = voice;
-    voice.reset();
+    const std::weak_ptr<TNumberVoice> thread = m_voice;
+    m_voice.reset();
 
     EXPECT_TRUE(runUntil([&] { return thread.expired(); }, 2s)) << "the thread should end";
-    EXPECT_EQ(owner->calls.size(), 1u);
-    EXPECT_EQ(player->files(), QStringList{"1.wav"});
+    EXPECT_EQ(m_owner->m_calls.size(), 1u);
+    EXPECT_EQ(m_player->files(), QStringList{"1.wav"});
 }
 
 TEST_F(NumberVoiceTest, DestroyedContextLetsGoOfTheOwner) {
     start(100ms);
-    owner->script = {"12"};
-    voice->Resume();
-    ASSERT_TRUE(runUntil([&] { return player->playing() == "1.wav"; }));
-    owner->destroyContext();
+    m_owner->m_script = {"12"};
+    m_voice->Resume();
+    ASSERT_TRUE(runUntil([&] { return m_player->playing() == "1.wav"; }));
+    m_owner->destroyContext();
     runUntil([] { return false; }, 400ms);
-    EXPECT_EQ(owner->calls.size(), 1u);
-    EXPECT_EQ(player->files(), QStringList{"1.wav"});
+    EXPECT_EQ(m_owner->m_calls.size(), 1u);
+    EXPECT_EQ(m_player->files(), QStringList{"1.wav"});
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
 #include <QFileInfo>
 #include <QString>
+
 #include <chrono>
 #include <functional>
 #include <mutex>

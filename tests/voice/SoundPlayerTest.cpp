@@ -1,14 +1,16 @@
-#include "WavWriter.h"
+#include "platform/SoundPlayer.h"
 
-#include "SoundPlayer.h"
+#include "WavWriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+
 #include <cmath>
-#include <gtest/gtest.h>
 #include <numbers>
+
+#include <gtest/gtest.h>
 
 namespace tallix::voice::test {
 namespace {

@@ -1,16 +1,17 @@
 #include "NullSink.h"
 #include "WavWriter.h"
-
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+
 #include <cmath>
-#include <gtest/gtest.h>
 #include <numbers>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 namespace tallix::voice::test {
 namespace {

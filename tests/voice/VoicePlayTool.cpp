@@ -3,13 +3,14 @@
 // milliseconds playFile took.
 //   voice_play_tool FILE...
 //   voice_play_tool --speak FOLDER TEXT --exit-after MS [--keep-owner]
-#include "ClassNumberVoice.h"
-#include "SoundPlayer.h"
+#include "platform/SoundPlayer.h"
+#include "voice/ClassNumberVoice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
+
 #include <cstdio>
 
 namespace {

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "ClassNumberVoice.h"
+#include "voice/ClassNumberVoice.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <chrono>
 #include <functional>
 

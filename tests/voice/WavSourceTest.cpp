@@ -1,9 +1,11 @@
+#include "platform/WavSource.h"
+
 #include "WavWriter.h"
 
-#include "WavSource.h"
-
 #include <QTemporaryDir>
+
 #include <cmath>
+
 #include <gtest/gtest.h>
 
 namespace tallix::voice::test {

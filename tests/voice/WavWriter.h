@@ -2,9 +2,11 @@
 
 #include <QFile>
 #include <QString>
+
 #include <functional>
-#include <sndfile.h>
 #include <vector>
+
+#include <sndfile.h>
 
 namespace tallix::voice::test {
 

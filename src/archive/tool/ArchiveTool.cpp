@@ -1,10 +1,10 @@
-#include "ArchiveTool.h"
+#include "archive/tool/ArchiveTool.h"
 
-#include "ArchiveWriter.h"
-#include "AtomicFile.h"
-#include "ClassArchiveStream.h"
-#include "NativeFileNames.h"
-#include "TextCodec.h"
+#include "archive/ArchiveWriter.h"
+#include "archive/ClassArchiveStream.h"
+#include "platform/AtomicFile.h"
+#include "platform/NativeFileNames.h"
+#include "platform/TextCodec.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,7 +25,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-constexpr std::string_view usage =
+constexpr std::string_view kUsage =
     "usage: tallix-archive list ARCHIVE\n"
     "       tallix-archive add ARCHIVE FILE...\n"
     "       tallix-archive extract ARCHIVE FOLDER [MEMBER...]\n"
@@ -140,10 +140,10 @@ int addMembers(const QString& archivePath, const QStringList& paths, std::ostrea
         const TFileEntry& record = *existing->Files().Objects(i);
         auto replacement = added.find(name);
         if (replacement == added.end()) {
-            writer.AddMember(name, readMember(*existing, i), record);
+            writer.addMember(name, readMember(*existing, i), record);
             continue;
         }
-        writer.AddMember(name, replacement->second, record);
+        writer.addMember(name, replacement->second, record);
         out << "replaced " << printable(name) << '\n';
         added.erase(replacement);
     }
@@ -151,11 +151,11 @@ int addMembers(const QString& archivePath, const QStringList& paths, std::ostrea
         auto member = added.find(toBytes(QFileInfo(path).fileName()));
         if (member == added.end())
             continue;
-        writer.AddMember(member->first, member->second);
+        writer.addMember(member->first, member->second);
         out << "added " << printable(member->first) << '\n';
         added.erase(member);
     }
-    writer.Commit();
+    writer.commit();
     return 0;
 }
 
@@ -279,7 +279,7 @@ int runArchiveTool(const QStringList& arguments, std::ostream& out, std::ostream
         const int result = runCommand(arguments, out, err);
         if (result >= 0)
             return result;
-        err << usage;
+        err << kUsage;
         return 2;
     } catch (const std::exception& error) {
         err << "tallix-archive: " << error.what() << '\n';

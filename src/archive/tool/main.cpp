@@ -1,5 +1,5 @@
-#include "ArchiveTool.h"
-#include "NativeFileNames.h"
+#include "archive/tool/ArchiveTool.h"
+#include "platform/NativeFileNames.h"
 
 #include <QCoreApplication>
 

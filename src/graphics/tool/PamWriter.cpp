@@ -1,10 +1,10 @@
-#include "PamWriter.h"
+#include "graphics/tool/PamWriter.h"
 
 #include <vector>
 
 namespace tallix::graphics {
 
-void WritePam(const TBitmap& bitmap, std::ostream& out) {
+void writePam(const TBitmap& bitmap, std::ostream& out) {
     const bool alpha = bitmap.PixelFormat() == TPixelFormat::Bit32;
     const int pixelBytes = bitmap.BytesPerPixel();
     out << "P7\nWIDTH " << bitmap.Width() << "\nHEIGHT " << bitmap.Height() << "\nDEPTH "

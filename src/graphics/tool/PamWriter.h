@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Bitmap.h"
+#include "graphics/Bitmap.h"
 
 #include <ostream>
 
 namespace tallix::graphics {
 
 // Writes the bitmap as a PAM image: RGB for 24-bit bitmaps, RGB_ALPHA for 32-bit ones.
-void WritePam(const TBitmap& bitmap, std::ostream& out);
+void writePam(const TBitmap& bitmap, std::ostream& out);
 
 } // namespace tallix::graphics

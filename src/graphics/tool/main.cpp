@@ -1,27 +1,26 @@
 // tallix-picture FILE OUT.pam: loads a picture the way the program does and writes what it got
 // as a PAM image, so that anyone can check whether a picture will load and how it will look.
 
-#include "FuncGraphicWork.h"
-#include "GraphicError.h"
-#include "PamWriter.h"
+#include "graphics/FuncGraphicWork.h"
+#include "graphics/GraphicError.h"
+#include "graphics/tool/PamWriter.h"
 
 #include <QString>
 
 #include <fstream>
 #include <iostream>
 
-using namespace tallix::graphics;
-
+namespace tallix::graphics {
 namespace {
 
 constexpr int kExitLoadFailed = 1;
 constexpr int kExitUsage = 2;
 
-int Convert(const char* fileName, const char* outName) {
+int convert(const char* fileName, const char* outName) {
     TBitmap bitmap;
     try {
         TFileReadStream stream(QString::fromLocal8Bit(fileName));
-        LoadGraphicFromStream(bitmap, fileName, stream);
+        loadGraphicFromStream(bitmap, fileName, stream);
     } catch (const std::exception& error) {
         std::cerr << fileName << ": " << error.what() << '\n';
         return kExitLoadFailed;
@@ -31,7 +30,7 @@ int Convert(const char* fileName, const char* outName) {
         return kExitLoadFailed;
     }
     std::ofstream out(outName, std::ios::binary);
-    WritePam(bitmap, out);
+    writePam(bitmap, out);
     out.close();
     if (!out) {
         std::cerr << outName << ": cannot write the PAM image\n";
@@ -41,13 +40,14 @@ int Convert(const char* fileName, const char* outName) {
 }
 
 } // namespace
+} // namespace tallix::graphics
 
 int main(int argc, char* argv[]) {
     if (argc != 3) {
         std::cerr << "usage: tallix-picture FILE OUT.pam\n"
                      "Loads FILE as a .bmp, .png, .jpg, .jpeg or .jpx picture (by its extension)\n"
                      "and writes it to OUT.pam, or prints why it cannot be loaded.\n";
-        return kExitUsage;
+        return tallix::graphics::kExitUsage;
     }
-    return Convert(argv[1], argv[2]);
+    return tallix::graphics::convert(argv[1], argv[2]);
 }
