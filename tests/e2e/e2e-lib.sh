@@ -56,12 +56,7 @@ launch_program() {
 # Starts the program and waits until its main window is mapped; sets $window.
 start_program() {
     launch_program
-    window=""
-    for _ in $(seq 100); do
-        window=$(xdotool search --sync --onlyvisible --pid "$program_pid" --name '^Tallix$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-        sleep 0.1
-    done
-    [ -n "$window" ] || { echo "the main window did not appear" >&2; exit 1; }
+    window=$(wait_for_window '^Tallix$' "the main window did not appear")
     focus_window
 }
 
@@ -167,13 +162,14 @@ become_ordinary_user() {
     as_user=(setpriv --reuid="$uid" --regid="$uid" --clear-groups)
 }
 
-# Waits for a visible window of the program with the given title; prints its id.
+# Waits for a visible window of the program with the given title; prints its id. The second
+# argument, if given, is what to say when none appears.
 wait_for_window() {
     local title=$1 found=""
     for _ in $(seq 100); do
-        found=$(xdotool search --onlyvisible --pid "$program_pid" --name "$title" 2>/dev/null | head -n 1) && [ -n "$found" ] && break
+        found=$(xdotool search --all --onlyvisible --pid "$program_pid" --name "$title" 2>/dev/null | head -n 1) && [ -n "$found" ] && break
         sleep 0.1
     done
-    [ -n "$found" ] || { echo "no window '$title' appeared" >&2; exit 1; }
+    [ -n "$found" ] || { echo "${2:-no window '$title' appeared}" >&2; exit 1; }
     echo "$found"
 }

@@ -75,12 +75,7 @@ echo "third session: dragged and resized, back at the same frame"
 xdotool key alt+h
 sleep 0.3
 xdotool key i
-about=""
-for _ in $(seq 50); do
-    about=$(xdotool search --all --onlyvisible --pid "$program_pid" --name '^ソフトウェア情報' 2>/dev/null | head -n 1) && [ -n "$about" ] && break
-    sleep 0.1
-done
-[ -n "$about" ] || { echo "the about window did not appear" >&2; exit 1; }
+about=$(wait_for_window '^ソフトウェア情報' "the about window did not appear")
 sleep 0.5
 read -r left top _ _ < <(frame_rectangle "$about")
 drag_pointer $((left + 60)) $((top + 45)) 5 10 6

@@ -58,12 +58,7 @@ helper_pids+=($!)
 
 "$program" &
 program_pid=$!
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --pid "$program_pid" --name '^Tallix$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || { echo "no window on XWayland's X display: the program did not run through XWayland" >&2; exit 1; }
+window=$(wait_for_window '^Tallix$' "no window on XWayland's X display: the program did not run through XWayland")
 echo "the window opened through XWayland"
 
 # XWayland gives a headless desktop's windows no keyboard focus; the keys go to the window.
