@@ -3,6 +3,8 @@
 //   speech-dispatcher with espeak-ng speaking the same character in the same run;
 // - silence between recordings while the reader thread reads 550 of them, and how many of them
 //   came out broken up;
+// - key to sound on a 1 MB text while its background save writes the file, beside the same
+//   without a save running;
 // - what a stalled server (SIGSTOP for 4 s) costs the reader thread.
 // Run: bench_heard_key [keys]   (figures in milliseconds)
 #include "NullSink.h"
@@ -208,22 +210,74 @@ void waitFor(const std::function<bool()>& done) {
     }
 }
 
+// One key typed into the window now; how long until it is heard, if it is.
+std::optional<double> timeKey(QPlainTextEdit* memo, Monitor& monitor) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+    const Clock::time_point sent = Clock::now();
+    QApplication::sendEvent(memo, &press);
+    std::optional<Clock::time_point> heard;
+    waitFor([&] {
+        heard = monitor.onsetAfter(sent, std::chrono::milliseconds(0));
+        return heard || Clock::now() - sent > std::chrono::seconds(2);
+    });
+    if (!heard)
+        return std::nullopt;
+    return millis(*heard - sent);
+}
+
+// The same once the sound before it has ended.
+std::optional<double> heardKey(QPlainTextEdit* memo, Monitor& monitor) {
+    monitor.waitForQuiet(std::chrono::milliseconds(300));
+    return timeKey(memo, monitor);
+}
+
+// Keys on a text of about 1 MB, each typed while the background save that the key before it set
+// off is writing the file (its temporary file is there), beside the keys that set them off.
+struct SavingFigures {
+    std::vector<double> quiet;
+    std::vector<double> whileSaving;
+};
+
+SavingFigures keyToSoundWhileSaving(TFmTallixor& window, Monitor& monitor,
+                                    const QString& dataFolder, int keys) {
+    auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
+    memo->moveCursor(QTextCursor::End);
+    const QDir folder(dataFolder);
+    const auto saveRunning = [&] {
+        return !folder.entryList({QStringLiteral("nums.txt.*")}, QDir::Files | QDir::Hidden)
+                    .isEmpty();
+    };
+    SavingFigures figures;
+    for (int key = 0; key < keys; ++key) {
+        if (const auto delay = heardKey(memo, monitor))
+            figures.quiet.push_back(*delay);
+        const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(4);
+        waitFor([&] { return saveRunning() || Clock::now() > giveUp; });
+        if (!saveRunning())
+            continue; // written before it could be seen: this key does not count
+        if (const auto delay = timeKey(memo, monitor))
+            figures.whileSaving.push_back(*delay);
+    }
+    return figures;
+}
+
+void writeLargeNumsFile(const QString& dataFolder) {
+    QDir().mkpath(dataFolder);
+    QFile file(dataFolder + QStringLiteral("nums.txt"));
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    QByteArray text;
+    while (text.size() < (1 << 20))
+        text += "3.14159 2653589 7932384 626433\r\n";
+    file.write(text);
+}
+
 std::vector<double> keyToSound(TFmTallixor& window, Monitor& monitor, int keys) {
     auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
     std::vector<double> delays;
     for (int key = 0; key < keys; ++key) {
-        monitor.waitForQuiet(std::chrono::milliseconds(300));
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
-        const Clock::time_point sent = Clock::now();
-        QApplication::sendEvent(memo, &press);
-        std::optional<Clock::time_point> heard;
-        waitFor([&] {
-            heard = monitor.onsetAfter(sent, std::chrono::milliseconds(0));
-            return heard || Clock::now() - sent > std::chrono::seconds(2);
-        });
-        if (heard) {
-            delays.push_back(millis(*heard - sent));
-        }
+        if (const auto delay = heardKey(memo, monitor))
+            delays.push_back(*delay);
     }
     return delays;
 }
@@ -377,6 +431,15 @@ int main(int argc, char** argv) {
         }
         report("key to sound, Tallix (ms)", ours);
         report("character to sound, speech-dispatcher (ms)", theirs);
+    }
+    {
+        writeLargeNumsFile(AppGlobal->GetDataPath());
+        TFmTallixor window;
+        window.show();
+        const SavingFigures saving =
+            keyToSoundWhileSaving(window, monitor, AppGlobal->GetDataPath(), keys / 2);
+        report("1 MB text: key to sound, no save running (ms)", saving.quiet);
+        report("1 MB text: key to sound during a save (ms)", saving.whileSaving);
     }
     // The last key's speech must not run into the tones.
     monitor.waitForQuiet(std::chrono::milliseconds(500));
