@@ -38,6 +38,7 @@
 #include <thread>
 #include <vector>
 
+#include <pthread.h>
 #include <pulse/simple.h>
 
 using namespace tallix;
@@ -73,6 +74,12 @@ public:
             return false;
         }
         m_reader = std::thread([this] { read(); });
+        // The monitor stands in for the listener's ear, which no load delays: where the system
+        // allows it, its reader runs at real-time priority, so that busy cores do not make its
+        // timestamps late, for Tallix and speech-dispatcher alike.
+        sched_param priority{};
+        priority.sched_priority = 20;
+        pthread_setschedparam(m_reader.native_handle(), SCHED_FIFO, &priority);
         return true;
     }
     ~Monitor() {
