@@ -2,6 +2,7 @@
 // setting written at exit, each byte of both files on disk before the process ends. The program
 // runs on the offscreen platform in a private folder; each run starts it anew (not timed).
 // Run: bench_exit
+#include "LargeNumbers.h"
 #include "app/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -18,12 +19,7 @@
 
 namespace {
 
-QByteArray oneMegabyteOfNumbers() {
-    QByteArray text;
-    while (text.size() < (1 << 20))
-        text += "3.14159 2653589 7932384 626433\r\n";
-    return text;
-}
+using tallix::bench::oneMegabyteOfNumbers;
 
 bool writeFile(const QString& fileName, const QByteArray& bytes) {
     QFile file(fileName);

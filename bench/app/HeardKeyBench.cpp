@@ -7,6 +7,7 @@
 //   without a save running;
 // - what a stalled server (SIGSTOP for 4 s) costs the reader thread.
 // Run: bench_heard_key [keys]   (figures in milliseconds)
+#include "LargeNumbers.h"
 #include "NullSink.h"
 #include "WavWriter.h"
 #include "app/UnitFmTallixor.h"
@@ -44,6 +45,8 @@
 using namespace tallix;
 
 namespace {
+
+using tallix::bench::oneMegabyteOfNumbers;
 
 using Clock = std::chrono::steady_clock;
 using tallix::voice::test::NullSink;
@@ -259,8 +262,9 @@ SavingFigures keyToSoundWhileSaving(TFmTallixor& window, Monitor& monitor,
         if (const auto delay = heardKey(memo, monitor))
             figures.quiet.push_back(*delay);
         const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(4);
-        waitFor([&] { return saveRunning() || Clock::now() > giveUp; });
-        if (!saveRunning())
+        bool seen = false;
+        waitFor([&] { return (seen = saveRunning()) || Clock::now() > giveUp; });
+        if (!seen)
             continue; // written before it could be seen: this key does not count
         if (const auto delay = timeKey(memo, monitor))
             figures.whileSaving.push_back(*delay);
@@ -273,10 +277,7 @@ void writeLargeNumsFile(const QString& dataFolder) {
     QFile file(dataFolder + QStringLiteral("nums.txt"));
     if (!file.open(QIODevice::WriteOnly))
         return;
-    QByteArray text;
-    while (text.size() < (1 << 20))
-        text += "3.14159 2653589 7932384 626433\r\n";
-    file.write(text);
+    file.write(oneMegabyteOfNumbers());
 }
 
 std::vector<double> keyToSound(TFmTallixor& window, Monitor& monitor, int keys) {
@@ -440,11 +441,11 @@ int main(int argc, char** argv) {
         report("character to sound, speech-dispatcher (ms)", theirs);
     }
     {
-        writeLargeNumsFile(AppGlobal->GetDataPath());
+        const QString dataFolder = AppGlobal->GetDataPath();
+        writeLargeNumsFile(dataFolder);
         TFmTallixor window;
         window.show();
-        const SavingFigures saving =
-            keyToSoundWhileSaving(window, monitor, AppGlobal->GetDataPath(), keys / 2);
+        const SavingFigures saving = keyToSoundWhileSaving(window, monitor, dataFolder, keys / 2);
         report("1 MB text: key to sound, no save running (ms)", saving.quiet);
         report("1 MB text: key to sound during a save (ms)", saving.whileSaving);
     }

@@ -35,20 +35,6 @@ find_about_window() {
     xdotool search --all --onlyvisible --pid "$program_pid" --name '^ソフトウェア情報' 2>/dev/null | head -n 1
 }
 
-# Opens the about window by the Help menu's keys; sets $about.
-open_about_window() {
-    xdotool key alt+h
-    sleep 0.3
-    xdotool key i
-    about=""
-    for _ in $(seq 50); do
-        about=$(find_about_window) && [ -n "$about" ] && break
-        sleep 0.1
-    done
-    [ -n "$about" ] || { echo "the about window did not appear" >&2; exit 1; }
-    sleep 0.5
-}
-
 start_program
 open_about_window
 title=$(xdotool getwindowname "$about")

@@ -162,6 +162,15 @@ become_ordinary_user() {
     as_user=(setpriv --reuid="$uid" --regid="$uid" --clear-groups)
 }
 
+# Opens the about window by the Help menu's keys; sets $about.
+open_about_window() {
+    xdotool key alt+h
+    sleep 0.3
+    xdotool key i
+    about=$(wait_for_window '^ソフトウェア情報' "the about window did not appear")
+    sleep 0.5
+}
+
 # Waits for a visible window of the program with the given title; prints its id. The second
 # argument, if given, is what to say when none appears.
 wait_for_window() {

@@ -72,11 +72,7 @@ expect_frame "$resized" "fourth start"
 echo "third session: dragged and resized, back at the same frame"
 
 # The about window holds on to the point it was grabbed at.
-xdotool key alt+h
-sleep 0.3
-xdotool key i
-about=$(wait_for_window '^ソフトウェア情報' "the about window did not appear")
-sleep 0.5
+open_about_window
 read -r left top _ _ < <(frame_rectangle "$about")
 drag_pointer $((left + 60)) $((top + 45)) 5 10 6
 read -r moved_left moved_top _ _ < <(frame_rectangle "$about")
