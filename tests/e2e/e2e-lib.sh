@@ -16,24 +16,23 @@ e2e_setup() {
     start_display
 }
 
+# Xvfb picks a free display itself and names it once it takes connections: choosing a number
+# here would race with other tests starting theirs at the same moment.
 start_display() {
-    local number
-    for number in $(seq 90 140); do
-        if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
-            Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-            xvfb_pid=$!
-            export DISPLAY=":$number"
-            for _ in $(seq 50); do
-                # Only our own server counts: one that is still going away may answer once.
-                xdpyinfo >/dev/null 2>&1 && kill -0 "$xvfb_pid" 2>/dev/null && return 0
-                kill -0 "$xvfb_pid" 2>/dev/null || break
-                sleep 0.1
-            done
-            kill "$xvfb_pid" 2>/dev/null || true
-        fi
+    local number=""
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 300); do
+        # The number is written whole with its line end, once the server listens.
+        [ "$(wc -l <"$work/display")" -ge 1 ] && number=$(head -n 1 "$work/display") && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
     done
-    echo "no X display could be started" >&2
-    exit 1
+    if [ -z "$number" ]; then
+        echo "no X display could be started" >&2
+        exit 1
+    fi
+    export DISPLAY=":$number"
 }
 
 copy_voice_sets() {
