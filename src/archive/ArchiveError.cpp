@@ -8,7 +8,7 @@ namespace {
 
 using Kind = ArchiveErrorKind;
 
-constexpr ErrorTextRow<Kind> kTexts[] = {
+constexpr platform::ErrorTextRow<Kind> kTexts[] = {
     {Kind::BadFileTag, "[Reload]ファイルが不正[{}]です"},
     {Kind::BadHeaderTag, "[Reload]ファイルヘッダが不正[{}]です"},
     {Kind::BadDataTag, "[Reload]ファイルデータが不正[{}]です"},
@@ -33,21 +33,21 @@ constexpr ErrorTextRow<Kind> kTexts[] = {
     {Kind::NotWritten, "ファイル \"{}\" に書き込めません。{}"},
     {Kind::ListIndexOutOfRange, "リストのインデックスが範囲を超えています ({})"},
 };
-static_assert(rowsInKindOrder(kTexts) &&
+static_assert(platform::rowsInKindOrder(kTexts) &&
               std::size(kTexts) == static_cast<std::size_t>(Kind::ListIndexOutOfRange) + 1);
 
 constexpr std::string_view kStreamPrefix = "TArchiveStream:\r\n";
 
 } // namespace
 
-std::string archiveErrorText(ArchiveErrorKind kind, std::initializer_list<ErrorDetail> details) {
-    return fillErrorText(kTexts[static_cast<std::size_t>(kind)].text, details);
+std::string archiveErrorText(ArchiveErrorKind kind, std::initializer_list<platform::ErrorDetail> details) {
+    return platform::fillErrorText(kTexts[static_cast<std::size_t>(kind)].text, details);
 }
 
 EarcSTreamError::EarcSTreamError(std::string_view operationText)
     : std::runtime_error(std::string(kStreamPrefix).append(operationText)) {}
 
-void raiseArchiveError(ArchiveErrorKind kind, std::initializer_list<ErrorDetail> details) {
+void raiseArchiveError(ArchiveErrorKind kind, std::initializer_list<platform::ErrorDetail> details) {
     throw EarcSTreamError(archiveErrorText(kind, details));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "env/ErrorText.h"
+#include "platform/ErrorText.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -40,7 +40,7 @@ enum class ArchiveErrorKind {
 };
 
 std::string archiveErrorText(ArchiveErrorKind kind,
-                             std::initializer_list<ErrorDetail> details = {});
+                             std::initializer_list<platform::ErrorDetail> details = {});
 
 // Every error of the archive stream: "TArchiveStream:", CR LF, then the operation's own text,
 // which begins with the operation's name in square brackets.
@@ -50,7 +50,7 @@ public:
 };
 
 [[noreturn]] void raiseArchiveError(ArchiveErrorKind kind,
-                                    std::initializer_list<ErrorDetail> details = {});
+                                    std::initializer_list<platform::ErrorDetail> details = {});
 
 // The archive file could not be opened (missing, read-only, a directory, or held by another
 // writer). Its text names the file and the reason.

@@ -8,7 +8,7 @@ namespace {
 
 using Kind = GraphicErrorKind;
 
-constexpr ErrorTextRow<Kind> kTexts[] = {
+constexpr platform::ErrorTextRow<Kind> kTexts[] = {
     {Kind::StreamNotRead, "ストリームの読み込みに失敗しました"},
     {Kind::BadStreamPosition, "ストリームの位置が不正です"},
     {Kind::FileNotOpened, "ファイルを開けません: {}"},
@@ -31,18 +31,18 @@ constexpr ErrorTextRow<Kind> kTexts[] = {
     {Kind::PngDataShort, "PNGの画像データが不足しています"},
     {Kind::PngDataCorrupt, "PNGの圧縮データが壊れています"},
 };
-static_assert(rowsInKindOrder(kTexts) &&
+static_assert(platform::rowsInKindOrder(kTexts) &&
               std::size(kTexts) == static_cast<std::size_t>(Kind::PngDataCorrupt) + 1);
 
 } // namespace
 
-std::string graphicErrorText(GraphicErrorKind kind, std::initializer_list<ErrorDetail> details) {
-    return fillErrorText(kTexts[static_cast<std::size_t>(kind)].text, details);
+std::string graphicErrorText(GraphicErrorKind kind, std::initializer_list<platform::ErrorDetail> details) {
+    return platform::fillErrorText(kTexts[static_cast<std::size_t>(kind)].text, details);
 }
 
 EGraphicError::EGraphicError(std::string_view text) : std::runtime_error(std::string(text)) {}
 
-void RaiseGraphicError(GraphicErrorKind kind, std::initializer_list<ErrorDetail> details) {
+void RaiseGraphicError(GraphicErrorKind kind, std::initializer_list<platform::ErrorDetail> details) {
     throw EGraphicError(graphicErrorText(kind, details));
 }
 

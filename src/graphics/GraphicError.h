@@ -1,6 +1,6 @@
 #pragma once
 
-#include "env/ErrorText.h"
+#include "platform/ErrorText.h"
 
 #include <initializer_list>
 #include <stdexcept>
@@ -37,7 +37,7 @@ enum class GraphicErrorKind {
 };
 
 std::string graphicErrorText(GraphicErrorKind kind,
-                             std::initializer_list<ErrorDetail> details = {});
+                             std::initializer_list<platform::ErrorDetail> details = {});
 
 // Every refusal of a picture loader; what() is the message shown to the user, in UTF-8.
 class EGraphicError : public std::runtime_error {
@@ -46,6 +46,6 @@ public:
 };
 
 [[noreturn]] void RaiseGraphicError(GraphicErrorKind kind,
-                                    std::initializer_list<ErrorDetail> details = {});
+                                    std::initializer_list<platform::ErrorDetail> details = {});
 
 } // namespace tallix::graphics

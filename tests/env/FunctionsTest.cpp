@@ -1,7 +1,6 @@
 #include "env/Functions.h"
 
 #include "EnvFixture.h"
-#include "env/ErrorText.h"
 
 using namespace tallix;
 
@@ -62,11 +61,3 @@ TEST_F(FolderFunctions, UnknownOrEmptyFoldersFallBackToTheDesktop) {
 }
 
 } // namespace
-
-TEST(ErrorText, DetailsFillTheMarksInOrderAndAreTakenAsTheyAre) {
-    EXPECT_EQ(tallix::fillErrorText("[{}]長さ[{}]", {"Reload", -3}), "[Reload]長さ[-3]");
-    // A name read from a file may hold a mark of its own; it stays as it is.
-    EXPECT_EQ(tallix::fillErrorText("[{}] {}", {"{}", "x"}), "[{}] x");
-    // A mark without a detail is left, rather than read past the details.
-    EXPECT_EQ(tallix::fillErrorText("{} {}", {"a"}), "a {}");
-}

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace tallix {
+namespace tallix::platform {
 
 // One detail put into an error text: words byte for byte as given, numbers in decimal.
 class ErrorDetail {
@@ -42,4 +42,4 @@ constexpr bool rowsInKindOrder(const ErrorTextRow<Kind> (&table)[N]) {
 // so that a name read from a file cannot turn into one.
 std::string fillErrorText(std::string_view text, std::initializer_list<ErrorDetail> details);
 
-} // namespace tallix
+} // namespace tallix::platform

@@ -1,6 +1,6 @@
-#include "env/ErrorText.h"
+#include "platform/ErrorText.h"
 
-namespace tallix {
+namespace tallix::platform {
 
 std::string fillErrorText(std::string_view text, std::initializer_list<ErrorDetail> details) {
     constexpr std::string_view mark = "{}";
@@ -17,4 +17,4 @@ std::string fillErrorText(std::string_view text, std::initializer_list<ErrorDeta
     return filled.append(text.substr(start));
 }
 
-} // namespace tallix
+} // namespace tallix::platform
