@@ -1,6 +1,7 @@
 #include "app/MemoContextMenu.h"
 
 #include "app/UnitFmTallixor.h"
+#include "formfunc/ErrorBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +21,7 @@ void addCommand(QMenu* menu, const QAction* editItem, bool enabled, TFmTallixor*
     const QString shortcut = editItem->shortcut().toString(QKeySequence::NativeText);
     QAction* entry = menu->addAction(editItem->text() + QLatin1Char('\t') + shortcut);
     entry->setEnabled(enabled);
-    QObject::connect(entry, &QAction::triggered, form, handler);
+    QObject::connect(entry, &QAction::triggered, form, errorsShown(form, handler));
 }
 
 bool clipboardHasText() {

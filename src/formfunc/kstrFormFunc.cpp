@@ -601,16 +601,17 @@ void TkstrFormFunc::HandleEndSession(const TEndSessionEvent& event) {
     if (!event.SessionEnds)
         return;
     Raise(OnEndSession);
-    // The text and the options must be saved even when the placement cannot be.
-    std::exception_ptr placementError;
+    // The text and the options are saved before the placement's error is shown: the session
+    // may end while its box waits for the user.
+    QString placementError;
     try {
         SavePlacement();
-    } catch (...) {
-        placementError = std::current_exception();
+    } catch (const std::exception& error) {
+        placementError = tallix::messageOf(error);
     }
     Raise(OnFormDestroy);
-    if (placementError)
-        std::rethrow_exception(placementError);
+    if (!placementError.isEmpty())
+        tallix::showErrorBox(FOwnerForm, placementError);
 }
 
 void TkstrFormFunc::Raise(const TNotifyEvent& handler) {
