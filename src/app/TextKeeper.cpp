@@ -85,6 +85,11 @@ TextKeeper::~TextKeeper() {
     waitForBackgroundSave();
 }
 
+void TextKeeper::fileRead(const TextFileContent& content) {
+    if (m_known.fileName == m_fileName)
+        m_known.bytes = encodeTextFileBytes(content);
+}
+
 void TextKeeper::textChanged() {
     ++m_changes;
     m_restTimer.start();

@@ -53,6 +53,10 @@ public:
     // Folders where a rescue file may go when the file's own folder cannot take one, in order.
     void setRescueFolders(QStringList folders) { m_rescueFolders = std::move(folders); }
 
+    // The text as the file held it at start: a file found touched later (by a backup tool, a
+    // sync tool writing the same text back) but holding these bytes is no other version.
+    void fileRead(const TextFileContent& content);
+
     // The text changed: a background save follows.
     void textChanged();
 

@@ -109,8 +109,11 @@ void TFmTallixor::FormCreate() {
     // The history starts from the text the user first sees, so that no undo ever brings back
     // the empty box from before the load; also when the file could not be read.
     try {
-        if (QFileInfo::exists(fileName))
-            PutFileText(tallix::readTextFile(fileName));
+        if (QFileInfo::exists(fileName)) {
+            const tallix::TextFileContent content = tallix::readTextFile(fileName);
+            PutFileText(content);
+            FTextKeeper->fileRead(content);
+        }
     } catch (const tallix::EFileError& error) {
         takeSnapshot();
         const QString rescueFileName = FTextKeeper->keepUnreadFile();

@@ -116,6 +116,9 @@ TEST_F(TextKeeperTest, ASessionThatChangedNothingWritesNothing) {
 TEST_F(TextKeeperTest, AVersionAnotherProgramPutThereIsKeptBesideItOnceBeforeTheSave) {
     writeFile("as read");
     TextKeeper keeper(m_fileName, snapshotOfText(), {0ms, 0ms, 10s});
+    keeper.fileRead({QStringLiteral("as read"), tallix::platform::TextEncoding::System});
+    // Touched by a backup tool, the text unchanged: that is no other version.
+    replaceFile("as read");
     keeper.textChanged();
     keeper.saveNow();
     EXPECT_EQ(datedFiles(), QStringList()) << "the session's own file was taken for another's";

@@ -15,7 +15,7 @@ wait "$program_pid" 2>/dev/null || true
 program_pid=""
 saved=$(cat "$data/nums.txt" 2>/dev/null || true)
 case "$saved" in
-    12345*) ;;
+    1234*) ;;
     *) echo "steady typing was not saved before the kill: '$saved'" >&2; exit 1 ;;
 esac
 case "1234567890" in
