@@ -85,6 +85,11 @@ TextKeeper::~TextKeeper() {
     waitForBackgroundSave();
 }
 
+bool TextKeeper::needsSave() const {
+    // The unread file taken away: the session's text belongs in the file again.
+    return hasUnsavedChanges() || (m_changes > 0 && m_known.fileName != targetFileName());
+}
+
 void TextKeeper::fileRead(const TextFileContent& content) {
     if (m_known.fileName == m_fileName)
         m_known.bytes = encodeTextFileBytes(content);
@@ -142,8 +147,9 @@ void TextKeeper::keepOtherVersion(const SaveJob& job, SaveResult& result) {
     // Written again with the same bytes (a sync tool, a touch), or emptied: nothing to lose.
     if (onDisk.isEmpty() || (job.known.fileName == target && job.known.bytes == onDisk))
         return;
-    result.otherVersion =
-        createDatedFile(QFileInfo(target).absolutePath(), QFileInfo(target), onDisk);
+    // Beside the file itself: on the stick a link leads to, not beside the link.
+    const QFileInfo file(platform::finalLinkTarget(target));
+    result.otherVersion = createDatedFile(file.absolutePath(), file, onDisk);
 }
 
 // The session's text goes where it can: its earlier rescue file, else a new one in the first
@@ -213,7 +219,7 @@ void TextKeeper::startBackgroundSave() {
         m_saveAgain = true;
         return;
     }
-    if (!hasUnsavedChanges())
+    if (!needsSave())
         return;
     const int save = ++m_saveNumber;
     m_workerChanges = m_changes;
@@ -257,7 +263,7 @@ QString TextKeeper::saveNow() {
     m_saveAgain = false;
     waitForBackgroundSave();
     m_retryTimer.stop();
-    if (!hasUnsavedChanges())
+    if (!needsSave())
         return {};
     const int changes = m_changes;
     const SaveResult result = runSave(job());

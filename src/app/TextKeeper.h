@@ -107,6 +107,7 @@ private:
     void startBackgroundSave();
     void backgroundSaveFinished(int save);
     void waitForBackgroundSave();
+    bool needsSave() const;
     void takeResult(const SaveResult& result, int changes);
     SaveJob job() const;
     QString targetFileName() const;

@@ -1,5 +1,4 @@
 #include "platform/FileLock.h"
-#include "platform/FileStamp.h"
 #include "platform/NewFile.h"
 #include "platform/SaveRecovery.h"
 
@@ -48,19 +47,6 @@ TEST_F(SaveSafetyTest, ANewFileIsPrivateAndNeverTakesANameInUse) {
     QString error;
     EXPECT_EQ(createNewFile(path("no/such/folder"), "34", &error), NewFileResult::Failed);
     EXPECT_FALSE(error.isEmpty());
-}
-
-TEST_F(SaveSafetyTest, AStampTellsAReplacedOrRewrittenFileFromAnUntouchedOne) {
-    const QString file = path("nums.txt");
-    write(file, "123");
-    const FileStamp first = fileStamp(file);
-    EXPECT_TRUE(first.exists && first.regular);
-    EXPECT_EQ(fileStamp(file), first);
-    write(path("other"), "456");
-    ASSERT_TRUE(QFile::remove(file));
-    ASSERT_TRUE(QFile::rename(path("other"), file));
-    EXPECT_NE(fileStamp(file), first);
-    EXPECT_FALSE(fileStamp(path("missing")).exists);
 }
 
 TEST_F(SaveSafetyTest, TheLockIsPrivateHeldOnceAndNeverTakenThroughALink) {
