@@ -70,6 +70,7 @@ start_program
 main_window=$window
 xdotool type --delay 50 "9"
 window=$(wait_for_box_beside "$main_window" "the failed background save was not reported")
+focus_window
 xdotool key Return
 sleep 0.5
 window=$main_window
@@ -95,6 +96,7 @@ start_program
 main_window=$window
 xdotool type --delay 50 "8"
 window=$(wait_for_box_beside "$main_window" "the failed background save was not reported")
+focus_window
 xdotool key Return
 sleep 0.5
 end_with_error_box
