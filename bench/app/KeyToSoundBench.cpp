@@ -123,7 +123,8 @@ int main(int argc, char** argv) {
             [&] {
                 return tallix::TextFileContent{megabyte, tallix::platform::TextEncoding::System};
             },
-            std::chrono::milliseconds(0));
+            {std::chrono::milliseconds(0), std::chrono::milliseconds(0),
+             std::chrono::milliseconds(0)});
         QObject::connect(&saver, &tallix::TextKeeper::backgroundSaveEnded, &saver,
                          &tallix::TextKeeper::textChanged);
         saver.textChanged();

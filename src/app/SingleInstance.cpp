@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "platform/FileLock.h"
+#include "platform/LocalPeer.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -20,22 +20,34 @@ const QByteArray kActivateRequest = "activate\n";
 constexpr int kStartingProgramWaitMs = 5000;
 constexpr int kConnectAttemptMs = 250;
 
+// The folder for the socket: never /tmp, where anyone could take the name first.
+QString socketFolder(const QString& dataFolder) {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && platform::isOwnPrivateFolder(runtime) ? runtime : dataFolder;
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& dataFolder)
-    : m_serverName(serverName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(kLockFileName)) {
-    if (m_lockFile.open(QIODevice::ReadWrite))
-        m_first = platform::tryLockExclusive(m_lockFile.handle());
-}
+    : m_serverName(serverName(dataFolder)),
+      m_lockFileName(QDir(dataFolder).filePath(kLockFileName)), m_lock(m_lockFileName) {}
 
 SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::lockUnavailableMessage() const {
+    return QStringLiteral("ロックファイル %1 を開けません。\n%2\n\n"
+                          "同じデータフォルダーを使う Tallix がもう一つ起動しても止められません。"
+                          "その場合、あとで終了したほうのテキストが保存されます。")
+        .arg(m_lockFileName, m_lock.error());
+}
 
 QString SingleInstance::serverName(const QString& dataFolder) {
     // The same folder reached by another path (a link, a trailing slash) must give the same name.
     const QString canonical = QFileInfo(dataFolder).canonicalFilePath();
     const QString folder = canonical.isEmpty() ? QDir::cleanPath(dataFolder) : canonical;
     const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256);
-    return QStringLiteral("tallix-") + QString::fromLatin1(hash.toHex().left(24));
+    return QDir(socketFolder(dataFolder))
+        .filePath(QStringLiteral("tallix-") + QString::fromLatin1(hash.toHex().left(24)));
 }
 
 bool SingleInstance::activateRunning() const {
@@ -44,6 +56,9 @@ bool SingleInstance::activateRunning() const {
         QLocalSocket socket;
         socket.connectToServer(m_serverName);
         if (socket.waitForConnected(kConnectAttemptMs)) {
+            // A socket of another user is a stranger's: nothing is sent to it.
+            if (!platform::peerIsSameUser(socket.socketDescriptor()))
+                return false;
             socket.write(kActivateRequest);
             const bool sent = socket.waitForBytesWritten(kConnectAttemptMs);
             socket.disconnectFromServer();
@@ -56,19 +71,33 @@ bool SingleInstance::activateRunning() const {
     return false;
 }
 
-void SingleInstance::serve(QWidget* window) {
+QString SingleInstance::serve(QWidget* window) {
     m_window = window;
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // A socket left by a program that was killed is ours to replace: we hold the lock.
     QLocalServer::removeServer(m_serverName);
     if (!m_server->listen(m_serverName))
-        return;
+        return QStringLiteral("%1 で待ち受けできません。\n%2\n\n"
+                              "Tallix をもう一度起動しても、このウィンドウは前面に出ません。")
+            .arg(m_serverName, m_server->errorString());
     connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::answer);
+    return {};
+}
+
+void SingleInstance::stopServing() {
+    m_window = nullptr;
+    if (m_server)
+        m_server->close();
 }
 
 void SingleInstance::answer() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        if (!platform::peerIsSameUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->readAll().contains(kActivateRequest.trimmed()) || !m_window)

@@ -6,13 +6,17 @@
 #include "app/TextKeeper.h"
 #include "env/kstrGlobal.h"
 #include "formfunc/ErrorBox.h"
+#include "platform/SpecialFolders.h"
 #include "voice/ClassNumberVoice.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -20,6 +24,30 @@
 namespace tallix {
 
 TFmTallixor* FmTallixor = nullptr;
+
+namespace {
+
+// Where the text goes when its own folder takes no file: the user's data folder, then the
+// user's state folder, as the XDG base directory rules name them.
+QStringList rescueFolders() {
+    QStringList folders;
+    const QString data = tallix::platform::specialFolderPath(tallix::platform::kCsidlAppData);
+    if (!data.isEmpty())
+        folders.append(data + QStringLiteral("/tallix"));
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString home = qEnvironmentVariable("HOME");
+    if (QDir::isAbsolutePath(state))
+        folders.append(state + QStringLiteral("/tallix"));
+    else if (QDir::isAbsolutePath(home))
+        folders.append(home + QStringLiteral("/.local/state/tallix"));
+    return folders;
+}
+
+void showNotice(QWidget* parent, const QString& message) {
+    QMessageBox::warning(parent, QApplication::applicationDisplayName(), message);
+}
+
+} // namespace
 
 TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::SoundPlayer> player)
     : QMainWindow(parent), FSoundPlayer(std::move(player)) {
@@ -31,6 +59,15 @@ TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::Soun
     FTextKeeper = std::make_unique<tallix::TextKeeper>(NumsFileName(), [this] {
         return tallix::TextFileContent{MemoText(), FTextEncoding};
     });
+    FTextKeeper->setRescueFolders(rescueFolders());
+    // Shown once the event loop is back, never from inside the save's own bookkeeping.
+    connect(
+        FTextKeeper.get(), &tallix::TextKeeper::backgroundSaveFailed, this,
+        [this](const QString& message) { tallix::showErrorBox(this, message); },
+        Qt::QueuedConnection);
+    connect(
+        FTextKeeper.get(), &tallix::TextKeeper::otherVersionKept, this,
+        [this](const QString& message) { showNotice(this, message); }, Qt::QueuedConnection);
     tallix::showErrorsOf(this, [this] { FormCreate(); });
     // Saving in the background starts from the text as loaded.
     connect(Memo, &QPlainTextEdit::textChanged, FTextKeeper.get(),
@@ -72,8 +109,11 @@ void TFmTallixor::FormCreate() {
     // The history starts from the text the user first sees, so that no undo ever brings back
     // the empty box from before the load; also when the file could not be read.
     try {
-        if (QFileInfo::exists(fileName))
-            PutFileText(tallix::readTextFile(fileName));
+        if (QFileInfo::exists(fileName)) {
+            const tallix::TextFileContent content = tallix::readTextFile(fileName);
+            PutFileText(content);
+            FTextKeeper->fileRead(content);
+        }
     } catch (const tallix::EFileError& error) {
         takeSnapshot();
         const QString rescueFileName = FTextKeeper->keepUnreadFile();
@@ -91,7 +131,8 @@ void TFmTallixor::FormCreate() {
 }
 
 void TFmTallixor::FormDestroy() {
-    FTextKeeper->saveNow();
+    if (const QString notice = FTextKeeper->saveNow(); !notice.isEmpty())
+        showNotice(this, notice);
     WriteVoiceSettings();
 }
 

@@ -6,6 +6,8 @@
 #include "formfunc/ErrorBox.h"
 #include "graphics/kstrGraphicSource.h"
 #include "platform/AtomicFile.h"
+#include "platform/NewFile.h"
+#include "platform/SaveRecovery.h"
 #include "platform/SoundPlayer.h"
 #include "platform/TerminationSignals.h"
 #include "platform/WindowSystemChoice.h"
@@ -36,6 +38,23 @@ int activateRunningProgram(const tallix::SingleInstance& instance) {
     return 0;
 }
 
+void showWarning(const QString& message) {
+    QMessageBox::warning(nullptr, TallixApplication::applicationDisplayName(), message);
+}
+
+// What saves cut short by a kill or a power cut left beside the files: a temporary that is the
+// only whole copy of a file (a rename that was not one step) takes the file's place, the rest
+// go. Only while no other program can be saving into the folder.
+void clearUpCutShortSaves() {
+    const QString dataPath = AppGlobal->GetDataPath();
+    for (const QString& name : {QStringLiteral("nums.txt"), QStringLiteral("application.ini")}) {
+        tallix::platform::recoverCutShortSave(dataPath + name);
+        tallix::platform::removeStaleTemporaries(dataPath + name);
+    }
+    // Replacing a file keeps its rights: one made now, empty, keeps the settings private.
+    tallix::platform::createNewFile(dataPath + QStringLiteral("application.ini"), {}, nullptr);
+}
+
 // Destroying the window saves the text and the settings; the settings writes of shutdown go to
 // application.ini in one rewrite instead of one each.
 void closeWindow(std::unique_ptr<TFmTallixor> window) {
@@ -61,13 +80,15 @@ int runWindow(int argc, char** argv) {
     tallix::SingleInstance instance(AppGlobal->GetDataFolder());
     if (!instance.isFirst())
         return activateRunningProgram(instance);
-    const QString dataPath = AppGlobal->GetDataPath();
-    tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("nums.txt"));
-    tallix::platform::removeStaleTemporaries(dataPath + QStringLiteral("application.ini"));
+    if (instance.lockUnavailable())
+        showWarning(instance.lockUnavailableMessage());
+    else
+        clearUpCutShortSaves();
 
     auto window = std::make_unique<TFmTallixor>();
     FmTallixor = window.get();
-    instance.serve(window.get());
+    if (const QString problem = instance.serve(window.get()); !problem.isEmpty())
+        showWarning(problem);
     int status = 0;
     // A signal taken while an error box of the start was open ends the program right away.
     if (!terminationRequested) {
@@ -75,6 +96,8 @@ int runWindow(int argc, char** argv) {
         status = TallixApplication::exec();
     }
     FmTallixor = nullptr;
+    // A later start during the error boxes of the exit must not raise what is left of the window.
+    instance.stopServing();
     closeWindow(std::move(window));
     return status;
 }

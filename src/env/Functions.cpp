@@ -31,7 +31,8 @@ void forceFolder(const QString& folder) {
     if (parent == folder)
         return;
     forceFolder(parent);
-    QDir().mkdir(folder);
+    // Folders made for the program's data are the user's own: others may not read the text.
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QString getSpecialFolder(int csidl) {

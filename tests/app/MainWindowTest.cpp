@@ -2,6 +2,7 @@
 #include "app/UnitFmTallixor.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -13,13 +14,13 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startsEmptyWithoutTextFileAndCreatesItAtExit() {
+    void startsEmptyWithoutTextFileAndWritesNoneForASessionThatChangedNothing() {
         MainWindowFixture fixture;
         TFmTallixor& window = fixture.openWindow();
         QCOMPARE(memoOf(window)->toPlainText(), QString());
         QCOMPARE(window.windowTitle(), QStringLiteral("Tallix"));
         fixture.closeWindow();
-        QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray());
+        QVERIFY(!QFile::exists(fixture.dataPath() + QStringLiteral("nums.txt")));
     }
 
     void loadsLineFeedTextAndSavesItWithCrLf() {
@@ -81,6 +82,12 @@ private slots:
         fixture.expectMessageBox();
         fixture.closeWindow();
         QVERIFY(fixture.messageBoxText().contains(fixture.dataPath() + QStringLiteral("nums.txt")));
+        // The session is not lost with the save: the box names where it went.
+        const QStringList rescued =
+            QDir(fixture.dataPath()).entryList({QStringLiteral("nums-*.txt")}, QDir::Files);
+        QCOMPARE(rescued.size(), 1);
+        QVERIFY(fixture.messageBoxText().contains(rescued.front()));
+        QCOMPARE(fixture.readDataFile(rescued.front()), QByteArray("12"));
     }
 
     void closeCommandEndsThroughTheNormalPath() {

@@ -181,3 +181,14 @@ wait_for_window() {
     [ -n "$found" ] || { echo "${2:-no window '$title' appeared}" >&2; exit 1; }
     echo "$found"
 }
+
+# Waits for a message box of the program beside the window $1; prints its id.
+wait_for_box_beside() {
+    local main=$1 found=""
+    for _ in $(seq 150); do
+        found=$(xdotool search --all --onlyvisible --pid "$program_pid" --name '^Tallix$' 2>/dev/null | grep -vx "$main" | head -n 1) && [ -n "$found" ] && break
+        sleep 0.1
+    done
+    [ -n "$found" ] || { echo "${2:-no message box appeared}" >&2; exit 1; }
+    echo "$found"
+}

@@ -1,0 +1,112 @@
+#include "platform/NewFile.h"
+
+#include "platform/NativeFileNames.h"
+
+#include <QDir>
+#include <QFile>
+
+#ifndef _WIN32
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace tallix::platform {
+
+#ifndef _WIN32
+
+namespace {
+
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    size_t left = static_cast<size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QString* error) {
+    const QByteArray path = fileNameToBytes(fileName);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        const int code = errno;
+        if (error)
+            *error = systemError(code);
+        return code == EEXIST ? NewFileResult::NameTaken : NewFileResult::Failed;
+    }
+    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int code = written ? 0 : errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        code = errno;
+    }
+    if (written)
+        return NewFileResult::Created;
+    ::unlink(path.constData());
+    if (error)
+        *error = systemError(code);
+    return NewFileResult::Failed;
+}
+
+bool makePrivateFolder(const QString& folder, QString* error) {
+    const QByteArray path = fileNameToBytes(QDir::cleanPath(folder));
+    for (qsizetype end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path[end] != '/')
+            continue;
+        if (::mkdir(path.left(end).constData(), S_IRWXU) != 0 && errno != EEXIST) {
+            if (error)
+                *error = systemError(errno);
+            return false;
+        }
+    }
+    struct stat info {};
+    const bool isFolder = ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (!isFolder && error)
+        *error = systemError(ENOTDIR);
+    return isFolder;
+}
+
+#else
+
+NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QString* error) {
+    QFile file(fileName);
+    if (file.exists())
+        return NewFileResult::NameTaken;
+    if (file.open(QIODevice::NewOnly) && file.write(bytes) == bytes.size() && file.flush())
+        return NewFileResult::Created;
+    if (error)
+        *error = file.errorString();
+    file.remove();
+    return NewFileResult::Failed;
+}
+
+bool makePrivateFolder(const QString& folder, QString* error) {
+    if (QDir().mkpath(folder))
+        return true;
+    if (error)
+        *error = QStringLiteral("cannot create the folder");
+    return false;
+}
+
+#endif
+
+} // namespace tallix::platform

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tallix::platform {
+
+enum class NewFileResult { Created, NameTaken, Failed };
+
+// Creates a file that did not exist, readable and writable by its owner only, with the bytes on
+// disk before it returns. Nothing at that name is ever replaced or followed, a link included.
+// On failure nothing is left behind and `error` tells why.
+NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QString* error);
+
+// Creates a folder that only its owner may enter, with the folders above it that are missing.
+// An existing folder is left as it is. False, with the reason in `error`, when there is none.
+bool makePrivateFolder(const QString& folder, QString* error);
+
+} // namespace tallix::platform
