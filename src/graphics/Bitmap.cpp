@@ -2,7 +2,9 @@
 
 #include "graphics/GraphicError.h"
 
+#include <algorithm>
 #include <bit>
+#include <limits>
 
 namespace tallix::graphics {
 
@@ -10,6 +12,13 @@ namespace tallix::graphics {
 // alpha in memory only on little-endian machines.
 static_assert(std::endian::native == std::endian::little,
               "the 32-bit pixel layout relies on a little-endian machine");
+
+namespace {
+
+// Wider than any picture Qt can hold; a larger width counts as this, so the product cannot wrap.
+constexpr std::uint64_t kBeyondAnyWidth = std::uint64_t{1} << 32;
+
+} // namespace
 
 QImage::Format TBitmap::ImageFormat(TPixelFormat format) {
     return format == TPixelFormat::Bit24 ? QImage::Format_BGR888 : QImage::Format_ARGB32;
@@ -56,6 +65,17 @@ TBitmap TBitmap::Allocate(TPixelFormat format, int width, int height) {
         RaiseGraphicError(GraphicErrorKind::NoImageMemory);
     }
     return bitmap;
+}
+
+std::uint64_t TBitmap::AllocationBytes(TPixelFormat format, std::uint64_t width,
+                                       std::uint64_t height) {
+    const std::uint64_t pixelBits = format == TPixelFormat::Bit24 ? 24 : 32;
+    // Each row starts at a multiple of 4 bytes.
+    const std::uint64_t rowBytes = (std::min(width, kBeyondAnyWidth) * pixelBits + 31) / 32 * 4;
+    if (height != 0 && rowBytes > std::numeric_limits<std::uint64_t>::max() / height) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    return rowBytes * height;
 }
 
 TBitmap TBitmap::FromImage(const QImage& image) {

@@ -40,6 +40,10 @@ public:
     static TBitmap Allocate(TPixelFormat format, int width, int height);
     // Any QImage, converted by Qt into the 32-bit format when it has alpha, else the 24-bit one.
     static TBitmap FromImage(const QImage& image);
+    // The bytes a picture of this size holds, rows padded as Qt pads them; the size a loader
+    // checks against its bound before it allocates.
+    static std::uint64_t AllocationBytes(TPixelFormat format, std::uint64_t width,
+                                         std::uint64_t height);
 
 private:
     static QImage::Format ImageFormat(TPixelFormat format);

@@ -1,9 +1,8 @@
 #include "graphics/FuncGraphicWork.h"
 
 #include "graphics/GraphicError.h"
+#include "graphics/StreamDevice.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QImageReader>
 
 namespace tallix::graphics {
@@ -29,13 +28,25 @@ std::string lowerCaseExtension(const std::string& fileName) {
     return extension;
 }
 
+// Qt decodes a BMP into an image of up to 4 bytes a pixel, which is then converted into the
+// bitmap's format; the two together stay within the bound the other loaders keep.
+constexpr std::uint64_t kMaxBmpImageBytes = 128u * 1024 * 1024;
+constexpr int kQtAllocationLimitMegabytes = kMaxBmpImageBytes / (1024 * 1024);
+
 void loadBmpFromStream(TBitmap& bitmap, TStream& stream) {
-    const std::int64_t left = std::max<std::int64_t>(stream.GetSize() - stream.GetPosition(), 0);
-    QByteArray bytes(static_cast<qsizetype>(left), Qt::Uninitialized);
-    ReadBuffer(stream, bytes.data(), left);
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "bmp");
+    StreamDevice device(stream);
+    device.open(QIODevice::ReadOnly);
+    // Qt's own bound, also for what its header check does not see; it is set for the process.
+    QImageReader::setAllocationLimit(kQtAllocationLimitMegabytes);
+    QImageReader reader(&device, "bmp");
+    const QSize size = reader.size();
+    if (!size.isValid()) {
+        RaiseGraphicError(GraphicErrorKind::BmpNotRead);
+    }
+    if (TBitmap::AllocationBytes(TPixelFormat::Bit32, static_cast<std::uint64_t>(size.width()),
+                                 static_cast<std::uint64_t>(size.height())) > kMaxBmpImageBytes) {
+        RaiseGraphicError(GraphicErrorKind::BmpTooLarge);
+    }
     const QImage image = reader.read();
     if (image.isNull()) {
         RaiseGraphicError(GraphicErrorKind::BmpNotRead);

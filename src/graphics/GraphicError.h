@@ -19,10 +19,12 @@ enum class GraphicErrorKind {
     BadImageSize,
     NoImageMemory,
     BmpNotRead,
+    BmpTooLarge,
     JpegNotRead, // libjpeg's reason
     JpegTooLarge,
     ImageTooLarge, // itself a reason for JpegNotRead
     TooManyScans,  // the scans allowed
+    TooMuchData,   // itself a reason for JpegNotRead
     NotPng,
     BadPngPalette,
     UnsupportedDepth, // the bits per sample

@@ -1,5 +1,7 @@
 #include "graphics/FuncGraphicWork.h"
 #include "graphics/GraphicError.h"
+#include "graphics/JpegSource.h"
+#include "graphics/JpegWork.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -13,22 +15,19 @@ namespace tallix::graphics {
 
 namespace {
 
-constexpr std::uint64_t kMaxBitmapBytes = 256u * 1024 * 1024;
+// The bitmap and libjpeg's own working memory together; with the rest of the program the process
+// stays below 300 MB.
+constexpr std::uint64_t kMaxPictureBytes = 256u * 1024 * 1024;
 
 // libjpeg's own working memory, beside the bitmap: a progressive or multi-scan file keeps every
 // coefficient of the whole image (about 2 bytes per pixel and component) until its last scan.
-// A frame header alone can ask for that much, so it is bounded like the bitmap is.
-constexpr long kMaxLibjpegMemory = 128L * 1024 * 1024;
+// A frame header alone can ask for that much, so it is bounded like the bitmap is, and gets no
+// more than the bitmap leaves.
+constexpr std::uint64_t kMaxLibjpegMemory = 128u * 1024 * 1024;
 
-// Each scan of a progressive file runs over the whole image again, so a small file that repeats
-// scans costs time without end. Real encoders write about ten to twenty. The scans allowed shrink
-// with the frame, so that no file costs much more than 64 scans over the largest frame the memory
-// bound admits (about a second), while small pictures may have up to a few hundred.
+// However cheap its scans, a file of many scans costs their setting up; real encoders write about
+// ten to twenty.
 constexpr int kMaxScans = 300;
-constexpr int kMinScans = 64;
-constexpr std::uint64_t kCoefficientBytesPerBlock = DCTSIZE2 * sizeof(JCOEF);
-constexpr std::uint64_t kScanBlockBudget =
-    kMinScans * (kMaxLibjpegMemory / kCoefficientBytesPerBlock);
 
 // libjpeg reports fatal errors through error_exit, which must not return; it jumps back to
 // the one function that drives the library, which holds no objects needing destruction.
@@ -37,8 +36,10 @@ struct TJpegErrorManager {
     jpeg_error_mgr Manager{};
     std::jmp_buf Jump{};
     char Message[JMSG_LENGTH_MAX] = {};
-    bool OutOfMemory = false;
-    // Set when the file had more scans than this.
+    // Set when the decoder stopped the library itself, or libjpeg ran out of the memory allowed.
+    bool Refused = false;
+    GraphicErrorKind Refusal = GraphicErrorKind::ImageTooLarge;
+    // With Refusal TooManyScans: the scans decoded before the refused one.
     int ScansAllowed = 0;
 };
 
@@ -46,58 +47,82 @@ void jumpOnError(j_common_ptr info) {
     auto* errors = reinterpret_cast<TJpegErrorManager*>(info->err);
     const int code = info->err->msg_code;
     // libjpeg's own words for its memory bound mean nothing to a user.
-    errors->OutOfMemory = code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY;
-    if (!errors->OutOfMemory) {
+    if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY) {
+        errors->Refused = true;
+        errors->Refusal = GraphicErrorKind::ImageTooLarge;
+    } else {
         info->err->format_message(info, errors->Message);
     }
     std::longjmp(errors->Jump, 1);
 }
 
+[[noreturn]] void refuse(j_common_ptr info, GraphicErrorKind reason, int scansAllowed = 0) {
+    auto* errors = reinterpret_cast<TJpegErrorManager*>(info->err);
+    errors->Refused = true;
+    errors->Refusal = reason;
+    errors->ScansAllowed = scansAllowed;
+    std::longjmp(errors->Jump, 1);
+}
+
 std::string Reason(const TJpegErrorManager& errors) {
-    if (errors.ScansAllowed > 0) {
+    if (!errors.Refused) {
+        return errors.Message;
+    }
+    if (errors.Refusal == GraphicErrorKind::TooManyScans) {
         return graphicErrorText(GraphicErrorKind::TooManyScans, {errors.ScansAllowed});
     }
-    if (errors.OutOfMemory) {
-        return graphicErrorText(GraphicErrorKind::ImageTooLarge);
-    }
-    return errors.Message;
+    return graphicErrorText(errors.Refusal);
 }
 
 // Warnings (such as data that ends early and is padded) are not printed anywhere.
 void ignoreMessage(j_common_ptr) {}
 
-int allowedScans(const jpeg_decompress_struct& info) {
-    std::uint64_t blocks = 0;
-    for (int c = 0; c < info.num_components; ++c) {
-        blocks +=
-            std::uint64_t{info.comp_info[c].width_in_blocks} * info.comp_info[c].height_in_blocks;
-    }
-    const std::uint64_t byBudget = kScanBlockBudget / std::max<std::uint64_t>(blocks, 1);
-    return static_cast<int>(std::clamp<std::uint64_t>(byBudget, kMinScans, kMaxScans));
-}
-
-// libjpeg calls this between rows and markers while it reads the input.
-void refuseEndlessScans(j_common_ptr common) {
-    const auto* info = reinterpret_cast<j_decompress_ptr>(common);
-    const int allowed = allowedScans(*info);
-    if (info->input_scan_number > allowed) {
-        auto* errors = reinterpret_cast<TJpegErrorManager*>(common->err);
-        errors->ScansAllowed = allowed;
-        std::longjmp(errors->Jump, 1);
-    }
-}
-
 // What the decoding function needs besides libjpeg's own state; owned by the caller so that a
 // jump out of the library skips no destructor.
 struct TJpegJob {
+    explicit TJpegJob(TStream& stream);
+
     jpeg_decompress_struct Info{};
     TJpegErrorManager Errors;
     jpeg_progress_mgr Progress{};
-    const std::vector<std::uint8_t>* Input = nullptr;
+    JpegSource Source;
+    JpegWork Work;
     TBitmap Bitmap;
     std::vector<std::uint8_t> Row;
     bool TooLarge = false;
 };
+
+TJpegJob& jobOf(j_decompress_ptr info) {
+    return *static_cast<TJpegJob*>(info->client_data);
+}
+
+// After every piece of input: a file may go on with data, or with bytes between its markers, for
+// longer than any picture needs.
+void refuseEndlessInput(j_decompress_ptr info) {
+    const TJpegJob& job = jobOf(info);
+    if (job.Work.exceeded(*info, job.Source.bytesRead())) {
+        refuse(reinterpret_cast<j_common_ptr>(info), GraphicErrorKind::TooMuchData);
+    }
+}
+
+// libjpeg calls this between rows and markers while it reads the input; a scan is charged when
+// it is first seen, before any of its rows is decoded.
+void refuseEndlessScans(j_common_ptr common) {
+    const auto info = reinterpret_cast<j_decompress_ptr>(common);
+    TJpegJob& job = jobOf(info);
+    while (job.Work.scansCharged() < info->input_scan_number) {
+        const int decoded = job.Work.scansCharged();
+        job.Work.chargeScan(*info);
+        if (job.Work.scansCharged() > kMaxScans ||
+            job.Work.exceeded(*info, job.Source.bytesRead())) {
+            refuse(common,
+                   decoded == 0 ? GraphicErrorKind::ImageTooLarge : GraphicErrorKind::TooManyScans,
+                   decoded);
+        }
+    }
+}
+
+TJpegJob::TJpegJob(TStream& stream) : Source(stream, refuseEndlessInput) {}
 
 void storeCmykRow(const std::uint8_t* cmyk, std::uint8_t* out, JDIMENSION width, bool inverted) {
     for (JDIMENSION x = 0; x < width; ++x) {
@@ -111,15 +136,23 @@ void storeCmykRow(const std::uint8_t* cmyk, std::uint8_t* out, JDIMENSION width,
     }
 }
 
+// Refuses before decoding a picture that would take more memory or work than any may; what the
+// bitmap leaves of the memory bound is all libjpeg gets.
 void chooseOutput(TJpegJob& job) {
     jpeg_decompress_struct& info = job.Info;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_calc_output_dimensions(&info);
-    const std::uint64_t bytes = std::uint64_t{info.output_width} * info.output_height * 3;
-    if (info.output_width == 0 || info.output_height == 0 || bytes > kMaxBitmapBytes) {
+    const std::uint64_t bitmapBytes =
+        TBitmap::AllocationBytes(TPixelFormat::Bit24, info.output_width, info.output_height);
+    job.Work.chargeOutput(info);
+    if (info.output_width == 0 || info.output_height == 0 || bitmapBytes > kMaxPictureBytes ||
+        job.Work.exceeded(info, job.Source.bytesRead())) {
         job.TooLarge = true;
+        return;
     }
+    const std::uint64_t libjpegMemory = std::min(kMaxLibjpegMemory, kMaxPictureBytes - bitmapBytes);
+    info.mem->max_memory_to_use = static_cast<long>(libjpegMemory);
 }
 
 // Only once libjpeg has its own buffers (and a progressive file is read through) is the
@@ -133,13 +166,14 @@ void allocateOutput(TJpegJob& job) {
     }
 }
 
-// Returns false when libjpeg gave up; job.Errors then says why.
+// Returns false when libjpeg gave up; job.Errors then says why. Once the last row is out the
+// picture is complete: whatever follows in the file is not read.
 bool runDecompression(TJpegJob& job) {
     jpeg_decompress_struct& info = job.Info;
     if (setjmp(job.Errors.Jump)) {
         return false;
     }
-    jpeg_mem_src(&info, job.Input->data(), static_cast<unsigned long>(job.Input->size()));
+    job.Source.attach(info);
     jpeg_read_header(&info, TRUE);
     chooseOutput(job);
     if (job.TooLarge) {
@@ -156,20 +190,19 @@ bool runDecompression(TJpegJob& job) {
             storeCmykRow(row, job.Bitmap.ScanLine(y), info.output_width, info.saw_Adobe_marker);
         }
     }
-    jpeg_finish_decompress(&info);
     return true;
 }
 
 class TJpegDecompressor {
 public:
-    explicit TJpegDecompressor(const std::vector<std::uint8_t>& input) {
+    explicit TJpegDecompressor(TStream& stream) : FJob(stream) {
         FJob.Info.err = jpeg_std_error(&FJob.Errors.Manager);
         FJob.Errors.Manager.error_exit = jumpOnError;
         FJob.Errors.Manager.output_message = ignoreMessage;
-        FJob.Input = &input;
         jpeg_create_decompress(&FJob.Info);
+        FJob.Info.client_data = &FJob;
         // Beyond this libjpeg would need a backing store, which it does not have, and fails.
-        FJob.Info.mem->max_memory_to_use = kMaxLibjpegMemory;
+        FJob.Info.mem->max_memory_to_use = static_cast<long>(kMaxLibjpegMemory);
         FJob.Progress.progress_monitor = refuseEndlessScans;
         FJob.Info.progress = &FJob.Progress;
     }
@@ -179,6 +212,9 @@ public:
 
     TBitmap Decode() {
         if (!runDecompression(FJob)) {
+            if (!FJob.Source.readError().empty()) {
+                throw EGraphicError(FJob.Source.readError());
+            }
             RaiseGraphicError(GraphicErrorKind::JpegNotRead, {Reason(FJob.Errors)});
         }
         if (FJob.TooLarge) {
@@ -191,18 +227,10 @@ private:
     TJpegJob FJob;
 };
 
-std::vector<std::uint8_t> readRest(TStream& stream) {
-    const std::int64_t left = stream.GetSize() - stream.GetPosition();
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
-    ReadBuffer(stream, bytes.data(), static_cast<std::int64_t>(bytes.size()));
-    return bytes;
-}
-
 } // namespace
 
 void loadJpegFromStream(TBitmap& bitmap, TStream& stream) {
-    const std::vector<std::uint8_t> input = readRest(stream);
-    bitmap = TJpegDecompressor(input).Decode();
+    bitmap = TJpegDecompressor(stream).Decode();
 }
 
 } // namespace tallix::graphics

@@ -13,8 +13,11 @@ namespace tallix::graphics {
 namespace {
 
 constexpr std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-// The largest bitmap a picture may ask for; anything above is refused before allocation.
+// The largest bitmap a picture may ask for; anything above is refused before allocation. Each
+// row also costs the decoder a round of its own, worth about this many bytes of a row, so that
+// a picture of millions of tiny rows counts for the time it takes as well.
 constexpr std::uint64_t kMaxBitmapBytes = 256u * 1024 * 1024;
+constexpr std::uint64_t kRowCostInBytes = 64;
 
 enum TColourType : std::uint8_t {
     kGrey = 0,
@@ -165,8 +168,9 @@ void checkHeader(const TPngHeader& header) {
     if (header.Width == 0 || header.Height == 0) {
         RaiseGraphicError(GraphicErrorKind::BadPngSize);
     }
-    const std::uint64_t bytesPerPixel = hasAlpha(type) ? 4 : 3;
-    if (std::uint64_t{header.Width} * header.Height * bytesPerPixel > kMaxBitmapBytes) {
+    const TPixelFormat format = hasAlpha(type) ? TPixelFormat::Bit32 : TPixelFormat::Bit24;
+    const std::uint64_t bitmapBytes = TBitmap::AllocationBytes(format, header.Width, header.Height);
+    if (bitmapBytes + std::uint64_t{header.Height} * kRowCostInBytes > kMaxBitmapBytes) {
         RaiseGraphicError(GraphicErrorKind::PngTooLarge);
     }
 }
