@@ -13,8 +13,8 @@ chmod 755 "$work"
 installed_by_us=""
 xvfb_pid=""
 cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    [ -n "$installed_by_us" ] && dpkg --purge "$name" >/dev/null 2>&1 || true
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    if [ -n "$installed_by_us" ]; then dpkg --purge "$name" >/dev/null 2>&1 || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -24,45 +24,55 @@ fail() {
     exit 1
 }
 
-check_static() {
+# lintian, desktop-file-validate and appstreamcli, and the metadata's ties to the desktop entry.
+check_validators() {
+    local tree=$1 metainfo id launchable
     lintian --fail-on error --display-level '>=warning' "$deb" >"$work/lintian.log" 2>&1 ||
         { cat "$work/lintian.log" >&2; fail "lintian reports errors"; }
     sed 's/^/lintian: /' "$work/lintian.log"
-
-    dpkg-deb -x "$deb" "$work/tree"
-    local tree="$work/tree"
     desktop-file-validate "$tree/usr/share/applications/$name.desktop" ||
         fail "the desktop entry does not validate"
-    local metainfo=("$tree"/usr/share/metainfo/*.metainfo.xml)
+    metainfo=("$tree"/usr/share/metainfo/*.metainfo.xml)
     [ ${#metainfo[@]} -eq 1 ] || fail "expected one AppStream metainfo file"
     appstreamcli validate --no-net "${metainfo[0]}" || fail "the AppStream metadata does not validate"
-    local id launchable
     id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "${metainfo[0]}")
     [ "$(basename "${metainfo[0]}")" = "$id.metainfo.xml" ] || fail "the metainfo file is not named after $id"
     launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "${metainfo[0]}")
-    [ -f "$tree/usr/share/applications/$launchable" ] || fail "the metainfo launches '$launchable', which the package lacks"
+    [ -f "$tree/usr/share/applications/$launchable" ] ||
+        fail "the metainfo launches '$launchable', which the package lacks"
+}
 
-    local path
+# What an installation needs: programs, manual pages, voice sets, icon, the record as a conffile,
+# and the libraries the programs link to among the dependencies.
+check_contents() {
+    local tree=$1 path set depends
     for path in usr/bin/tallix usr/bin/tallix-archive usr/bin/tallix-picture usr/lib/tallix/tallix; do
         [ -x "$tree/$path" ] || fail "the package lacks the program /$path"
     done
     for path in tallix tallix-archive tallix-picture; do
-        zcat "$tree/usr/share/man/man1/$path.1.gz" | grep -q "^\.TH $(tr a-z A-Z <<<"$path") 1" ||
+        zcat "$tree/usr/share/man/man1/$path.1.gz" | grep -q "^\.TH ${path^^} 1 " ||
             fail "no manual page for $path in section 1"
     done
-    for path in speed hispeed; do
-        [ "$(ls "$tree/usr/lib/tallix/$path" | grep -c '\.wav$')" -eq 13 ] || fail "the voice set $path is not whole"
+    for set in speed hispeed; do
+        for path in 0 1 2 3 4 5 6 7 8 9 d r s; do
+            [ -f "$tree/usr/lib/tallix/$set/$path.wav" ] || fail "the voice set $set lacks $path.wav"
+        done
     done
     [ -f "$tree/usr/share/icons/hicolor/scalable/apps/tallix.svg" ] || fail "no scalable icon"
     grep -qxF "AppDir=/usr/lib/tallix" "$tree/etc/xdg/kestrow/tallix.ini" ||
         fail "the installation record does not name /usr/lib/tallix"
     dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles | grep -qxF /etc/xdg/kestrow/tallix.ini ||
         fail "the installation record is not a conffile"
-    local depends
     depends=$(dpkg-deb --field "$deb" Depends)
     for path in libc6 libqt6widgets6 libpulse0 libportaudio2 libjpeg62-turbo; do
         grep -q "\b$path\b" <<<"$depends" || fail "the dependencies lack $path: $depends"
     done
+}
+
+check_static() {
+    dpkg-deb -x "$deb" "$work/tree"
+    check_validators "$work/tree"
+    check_contents "$work/tree"
     echo "package contents, lintian, desktop entry and AppStream metadata checked"
 }
 
@@ -74,7 +84,8 @@ start_display() {
         sleep 0.1
     done
     [ "$(wc -l <"$work/display")" -ge 1 ] || fail "no X display could be started"
-    export DISPLAY=":$(head -n 1 "$work/display")"
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
 }
 
 # Starts the menu entry's command as the given user with a home of its own and checks that the
@@ -103,6 +114,10 @@ start_from_menu() {
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -9 "$pid"
+        fail "the program run by $user did not end on SIGTERM"
+    fi
     wait "$runner" || fail "the program run by $user did not end cleanly"
     [ -f "$home/.local/share/Kestrow/Tallix/application.ini" ] ||
         fail "the program run by $user kept no settings in its XDG data folder"
@@ -123,7 +138,8 @@ round_trip() {
         >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get could not install $deb"; }
     local files
     files=$(dpkg -L "$name" | while read -r path; do [ -d "$path" ] || echo "$path"; done)
-    [ -x /usr/bin/tallix-archive ] && man -w tallix >/dev/null || fail "the installed package is not whole"
+    [ -x /usr/bin/tallix-archive ] || fail "the installed package lacks /usr/bin/tallix-archive"
+    man -w tallix-picture >/dev/null || fail "man does not find the installed manual pages"
 
     start_display
     start_from_menu root
