@@ -40,6 +40,16 @@ check_validators() {
     launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "${metainfo[0]}")
     [ -f "$tree/usr/share/applications/$launchable" ] ||
         fail "the metainfo launches '$launchable', which the package lacks"
+    # A new version needs its release notes in each place that names one.
+    local version
+    version=$(dpkg-deb --field "$deb" Version)
+    version=${version%-*}
+    grep -q "<release version=\"$version\"" "${metainfo[0]}" || fail "the metainfo has no release $version"
+    zcat "$tree/usr/share/doc/$name/changelog.Debian.gz" | head -n 1 | grep -qF "($version-" ||
+        fail "the change log does not begin with $version"
+    if zgrep -L "^\.TH .* \"Tallix $version\"" "$tree"/usr/share/man/man1/*.gz | grep .; then
+        fail "manual pages above name another version than $version"
+    fi
 }
 
 # What an installation needs: programs, manual pages, voice sets, icon, the record as a conffile,
