@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tallix needs, skipping those already installed.
-# Usage: setup.sh run   (what building and running the program needs)
-#        setup.sh test  (that, plus what the tests, fuzzers and benchmarks need)
+# Usage: setup.sh run      (what building and running the program needs)
+#        setup.sh package  (that, plus what building the Debian package needs)
+#        setup.sh test     (all that, plus what the tests, fuzzers and benchmarks need)
 set -euo pipefail
 
 mode=${1:-run}
@@ -14,7 +15,9 @@ run_packages=(
     fonts-ipafont-gothic fonts-dejavu-core
     qt6-translations-l10n
 )
+package_packages=(dpkg-dev file)
 test_packages=(
+    lintian appstream
     googletest libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libpng-dev
@@ -25,6 +28,9 @@ test_packages=(
 )
 
 wanted=("${run_packages[@]}")
+if [ "$mode" = package ] || [ "$mode" = test ]; then
+    wanted+=("${package_packages[@]}")
+fi
 if [ "$mode" = test ]; then
     wanted+=("${test_packages[@]}")
 fi

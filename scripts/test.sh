@@ -21,6 +21,12 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j2
 
+# The Debian package, built into dist/ from a build folder of its own that later runs reuse:
+# checked by lintian and the validators, then (as root) installed with apt, started from its menu
+# entry as root and as an ordinary user, removed and purged without a trace.
+bash "$root/scripts/package.sh"
+bash "$root/tests/package/check_package.sh" "$root"/dist/tallix_*.deb
+
 # The real-sound tests once more with every core busy: a loaded machine must neither break up a
 # recording nor drop or delay one.
 stress-ng --cpu "$(nproc)" --quiet --timeout 1800s &
