@@ -2,7 +2,6 @@
 
 #include "about/ShellFunctions.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
 
@@ -62,9 +61,9 @@ void TLinkLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void TLinkLabel::mouseMoveEvent(QMouseEvent* event) {
-    // Screen positions, since a window dragged along keeps the label under the pointer.
-    const QPoint moved = event->globalPosition().toPoint() - FPressPosition;
-    if (FPressed && moved.manhattanLength() >= QApplication::startDragDistance())
+    // Screen positions, since a window dragged along keeps the label under the pointer. Any
+    // move at all makes the press a drag of the window, which is then no click.
+    if (event->globalPosition().toPoint() != FPressPosition)
         FPressed = false;
     QLabel::mouseMoveEvent(event);
 }

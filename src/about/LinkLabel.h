@@ -27,8 +27,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    // A press that goes on to move the pointer (dragging the window the label sits on) is no
-    // click; the move itself is left to the window.
+    // A press that goes on to move the pointer, however little, drags the window the label
+    // sits on and is no click; the move itself is left to the window.
     void mouseMoveEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;

@@ -23,6 +23,8 @@ namespace {
 
 constexpr int kClientWidth = 422;
 constexpr int kClientHeight = 373;
+// The window's designed outer size, frame included.
+constexpr QSize kDesignOuterSize(430, 419);
 constexpr int kToolBarHeight = 22;
 constexpr int kButtonWidth = 85;
 constexpr int kButtonHeight = 20;
@@ -69,6 +71,7 @@ void TFmTallixor::CreateControls() {
 void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1 = new TkstrFormFunc(this);
     kstrFormFunc1->setObjectName(QStringLiteral("kstrFormFunc1"));
+    kstrFormFunc1->SetDesignOuterSize(kDesignOuterSize);
     kstrFormFunc1->SetPreserve(true);
     kstrFormFunc1->SetEraseBackGround(true);
     kstrFormFunc1->SetKeepSize(true);

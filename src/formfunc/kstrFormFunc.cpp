@@ -41,6 +41,20 @@ QString sectionOf(const QMetaObject& form) {
     return (scope < 0 ? name : name.mid(scope + 2)).toUpper();
 }
 
+// A stored integer, or nothing where the settings hold none or no number: only a missing
+// setting comes back as each of two different defaults.
+std::optional<int> readStoredInteger(const QString& section, const QString& key) {
+    const int value = AppGlobal->ReadInteger(section, key, 0);
+    if (value == 0 && AppGlobal->ReadInteger(section, key, 1) == 1)
+        return std::nullopt;
+    return value;
+}
+
+QRect primaryScreenGeometry() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? primary->geometry() : QRect();
+}
+
 // Below this OS major version the window system has no layered windows.
 constexpr int kFirstLayeredOsVersion = 5;
 
@@ -99,6 +113,8 @@ TkstrFormFunc::TkstrFormFunc(QWidget* owner) : QObject(owner), FOwnerForm(owner)
                 [this](QSessionManager& manager) {
                     tallix::showErrorsOf(FOwnerForm, [&] { SessionCommitData(manager); });
                 });
+    // Not erasing is the start value; the form gets it as any value it is given, by the setter.
+    SetEraseBackGround(FEraseBackGround);
     HookForm(true);
     SetLayered(true);
 }
@@ -213,7 +229,7 @@ bool TkstrFormFunc::eventFilter(QObject* watched, QEvent* event) {
         if (FOwnerForm && watched == FOwnerForm)
             taken = FormWindowProc(event);
         else if (FFormWindow && watched == FFormWindow)
-            taken = HandleWindowDragEvent(event);
+            taken = HandleWindowEvent(event);
     });
     return taken;
 }
@@ -246,6 +262,7 @@ bool TkstrFormFunc::FormWindowProc(QEvent* event) {
         HandleMouseMove(event);
         break;
     case QEvent::MouseButtonRelease:
+        FPressGrip.reset();
         if (FManualMove) {
             EndManualMove();
             return true;
@@ -301,7 +318,7 @@ void TkstrFormFunc::NoteGeometryChange() {
     if (!FOwnerForm->isVisible())
         return;
     if (!FAdjustingGeometry)
-        ApplyPendingOuterSize();
+        ApplyKnownFrame();
     if (CurrentSizeKind() == SizeKind::Restored)
         FVisibleBounds = outerBounds(FOwnerForm);
     if (FAdjustingGeometry)
@@ -315,25 +332,40 @@ void TkstrFormFunc::NoteGeometryChange() {
 }
 
 // Once the frame's size is known the client area gives up the frame's share, so that the outer
-// size is the one stored. A size somebody has changed since is left alone.
-void TkstrFormFunc::ApplyPendingOuterSize() {
-    if (FPendingOuterSize.isEmpty())
-        return;
-    if (FOwnerForm->size() != FRestoredClientSize) {
+// size is the one stored or designed, and a window opened in the middle of the screen is
+// centred again with its frame. A size somebody has changed since is left alone. Where no frame
+// ever shows, the client keeps its size and place.
+void TkstrFormFunc::ApplyKnownFrame() {
+    if (!FPendingOuterSize.isEmpty() && FOwnerForm->size() != FRestoredClientSize)
         FPendingOuterSize = QSize();
+    if (FPendingOuterSize.isEmpty() && !FPendingCentring)
         return;
-    }
     const QSize frame = outerBounds(FOwnerForm).size() - FOwnerForm->size();
     if (frame.isNull())
         return;
     const QSize outer = FPendingOuterSize;
+    const Qt::Orientations centring = FPendingCentring;
     FPendingOuterSize = QSize();
+    FPendingCentring = {};
     const FlagGuard guard(FAdjustingGeometry);
-    setOuterSize(FOwnerForm, outer);
+    if (!outer.isEmpty())
+        setOuterSize(FOwnerForm, outer);
+    if (centring)
+        CentreOnPrimaryScreen(centring);
+}
+
+// Centres the window's outer rectangle along the given axes.
+void TkstrFormFunc::CentreOnPrimaryScreen(Qt::Orientations axes) {
+    const QPoint centre =
+        tallix::formfunc::centredOn(primaryScreenGeometry(), outerBounds(FOwnerForm).size());
+    const QPoint corner = outerBounds(FOwnerForm).topLeft();
+    FOwnerForm->move(axes.testFlag(Qt::Horizontal) ? centre.x() : corner.x(),
+                     axes.testFlag(Qt::Vertical) ? centre.y() : corner.y());
 }
 
 void TkstrFormFunc::HandleExitSizeMove() {
     FPendingOuterSize = QSize();
+    FPendingCentring = {};
     Raise(OnWindowMoved);
     if (FFitScreenPx == 0 || !FOwnerForm)
         return;
@@ -353,34 +385,67 @@ void TkstrFormFunc::RestorePlacement() {
     FPlacementRestored = true;
     if (!FPreserve || !FOwnerForm || !AppGlobal)
         return;
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect screen = primary ? primary->geometry() : QRect();
     const FlagGuard guard(FAdjustingGeometry);
-    const QRect bounds = outerBounds(FOwnerForm);
+    std::optional<int> left;
+    std::optional<int> top;
+    std::optional<int> width;
+    std::optional<int> height;
     if (FKeepLocation) {
-        const QPoint centre = tallix::formfunc::centredOn(screen, bounds.size());
-        const int left = AppGlobal->ReadInteger(FSection, kKeyLeft, centre.x());
-        const int top = AppGlobal->ReadInteger(FSection, kKeyTop, centre.y());
-        FOwnerForm->move(left, top);
+        left = readStoredInteger(FSection, kKeyLeft);
+        top = readStoredInteger(FSection, kKeyTop);
     }
     if (FKeepSize) {
-        const int width = AppGlobal->ReadInteger(FSection, kKeyWidth, bounds.width());
-        const int height = AppGlobal->ReadInteger(FSection, kKeyHeight, bounds.height());
-        setOuterSize(FOwnerForm, QSize(width, height));
+        width = readStoredInteger(FSection, kKeyWidth);
+        height = readStoredInteger(FSection, kKeyHeight);
     }
     FDockSiteName = AppGlobal->ReadString(FSection, kKeyDockSite, QString());
-    keepOnScreen(FOwnerForm);
-    const bool frameUnknown = outerBounds(FOwnerForm).size() == FOwnerForm->size();
-    // Before the window is first shown nobody knows its frame, and a place given then goes to
-    // the client area, the frame lying above it. Asked for as the outer corner, the place is the
-    // frame's, which a window manager honours when it frames the window.
-    if (FKeepLocation && frameUnknown && FOwnerForm->windowHandle())
-        FOwnerForm->windowHandle()->setFramePosition(FOwnerForm->pos());
+    // Before the window is first shown nobody knows how large a window manager's frame will be;
+    // a window manager may also draw none.
     const bool framed = !FOwnerForm->windowFlags().testFlag(Qt::FramelessWindowHint);
-    if (FKeepSize && framed && frameUnknown) {
+    const bool frameAwaited = framed && outerBounds(FOwnerForm).size() == FOwnerForm->size();
+    if (FKeepSize)
+        RestoreSize(width, height, frameAwaited);
+    if (FKeepLocation) {
+        const QPoint centre =
+            tallix::formfunc::centredOn(primaryScreenGeometry(), outerBounds(FOwnerForm).size());
+        FOwnerForm->move(left.value_or(centre.x()), top.value_or(centre.y()));
+        if (frameAwaited)
+            FPendingCentring = (left ? Qt::Orientations() : Qt::Horizontal) |
+                               (top ? Qt::Orientations() : Qt::Vertical);
+    }
+    const QPoint placed = FOwnerForm->pos();
+    keepOnScreen(FOwnerForm);
+    // Brought back from off every screen, the window is centred, and so it stays with its frame.
+    if (frameAwaited && FOwnerForm->pos() != placed)
+        FPendingCentring = Qt::Horizontal | Qt::Vertical;
+    if (FKeepSize && frameAwaited && FOwnerForm->size() != FRestoredClientSize) {
+        // Cut to the screen: the cut size is the outer one.
         FPendingOuterSize = FOwnerForm->size();
         FRestoredClientSize = FOwnerForm->size();
     }
+    // A place given before the frame exists goes to the client area, the frame lying above it.
+    // Asked for as the outer corner, the place is the frame's, which a window manager honours
+    // when it frames the window.
+    if (FKeepLocation && frameAwaited && FOwnerForm->windowHandle())
+        FOwnerForm->windowHandle()->setFramePosition(FOwnerForm->pos());
+}
+
+// A stored size is the outer one. While the frame is awaited the client takes it whole, as a
+// window without a frame must, and gives up the frame's share once the frame shows. A size not
+// stored is the design size: the form's own client size until the frame shows, the designed
+// outer size with it.
+void TkstrFormFunc::RestoreSize(std::optional<int> width, std::optional<int> height,
+                                bool frameAwaited) {
+    const QSize design =
+        FDesignOuterSize.isEmpty() ? outerBounds(FOwnerForm).size() : FDesignOuterSize;
+    const QSize outer(width.value_or(design.width()), height.value_or(design.height()));
+    if (!frameAwaited) {
+        setOuterSize(FOwnerForm, outer);
+        return;
+    }
+    FOwnerForm->resize(width.value_or(FOwnerForm->width()), height.value_or(FOwnerForm->height()));
+    FPendingOuterSize = outer;
+    FRestoredClientSize = FOwnerForm->size();
 }
 
 void TkstrFormFunc::SavePlacement() {
@@ -444,7 +509,7 @@ void TkstrFormFunc::HandleMouseMove(const QEvent* event) {
     // The left button alone, with neither Shift nor Ctrl held.
     const bool leftAlone = mouse->buttons() == Qt::LeftButton &&
                            !(mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
-    if (FWindowDrag && FDragArmed && leftAlone) {
+    if (FWindowDrag && FDragArmed && FPressGrip && leftAlone) {
         const QPoint position = mouse->position().toPoint();
         BeginWindowDrag(position.x(), position.y(), mouse->globalPosition().toPoint());
     }
@@ -465,11 +530,10 @@ void TkstrFormFunc::BeginWindowDrag(int x, int y, QPoint pointer) {
         return;
     }
     // The point grabbed at the press stays under the pointer, also across the step that
-    // started the drag. Without a press seen, the drag holds on to where it starts. Screen
-    // positions come from the pointer's events: a window manager may not yet have told where
-    // it put a window just shown.
+    // started the drag. Screen positions come from the pointer's events: a window manager may
+    // not yet have told where it put a window just shown.
     const QPoint corner = outerBounds(FOwnerForm).topLeft();
-    const QPoint grip = FPressGrip.value_or(pointer - corner);
+    const QPoint grip = *FPressGrip;
     FPressGrip.reset();
     if (pointer - grip != corner)
         FOwnerForm->move(pointer - grip);
@@ -522,6 +586,16 @@ QStringList TkstrFormFunc::DroppedFileNames(const QMimeData* data) {
             names.append(url.toLocalFile());
     }
     return names;
+}
+
+// Every press and release on the form's window passes here before any widget sees it, and
+// forgets the grip of the press before. Only a press that goes on to reach the form's surface
+// takes a new one: a button keeps its press to itself, so the moves it lets through once the
+// pointer has slid off it find no grip and drag nothing.
+bool TkstrFormFunc::HandleWindowEvent(QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
+        FPressGrip.reset();
+    return HandleWindowDragEvent(event);
 }
 
 // The drag-and-drop events of the form's window arrive here before any widget of the form

@@ -121,6 +121,11 @@ public:
     TNotifyEvent OnEndSession;
     TNotifyEvent OnFormDestroy;
 
+    // The form's designed outer size, frame included: where no size is stored, a window that a
+    // window manager frames opens at it, and one without a frame at its own client size. Unset,
+    // the form's size when it is first shown stands for it.
+    void SetDesignOuterSize(const QSize& outer) { FDesignOuterSize = outer; }
+
     void HookForm(bool enable);
     void SavePlacement();
     void RestorePlacement();
@@ -159,13 +164,16 @@ private:
     void HandleMove();
     void HandleSize(tallix::formfunc::SizeKind kind);
     void NoteGeometryChange();
-    void ApplyPendingOuterSize();
+    void ApplyKnownFrame();
+    void RestoreSize(std::optional<int> width, std::optional<int> height, bool frameAwaited);
+    void CentreOnPrimaryScreen(Qt::Orientations axes);
     void UpdateWindowShape();
     bool HandleMousePress(const QEvent* event);
     void HandleMouseMove(const QEvent* event);
     void BeginWindowDrag(int x, int y, QPoint pointer);
     bool FollowManualMove(const QEvent* event);
     void EndManualMove();
+    bool HandleWindowEvent(QEvent* event);
     bool HandleWindowDragEvent(QEvent* event);
     void HandleEraseBackground();
     void HandleEndSession(const TEndSessionEvent& event);
@@ -204,6 +212,10 @@ private:
     // nobody knows how large the window manager's frame will be.
     QSize FPendingOuterSize;
     QSize FRestoredClientSize;
+    // The axes along which a window placed in the middle of the screen is centred again once
+    // its frame is known.
+    Qt::Orientations FPendingCentring;
+    QSize FDesignOuterSize;
     bool FIsMaximized = false;
     bool FPlacementRestored = false;
     bool FDragArmed = true;
@@ -211,8 +223,9 @@ private:
     // the pointer's offset from the window's corner while the left button is held.
     bool FManualMove = false;
     QPoint FManualMoveOffset;
-    // Where the left button went down, from the window's outer corner: the point a drag holds
-    // on to.
+    // Where the left button went down on the form's surface, from the window's outer corner:
+    // the point a drag holds on to. Held only from that press to the next press or release;
+    // without it no drag starts.
     std::optional<QPoint> FPressGrip;
     bool FDropAccepted = false;
     bool FResizeCursorShown = false;

@@ -27,6 +27,8 @@ expect_rectangle() {
 
 start_program
 read -r _ _ width height < <(window_rectangle)
+# Without a frame the window is its client area, at the width it was designed with.
+[ "$width" = 422 ] || { echo "first start: ${width} wide, not 422" >&2; exit 1; }
 expect_rectangle "$(( (1280 - width) / 2 )) $(( (1024 - height) / 2 )) $width $height"
 echo "first start: centred at ${width}x${height}"
 

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMetaProperty>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -86,6 +87,7 @@ private slots:
     void unhookedComponentSeesNoEvents();
     void placementRoundTripsThroughTheSettingsFile();
     void firstShowCentresAtTheDesignSize();
+    void firstShowTakesTheDesignedOuterSizeAndStoredZeros();
     void keepLocationAloneKeepsOnlyThePlace();
     void preserveOffReadsAndWritesNothing();
     void showingAgainDoesNotReadAgain();
@@ -97,6 +99,7 @@ private slots:
     void windowDragStartsOutsideChildrenOnly();
     void windowDragNeedsTheLeftButtonAlone();
     void windowDragWithoutAMoveLoopFollowsThePointer();
+    void slidingOffAButtonDragsNothing();
     void resizeBordersTakeThePressInTheBands();
     void roundOutlineOnBorderlessAndBorderedForms();
     void eraseBackgroundRaisedOnPaintAndFlagControlsTheFill();
@@ -128,6 +131,7 @@ void FormFuncTest::publishesItsPropertiesInOrderWithTheirStartValues() {
         QCOMPARE(component.property(name).toBool(), false);
     QCOMPARE(component.WindowPosition(), TkstrFormFunc::wpNormal);
     QCOMPARE(component.FitScreenPx(), 0);
+    QVERIFY(form.testAttribute(Qt::WA_NoSystemBackground)); // not erasing, as the flag says
     QCOMPARE(component.Layered(), AppGlobal->GetWinMajorVersion() >= 5);
     QVERIFY(component.DragArmed());
     QVERIFY(!component.PlacementRestored());
@@ -189,6 +193,24 @@ void FormFuncTest::firstShowCentresAtTheDesignSize() {
     QCOMPARE(outer.size(), form.size() + (outer.size() - form.geometry().size()));
     QCOMPARE(outer.topLeft(), QPoint((primaryScreen().width() - outer.width()) / 2,
                                      (primaryScreen().height() - outer.height()) / 2));
+}
+
+void FormFuncTest::firstShowTakesTheDesignedOuterSizeAndStoredZeros() {
+    PrivateContext context;
+    {
+        TTestForm form;
+        preservingComponent(&form)->SetDesignOuterSize({430, 419});
+        form.resize(422, 391);
+        form.show();
+        QCOMPARE(form.frameGeometry(), QRect((primaryScreen().width() - 430) / 2,
+                                             (primaryScreen().height() - 419) / 2, 430, 419));
+    }
+    // A stored 0 is a place like any other; a value that is no number is none.
+    context.writeIni("[TTESTFORM]\nLEFT=0\nTOP=x\nWIDTH=500\n");
+    TTestForm form;
+    preservingComponent(&form)->SetDesignOuterSize({430, 419});
+    form.show();
+    QCOMPARE(form.frameGeometry(), QRect(0, (primaryScreen().height() - 419) / 2, 500, 419));
 }
 
 void FormFuncTest::keepLocationAloneKeepsOnlyThePlace() {
@@ -417,8 +439,41 @@ void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
     QCOMPARE(moved, 0);
     sendMouse(&form, QEvent::MouseButtonRelease, {20, 30}, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(moved, 1);
-    dragTo(&form, {20, 30}); // the next move with the button starts a new drag, no jump
+    dragTo(&form, {20, 30}); // no drag without a new press
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(90, 160));
+}
+
+// Through the window, as the window system delivers the pointer: a button keeps its press, and
+// the moves it lets through once the pointer has left it must not drag, not even by the grip of
+// an earlier press on the surface.
+void FormFuncTest::slidingOffAButtonDragsNothing() {
+    TTestForm form(Qt::FramelessWindowHint);
+    auto* button = new QPushButton("button", &form);
+    button->setGeometry(100, 100, 75, 20);
+    TkstrFormFunc component(&form);
+    component.SetWindowDrag(true);
+    form.setGeometry(100, 100, 247, 222);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QWindow* window = form.windowHandle();
+    const auto moveTo = [&](QPoint global) {
+        QTest::mouseMove(window, window->mapFromGlobal(global));
+    };
+    QTest::mouseClick(window, Qt::LeftButton, {}, {20, 150});
+    const QPoint start = form.mapToGlobal(QPoint(130, 110));
+    QTest::mousePress(window, Qt::LeftButton, {}, window->mapFromGlobal(start));
+    for (int step = 1; step <= 4; ++step)
+        moveTo(start + QPoint(0, 10 * step));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(start + QPoint(0, 40)));
+    QCOMPARE(form.pos(), QPoint(100, 100));
+
+    // A press on the surface still drags, holding on to its own point.
+    const QPoint grip = form.mapToGlobal(QPoint(20, 150));
+    QTest::mousePress(window, Qt::LeftButton, {}, window->mapFromGlobal(grip));
+    moveTo(grip + QPoint(-20, -20));
+    moveTo(grip + QPoint(-40, -40));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(grip + QPoint(-40, -40)));
+    QCOMPARE(form.pos(), QPoint(60, 60));
 }
 
 void FormFuncTest::resizeBordersTakeThePressInTheBands() {
