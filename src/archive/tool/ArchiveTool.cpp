@@ -58,9 +58,10 @@ QByteArray byteArray(std::string_view bytes) {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string hexEscape(char32_t c) {
+// "\x5C" for a byte or an ASCII character, "\u202E" or "\U0001F600" for other characters.
+std::string hexEscape(char32_t c, bool byte = false) {
     char escaped[16];
-    if (c < 0x80)
+    if (c < 0x80 || byte)
         std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
     else if (c <= 0xFFFF)
         std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
@@ -115,7 +116,8 @@ std::string printable(std::string_view name) {
     std::string shown;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        shown += byte < 0x20 || byte >= 0x7F || c == '\\' ? hexEscape(byte) : std::string(1, c);
+        shown +=
+            byte < 0x20 || byte >= 0x7F || c == '\\' ? hexEscape(byte, true) : std::string(1, c);
     }
     return shown;
 }
