@@ -29,6 +29,7 @@ constexpr platform::ErrorTextRow<Kind> kTexts[] = {
     {Kind::NotOpened, "ファイル \"{}\" を開けません。{}"},
     {Kind::FileMissing, "ファイルが見つかりません"},
     {Kind::FileIsFolder, "フォルダです"},
+    {Kind::FileNotRegular, "通常のファイルではありません"},
     {Kind::FileHeldByWriter, "他のプログラムがこのファイルを書き込み用に開いています"},
     {Kind::NotWritten, "ファイル \"{}\" に書き込めません。{}"},
     {Kind::ListIndexOutOfRange, "リストのインデックスが範囲を超えています ({})"},

@@ -34,6 +34,7 @@ enum class ArchiveErrorKind {
     NotOpened,             // the file name, the reason
     FileMissing,           // itself a reason for NotOpened
     FileIsFolder,          // itself a reason for NotOpened
+    FileNotRegular,        // itself a reason for NotOpened
     FileHeldByWriter,      // itself a reason for NotOpened
     NotWritten,            // the file name, the reason
     ListIndexOutOfRange,   // the index

@@ -3,9 +3,9 @@
 #include "archive/ArchiveLayout.h"
 #include "archive/BlockReader.h"
 #include "platform/FileLock.h"
+#include "platform/RegularFile.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 
 #include <array>
 #include <optional>
@@ -14,13 +14,17 @@ namespace tallix::archive {
 
 namespace {
 
-std::string openFailureReason(const QString& fileName, const QFile& file) {
-    const QFileInfo info(fileName);
-    if (!info.exists())
-        return archiveErrorText(ArchiveErrorKind::FileMissing);
-    if (info.isDir())
-        return archiveErrorText(ArchiveErrorKind::FileIsFolder);
-    return file.errorString().toStdString();
+using platform::RegularFile;
+
+[[noreturn]] void raiseOpenError(const QString& fileName, const RegularFile& file) {
+    const RegularFile::Failure failure = file.failure();
+    const std::string reason =
+        failure == RegularFile::Failure::Missing  ? archiveErrorText(ArchiveErrorKind::FileMissing)
+        : failure == RegularFile::Failure::Folder ? archiveErrorText(ArchiveErrorKind::FileIsFolder)
+        : failure == RegularFile::Failure::NotRegular
+            ? archiveErrorText(ArchiveErrorKind::FileNotRegular)
+            : file.errorString().toStdString();
+    throw EFOpenError(fileName.toStdString(), reason);
 }
 
 std::int32_t low32(std::int64_t value) {
@@ -65,19 +69,50 @@ template <typename Int> Int readInteger(QFile& file) {
 
 } // namespace
 
-TArchiveStream::TArchiveStream(const QString& fileName)
-    : FStream(std::make_unique<QFile>(fileName)) {
-    if (!FStream->open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly))
-        throw EFOpenError(fileName.toStdString(), openFailureReason(fileName, *FStream));
-    if (!platform::tryLockExclusive(FStream->handle()))
+TArchiveStream::TArchiveStream(const QString& fileName, Opening opening)
+    : FStream(std::make_unique<QFile>()) {
+    if (opening == Opening::ReadOnly || !OpenForWriting(fileName, opening == Opening::ReadWrite))
+        OpenForReading(fileName);
+    Reload();
+}
+
+// False when the file may not be written or another writer holds it and writing is not
+// `required`; every other failure is raised.
+bool TArchiveStream::OpenForWriting(const QString& fileName, bool required) {
+    RegularFile file(fileName, RegularFile::Access::ReadWrite);
+    if (!file.isOpen()) {
+        if (!required && file.failure() == RegularFile::Failure::NoRights)
+            return false;
+        raiseOpenError(fileName, file);
+    }
+    FStream->open(file.releaseHandle(), QIODevice::ReadWrite | QIODevice::Unbuffered,
+                  QFileDevice::AutoCloseHandle);
+    if (platform::tryLockExclusive(FStream->handle()))
+        return true;
+    FStream->close();
+    if (required)
         throw EFOpenError(fileName.toStdString(),
                           archiveErrorText(ArchiveErrorKind::FileHeldByWriter));
-    Reload();
+    return false;
+}
+
+void TArchiveStream::OpenForReading(const QString& fileName) {
+    RegularFile file(fileName, RegularFile::Access::Read);
+    if (!file.isOpen())
+        raiseOpenError(fileName, file);
+    FStream->open(file.releaseHandle(), QIODevice::ReadOnly | QIODevice::Unbuffered,
+                  QFileDevice::AutoCloseHandle);
 }
 
 TArchiveStream::~TArchiveStream() = default;
 
 void TArchiveStream::Reload() {
+    if (FStream->size() == 0 && !Writable()) {
+        FFiles.Clear();
+        FCount = 0;
+        FIndex = -1;
+        return;
+    }
     if (FStream->size() == 0) {
         ResetArchive();
         return;

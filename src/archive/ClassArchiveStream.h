@@ -17,12 +17,23 @@ namespace tallix::archive {
 // One archive file, its member list, and the selected member presented as a read-only stream
 // whose positions count from 0 at the member's first data byte.
 //
-// The file stays open for reading and writing for the object's whole life and no other writer
-// is admitted meanwhile; an empty file is turned into an empty archive on opening.
+// Opened for writing, the file stays open for reading and writing for the object's whole life
+// and no other writer is admitted meanwhile; an empty file is turned into an empty archive on
+// opening. Opened for reading only, it takes no lock, so a reader never keeps anyone from
+// writing or from starting, and an empty file is read as an empty archive without changing it.
 class TArchiveStream : public TStream {
 public:
-    // Opens an existing file; errors from opening or reading it propagate.
-    explicit TArchiveStream(const QString& fileName);
+    enum class Opening {
+        ReadWrite,
+        ReadOnly,
+        // Read-write when this user may write the file and no other writer holds it, else
+        // read-only: an installed program's archive belongs to root, and a lock anyone could
+        // take must not keep the program from starting.
+        ReadWriteWhereAllowed,
+    };
+
+    // Opens an existing regular file; errors from opening or reading it propagate.
+    explicit TArchiveStream(const QString& fileName, Opening opening = Opening::ReadWrite);
     ~TArchiveStream() override;
     TArchiveStream(const TArchiveStream&) = delete;
     TArchiveStream& operator=(const TArchiveStream&) = delete;
@@ -57,8 +68,11 @@ public:
     std::int64_t Count() const { return FCount; }
     const std::string& TimeStamp() const { return FTimeStamp; }
     std::int32_t Index() const { return FIndex; }
+    bool Writable() const { return FStream->isWritable(); }
 
 private:
+    bool OpenForWriting(const QString& fileName, bool required);
+    void OpenForReading(const QString& fileName);
     void ReadDirectory();
     std::string ReadTagAt(std::int64_t position);
     void MoveFileTo(std::int64_t position);

@@ -17,7 +17,11 @@ void TArchiverList::AddArchive(const QString& fileName) {
     const QFileInfo file(fileName);
     if (!file.isFile())
         return;
-    auto archive = std::make_unique<tallix::archive::TArchiveStream>(fileName);
+    // Written only to initialise an empty file, so a file this user may only read, or one
+    // another user or a running copy holds, is opened for reading instead of stopping the start.
+    using tallix::archive::TArchiveStream;
+    auto archive =
+        std::make_unique<TArchiveStream>(fileName, TArchiveStream::Opening::ReadWriteWhereAllowed);
     FArchives.emplace_back(file.completeBaseName(), std::move(archive));
 }
 

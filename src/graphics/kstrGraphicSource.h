@@ -23,8 +23,9 @@ public:
     TArchiverList(const TArchiverList&) = delete;
     TArchiverList& operator=(const TArchiverList&) = delete;
 
-    // Opens and lists the archive when a file (not a folder) of that name exists; a missing
-    // file adds nothing. Errors of the archive propagate.
+    // Opens and lists the archive when a file (not a folder) of that name exists, for writing
+    // where this user may and no other writer holds it, else for reading; a missing file adds
+    // nothing. Errors of the archive propagate.
     void AddArchive(const QString& fileName);
 
     int Count() const { return static_cast<int>(FArchives.size()); }

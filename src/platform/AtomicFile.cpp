@@ -2,20 +2,20 @@
 
 #include "platform/NativeFileNames.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <optional>
-
 #ifdef _WIN32
 #include <QSaveFile>
 #else
+#include "platform/FileOutput.h"
+
+#include <QRandomGenerator>
+
 #include <cerrno>
 #include <climits>
-#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -29,61 +29,25 @@ namespace {
 // never take a file of the user's such as "nums.txt.backup".
 constexpr char kTemporaryMark[] = ".tallix-";
 constexpr int kTemporaryRandomLength = 6;
+constexpr char kRandomCharacters[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// The longest file name most file systems take; a long name is shortened in its temporary's
+// name so that mark and random part still fit.
+constexpr qsizetype kMaxNameLength = 255;
+constexpr qsizetype kMaxTemporaryBase =
+    kMaxNameLength - static_cast<qsizetype>(sizeof kTemporaryMark - 1) - kTemporaryRandomLength;
 // As deep as the system itself follows a chain of links.
 constexpr int kMaxLinkDepth = 40;
+constexpr char kAccessAclName[] = "system.posix_acl_access";
 
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
-// Writes every byte or fails: a short write is retried, and a write that then fails is an error.
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    size_t left = static_cast<size_t>(bytes.size());
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        left -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-mode_t modeForNewFile(const QByteArray& path) {
-    struct stat existing {};
-    if (::stat(path.constData(), &existing) == 0)
-        return existing.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// An existing file we have no right to write must keep its content.
-bool mayReplace(const QByteArray& path) {
-    return ::access(path.constData(), F_OK) != 0 || ::access(path.constData(), W_OK) == 0;
-}
-
-// Makes a finished rename durable: until the folder itself reaches the disk, a power cut can
-// bring back the old name. Some file systems cannot flush a folder; the file is in place all the
-// same, so that is no failure of the save.
-void syncFolderOf(const QByteArray& path) {
+QByteArray folderOf(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash < 0    ? QByteArray(".")
-                              : slash == 0 ? QByteArray("/")
-                                           : path.left(slash);
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
 }
 
-bool isLink(const QByteArray& path) {
-    struct stat link {};
-    return ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode);
+QByteArray temporaryPrefix(const QByteArray& target) {
+    const qsizetype slash = target.lastIndexOf('/');
+    return target.mid(slash + 1).left(kMaxTemporaryBase) + kTemporaryMark;
 }
 
 std::optional<QByteArray> readLink(const QByteArray& path) {
@@ -95,95 +59,216 @@ std::optional<QByteArray> readLink(const QByteArray& path) {
     return target;
 }
 
-// A temporary file beside the target, removed again unless it was renamed into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const QByteArray& target)
-        : m_path(target + kTemporaryMark + QByteArray(kTemporaryRandomLength, 'X')) {
-        m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
-    }
-    ~TemporaryFile() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_renamed)
-            ::unlink(m_path.constData());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+// The system's own rule for links in shared folders (fs.protected_symlinks): inside a sticky
+// folder that everyone may write, a link is followed only when its owner is the follower or the
+// folder's owner.
+bool mayFollow(const QByteArray& link, const struct stat& linkInfo) {
+    struct stat folder {};
+    if (::stat(folderOf(link).constData(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folder.st_uid;
+}
 
-    bool valid() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
-    bool closeFile() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-    bool renameTo(const QByteArray& target) {
-        m_renamed = ::rename(m_path.constData(), target.constData()) == 0;
-        return m_renamed;
-    }
-
-private:
-    QByteArray m_path;
-    int m_fd = -1;
-    bool m_renamed = false;
+struct Resolution {
+    QByteArray path;
+    int error = 0; // the path is still a link: ELOOP for a loop, EACCES for a refused link
 };
+
+Resolution resolveLinks(QByteArray path) {
+    for (int depth = 0; depth <= kMaxLinkDepth; ++depth) {
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return {path, 0};
+        if (!mayFollow(path, info))
+            return {path, EACCES};
+        const std::optional<QByteArray> target = readLink(path);
+        if (!target || depth == kMaxLinkDepth)
+            return {path, ELOOP};
+        path = target->startsWith('/') ? *target : path.left(path.lastIndexOf('/') + 1) + *target;
+    }
+    return {path, ELOOP};
+}
+
+// An existing file we have no right to write must keep its content.
+bool mayReplace(const QByteArray& path) {
+    return ::access(path.constData(), F_OK) != 0 || ::access(path.constData(), W_OK) == 0;
+}
+
+// Makes a finished rename durable: until the folder itself reaches the disk, a power cut can
+// bring back the old name. Some file systems cannot flush a folder; the file is in place all the
+// same, so that is no failure of the save.
+void syncFolderOf(const QByteArray& path) {
+    const int fd = ::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+QByteArray randomPart() {
+    QByteArray part(kTemporaryRandomLength, 'X');
+    for (char& c : part)
+        c = kRandomCharacters[QRandomGenerator::system()->bounded(
+            static_cast<int>(sizeof kRandomCharacters - 1))];
+    return part;
+}
+
+// A new file of our own beside the target, never through a link: created exclusively, mode
+// 0600 while the old file's rights are still to be copied, else what the umask leaves of 0666.
+int createTemporary(const QByteArray& target, bool replacing, QByteArray& path) {
+    const QByteArray prefix = folderOf(target) + '/' + temporaryPrefix(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = prefix + randomPart();
+        const int fd =
+            ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   replacing ? 0600 : 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Owner, group, rights and access list of the old file, as far as we may give them. A failure
+// leaves the new file at 0600, never more open than the old one was.
+void copyAttributes(const QByteArray& from, const struct stat& old, int fd) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    (void)::fchmod(fd, old.st_mode & 0777);
+    QByteArray acl(4096, '\0');
+    const ssize_t length = ::lgetxattr(from.constData(), kAccessAclName, acl.data(), acl.size());
+    if (length > 0)
+        (void)::fsetxattr(fd, kAccessAclName, acl.constData(), static_cast<size_t>(length), 0);
+}
+
+bool isTemporaryName(const QByteArray& name, const QByteArray& prefix) {
+    if (name.size() != prefix.size() + kTemporaryRandomLength || !name.startsWith(prefix))
+        return false;
+    for (const char c : name.mid(prefix.size()))
+        if (QByteArray(kRandomCharacters).indexOf(c) < 0)
+            return false;
+    return true;
+}
 
 } // namespace
 
-QString finalLinkTarget(const QString& fileName) {
-    QByteArray path = fileNameToBytes(fileName);
-    for (int depth = 0; depth < kMaxLinkDepth && isLink(path); ++depth) {
-        const std::optional<QByteArray> target = readLink(path);
-        if (!target)
-            break;
-        if (target->startsWith('/'))
-            path = *target;
-        else
-            path = path.left(path.lastIndexOf('/') + 1) + *target;
+struct AtomicFileWriter::Temporary {
+    QByteArray target;
+    QByteArray path;
+    std::optional<FileOutput> output;
+    int error = 0;
+    bool renamed = false;
+
+    ~Temporary() {
+        if (output && !renamed)
+            ::unlink(path.constData());
     }
-    return fileNameFromBytes(path);
+};
+
+AtomicFileWriter::AtomicFileWriter(const QString& fileName)
+    : m_temporary(std::make_unique<Temporary>()) {
+    Temporary& temporary = *m_temporary;
+    const Resolution resolution = resolveLinks(fileNameToBytes(fileName));
+    temporary.target = resolution.path;
+    temporary.error = resolution.error != 0          ? resolution.error
+                      : !mayReplace(resolution.path) ? EACCES
+                                                     : 0;
+    if (temporary.error != 0)
+        return;
+    struct stat old {};
+    const bool replacing = ::lstat(temporary.target.constData(), &old) == 0;
+    const int fd = createTemporary(temporary.target, replacing, temporary.path);
+    if (fd < 0) {
+        temporary.error = errno;
+        return;
+    }
+    temporary.output.emplace(fd);
+    if (replacing)
+        copyAttributes(temporary.target, old, fd);
 }
 
-bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QString* error) {
-    const QByteArray target = fileNameToBytes(finalLinkTarget(fileName));
-    // Still a link: the chain loops or runs too deep, and no file at its end can be written.
-    const int refusal = isLink(target) ? ELOOP : !mayReplace(target) ? EACCES : 0;
-    if (refusal != 0) {
-        if (error)
-            *error = systemError(refusal);
-        return false;
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+void AtomicFileWriter::append(const char* data, std::size_t size) {
+    if (m_temporary->output)
+        m_temporary->output->append(data, size);
+}
+
+void AtomicFileWriter::writeAt(std::int64_t offset, const QByteArray& bytes) {
+    if (m_temporary->output)
+        m_temporary->output->writeAt(offset, bytes);
+}
+
+bool AtomicFileWriter::commit(QString* error) {
+    Temporary& temporary = *m_temporary;
+    if (temporary.error == 0 && !temporary.output->finish())
+        temporary.error = -1;
+    if (temporary.error == 0) {
+        temporary.renamed = ::rename(temporary.path.constData(), temporary.target.constData()) == 0;
+        if (!temporary.renamed)
+            temporary.error = errno;
     }
-    TemporaryFile temporary(target);
-    const bool done = temporary.valid() && ::fchmod(temporary.fd(), modeForNewFile(target)) == 0 &&
-                      writeAll(temporary.fd(), bytes) && ::fsync(temporary.fd()) == 0 &&
-                      temporary.closeFile() && temporary.renameTo(target);
-    if (!done && error)
-        *error = systemError(errno);
-    if (done)
-        syncFolderOf(target);
-    return done;
+    if (temporary.renamed) {
+        syncFolderOf(temporary.target);
+        return true;
+    }
+    if (error)
+        *error = temporary.error == -1 ? temporary.output->errorString()
+                                       : systemErrorText(temporary.error);
+    return false;
+}
+
+QString finalLinkTarget(const QString& fileName) {
+    return fileNameFromBytes(resolveLinks(fileNameToBytes(fileName)).path);
 }
 
 void removeStaleTemporaries(const QString& fileName) {
-    const QFileInfo target(finalLinkTarget(fileName));
-    const QString prefix = target.fileName() + QLatin1String(kTemporaryMark);
-    const QDir folder = target.absoluteDir();
-    const QStringList candidates =
-        folder.entryList({prefix + QString(kTemporaryRandomLength, QLatin1Char('?'))},
-                         QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
-    for (const QString& name : candidates)
-        QFile::remove(folder.filePath(name));
+    const QByteArray target = resolveLinks(fileNameToBytes(fileName)).path;
+    const QByteArray prefix = temporaryPrefix(target);
+    DIR* folder = ::opendir(folderOf(target).constData());
+    if (!folder)
+        return;
+    const int folderFd = ::dirfd(folder);
+    while (const dirent* entry = ::readdir(folder)) {
+        struct stat info {};
+        if (isTemporaryName(entry->d_name, prefix) &&
+            ::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode))
+            ::unlinkat(folderFd, entry->d_name, 0);
+    }
+    ::closedir(folder);
 }
 
 #else
 
-bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QString* error) {
-    QSaveFile file(fileName);
-    const bool done =
-        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+struct AtomicFileWriter::Temporary {
+    explicit Temporary(const QString& fileName) : file(fileName) {}
+    QSaveFile file;
+};
+
+AtomicFileWriter::AtomicFileWriter(const QString& fileName)
+    : m_temporary(std::make_unique<Temporary>(fileName)) {
+    m_temporary->file.open(QIODevice::WriteOnly);
+}
+
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+void AtomicFileWriter::append(const char* data, std::size_t size) {
+    if (m_temporary->file.write(data, static_cast<qint64>(size)) != static_cast<qint64>(size))
+        m_temporary->file.cancelWriting();
+}
+
+void AtomicFileWriter::writeAt(std::int64_t offset, const QByteArray& bytes) {
+    const qint64 end = m_temporary->file.pos();
+    if (!m_temporary->file.seek(offset) || m_temporary->file.write(bytes) != bytes.size() ||
+        !m_temporary->file.seek(end))
+        m_temporary->file.cancelWriting();
+}
+
+bool AtomicFileWriter::commit(QString* error) {
+    const bool done = m_temporary->file.commit();
     if (!done && error)
-        *error = file.errorString();
+        *error = m_temporary->file.errorString();
     return done;
 }
 
@@ -194,5 +279,11 @@ QString finalLinkTarget(const QString& fileName) {
 void removeStaleTemporaries(const QString&) {}
 
 #endif
+
+bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QString* error) {
+    AtomicFileWriter writer(fileName);
+    writer.append(bytes);
+    return writer.commit(error);
+}
 
 } // namespace tallix::platform

@@ -70,6 +70,19 @@ TEST_F(GraphicSourceTest, AValidArchiveIsListedAndClosedAtShutdown) {
     EXPECT_NO_THROW(tallix::archive::TArchiveStream again(graphic()));
 }
 
+// A second start of the same copy finds the archive held by the first one; it reads it instead
+// of stopping with an error before it could hand over to the running window.
+TEST_F(GraphicSourceTest, AnArchiveHeldByARunningCopyIsOpenedForReading) {
+    writeGraphic(archive({{"title.png", "abc"}}));
+    KstrGraphicSourceUnit unit;
+    ASSERT_TRUE(GraphicSource->Archivers().Archives(0).Writable());
+    TArchiverList second;
+    ASSERT_NO_THROW(second.AddArchive(graphic()));
+    ASSERT_EQ(second.Count(), 1);
+    EXPECT_FALSE(second.Archives(0).Writable());
+    EXPECT_EQ(second.Archives(0).Files().Count(), 1);
+}
+
 TEST_F(GraphicSourceTest, ACorruptArchiveStopsTheStartWithTheArchiveError) {
     writeGraphic("this is not an archive at all, just text of some length");
     try {

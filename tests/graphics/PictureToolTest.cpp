@@ -1,6 +1,11 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +61,30 @@ TEST(PictureTool, ReportsFilesItCannotUse) {
     EXPECT_EQ(runTool({gif.fileName(), folder.filePath("a.pam")}).exitCode, 1);
     EXPECT_EQ(runTool({folder.filePath("missing.png"), folder.filePath("b.pam")}).exitCode, 1);
     EXPECT_EQ(runTool({gif.fileName()}).exitCode, 2);
+}
+
+// In a folder everyone may write, a link another user planted under the output's name must not
+// lead the picture into a file of theirs.
+TEST(PictureTool, DoesNotWriteThroughALinkAnotherUserPlanted) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "planting another user's link needs root";
+    QTemporaryDir folder;
+    const QString shared = folder.filePath("shared");
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString victim = folder.filePath("victim");
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("victim's own");
+    file.close();
+    const QString planted = shared + "/out.pam";
+    ASSERT_TRUE(QFile::link(victim, planted));
+    ASSERT_EQ(::lchown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+
+    EXPECT_EQ(runTool({suiteFile("basn6a08.png"), planted}).exitCode, 1);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("victim's own"));
+    EXPECT_TRUE(QFileInfo(planted).isSymLink());
 }
 
 } // namespace

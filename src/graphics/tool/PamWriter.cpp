@@ -1,14 +1,17 @@
 #include "graphics/tool/PamWriter.h"
 
+#include <string>
 #include <vector>
 
 namespace tallix::graphics {
 
-void writePam(const TBitmap& bitmap, std::ostream& out) {
+void writePam(const TBitmap& bitmap, platform::AtomicFileWriter& out) {
     const bool alpha = bitmap.PixelFormat() == TPixelFormat::Bit32;
     const int pixelBytes = bitmap.BytesPerPixel();
-    out << "P7\nWIDTH " << bitmap.Width() << "\nHEIGHT " << bitmap.Height() << "\nDEPTH "
-        << pixelBytes << "\nMAXVAL 255\nTUPLTYPE " << (alpha ? "RGB_ALPHA" : "RGB") << "\nENDHDR\n";
+    out.append(QByteArray::fromStdString(
+        "P7\nWIDTH " + std::to_string(bitmap.Width()) + "\nHEIGHT " +
+        std::to_string(bitmap.Height()) + "\nDEPTH " + std::to_string(pixelBytes) +
+        "\nMAXVAL 255\nTUPLTYPE " + (alpha ? "RGB_ALPHA" : "RGB") + "\nENDHDR\n"));
     std::vector<char> row(static_cast<std::size_t>(bitmap.Width()) * pixelBytes);
     for (int y = 0; y < bitmap.Height(); ++y) {
         const std::uint8_t* in = bitmap.ScanLine(y);
@@ -21,7 +24,7 @@ void writePam(const TBitmap& bitmap, std::ostream& out) {
                 row[i + 3] = static_cast<char>(in[i + 3]);
             }
         }
-        out.write(row.data(), static_cast<std::streamsize>(row.size()));
+        out.append(row.data(), row.size());
     }
 }
 

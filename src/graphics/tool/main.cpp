@@ -4,10 +4,9 @@
 #include "graphics/FuncGraphicWork.h"
 #include "graphics/GraphicError.h"
 #include "graphics/tool/PamWriter.h"
+#include "platform/AtomicFile.h"
+#include "platform/NativeFileNames.h"
 
-#include <QString>
-
-#include <fstream>
 #include <iostream>
 
 namespace tallix::graphics {
@@ -19,7 +18,7 @@ constexpr int kExitUsage = 2;
 int convert(const char* fileName, const char* outName) {
     TBitmap bitmap;
     try {
-        TFileReadStream stream(QString::fromLocal8Bit(fileName));
+        TFileReadStream stream(platform::fileNameFromBytes(fileName));
         loadGraphicFromStream(bitmap, fileName, stream);
     } catch (const std::exception& error) {
         std::cerr << fileName << ": " << error.what() << '\n';
@@ -29,11 +28,13 @@ int convert(const char* fileName, const char* outName) {
         std::cerr << fileName << ": no picture loaded (unknown extension or no image in file)\n";
         return kExitLoadFailed;
     }
-    std::ofstream out(outName, std::ios::binary);
+    // Never through a link another user planted: the atomic writer follows links only as the
+    // system itself would, and replaces the file in one step.
+    platform::AtomicFileWriter out(platform::fileNameFromBytes(outName));
     writePam(bitmap, out);
-    out.close();
-    if (!out) {
-        std::cerr << outName << ": cannot write the PAM image\n";
+    QString reason;
+    if (!out.commit(&reason)) {
+        std::cerr << outName << ": cannot write the PAM image: " << reason.toStdString() << '\n';
         return kExitLoadFailed;
     }
     return 0;

@@ -1,0 +1,95 @@
+#include "platform/FileOutput.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace tallix::platform {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+bool allZero(const char* data, std::size_t size) {
+    return std::all_of(data, data + size, [](char c) { return c == 0; });
+}
+
+} // namespace
+
+QString systemErrorText(int errorCode) {
+    return QString::fromLocal8Bit(std::strerror(errorCode));
+}
+
+FileOutput::~FileOutput() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void FileOutput::fail(int errorCode) {
+    if (m_error == 0)
+        m_error = errorCode;
+}
+
+QString FileOutput::errorString() const {
+    return systemErrorText(m_error);
+}
+
+void FileOutput::append(const char* data, std::size_t size) {
+    while (size > 0 && !failed()) {
+        const std::size_t block = std::min(size, kBlockSize);
+        if (block == kBlockSize && allZero(data, block))
+            m_length += static_cast<std::int64_t>(block);
+        else
+            writeBlock(data, block);
+        data += block;
+        size -= block;
+    }
+}
+
+// Writes every byte at the current length or fails: a short write is retried, and a write that
+// then fails is an error.
+void FileOutput::writeBlock(const char* data, std::size_t size) {
+    if (m_written != m_length && ::lseek(m_fd, m_length, SEEK_SET) < 0)
+        return fail(errno);
+    while (size > 0) {
+        const ssize_t written = ::write(m_fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return fail(written < 0 ? errno : ENOSPC);
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        m_length += written;
+    }
+    m_written = m_length;
+}
+
+void FileOutput::writeAt(std::int64_t offset, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0 && !failed()) {
+        const ssize_t written = ::pwrite(m_fd, data, left, offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return fail(written < 0 ? errno : ENOSPC);
+        data += written;
+        offset += written;
+        left -= static_cast<std::size_t>(written);
+    }
+}
+
+bool FileOutput::finish(bool flush) {
+    if (!failed() && m_written != m_length && ::ftruncate(m_fd, m_length) != 0)
+        fail(errno);
+    if (!failed() && flush && ::fsync(m_fd) != 0)
+        fail(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        fail(errno);
+    return !failed();
+}
+
+} // namespace tallix::platform
