@@ -2,6 +2,7 @@
 
 #include "app/TextFile.h"
 #include "app/UndoHistory.h"
+#include "app/VoiceReading.h"
 #include "platform/TextCodec.h"
 
 #include <QMainWindow>
@@ -133,8 +134,6 @@ private:
     void SetInputVoice(bool on);
     void SetReturnVoice(bool on);
     void SetVoiceSet(const QString& name);
-    int readableLineCount() const;
-    void HandOverReadLine();
     void MarkReadLine(const QTextBlock& line);
     void ScrollLineIntoView(const QTextBlock& line);
     bool IsEditShortcut(const QKeySequence& keys) const;
@@ -180,9 +179,8 @@ private:
     QAction* MnSoftwareInfo = nullptr;
 
     tallix::UndoHistory FHistory;
-    QByteArray FTypedChars;
-    bool FReading = false;
-    int FReadLine = 0;
+    // Whether the text is being read, the next line to read and the typed characters to echo.
+    tallix::VoiceReading FVoiceReading;
     std::shared_ptr<tallix::platform::SoundPlayer> FSoundPlayer;
     std::shared_ptr<tallix::voice::TNumberVoice> FVoice;
     bool FInputVoice = false;

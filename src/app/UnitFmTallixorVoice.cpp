@@ -41,6 +41,33 @@ QByteArray voiceBytes(const QString& line) {
     return bytes;
 }
 
+// The text box's document as reading sees it.
+class MemoLines final : public ReadableText {
+public:
+    explicit MemoLines(const QTextDocument* document) : m_document(document) {}
+
+    // An empty last line holds nothing to read.
+    int readableLineCount() const override {
+        const int blocks = m_document->blockCount();
+        return m_document->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+    }
+    // The document's block index finds a line without walking the lines above it.
+    int lineAt(int position) const override {
+        const QTextBlock line = m_document->findBlock(position);
+        return line.isValid() ? line.blockNumber() : m_document->blockCount() - 1;
+    }
+    int lineEnd(int line) const override {
+        const QTextBlock block = m_document->findBlockByNumber(line);
+        return block.position() + block.length() - 1;
+    }
+    QByteArray lineVoice(int line) const override {
+        return voiceBytes(m_document->findBlockByNumber(line).text());
+    }
+
+private:
+    const QTextDocument* m_document;
+};
+
 bool isSpokenWhileTyping(QChar key) {
     return key == QLatin1Char('\r') || key == QLatin1Char('.') ||
            (key >= QLatin1Char('0') && key <= QLatin1Char('9'));
@@ -64,6 +91,10 @@ void TFmTallixor::CreateVoice() {
     });
     FVoice->FStopRequest = false;
     FVoice->FVoicePath = AppGlobal->GetExePath();
+    connect(Memo->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int removed, int added) {
+                FVoiceReading.textChanged(position, removed, added);
+            });
 }
 
 void TFmTallixor::ReadVoiceSettings() {
@@ -79,12 +110,13 @@ void TFmTallixor::WriteVoiceSettings() {
 }
 
 TFmTallixor::VoiceState TFmTallixor::voiceState() const {
-    return {FReading, FReadLine, FInputVoice, FReturnVoice, FVoiceSet};
+    return {FVoiceReading.reading(), FVoiceReading.readLine(MemoLines(Memo->document())),
+            FInputVoice, FReturnVoice, FVoiceSet};
 }
 
 void TFmTallixor::MemoKeyPress(QChar key) {
     if (FInputVoice && isSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
-        FTypedChars.append(static_cast<char>(key.unicode()));
+        FVoiceReading.type(static_cast<char>(key.unicode()));
         if (FVoice->Suspended())
             FVoice->Resume();
     }
@@ -92,21 +124,21 @@ void TFmTallixor::MemoKeyPress(QChar key) {
 }
 
 void TFmTallixor::BtReadClick() {
-    SetReading(!FReading);
+    SetReading(!FVoiceReading.reading());
     Memo->setFocus();
 }
 
 void TFmTallixor::SetReading(bool on) {
-    FReading = on;
     QString caption;
     if (on) {
         Memo->setExtraSelections({});
-        FReadLine = Memo->textCursor().blockNumber();
+        FVoiceReading.start(Memo->textCursor().blockNumber(), MemoLines(Memo->document()));
         FVoice->FStopRequest = false;
         if (FVoice->Suspended())
             FVoice->Resume();
         caption = QStringLiteral("読み上げ停止");
     } else {
+        FVoiceReading.stop();
         FVoice->FStopRequest = true;
         caption = QStringLiteral("読み上げ開始");
     }
@@ -114,42 +146,20 @@ void TFmTallixor::SetReading(bool on) {
     MnRead->setText(caption);
 }
 
-// An empty last line holds nothing to read.
-int TFmTallixor::readableLineCount() const {
-    const QTextDocument* document = Memo->document();
-    const int blocks = document->blockCount();
-    return document->lastBlock().length() <= 1 ? blocks - 1 : blocks;
-}
-
 void TFmTallixor::FeedVoice(TNumberVoice*) {
     FVoice->FVoicePath = AppGlobal->GetExePath() + FVoiceSet + QLatin1Char('/');
-    if (FVoice->FStopRequest) {
+    const VoiceReading::HandOver handOver = FVoiceReading.feed(
+        FVoice->FText, FVoice->FStopRequest, FReturnVoice, MemoLines(Memo->document()));
+    if (handOver.stopReading)
         SetReading(false);
-        FVoice->FText.clear();
-    }
+    // The stop has been dealt with: what is handed over now is all to be spoken.
     FVoice->FStopRequest = false;
-    if (FReadLine >= readableLineCount()) {
-        SetReading(false);
-        // Past the last line there is nothing left to stop: a stop request raised here would
-        // only cut short the typed characters handed over below.
-        FVoice->FStopRequest = false;
+    if (handOver.markedLine >= 0) {
+        MarkReadLine(Memo->document()->findBlockByNumber(handOver.markedLine));
+        Memo->setFocus();
     }
-    if (FReading)
-        HandOverReadLine();
-    FVoice->FText.append(FTypedChars);
-    FTypedChars.clear();
     if (!FVoice->FText.isEmpty() && FVoice->Suspended())
         FVoice->Resume();
-}
-
-// Marks the next line to read and hands it over. The document's block index finds the line
-// without walking the lines above it.
-void TFmTallixor::HandOverReadLine() {
-    const QTextBlock line = Memo->document()->findBlockByNumber(FReadLine);
-    MarkReadLine(line);
-    FVoice->FText = voiceBytes(line.text()) + (FReturnVoice ? '\r' : ' ');
-    ++FReadLine;
-    Memo->setFocus();
 }
 
 // The line being read is marked as a selection looks, but the caret and any selection of the

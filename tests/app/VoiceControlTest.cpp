@@ -222,6 +222,37 @@ private slots:
         QTRY_COMPARE(m_player->played(), speed({"5", "r", "6", "r", "7"}));
     }
 
+    void aDigitTypedWhileReadingIsSpokenThoughReadingStops() {
+        TFmTallixor& window = openWindow(200ms);
+        memoOf(window)->setPlainText(QStringLiteral("5\n66"));
+        placeCaret(memoOf(window), 0, 1);
+        m_player->hold();
+        buttonOf(window, "BtRead")->click();
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/5"));
+        QTest::keyClicks(memoOf(window), QStringLiteral("7"));
+        m_player->release();
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/6"));
+        m_player->hold();
+        buttonOf(window, "BtRead")->click();
+        m_player->release();
+        QTRY_COMPARE(m_player->played(), speed({"5", "r", "6", "7"}));
+        QVERIFY(waitUntilIdle(window));
+        QCOMPARE(m_player->played(), speed({"5", "r", "6", "7"}));
+    }
+
+    void aLineInsertedAboveTheReadingPointIsNotReadAgain() {
+        TFmTallixor& window = openWindow(40ms);
+        memoOf(window)->setPlainText(QStringLiteral("1\n2\n3"));
+        placeCaret(memoOf(window), 0, 0);
+        m_player->hold();
+        buttonOf(window, "BtRead")->click();
+        QTRY_COMPARE(m_player->playing(), QStringLiteral("speed/1"));
+        QTest::keyClicks(memoOf(window), QStringLiteral("9"));
+        QTest::keyClick(memoOf(window), Qt::Key_Return);
+        m_player->release();
+        QTRY_COMPARE(m_player->played(), speed({"1", "r", "2", "r", "9", "r", "3", "r"}));
+    }
+
     void keysWhileReadingActAtTheCaretNotOnTheMarkedLine() {
         TFmTallixor& window = openWindow(40ms);
         memoOf(window)->setPlainText(QStringLiteral("3333333333\n4"));
