@@ -1,6 +1,7 @@
 // The window's side of speech: what the reader thread says when, and the voice options.
 #include "app/UnitFmTallixor.h"
 
+#include "app/NumberText.h"
 #include "env/kstrGlobal.h"
 #include "formfunc/ErrorBox.h"
 #include "voice/ClassNumberVoice.h"
@@ -30,7 +31,7 @@ QByteArray voiceBytes(const QString& line) {
     QByteArray bytes;
     bytes.reserve(line.size());
     for (const QChar c : line) {
-        const char16_t code = c.unicode();
+        const char16_t code = tallix::plainNumberChar(c).unicode();
         if (code < 0x80)
             bytes.append(static_cast<char>(code));
         else if (code >= 0xFF61 && code <= 0xFF9F) // half-width katakana: one byte
@@ -82,7 +83,8 @@ TFmTallixor::VoiceState TFmTallixor::voiceState() const {
     return {FReading, FReadLine, FInputVoice, FReturnVoice, FVoiceSet};
 }
 
-void TFmTallixor::MemoKeyPress(QChar key) {
+void TFmTallixor::MemoKeyPress(QChar typed) {
+    const QChar key = tallix::plainNumberChar(typed);
     if (FInputVoice && isSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
         FTypedChars.append(static_cast<char>(key.unicode()));
         if (FVoice->Suspended())
