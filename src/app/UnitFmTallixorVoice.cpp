@@ -111,6 +111,7 @@ void TFmTallixor::SetReading(bool on) {
     } else {
         FVoice->FStopRequest = true;
         caption = QStringLiteral("読み上げ開始");
+        ShowReadLineToScreenReaders(nullptr);
     }
     BtRead->setText(caption);
     MnRead->setText(caption);
@@ -164,6 +165,7 @@ void TFmTallixor::MarkReadLine(const QTextBlock& line) {
     mark.format.setBackground(Memo->palette().highlight());
     mark.format.setForeground(Memo->palette().highlightedText());
     Memo->setExtraSelections({mark});
+    ShowReadLineToScreenReaders(&line);
     ScrollLineIntoView(line);
 }
 
