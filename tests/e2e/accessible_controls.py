@@ -71,8 +71,9 @@ for node in descendants(app):
 panels = [n for n in descendants(app) if n.getRole() == pyatspi.ROLE_LABEL and n.parent is not None and n.parent.getRole() == pyatspi.ROLE_STATUS_BAR]
 if len(panels) != 3 or not all(p.name and is_japanese(p.description) for p in panels):
     fail("status panels without name or description: %s" % [(p.name, p.description) for p in panels])
-menus = [n.name for n in descendants(app) if n.getRole() == pyatspi.ROLE_MENU]
-if not any("編集" in name for name in menus):
+menu_bar = find(app, pyatspi.ROLE_MENU_BAR)
+menus = [n.name for n in menu_bar if n is not None]
+if not all(any(caption in name for name in menus) for caption in ("ファイル", "編集", "音声", "ヘルプ")):
     fail("the menus are not named: %s" % menus)
 
 text = memo.queryText()
