@@ -45,8 +45,11 @@ if [ -z "$engine_ready" ]; then
     cat "$work/ibus.log" >&2
     exit 1
 fi
+# Qt finds the daemon through the file the daemon wrote for its display, named here.
+IBUS_ADDRESS_FILE=$(find "$XDG_CONFIG_HOME/ibus/bus" -type f | head -n 1)
+[ -n "$IBUS_ADDRESS_FILE" ] || { echo "IBus wrote no address file" >&2; exit 1; }
 IBUS_ADDRESS=$(ibus address)
-export IBUS_ADDRESS QT_IM_MODULE=ibus
+export IBUS_ADDRESS IBUS_ADDRESS_FILE QT_IM_MODULE=ibus
 ibus engine anthy || true
 [ "$(ibus engine)" = anthy ] || { echo "IBus did not take the Anthy engine" >&2; exit 1; }
 
