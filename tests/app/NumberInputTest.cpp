@@ -6,11 +6,8 @@
 
 #include <QAction>
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QToolBar>
 
 using namespace tallix;
 
@@ -82,22 +79,13 @@ private slots:
         QCOMPARE(window.MemoText(), QStringLiteral("1.5"));
     }
 
-    // Every control is named and described in Japanese; the line being read shows in the text
-    // box's description while the caret stays where the user left it.
-    void controlsAreNamedAndTheLineBeingReadIsDescribed() {
+    // The line being read shows in the text box's description while the caret stays where the
+    // user left it; afterwards the description is the text box's own again.
+    void theLineBeingReadIsDescribedWithoutMovingTheCaret() {
         TFmTallixor& window = openWindow();
         QPlainTextEdit* memo = memoOf(window);
         QCOMPARE(memo->accessibleName(), QStringLiteral("数字入力欄"));
         const QString idle = memo->accessibleDescription();
-        QVERIFY(idle.contains(QStringLiteral("Esc")));
-        for (const char* name : {"BtRead", "BtCopyAll", "BtExchange", "BtClearAll"})
-            QVERIFY2(!buttonOf(window, name)->accessibleDescription().isEmpty(), name);
-        QVERIFY(
-            !window.findChild<QToolBar*>(QStringLiteral("ToolBar1"))->accessibleName().isEmpty());
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(!statusPanelOf(window, i)->accessibleDescription().isEmpty());
-        QVERIFY(!statusPanelOf(window, 2)->accessibleName().isEmpty());
-
         memo->setPlainText(QStringLiteral("1\n2\n3"));
         memo->moveCursor(QTextCursor::End);
         m_player->hold();

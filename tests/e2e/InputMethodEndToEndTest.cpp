@@ -119,8 +119,8 @@ TEST_F(InputMethodEndToEnd, DigitsAmongKanaAndInOtherModesAreHeardOnce) {
 } // namespace tallix::e2e
 
 // Usage: with_input_method.sh input_method_e2e_test <tallix executable> [gtest options], one
-// case per input method daemon: Anthy carries its mode from one window to the next. Ends with 77, which the test runner counts as skipped, where no
-// PulseAudio server can start.
+// case per input method daemon: Anthy carries its mode from one window to the next. Ends with 77,
+// which the test runner counts as skipped, where no PulseAudio server can start.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc != 2 || qEnvironmentVariable("QT_IM_MODULE") != QLatin1String("ibus")) {
