@@ -25,6 +25,7 @@ test_packages=(
     openbox weston xwayland qt6-wayland
     pulseaudio pulseaudio-utils libasound2-plugins stress-ng
     speech-dispatcher speech-dispatcher-espeak-ng
+    dbus ibus ibus-anthy python3-pyatspi at-spi2-core
 )
 
 wanted=("${run_packages[@]}")

@@ -37,6 +37,11 @@ void NumberMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void NumberMemo::inputMethodEvent(QInputMethodEvent* event) {
+    const QString typed =
+        newlyComposed(m_composition, event->commitString(), event->preeditString());
+    m_composition = event->preeditString();
+    for (const QChar key : typed)
+        emit composedKeyPress(key);
     if (isDocumentText(event->commitString())) {
         QPlainTextEdit::inputMethodEvent(event);
         return;

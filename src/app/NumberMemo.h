@@ -13,10 +13,18 @@ class NumberMemo : public QPlainTextEdit {
 public:
     explicit NumberMemo(QWidget* parent = nullptr);
 
+signals:
+    // A character typed through the input method's composition, as it enters the composition
+    // (or the text, where it did not compose). Such keys never arrive as key presses.
+    void composedKeyPress(QChar key);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    QString m_composition; // what the input method composes, not yet in the text
 };
 
 } // namespace tallix

@@ -1,5 +1,6 @@
 #include "app/UnitFmTallixor.h"
 
+#include "app/NumberMemo.h"
 #include "app/NumberText.h"
 #include "app/SmallestEdit.h"
 #include "app/TextFile.h"
@@ -87,6 +88,8 @@ void TFmTallixor::connectMemoAndFileHandlers() {
     Memo->viewport()->installEventFilter(this);
     connect(Memo, &QPlainTextEdit::textChanged, this,
             tallix::errorsShown(this, &TFmTallixor::MemoChange));
+    connect(static_cast<tallix::NumberMemo*>(Memo), &tallix::NumberMemo::composedKeyPress, this,
+            [this](QChar key) { tallix::showErrorsOf(this, [&] { MemoKeyPress(key); }); });
     connectCommand(MnClose, &TFmTallixor::MnCloseClick);
 }
 

@@ -120,6 +120,9 @@ private:
     void CreateMenus();
     void CreateStatusBar();
     void CreateFormFunc();
+    void DescribeControls();
+    // Tells screen readers which line is being read; none when reading has ended.
+    void ShowReadLineToScreenReaders(const QTextBlock* line);
     void connectMemoAndFileHandlers();
     // Runs the handler on the command, its errors stopped and shown at its edge.
     void connectCommand(QAction* action, void (TFmTallixor::*handler)());

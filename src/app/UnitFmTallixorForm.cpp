@@ -63,6 +63,7 @@ void TFmTallixor::CreateControls() {
     attachMemoContextMenu(this);
 
     CreateStatusBar();
+    DescribeControls();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     Memo->setFocus();
     CreateFormFunc();

@@ -1,6 +1,7 @@
 // The window's side of speech: what the reader thread says when, and the voice options.
 #include "app/UnitFmTallixor.h"
 
+#include "app/NumberText.h"
 #include "env/kstrGlobal.h"
 #include "formfunc/ErrorBox.h"
 #include "voice/ClassNumberVoice.h"
@@ -30,7 +31,7 @@ QByteArray voiceBytes(const QString& line) {
     QByteArray bytes;
     bytes.reserve(line.size());
     for (const QChar c : line) {
-        const char16_t code = c.unicode();
+        const char16_t code = tallix::plainNumberChar(c).unicode();
         if (code < 0x80)
             bytes.append(static_cast<char>(code));
         else if (code >= 0xFF61 && code <= 0xFF9F) // half-width katakana: one byte
@@ -114,7 +115,8 @@ TFmTallixor::VoiceState TFmTallixor::voiceState() const {
             FInputVoice, FReturnVoice, FVoiceSet};
 }
 
-void TFmTallixor::MemoKeyPress(QChar key) {
+void TFmTallixor::MemoKeyPress(QChar typed) {
+    const QChar key = tallix::plainNumberChar(typed);
     if (FInputVoice && isSpokenWhileTyping(key) && !(key == QLatin1Char('\r') && !FReturnVoice)) {
         FVoiceReading.type(static_cast<char>(key.unicode()));
         if (FVoice->Suspended())
@@ -141,6 +143,7 @@ void TFmTallixor::SetReading(bool on) {
         FVoiceReading.stop();
         FVoice->FStopRequest = true;
         caption = QStringLiteral("読み上げ開始");
+        ShowReadLineToScreenReaders(nullptr);
     }
     BtRead->setText(caption);
     MnRead->setText(caption);
@@ -172,6 +175,7 @@ void TFmTallixor::MarkReadLine(const QTextBlock& line) {
     mark.format.setBackground(Memo->palette().highlight());
     mark.format.setForeground(Memo->palette().highlightedText());
     Memo->setExtraSelections({mark});
+    ShowReadLineToScreenReaders(&line);
     ScrollLineIntoView(line);
 }
 

@@ -158,7 +158,7 @@ private slots:
         const QString text = QStringLiteral("-1,234.5￥\n\nab 7.0 ８\n");
         TFmTallixor& window = openWindowWith(text);
         actionOf(window, "MNClearExtNum")->trigger();
-        QCOMPARE(window.MemoText(), QStringLiteral("1234.5\n\n7.0\n"));
+        QCOMPARE(window.MemoText(), QStringLiteral("1234.5\n\n7.08\n"));
         actionOf(window, "MnUndo")->trigger();
         QCOMPARE(window.MemoText(), text);
     }
