@@ -100,7 +100,7 @@ expect_about_at() {
 }
 
 about_shown() {
-    [ -n "$(xdotool search --onlyvisible --pid "$program_pid" --name '^ソフトウェア情報' 2>/dev/null)" ]
+    xwininfo -id "$about" 2>/dev/null | grep -q IsViewable
 }
 
 # A click on the surface first, then a press on "閉じる" slid off it: neither a drag nor a close.
