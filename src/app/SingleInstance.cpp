@@ -1,11 +1,11 @@
 #include "app/SingleInstance.h"
 
 #include "platform/FileLock.h"
+#include "platform/NativeFiles.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
@@ -22,9 +22,11 @@ constexpr int kConnectAttemptMs = 250;
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString& dataFolder)
-    : m_serverName(serverName(dataFolder)), m_lockFile(QDir(dataFolder).filePath(kLockFileName)) {
-    if (m_lockFile.open(QIODevice::ReadWrite))
+SingleInstance::SingleInstance(const QString& dataFolder) : m_serverName(serverName(dataFolder)) {
+    // Opened by the file-name layer: the folder's name may hold bytes that are no text.
+    const int fd = platform::openFileDescriptor(dataFolder + QLatin1Char('/') + kLockFileName,
+                                                platform::OpenMode::ReadWriteCreate);
+    if (fd >= 0 && m_lockFile.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
         m_first = platform::tryLockExclusive(m_lockFile.handle());
 }
 
@@ -32,7 +34,7 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::serverName(const QString& dataFolder) {
     // The same folder reached by another path (a link, a trailing slash) must give the same name.
-    const QString canonical = QFileInfo(dataFolder).canonicalFilePath();
+    const QString canonical = platform::canonicalPath(dataFolder);
     const QString folder = canonical.isEmpty() ? QDir::cleanPath(dataFolder) : canonical;
     const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256);
     return QStringLiteral("tallix-") + QString::fromLatin1(hash.toHex().left(24));

@@ -1,5 +1,7 @@
 #include "app/TextKeeper.h"
 
+#include "platform/NativeFiles.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -32,8 +34,8 @@ QString TextKeeper::keepUnreadFile() {
 
 QString TextKeeper::targetFileName() const {
     // Once the user has taken the unread file away, nothing is left there to lose.
-    return !m_rescueFileName.isEmpty() && QFileInfo::exists(m_fileName) ? m_rescueFileName
-                                                                        : m_fileName;
+    return !m_rescueFileName.isEmpty() && platform::fileExists(m_fileName) ? m_rescueFileName
+                                                                           : m_fileName;
 }
 
 void TextKeeper::startBackgroundSave() {

@@ -3,9 +3,9 @@
 #include "archive/ArchiveLayout.h"
 #include "archive/BlockReader.h"
 #include "platform/FileLock.h"
+#include "platform/NativeFiles.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 
 #include <array>
 #include <optional>
@@ -14,13 +14,15 @@ namespace tallix::archive {
 
 namespace {
 
-std::string openFailureReason(const QString& fileName, const QFile& file) {
-    const QFileInfo info(fileName);
-    if (!info.exists())
+std::string openFailureReason(const QString& fileName, const QString& reason) {
+    switch (platform::fileKind(fileName)) {
+    case platform::FileKind::Missing:
         return archiveErrorText(ArchiveErrorKind::FileMissing);
-    if (info.isDir())
+    case platform::FileKind::Folder:
         return archiveErrorText(ArchiveErrorKind::FileIsFolder);
-    return file.errorString().toStdString();
+    default:
+        return reason.toStdString();
+    }
 }
 
 std::int32_t low32(std::int64_t value) {
@@ -65,10 +67,13 @@ template <typename Int> Int readInteger(QFile& file) {
 
 } // namespace
 
-TArchiveStream::TArchiveStream(const QString& fileName)
-    : FStream(std::make_unique<QFile>(fileName)) {
-    if (!FStream->open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly))
-        throw EFOpenError(fileName.toStdString(), openFailureReason(fileName, *FStream));
+TArchiveStream::TArchiveStream(const QString& fileName) : FStream(std::make_unique<QFile>()) {
+    // Opened by the file-name layer, which names the file by its exact bytes.
+    QString reason;
+    const int fd = platform::openFileDescriptor(fileName, platform::OpenMode::ReadWrite, &reason);
+    if (fd < 0 || !FStream->open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
+                                 QFileDevice::AutoCloseHandle))
+        throw EFOpenError(fileName.toStdString(), openFailureReason(fileName, reason));
     if (!platform::tryLockExclusive(FStream->handle()))
         throw EFOpenError(fileName.toStdString(),
                           archiveErrorText(ArchiveErrorKind::FileHeldByWriter));

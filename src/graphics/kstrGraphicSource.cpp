@@ -1,9 +1,8 @@
 #include "graphics/kstrGraphicSource.h"
 
 #include "archive/ClassArchiveStream.h"
+#include "env/Functions.h"
 #include "env/kstrGlobal.h"
-
-#include <QFileInfo>
 
 namespace tallix::graphics {
 
@@ -14,11 +13,14 @@ TArchiverList::TArchiverList() = default;
 TArchiverList::~TArchiverList() = default;
 
 void TArchiverList::AddArchive(const QString& fileName) {
-    const QFileInfo file(fileName);
-    if (!file.isFile())
+    // The name may hold bytes that are no text (a Shift-JIS folder): only the file-name layer of
+    // the environment may look it up.
+    if (!isRegularFile(fileName))
         return;
     auto archive = std::make_unique<tallix::archive::TArchiveStream>(fileName);
-    FArchives.emplace_back(file.completeBaseName(), std::move(archive));
+    const QString name = fileName.mid(fileName.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    FArchives.emplace_back(dot < 0 ? name : name.left(dot), std::move(archive));
 }
 
 TGraphicSource::TGraphicSource() : FArchivers(std::make_unique<TArchiverList>()) {

@@ -1,10 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/NativeFileNames.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "platform/NativeFiles.h"
 
 #include <optional>
 
@@ -166,14 +163,18 @@ bool writeFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
 }
 
 void removeStaleTemporaries(const QString& fileName) {
-    const QFileInfo target(finalLinkTarget(fileName));
-    const QString prefix = target.fileName() + QLatin1String(kTemporaryMark);
-    const QDir folder = target.absoluteDir();
-    const QStringList candidates =
-        folder.entryList({prefix + QString(kTemporaryRandomLength, QLatin1Char('?'))},
-                         QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
-    for (const QString& name : candidates)
-        QFile::remove(folder.filePath(name));
+    // Listed and removed by the file-name layer: the folder's name may hold bytes that are no
+    // text.
+    const QString target = finalLinkTarget(fileName);
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash <= 0 ? QStringLiteral("/") : target.left(slash);
+    const QString prefix = target.mid(slash + 1) + QLatin1String(kTemporaryMark);
+    for (const QString& name : folderEntries(folder)) {
+        const QString path = folder + QLatin1Char('/') + name;
+        if (name.startsWith(prefix) && name.size() == prefix.size() + kTemporaryRandomLength &&
+            fileKind(path) == FileKind::Regular && symbolicLinkTarget(path).isEmpty())
+            removeFile(path);
+    }
 }
 
 #else
