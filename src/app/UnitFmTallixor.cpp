@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -72,8 +71,8 @@ void TFmTallixor::FormCreate() {
     // The history starts from the text the user first sees, so that no undo ever brings back
     // the empty box from before the load; also when the file could not be read.
     try {
-        if (QFileInfo::exists(fileName))
-            PutFileText(tallix::readTextFile(fileName));
+        if (const auto content = tallix::readTextFileIfPresent(fileName))
+            PutFileText(*content);
     } catch (const tallix::EFileError& error) {
         takeSnapshot();
         const QString rescueFileName = FTextKeeper->keepUnreadFile();
@@ -93,12 +92,6 @@ void TFmTallixor::FormCreate() {
 void TFmTallixor::FormDestroy() {
     FTextKeeper->saveNow();
     WriteVoiceSettings();
-}
-
-void TFmTallixor::LoadText(const QString& fileName) {
-    const tallix::TextFileContent content = tallix::readTextFile(fileName);
-    takeSnapshot();
-    PutFileText(content);
 }
 
 void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
