@@ -1,11 +1,11 @@
 #include "app/SingleInstance.h"
 
 #include "platform/LocalPeer.h"
+#include "platform/NativeFiles.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
@@ -43,7 +43,7 @@ QString SingleInstance::lockUnavailableMessage() const {
 
 QString SingleInstance::serverName(const QString& dataFolder) {
     // The same folder reached by another path (a link, a trailing slash) must give the same name.
-    const QString canonical = QFileInfo(dataFolder).canonicalFilePath();
+    const QString canonical = platform::canonicalPath(dataFolder);
     const QString folder = canonical.isEmpty() ? QDir::cleanPath(dataFolder) : canonical;
     const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256);
     return QDir(socketFolder(dataFolder))

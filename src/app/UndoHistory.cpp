@@ -4,32 +4,70 @@
 
 namespace tallix {
 
-bool UndoHistory::takeSnapshot(const QString& text, CaretPlace caret) {
-    m_keyUps = 0;
-    m_entries.resize(static_cast<size_t>(m_position));
-    if (m_position > 0 && m_entries.back().text == text)
-        return false;
-    m_entries.push_back({text, caret});
+using platform::TextEncoding;
+
+void UndoHistory::append(const QString& text, CaretPlace caret, TextEncoding encoding) {
+    const SharedText previous = m_entries.empty() ? SharedText() : m_entries.back().text;
+    m_entries.push_back({SharedText::of(text, previous), caret, encoding});
     if (size() > kMaxEntries)
         m_entries.erase(m_entries.begin());
     m_position = size();
+}
+
+bool UndoHistory::takeSnapshot(const QString& text, CaretPlace caret, TextEncoding encoding) {
+    m_keyUps = 0;
+    m_entries.resize(static_cast<size_t>(m_position));
+    if (m_position > 0 && m_entries.back().text.equals(text))
+        return false;
+    append(text, caret, encoding);
     return true;
 }
 
-std::optional<UndoHistory::Entry> UndoHistory::undo(const QString& text, CaretPlace caret) {
-    if (!canUndo())
-        return std::nullopt;
-    if (m_position == size() && takeSnapshot(text, caret))
-        --m_position;
-    --m_position;
-    return m_entries[static_cast<size_t>(m_position)];
+bool UndoHistory::recordChangesOverShownEntry(const QString& text, CaretPlace caret,
+                                              TextEncoding encoding) {
+    if (m_position >= size() || m_entries[static_cast<size_t>(m_position)].text.equals(text))
+        return false;
+    m_keyUps = 0;
+    m_entries.resize(static_cast<size_t>(m_position) + 1);
+    append(text, caret, encoding);
+    m_position = size() - 1;
+    return true;
 }
 
-std::optional<UndoHistory::Entry> UndoHistory::redo() {
-    if (!canRedo())
+std::optional<UndoHistory::Entry> UndoHistory::undo(const QString& text, CaretPlace caret,
+                                                    TextEncoding encoding) {
+    if (!canUndo())
+        return std::nullopt;
+    if (m_position == size()) {
+        if (takeSnapshot(text, caret, encoding))
+            --m_position;
+    } else {
+        recordChangesOverShownEntry(text, caret, encoding);
+    }
+    --m_position;
+    return entry(m_position);
+}
+
+std::optional<UndoHistory::Entry> UndoHistory::redo(const QString& text, CaretPlace caret,
+                                                    TextEncoding encoding) {
+    // What was typed since the undo stays: it is now the newest entry, with nothing to redo.
+    if (recordChangesOverShownEntry(text, caret, encoding) || !canRedo())
         return std::nullopt;
     ++m_position;
-    return m_entries[static_cast<size_t>(m_position)];
+    return entry(m_position);
+}
+
+UndoHistory::Entry UndoHistory::entry(int index) const {
+    const StoredEntry& stored = m_entries.at(static_cast<size_t>(index));
+    return {stored.text.toString(), stored.caret, stored.encoding};
+}
+
+qsizetype UndoHistory::storedCharacters() const {
+    QSet<const QChar*> counted;
+    qsizetype characters = 0;
+    for (const StoredEntry& stored : m_entries)
+        characters += stored.text.charactersNotCounted(counted);
+    return characters;
 }
 
 bool UndoHistory::keyReleased(int key) {

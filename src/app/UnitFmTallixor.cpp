@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -112,10 +111,9 @@ void TFmTallixor::FormCreate() {
     // The history starts from the text the user first sees, so that no undo ever brings back
     // the empty box from before the load; also when the file could not be read.
     try {
-        if (QFileInfo::exists(fileName)) {
-            const tallix::TextFileContent content = tallix::readTextFile(fileName);
-            PutFileText(content);
-            FTextKeeper->fileRead(content);
+        if (const auto content = tallix::readTextFileIfPresent(fileName)) {
+            PutFileText(*content);
+            FTextKeeper->fileRead(*content);
         }
     } catch (const tallix::EFileError& error) {
         takeSnapshot();
@@ -137,12 +135,6 @@ void TFmTallixor::FormDestroy() {
     if (const QString notice = FTextKeeper->saveNow(); !notice.isEmpty())
         showNotice(this, notice);
     WriteVoiceSettings();
-}
-
-void TFmTallixor::LoadText(const QString& fileName) {
-    const tallix::TextFileContent content = tallix::readTextFile(fileName);
-    takeSnapshot();
-    PutFileText(content);
 }
 
 void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {

@@ -65,6 +65,8 @@ public:
     void BtExchangeClick();
     // When a file is dropped on the window: its text replaces the text.
     void kstrFormFunc1DropFile(QObject* sender, const QString& fileName);
+    // When all files of a drop have been handed over.
+    void kstrFormFunc1DropFinish(QObject* sender);
     // When the reading button is pressed or its Voice menu item chosen (Esc): starts or stops.
     void BtReadClick();
     // When the Voice menu's key-input voice, line-break voice, or a voice set is chosen.
@@ -147,7 +149,6 @@ private:
 
     void UpdateCaretStatus();
     QString NumsFileName() const;
-    void LoadText(const QString& fileName);
     void PutFileText(const tallix::TextFileContent& content);
 
     // Controls, named as the design names them.
@@ -191,6 +192,8 @@ private:
     QString FVoiceSet;
 
     tallix::platform::TextEncoding FTextEncoding = tallix::platform::TextEncoding::System;
+    // A file of the drop under way has recorded the text from before the drop.
+    bool FDropRecorded = false;
     std::unique_ptr<tallix::TextKeeper> FTextKeeper;
 };
 

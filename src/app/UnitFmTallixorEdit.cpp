@@ -17,6 +17,7 @@
 #include <QTextBlock>
 
 #include <algorithm>
+#include <utility>
 
 namespace tallix {
 
@@ -54,7 +55,7 @@ tallix::CaretPlace TFmTallixor::caretPlace() const {
 }
 
 void TFmTallixor::takeSnapshot() {
-    FHistory.takeSnapshot(MemoText(), caretPlace());
+    FHistory.takeSnapshot(MemoText(), caretPlace(), FTextEncoding);
 }
 
 // The text is changed only where it differs, which keeps an undo on a large text quick; the
@@ -70,17 +71,20 @@ void TFmTallixor::showHistoryEntry(const QString& shownText,
     else
         caret.movePosition(QTextCursor::End);
     Memo->setTextCursor(caret);
+    // The text goes back to the file in the encoding it came with.
+    FTextEncoding = entry.encoding;
 }
 
 void TFmTallixor::MnUndoClick() {
     const QString text = MemoText();
-    if (const auto entry = FHistory.undo(text, caretPlace()))
+    if (const auto entry = FHistory.undo(text, caretPlace(), FTextEncoding))
         showHistoryEntry(text, *entry);
 }
 
 void TFmTallixor::MnRedoClick() {
-    if (const auto entry = FHistory.redo())
-        showHistoryEntry(MemoText(), *entry);
+    const QString text = MemoText();
+    if (const auto entry = FHistory.redo(text, caretPlace(), FTextEncoding))
+        showHistoryEntry(text, *entry);
 }
 
 void TFmTallixor::N2Click() {
@@ -147,8 +151,17 @@ void TFmTallixor::BtExchangeClick() {
     Memo->setFocus();
 }
 
+// The files of one drop are one step of the history: the text from before the drop is recorded
+// once, so that however many files come, one undo brings it back.
 void TFmTallixor::kstrFormFunc1DropFile(QObject*, const QString& fileName) {
-    LoadText(fileName);
+    const tallix::TextFileContent content = tallix::readTextFile(fileName);
+    if (!std::exchange(FDropRecorded, true))
+        takeSnapshot();
+    PutFileText(content);
+}
+
+void TFmTallixor::kstrFormFunc1DropFinish(QObject*) {
+    FDropRecorded = false;
 }
 
 void TFmTallixor::MemoKeyUp(int key) {

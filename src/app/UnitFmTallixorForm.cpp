@@ -81,6 +81,7 @@ void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1->OnDropFile = [this](QObject* sender, const QString& fileName) {
         tallix::showErrorsOf(this, [&] { kstrFormFunc1DropFile(sender, fileName); });
     };
+    kstrFormFunc1->OnDropFinish = [this](QObject* sender) { kstrFormFunc1DropFinish(sender); };
     kstrFormFunc1->OnFormDestroy = [this](QObject*) { FormDestroy(); };
 }
 

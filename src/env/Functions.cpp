@@ -1,11 +1,13 @@
 #include "env/Functions.h"
 
+#include "platform/NativeFileNames.h"
+#include "platform/NativeFiles.h"
+#include "platform/NewFile.h"
 #include "platform/SpecialFolders.h"
 #include "platform/TextCodec.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -21,7 +23,8 @@ static_assert(kCsidlDesktopDirectory == tallix::platform::kCsidlDesktopDirectory
 } // namespace
 
 void forceFolder(const QString& folder) {
-    if (folder.isEmpty() || QFileInfo(folder).isDir())
+    if (folder.isEmpty() ||
+        tallix::platform::fileKind(folder) == tallix::platform::FileKind::Folder)
         return;
     const qsizetype lastSeparator = folder.lastIndexOf(kSeparator);
     if (lastSeparator < 0)
@@ -32,7 +35,20 @@ void forceFolder(const QString& folder) {
         return;
     forceFolder(parent);
     // Folders made for the program's data are the user's own: others may not read the text.
-    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    tallix::platform::makePrivateFolder(folder, nullptr);
+}
+
+bool isRegularFile(const QString& path) {
+    return tallix::platform::fileKind(path) == tallix::platform::FileKind::Regular;
+}
+
+QString localFileNameOf(const QUrl& url) {
+    if (!url.isLocalFile())
+        return QString();
+    // The name's bytes as they stand in the address, so that a name that is no UTF-8 (a
+    // Shift-JIS name) still names its file.
+    return tallix::platform::fileNameFromBytes(
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
 
 QString getSpecialFolder(int csidl) {

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <QUrl>
 
 #include <memory>
 
@@ -16,6 +17,14 @@ inline constexpr int kCsidlAppData = 26;
 // Creates folder together with its missing parents, outermost first. Reports nothing: a folder
 // that cannot be created shows up when something is written into it.
 void forceFolder(const QString& folder);
+
+// The file a "file:" address names, its bytes kept as they are (fileNameFromBytes); empty for
+// any other address.
+QString localFileNameOf(const QUrl& url);
+
+// Whether the path names a regular file (links followed), the name taken as localFileNameOf
+// gives it.
+bool isRegularFile(const QString& path);
 
 // Path of a shell special folder; falls back once to the desktop folder when it is empty.
 QString getSpecialFolder(int csidl);

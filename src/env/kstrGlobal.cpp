@@ -2,13 +2,11 @@
 
 #include "env/Functions.h"
 #include "platform/ExecutableFile.h"
+#include "platform/NativeFiles.h"
 #include "platform/OsVersion.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStores.h"
 #include "platform/VersionResource.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -190,21 +188,20 @@ QString TkstrGlobal::GetDefaultDataFolder() {
 }
 
 bool TkstrGlobal::IsWritableFolder(const QString& path) {
+    namespace platform = tallix::platform;
     const QString folder = stripTrailingBackslashes(path);
-    if (!QFileInfo(folder).isDir())
+    if (platform::fileKind(folder) != platform::FileKind::Folder)
         return false;
     const QString base = withTrailingSeparator(folder);
     for (int n = 0; n < kWriteTestCandidates; ++n) {
         const QString candidate = base + QStringLiteral("WriteTest%1.tmp").arg(n);
-        if (QFileInfo::exists(candidate))
+        if (platform::fileExists(candidate))
             continue;
-        // NewOnly: a file that appears between the test above and here is someone else's and
-        // must be neither truncated nor deleted.
-        QFile file(candidate);
-        if (!file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
+        // Created only if new: a file that appears between the test above and here is someone
+        // else's and must be neither truncated nor deleted.
+        if (!platform::createNewFile(candidate))
             return false;
-        file.close();
-        file.remove();
+        platform::removeFile(candidate);
         return true;
     }
     return false;

@@ -1,5 +1,6 @@
 #include "formfunc/kstrFormFunc.h"
 
+#include "env/Functions.h"
 #include "env/kstrGlobal.h"
 #include "formfunc/ErrorBox.h"
 #include "formfunc/WindowFunctions.h"
@@ -581,9 +582,10 @@ QStringList TkstrFormFunc::DroppedFileNames(const QMimeData* data) {
     QStringList names;
     if (!data)
         return names;
+    // By the name's bytes: a name that is no UTF-8 (Shift-JIS) would come back as another name.
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
-            names.append(url.toLocalFile());
+            names.append(localFileNameOf(url));
     }
     return names;
 }

@@ -1,11 +1,10 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/NativeFiles.h"
 #include "platform/TextCodec.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <QFileInfo>
 #include <QList>
 
 #include <utility>
@@ -15,6 +14,8 @@ namespace tallix::platform {
 namespace {
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+// Far beyond any settings file; what is larger (a device, a file grown without end) is not one.
+constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
 
 // Lines are read in the system code set with every byte that does not decode kept as it is, so
 // that a value written by hand in another code set (Shift-JIS) survives being read and written
@@ -194,15 +195,15 @@ void putValue(ProfileText& text, const QString& section, const QString& ident,
     text.lines.insert(at, line);
 }
 
-// The file's bytes; empty when it is missing, nothing when it cannot be read.
+// The file's bytes; empty when it is missing, nothing when it cannot be read (also when it is no
+// regular file, or too large to be a settings file).
 std::optional<QByteArray> readExisting(const QString& fileName) {
-    const QFileInfo info(fileName);
-    if (!info.exists())
+    FileRead read = readRegularFile(fileName, kMaxProfileBytes);
+    if (read.status == FileRead::Status::Missing)
         return QByteArray();
-    QFile file(fileName);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    if (read.status != FileRead::Status::Read)
         return std::nullopt;
-    return file.readAll();
+    return std::move(read.bytes);
 }
 
 } // namespace
@@ -237,8 +238,7 @@ bool ProfileFile::writeString(const QString& section, const QString& ident, cons
     // A read-only file refuses the write, as it would if it were rewritten in place; the
     // rename of the atomic write would otherwise replace it because only the folder's rights
     // count there.
-    const QFileInfo info(m_fileName);
-    if (info.exists() && !info.isWritable())
+    if (fileExists(m_fileName) && !isWritableFile(m_fileName))
         return false;
     const std::optional<QByteArray> existing = currentContent();
     if (!existing)

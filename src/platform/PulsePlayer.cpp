@@ -1,9 +1,11 @@
 #include "platform/PulsePlayer.h"
 
+#include "platform/FileStamp.h"
+#include "platform/FileStamp.h"
+#include "platform/NativeFiles.h"
 #include "platform/WavSource.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include <QString>
 
 #include <chrono>
 #include <condition_variable>
@@ -56,8 +58,7 @@ void sleepUntil(Clock::time_point when) {
 
 // One voice file decoded for the stream, kept until the file changes on disk.
 struct Recording {
-    QDateTime modified;
-    qint64 size = 0;
+    FileStamp stamp;
     std::vector<float> samples; // mono at kRate
     double seconds() const { return static_cast<double>(samples.size()) / kRate; }
 };
@@ -66,18 +67,16 @@ class RecordingCache {
 public:
     // Null for a missing file or one that cannot be decoded.
     const Recording* find(const QString& path) {
-        const QFileInfo info(path);
-        if (!info.exists()) {
+        const FileStamp stamp = fileStamp(path);
+        if (!stamp.exists) {
             return nullptr;
         }
         const auto found = m_recordings.find(path);
-        if (found != m_recordings.end() && found->second.modified == info.lastModified() &&
-            found->second.size == info.size()) {
+        if (found != m_recordings.end() && found->second.stamp == stamp) {
             return found->second.samples.empty() ? nullptr : &found->second;
         }
         Recording& recording = m_recordings[path];
-        recording.modified = info.lastModified();
-        recording.size = info.size();
+        recording.stamp = stamp;
         recording.samples = decode(path);
         return recording.samples.empty() ? nullptr : &recording;
     }

@@ -1,7 +1,9 @@
 #include "platform/RegistryStores.h"
 
+#include "platform/NativeFileNames.h"
+#include "platform/NativeFiles.h"
+
 #include <QDir>
-#include <QFileInfo>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -12,17 +14,22 @@ namespace {
 // The maker's folder of the machine-wide record is a fixed word, not the company name.
 const QString kMachineMakerFolder = QStringLiteral("kestrow");
 
+// Folders are taken as the bytes the variables hold, like every path the system hands over.
+QString folderVariable(const char* variable) {
+    return fileNameFromBytes(qgetenv(variable));
+}
+
 QString configHome() {
-    const QString value = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString value = folderVariable("XDG_CONFIG_HOME");
     if (!value.isEmpty() && QDir::isAbsolutePath(value))
         return QDir::cleanPath(value);
-    return QDir::cleanPath(qEnvironmentVariable("HOME") + QStringLiteral("/.config"));
+    return QDir::cleanPath(folderVariable("HOME") + QStringLiteral("/.config"));
 }
 
 QStringList configDirs() {
     QStringList dirs;
     const QStringList listed =
-        qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        folderVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     for (const QString& dir : listed) {
         if (QDir::isAbsolutePath(dir))
             dirs.append(QDir::cleanPath(dir));
@@ -38,7 +45,7 @@ QStringList configDirs() {
 QString resolvedFolder(const QString& folder) {
     if (!QDir::isAbsolutePath(folder))
         return folder;
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    const QString canonical = canonicalPath(folder);
     if (canonical.isEmpty())
         return folder;
     return folder.endsWith(QLatin1Char('/')) && !canonical.endsWith(QLatin1Char('/'))
@@ -54,7 +61,7 @@ QString userRegistryFile(const QString& companyName, const QString& internalName
 }
 
 bool userRegistryKeyExists(const QString& companyName, const QString& internalName) {
-    return QFileInfo(userRegistryFile(companyName, internalName)).isFile();
+    return fileKind(userRegistryFile(companyName, internalName)) == FileKind::Regular;
 }
 
 UserRegistry::UserRegistry(const QString& companyName, const QString& internalName)
@@ -68,7 +75,8 @@ QString UserRegistry::readString(const QString& section, const QString& ident,
 bool UserRegistry::writeString(const QString& section, const QString& ident, const QString& value) {
     if (m_file.readString(section, ident) == value)
         return true; // unchanged: spare the file a rewrite at every start
-    QDir().mkpath(QFileInfo(m_file.fileName()).absolutePath());
+    const QString& fileName = m_file.fileName();
+    makeFolders(fileName.left(fileName.lastIndexOf(QLatin1Char('/'))), nullptr);
     return m_file.writeString(section, ident, value);
 }
 
@@ -76,7 +84,7 @@ QString installedAppDir(const QString& internalName) {
     for (const QString& dir : configDirs()) {
         const QString fileName = dir + QLatin1Char('/') + kMachineMakerFolder + QLatin1Char('/') +
                                  internalName + QStringLiteral(".ini");
-        if (QFileInfo(fileName).isFile())
+        if (fileKind(fileName) == FileKind::Regular)
             return resolvedFolder(ProfileFile(fileName)
                                       .readString(QString(), QStringLiteral("AppDir"))
                                       .value_or(QString()));

@@ -1,10 +1,9 @@
 #include "platform/SoundPlayer.h"
 
 #include "platform/AudioOutput.h"
+#include "platform/NativeFiles.h"
 #include "platform/PulsePlayer.h"
 #include "platform/WavSource.h"
-
-#include <QFileInfo>
 
 #include <chrono>
 #include <cstdlib>
@@ -79,7 +78,7 @@ bool DevicePlayer::ensureStream() {
 }
 
 void DevicePlayer::playFile(const QString& path) {
-    if (!QFileInfo::exists(path)) {
+    if (!fileExists(path)) {
         return;
     }
     const Clock::time_point start = Clock::now();

@@ -1,5 +1,7 @@
 #include "platform/SpecialFolders.h"
 
+#include "platform/NativeFileNames.h"
+
 #include <QDir>
 #include <QtGlobal>
 
@@ -13,11 +15,16 @@ QString withoutTrailingSeparators(QString path) {
     return path;
 }
 
+// Taken as the bytes it holds, so that a home in a Shift-JIS-named folder stays that folder.
+QString folderVariable(const char* variable) {
+    return fileNameFromBytes(qgetenv(variable));
+}
+
 QString absoluteVariableOr(const char* variable, const QString& belowHome) {
-    const QString value = qEnvironmentVariable(variable);
+    const QString value = folderVariable(variable);
     if (!value.isEmpty() && QDir::isAbsolutePath(value))
         return withoutTrailingSeparators(QDir::cleanPath(value));
-    const QString home = qEnvironmentVariable("HOME");
+    const QString home = folderVariable("HOME");
     if (home.isEmpty() || !QDir::isAbsolutePath(home))
         return QString();
     return withoutTrailingSeparators(QDir::cleanPath(home + QLatin1Char('/') + belowHome));

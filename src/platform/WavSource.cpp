@@ -1,6 +1,6 @@
 #include "platform/WavSource.h"
 
-#include <QFile>
+#include "platform/NativeFileNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +16,7 @@ void WavSource::FileCloser::operator()(void* file) const {
 WavSource::WavSource(const QString& path, int outputChannels, double outputRate)
     : m_outChannels(outputChannels), m_step(1.0) {
     SF_INFO info{};
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = fileNameToBytes(path);
     SNDFILE* file = sf_open(name.constData(), SFM_READ, &info);
     if (file == nullptr) {
         return;

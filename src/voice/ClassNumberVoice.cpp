@@ -1,8 +1,8 @@
 #include "voice/ClassNumberVoice.h"
 
+#include "platform/NativeFiles.h"
 #include "platform/SoundPlayer.h"
 
-#include <QFileInfo>
 #include <QObject>
 #include <QThread>
 
@@ -204,7 +204,7 @@ void TNumberVoice::FinishHandOver() {
 
 void TNumberVoice::PlayChar(char character) {
     const QString path = FVoicePath + QLatin1String(fileNameOf(character));
-    if (QFileInfo::exists(path)) {
+    if (platform::fileExists(path)) {
         FPlayer->playFile(path);
     }
 }

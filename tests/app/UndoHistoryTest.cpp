@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 using tallix::UndoHistory;
+using tallix::platform::TextEncoding;
 
 TEST(UndoHistoryTest, KeepsTheNewestThirtyTwoEntriesAndUndoStopsAtTheOldest) {
     UndoHistory history;
@@ -29,7 +30,7 @@ TEST(UndoHistoryTest, RecordsNoCopyOfTheEntryBeforeAndDropsRedoOnANewSnapshot) {
     EXPECT_TRUE(history.canRedo());
     EXPECT_TRUE(history.takeSnapshot(QStringLiteral("b"), {}));
     EXPECT_FALSE(history.canRedo());
-    EXPECT_FALSE(history.redo());
+    EXPECT_FALSE(history.redo(QStringLiteral("b"), {}));
     EXPECT_EQ(history.size(), 2);
 }
 
@@ -38,7 +39,7 @@ TEST(UndoHistoryTest, UndoFromTheEndRecordsTheShownTextForRedo) {
     history.takeSnapshot(QStringLiteral("1"), {0, 1});
     EXPECT_EQ(history.undo(QStringLiteral("1\n2"), {1, 1})->text, QStringLiteral("1"));
     EXPECT_FALSE(history.undo(QStringLiteral("1"), {}));
-    const auto redone = history.redo();
+    const auto redone = history.redo(QStringLiteral("1"), {});
     EXPECT_EQ(redone->text, QStringLiteral("1\n2"));
     EXPECT_EQ(redone->caret.line, 1);
     EXPECT_EQ(redone->caret.column, 1);
@@ -63,4 +64,50 @@ TEST(UndoHistoryTest, AnEditKeyAfterMoreThanTenKeysCallsForASnapshot) {
     EXPECT_TRUE(history.keyReleased(Qt::Key_Backspace));
     history.takeSnapshot({}, {});
     EXPECT_FALSE(history.keyReleased(Qt::Key_Delete));
+}
+
+// Keys typed after an undo are a text of their own: the next undo or redo records them instead
+// of throwing them away, and only what redo could have brought back gives way.
+TEST(UndoHistoryTest, TextTypedAfterAnUndoIsRecordedByTheNextUndoOrRedo) {
+    UndoHistory history;
+    history.takeSnapshot(QStringLiteral("12345"), {});
+    EXPECT_EQ(history.undo(QStringLiteral("123456"), {})->text, QStringLiteral("12345"));
+    EXPECT_FALSE(history.redo(QStringLiteral("123457"), {}));
+    EXPECT_FALSE(history.canRedo());
+    EXPECT_EQ(history.undo(QStringLiteral("123457"), {})->text, QStringLiteral("12345"));
+    EXPECT_EQ(history.redo(QStringLiteral("12345"), {})->text, QStringLiteral("123457"));
+
+    EXPECT_EQ(history.undo(QStringLiteral("1234578"), {})->text, QStringLiteral("123457"));
+    EXPECT_EQ(history.undo(QStringLiteral("123457"), {})->text, QStringLiteral("12345"));
+    EXPECT_EQ(history.redo(QStringLiteral("12345"), {})->text, QStringLiteral("123457"));
+    EXPECT_EQ(history.redo(QStringLiteral("123457"), {})->text, QStringLiteral("1234578"));
+}
+
+TEST(UndoHistoryTest, UndoAndRedoBringBackTheEncodingOfTheirText) {
+    UndoHistory history;
+    history.takeSnapshot(QStringLiteral("1"), {}, TextEncoding::Cp932);
+    EXPECT_EQ(history.undo(QStringLiteral("2"), {}, TextEncoding::Utf16LeBom)->encoding,
+              TextEncoding::Cp932);
+    EXPECT_EQ(history.redo(QStringLiteral("1"), {}, TextEncoding::Cp932)->encoding,
+              TextEncoding::Utf16LeBom);
+}
+
+// A long text edited in one line at a time: the entries share what they do not change, and
+// each still gives back its own text exactly.
+TEST(UndoHistoryTest, EntriesOfALongTextShareWhatTheyDoNotChange) {
+    QStringList lines(40000, QStringLiteral("0123456789"));
+    UndoHistory history;
+    QStringList texts;
+    for (int i = 0; i < UndoHistory::kMaxEntries; ++i) {
+        lines[i * 1201] = QStringLiteral("edited %1").arg(i);
+        if (i % 2 == 1)
+            lines.insert(i * 1199, QStringLiteral("inserted"));
+        texts.append(lines.join(QLatin1Char('\n')));
+        history.takeSnapshot(texts.last(), {});
+    }
+    const qsizetype textSize = texts.last().size();
+    // Thirty-two whole copies would be 32 times the text.
+    EXPECT_LT(history.storedCharacters(), 2 * textSize);
+    for (int i = 0; i < UndoHistory::kMaxEntries; ++i)
+        EXPECT_EQ(history.entry(i).text, texts[i]);
 }
