@@ -107,46 +107,38 @@ void TkstrGlobal::ReadVersionInfo() {
     FVersionInfoLoaded = true;
 }
 
-QString TkstrGlobal::GetExeDir() {
+const QString& TkstrGlobal::VersionInfo(QString TkstrGlobal::*field) {
     if (!FVersionInfoLoaded)
         ReadVersionInfo();
-    return FExeDir;
+    return this->*field;
+}
+
+QString TkstrGlobal::GetExeDir() {
+    return VersionInfo(&TkstrGlobal::FExeDir);
 }
 
 QString TkstrGlobal::GetExePath() {
-    if (!FVersionInfoLoaded)
-        ReadVersionInfo();
-    return FExePath;
+    return VersionInfo(&TkstrGlobal::FExePath);
 }
 
 QString TkstrGlobal::GetExeName() {
-    if (!FVersionInfoLoaded)
-        ReadVersionInfo();
-    return FExeName;
+    return VersionInfo(&TkstrGlobal::FExeName);
 }
 
 QString TkstrGlobal::GetFileVersion() {
-    if (!FVersionInfoLoaded)
-        ReadVersionInfo();
-    return FFileVersion;
+    return VersionInfo(&TkstrGlobal::FFileVersion);
 }
 
 QString TkstrGlobal::GetProductName() {
-    if (!FVersionInfoLoaded)
-        ReadVersionInfo();
-    return FProductName;
+    return VersionInfo(&TkstrGlobal::FProductName);
 }
 
 QString TkstrGlobal::GetInternalName() {
-    if (!FVersionInfoLoaded)
-        ReadVersionInfo();
-    return FInternalName;
+    return VersionInfo(&TkstrGlobal::FInternalName);
 }
 
 QString TkstrGlobal::GetCompanyName() {
-    if (!FVersionInfoLoaded)
-        ReadVersionInfo();
-    return FCompanyName;
+    return VersionInfo(&TkstrGlobal::FCompanyName);
 }
 
 int TkstrGlobal::GetWinMajorVersion() {
@@ -177,11 +169,11 @@ void TkstrGlobal::SetDataFolder(const QString& folder) {
 }
 
 QString TkstrGlobal::GetDefaultDataFolder() {
-    const QString installed = GetInstalledAppDir().toLower();
-    const QString here = GetExeDir().toLower();
+    // Both folders are canonical paths, compared exactly: names that differ only in case are
+    // other folders on the file systems this runs on.
     // A copy running from somewhere else than the recorded installation keeps its data beside
     // itself when it may write there.
-    if (installed != here && IsExeFolderWritable())
+    if (GetInstalledAppDir() != GetExeDir() && IsExeFolderWritable())
         return GetExePath() + QStringLiteral("Data");
     return getSpecialFolder(kCsidlAppData) + kSeparator + GetCompanyName() + kSeparator +
            GetProductName();
@@ -244,8 +236,13 @@ void TkstrGlobal::RegWriteString(const QString& section, const QString& ident,
 }
 
 void TkstrGlobal::OpenIni() {
+    Ini();
+}
+
+tallix::platform::ProfileFile& TkstrGlobal::Ini() {
     if (!FIniFile)
         FIniFile = std::make_unique<tallix::platform::ProfileFile>(GetDataPath() + kIniFileName);
+    return *FIniFile;
 }
 
 void TkstrGlobal::CloseIni() {
@@ -253,9 +250,7 @@ void TkstrGlobal::CloseIni() {
 }
 
 void TkstrGlobal::BeginIniBatch() {
-    OpenIni();
-    if (FIniFile)
-        FIniFile->beginBatch();
+    Ini().beginBatch();
 }
 
 void TkstrGlobal::EndIniBatch() {
@@ -265,25 +260,18 @@ void TkstrGlobal::EndIniBatch() {
 
 QString TkstrGlobal::ReadString(const QString& section, const QString& ident, const QString& def) {
     QString result = def;
-    OpenIni();
-    if (FIniFile) {
-        if (const std::optional<QString> stored = FIniFile->readString(section, ident))
-            result = cutToReadBuffer(*stored);
-    }
+    if (const std::optional<QString> stored = Ini().readString(section, ident))
+        result = cutToReadBuffer(*stored);
     return result;
 }
 
 void TkstrGlobal::WriteString(const QString& section, const QString& ident, const QString& value) {
-    OpenIni();
-    if (FIniFile && !FIniFile->writeString(section, ident, value))
+    if (!Ini().writeString(section, ident, value))
         throw EIniFileException(FIniFile->fileName());
 }
 
 int TkstrGlobal::ReadInteger(const QString& section, const QString& ident, int def) {
-    OpenIni();
-    if (!FIniFile)
-        return def;
-    const std::optional<QString> stored = FIniFile->readString(section, ident);
+    const std::optional<QString> stored = Ini().readString(section, ident);
     return stored ? parseInteger(*stored, def) : def;
 }
 

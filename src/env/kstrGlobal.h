@@ -76,6 +76,9 @@ public:
 
 private:
     void ReadVersionInfo();
+    const QString& VersionInfo(QString TkstrGlobal::*field);
+    // The settings file, opened at its first use.
+    tallix::platform::ProfileFile& Ini();
     QString GetDefaultDataFolder();
     void OpenRegistry();
     void CloseRegistry();

@@ -56,13 +56,16 @@ TEST_F(ApplicationContext, WithoutVersionInformationTheNamesAreUnknown) {
     EXPECT_TRUE(isDir(root() + "/share/unknown/unknown"));
 }
 
-TEST_F(ApplicationContext, RecordedAppDirEqualExceptForCaseUsesApplicationData) {
+TEST_F(ApplicationContext, RecordedAppDirInAnotherCaseIsAnotherFolder) {
     writeInstallationRecord(exeDir().toUpper());
     TkstrGlobal global;
-    EXPECT_EQ(global.GetDataFolder(), appDataFolder());
-    EXPECT_EQ(global.GetDataPath(), appDataFolder() + "/");
+    EXPECT_EQ(global.GetDataFolder(), exeDir() + "/Data");
+    EXPECT_FALSE(exists(appDataFolder()));
+
+    writeInstallationRecord(exeDir());
+    TkstrGlobal installed;
+    EXPECT_EQ(installed.GetDataPath(), appDataFolder() + "/");
     EXPECT_TRUE(isDir(appDataFolder()));
-    EXPECT_FALSE(exists(exeDir() + "/Data"));
 }
 
 TEST_F(ApplicationContext, RecordedAppDirWithTrailingSeparatorNeverMatches) {
