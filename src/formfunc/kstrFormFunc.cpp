@@ -114,7 +114,7 @@ TkstrFormFunc::TkstrFormFunc(QWidget* owner) : QObject(owner), FOwnerForm(owner)
                 [this](QSessionManager& manager) {
                     tallix::showErrorsOf(FOwnerForm, [&] { SessionCommitData(manager); });
                 });
-    // Not erasing is the start value; the form gets it as any value it is given, by the setter.
+    // The start value, not erasing, reaches the form as every later value does: by the setter.
     SetEraseBackGround(FEraseBackGround);
     HookForm(true);
     SetLayered(true);
