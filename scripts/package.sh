@@ -17,6 +17,7 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXF
 cppflags=$(dpkg-buildflags --get CPPFLAGS)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALLIX_BUILD_TESTS=OFF \
     -DCMAKE_INSTALL_PREFIX=/usr -DTALLIX_INSTALL_EXE_DIR=lib/tallix \
+    -DCMAKE_STRIP="$root/packaging/strip.sh" \
     -DCMAKE_C_FLAGS="$cppflags $(dpkg-buildflags --get CFLAGS)" \
     -DCMAKE_CXX_FLAGS="$cppflags $(dpkg-buildflags --get CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null

@@ -52,10 +52,9 @@ check_validators() {
     fi
 }
 
-# What an installation needs: programs, manual pages, voice sets, icon, the record as a conffile,
-# and the libraries the programs link to among the dependencies.
+# What an installation needs: programs, manual pages, voice sets, icon, the record as a conffile.
 check_contents() {
-    local tree=$1 path set depends
+    local tree=$1 path set
     for path in usr/bin/tallix usr/bin/tallix-archive usr/bin/tallix-picture usr/lib/tallix/tallix; do
         [ -x "$tree/$path" ] || fail "the package lacks the program /$path"
     done
@@ -73,9 +72,21 @@ check_contents() {
         fail "the installation record does not name /usr/lib/tallix"
     dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles | grep -qxF /etc/xdg/kestrow/tallix.ini ||
         fail "the installation record is not a conffile"
-    depends=$(dpkg-deb --field "$deb" Depends)
-    for path in libc6 libqt6widgets6 libpulse0 libportaudio2 libjpeg62-turbo; do
-        grep -q "\b$path\b" <<<"$depends" || fail "the dependencies lack $path: $depends"
+}
+
+# Every library a program of the package links to directly belongs to a package it depends on.
+check_dependencies() {
+    local tree=$1 depends binary library path owner
+    depends=" $(dpkg-deb --field "$deb" Depends | tr ',|' '  ') "
+    for binary in usr/lib/tallix/tallix usr/bin/tallix-archive usr/bin/tallix-picture; do
+        while read -r library; do
+            path=$(ldd "$tree/$binary" | awk -v wanted="$library" '$1 == wanted { print $3 }')
+            [ -n "$path" ] || fail "/$binary needs $library, which this system lacks"
+            owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(realpath "$path")" 2>/dev/null || true)
+            owner=${owner%%:*}
+            [ -n "$owner" ] || fail "no package owns $path, which /$binary needs"
+            [[ "$depends" == *" $owner "* ]] || fail "/$binary needs $library of $owner, not a dependency"
+        done < <(objdump -p "$tree/$binary" | awk '$1 == "NEEDED" { print $2 }')
     done
 }
 
@@ -83,6 +94,7 @@ check_static() {
     dpkg-deb -x "$deb" "$work/tree"
     check_validators "$work/tree"
     check_contents "$work/tree"
+    check_dependencies "$work/tree"
     echo "package contents, lintian, desktop entry and AppStream metadata checked"
 }
 
