@@ -34,6 +34,9 @@ protected:
         m_from = g_sink->capture().size();
         m_session = std::make_unique<TallixSession>(g_program, g_xserver->display());
         m_session->start();
+        // The window's input context is made over D-Bus after the window shows; a key sent
+        // before would bypass the input method.
+        QThread::msleep(1000);
         // Anthy starts each window switched off; its on/off key turns on hiragana. (Ctrl+J:
         // the X server of the test has no key for 全角/半角 that the program could look up.)
         m_session->key("ctrl+j");
