@@ -1,5 +1,5 @@
-// Numbers as a Japanese desktop types them (double-width, through an input method's
-// composition), and what the window tells screen readers.
+// Numbers as a Japanese desktop types them: double-width, and through an input method's
+// composition. (What screen readers get is checked through AT-SPI in the end-to-end tests.)
 #include "MainWindowFixture.h"
 #include "ScriptedPlayer.h"
 #include "app/UnitFmTallixor.h"
@@ -77,26 +77,6 @@ private slots:
         QTRY_COMPARE(m_player->played().mid(4), speed({"1", "d", "5", "s", "s", "r"}));
         actionOf(window, "MNClearExtNum")->trigger();
         QCOMPARE(window.MemoText(), QStringLiteral("1.5"));
-    }
-
-    // The line being read shows in the text box's description while the caret stays where the
-    // user left it; afterwards the description is the text box's own again.
-    void theLineBeingReadIsDescribedWithoutMovingTheCaret() {
-        TFmTallixor& window = openWindow();
-        QPlainTextEdit* memo = memoOf(window);
-        QCOMPARE(memo->accessibleName(), QStringLiteral("数字入力欄"));
-        const QString idle = memo->accessibleDescription();
-        memo->setPlainText(QStringLiteral("1\n2\n3"));
-        memo->moveCursor(QTextCursor::End);
-        m_player->hold();
-        memo->moveCursor(QTextCursor::Up);
-        QTest::keyClick(memo, Qt::Key_Escape);
-        QTRY_COMPARE(memo->accessibleDescription(), QStringLiteral("2行目を読み上げ中"));
-        QCOMPARE(memo->textCursor().blockNumber(), 1);
-        QVERIFY(!memo->textCursor().hasSelection());
-        m_player->release();
-        QTRY_COMPARE(memo->accessibleDescription(), idle);
-        QCOMPARE(m_player->played(), speed({"2", "r", "3", "r"}));
     }
 };
 

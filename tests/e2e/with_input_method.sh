@@ -32,7 +32,8 @@ export DBUS_SESSION_BUS_ADDRESS
 ibus-daemon --panel=disable --cache=none --replace >"$work/ibus.log" 2>&1 &
 ibus_pid=$!
 engine_ready=""
-for _ in $(seq 300); do
+# The engines describe themselves by running, which takes seconds on a busy machine.
+for _ in $(seq 600); do
     if ibus list-engine 2>/dev/null | grep -q '^ *anthy '; then
         engine_ready=yes
         break
