@@ -11,8 +11,9 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 
+// Each byte equals the one after it and the first is zero: memcmp runs at memory speed.
 bool allZero(const char* data, std::size_t size) {
-    return std::all_of(data, data + size, [](char c) { return c == 0; });
+    return size > 0 && data[0] == 0 && std::memcmp(data, data + 1, size - 1) == 0;
 }
 
 } // namespace
