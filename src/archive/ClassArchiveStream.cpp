@@ -76,8 +76,8 @@ TArchiveStream::TArchiveStream(const QString& fileName, Opening opening)
     Reload();
 }
 
-// False when the file may not be written or another writer holds it and writing is not
-// `required`; every other failure is raised.
+// Unless writing is `required`, false when this user may not write the file or another writer
+// holds it; every other failure is raised.
 bool TArchiveStream::OpenForWriting(const QString& fileName, bool required) {
     RegularFile file(fileName, RegularFile::Access::ReadWrite);
     if (!file.isOpen()) {

@@ -4,6 +4,7 @@
 #include "ArchiveBytes.h"
 #include "archive/ArchiveWriter.h"
 #include "archive/ClassArchiveStream.h"
+#include "archive/tool/ArchiveTool.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -136,23 +137,24 @@ TEST_F(ArchiveToolSafetyTest, AHugeSparseMemberIsStreamed) {
     EXPECT_EQ(readFile(path("out/after")), "end");
 }
 
-// Each duplicate once took a search from number 2 upwards: 40,000 members of one name ran for
-// minutes before anything was written.
-TEST_F(ArchiveToolSafetyTest, ManyMembersOfOneNameAreNumberedQuickly) {
+// Each duplicate once took a search from number 2 upwards, and each new member a search for the
+// highest number: 40,000 members of one name ran for more than 30 s before anything was written.
+TEST(ArchiveToolNaming, ManyMembersOfOneNameAreNumberedInLinearTime) {
     constexpr int kMembers = 40000;
-    {
-        tallix::archive::ArchiveWriter writer(m_archivePath);
-        for (int i = 0; i < kMembers; ++i)
-            writer.addMember("a.png", "x");
-        writer.commit();
-    }
+    QTemporaryDir dir;
     QElapsedTimer timer;
     timer.start();
-    const ToolRun run = runTool({"extract", m_archivePath, path("out")});
-    EXPECT_LT(timer.elapsed(), 20000) << "milliseconds, on a busy machine";
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.ends_with("extracted a.png as a~40000.png\n"));
-    EXPECT_EQ(folderEntries(path("out")).size(), kMembers);
+    tallix::archive::ArchiveWriter writer(dir.filePath("graphic"));
+    for (int i = 0; i < kMembers; ++i)
+        writer.addMember("a.png", "x");
+    writer.commit();
+    const std::vector<std::string> targets =
+        tallix::archive::tool::extractedFileNames(std::vector<std::string>(kMembers, "a.png"));
+    EXPECT_LT(timer.elapsed(), 5000) << "milliseconds, on a busy machine";
+    EXPECT_EQ(writer.files().GetEntryID(kMembers - 1), kMembers);
+    ASSERT_EQ(targets.size(), std::size_t{kMembers});
+    EXPECT_EQ(targets[1], "a~2.png");
+    EXPECT_EQ(targets.back(), "a~40000.png");
 }
 
 // Two names that differ only in characters that do not show must not look the same.

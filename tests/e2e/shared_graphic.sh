@@ -15,9 +15,9 @@ if [ "$(id -u)" -eq 0 ]; then
     chown root:root "$graphic"
     chmod 644 "$graphic"
 fi
-flock --exclusive "$graphic" sleep 120 &
-holder=$!
-trap 'kill "$holder" 2>/dev/null || true; e2e_cleanup' EXIT
+# The script itself (root, another user than the program's) holds the lock until it ends.
+exec {lock}<"$graphic"
+flock --exclusive --nonblock "$lock"
 
 start_program
 first_pid=$program_pid

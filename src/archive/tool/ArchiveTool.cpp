@@ -284,19 +284,16 @@ std::string numberedName(const std::string& name, int number) {
     return name.substr(0, stem) + "~" + std::to_string(number) + name.substr(stem);
 }
 
-// The file name for each chosen member. A name that an earlier member already took is numbered,
-// never overwritten: members of the same name would otherwise replace each other on disk. Each
-// name keeps its next number, so that thousands of members of one name cost no more than
+} // namespace
+
+// Each name keeps its next number, so that thousands of members of one name cost no more than
 // thousands of names.
-std::vector<std::string> targetNames(const TfilesList& files, const std::vector<int>& indices) {
-    std::set<std::string> taken;
-    for (const int index : indices)
-        taken.insert(files.Strings(index));
+std::vector<std::string> extractedFileNames(const std::vector<std::string>& names) {
+    const std::set<std::string> taken(names.begin(), names.end());
     std::set<std::string> used;
     std::map<std::string, int> nextNumber;
     std::vector<std::string> targets;
-    for (const int index : indices) {
-        const std::string& name = files.Strings(index);
+    for (const std::string& name : names) {
         std::string target = name;
         if (used.count(target) != 0) {
             int& number = nextNumber.try_emplace(name, 2).first->second;
@@ -309,6 +306,8 @@ std::vector<std::string> targetNames(const TfilesList& files, const std::vector<
     }
     return targets;
 }
+
+namespace {
 
 struct Extraction {
     int renamed = 0;
@@ -335,14 +334,18 @@ bool extractMember(TArchiveStream& archive, int index, const platform::TargetFol
     return outcome == Outcome::Done;
 }
 
-int extractMembers(const QString& archivePath, const QString& folderPath, const QStringList& names,
-                   bool overwrite, std::ostream& out, std::ostream& err) {
+int extractMembers(const QString& archivePath, const QString& folderPath,
+                   const QStringList& memberNames, bool overwrite, std::ostream& out,
+                   std::ostream& err) {
     requireArchiveToRead(archivePath);
     TArchiveStream archive(archivePath, TArchiveStream::Opening::ReadOnly);
-    const std::vector<int> indices = chosenMembers(archive.Files(), names);
+    const std::vector<int> indices = chosenMembers(archive.Files(), memberNames);
     for (const int index : indices)
         requireSafeFileName(archive.Files().Strings(index));
-    const std::vector<std::string> targets = targetNames(archive.Files(), indices);
+    std::vector<std::string> names;
+    for (const int index : indices)
+        names.push_back(archive.Files().Strings(index));
+    const std::vector<std::string> targets = extractedFileNames(names);
     const platform::TargetFolder folder(folderPath);
     if (!folder.isOpen())
         throw ToolError("cannot use the folder \"" + printable(toBytes(folderPath)) +
