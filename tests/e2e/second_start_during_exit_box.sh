@@ -23,7 +23,7 @@ first_pid=$program_pid
 launch_program
 second_pid=$program_pid
 program_pid=$second_pid
-notice=$(wait_for_window '.' "the second start said nothing")
+notice=$(wait_for_window '.' "the second start said nothing: the closing window answered it")
 if xdotool search --onlyvisible --pid "$first_pid" --name '^Tallix$' | grep -qx "$main_window"; then
     echo "the second start brought back the closing window" >&2
     exit 1
