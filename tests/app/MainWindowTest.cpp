@@ -23,13 +23,15 @@ private slots:
         QVERIFY(!QFile::exists(fixture.dataPath() + QStringLiteral("nums.txt")));
     }
 
-    void loadsLineFeedTextAndSavesItWithCrLf() {
+    void loadsLineFeedTextAndSavesItWithCrLfOnceChanged() {
         MainWindowFixture fixture;
         fixture.writeDataFile(QStringLiteral("nums.txt"), "1\n22\r333");
         TFmTallixor& window = fixture.openWindow();
         QCOMPARE(memoOf(window)->document()->blockCount(), 3);
+        memoOf(window)->moveCursor(QTextCursor::End);
+        memoOf(window)->insertPlainText(QStringLiteral("4"));
         fixture.closeWindow();
-        QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray("1\r\n22\r\n333"));
+        QCOMPARE(fixture.readDataFile(QStringLiteral("nums.txt")), QByteArray("1\r\n22\r\n3334"));
     }
 
     void typedTextIsSavedAsTyped() {

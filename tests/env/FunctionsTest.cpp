@@ -2,6 +2,8 @@
 
 #include "EnvFixture.h"
 
+#include <QFileInfo>
+
 using namespace tallix;
 
 namespace {
@@ -14,6 +16,10 @@ TEST_F(FolderFunctions, ForceFolderCreatesMissingLevelsBelowAnExistingFolder) {
     EXPECT_TRUE(isDir(root() + "/one"));
     EXPECT_TRUE(isDir(root() + "/one/two"));
     EXPECT_TRUE(isDir(deep));
+    // The data folder is the user's alone: others may not read the text in it.
+    const QFile::Permissions others =
+        QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    EXPECT_FALSE(QFileInfo(deep).permissions() & others);
     forceFolder(deep + "/"); // already there: nothing to do, nothing reported
     EXPECT_TRUE(isDir(deep));
 }
