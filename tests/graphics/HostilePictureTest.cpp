@@ -203,6 +203,24 @@ TEST(HostilePictures, PngRowsCountWithTheirPaddingAndTheirNumber) {
     const ByteVector allowed =
         pngFile({ihdr(1, kRows, 8, 0), chunk("IDAT", deflate(rows)), chunk("IEND", {})});
     expectBounded(loadBytes("tall.png", allowed), "decoded", "PNG 1 x 3,900,000");
+
+    // Image data of 2 GiB, of which the picture needs the first few bytes: read as inflated.
+    const ByteVector picture = deflate(ByteVector(1000 * 1001, 0));
+    const std::uint32_t length = 0x7FFF'FF00;
+    const ByteVector start = concat(
+        {pngFile({ihdr(1000, 1000, 8, 0)}), {0x7F, 0xFF, 0xFF, 0x00, 'I', 'D', 'A', 'T'}, picture});
+    QTemporaryDir dir;
+    expectBounded(loadFile(sparseFile(dir, "long.png", start, std::int64_t{length} + 100)),
+                  "decoded", "PNG 1000x1000 in 2 GiB of IDAT");
+
+    // Millions of empty chunks, each a read of its own.
+    ByteVector empty = chunk("tEXt", {});
+    ByteVector chunks;
+    for (int i = 0; i < (1 << 20) + 1; ++i) {
+        chunks.insert(chunks.end(), empty.begin(), empty.end());
+    }
+    expectBounded(loadBytes("many.png", concat({pngFile({}), chunks})), "PNGのチャンクが多すぎます",
+                  "PNG of a million empty chunks");
 }
 
 ByteVector bmpHeader(std::int32_t width, std::int32_t height) {
