@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/Bitmap.h"
+#include "graphics/PngChunks.h"
 #include "graphics/ReadStream.h"
 
 #include <array>
@@ -26,8 +27,9 @@ struct TPngPalette {
 // replaced when the whole picture has been decoded. A stream without IHDR changes nothing.
 void loadPngFromStream(TBitmap& bitmap, TStream& stream);
 
-// The chunk walk after IHDR: fills palette from PLTE and collects the first run of IDAT chunks.
-void readPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette);
+// The chunk walk after IHDR: fills palette from PLTE up to the first IDAT chunk, and gives the
+// data of the first run of IDAT chunks, which is read from the stream as it is inflated.
+PngImageData readPngData(TStream& stream, TPngPalette& palette);
 
 // Chooses the decoder by the lower-cased extension of fileName (".bmp", ".png", ".jpg",
 // ".jpeg", ".jpx"); any other name leaves bitmap as it was.

@@ -32,9 +32,10 @@ constexpr platform::ErrorTextRow<Kind> kTexts[] = {
     {Kind::PngInflateNotReady, "PNGの展開を開始できません"},
     {Kind::PngDataShort, "PNGの画像データが不足しています"},
     {Kind::PngDataCorrupt, "PNGの圧縮データが壊れています"},
+    {Kind::PngTooManyChunks, "PNGのチャンクが多すぎます"},
 };
 static_assert(platform::rowsInKindOrder(kTexts) &&
-              std::size(kTexts) == static_cast<std::size_t>(Kind::PngDataCorrupt) + 1);
+              std::size(kTexts) == static_cast<std::size_t>(Kind::PngTooManyChunks) + 1);
 
 } // namespace
 

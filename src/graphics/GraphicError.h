@@ -36,6 +36,7 @@ enum class GraphicErrorKind {
     PngInflateNotReady,
     PngDataShort,
     PngDataCorrupt,
+    PngTooManyChunks,
 };
 
 std::string graphicErrorText(GraphicErrorKind kind,

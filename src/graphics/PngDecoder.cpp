@@ -1,5 +1,6 @@
 #include "graphics/FuncGraphicWork.h"
 #include "graphics/GraphicError.h"
+#include "graphics/PngChunks.h"
 #include "graphics/PngFilter.h"
 #include "graphics/PngInflater.h"
 #include "graphics/PngRowConversion.h"
@@ -27,13 +28,6 @@ enum TColourType : std::uint8_t {
     kTruecolourAlpha = 6,
 };
 
-struct TChunkHeader {
-    std::uint32_t Length = 0;
-    char Type[4] = {};
-
-    bool Is(const char* type) const { return std::memcmp(Type, type, 4) == 0; }
-};
-
 struct TPngHeader {
     std::uint32_t Width = 0;
     std::uint32_t Height = 0;
@@ -42,26 +36,6 @@ struct TPngHeader {
     std::uint8_t Compression = 0;
     std::uint8_t Interlace = 0;
 };
-
-std::uint32_t bigEndian32(const std::uint8_t* bytes) {
-    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-           std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
-}
-
-// False at the end of the stream; a header cut short counts as the end too.
-bool readChunkHeader(TStream& stream, TChunkHeader& header) {
-    std::uint8_t bytes[8];
-    if (stream.Read(bytes, 8) != 8) {
-        return false;
-    }
-    header.Length = bigEndian32(bytes);
-    std::memcpy(header.Type, bytes + 4, 4);
-    return true;
-}
-
-void skipChunk(TStream& stream, const TChunkHeader& header) {
-    stream.Seek(std::int64_t{header.Length} + 4, SeekOrigin::Current);
-}
 
 void readPalette(TStream& stream, const TChunkHeader& header, TPngPalette& palette) {
     if (header.Length % 3 != 0 || header.Length > 3 * 256) {
@@ -75,34 +49,6 @@ void readPalette(TStream& stream, const TChunkHeader& header, TPngPalette& palet
         palette.Blue[i] = entries[3 * i + 2];
     }
     stream.Seek(4, SeekOrigin::Current);
-}
-
-// Measures the run of IDAT chunks that starts with header, so that its data can be read into one
-// buffer of the exact size; returns with the stream where it was. A length beyond the stream's
-// end fails here rather than after a huge allocation.
-std::int64_t measureImageData(TStream& stream, TChunkHeader header) {
-    const std::int64_t start = stream.GetPosition();
-    const std::int64_t size = stream.GetSize();
-    std::int64_t total = 0;
-    do {
-        if (std::int64_t{header.Length} > size - stream.GetPosition()) {
-            RaiseGraphicError(GraphicErrorKind::StreamNotRead);
-        }
-        total += header.Length;
-        skipChunk(stream, header);
-    } while (readChunkHeader(stream, header) && header.Is("IDAT"));
-    stream.SetPosition(start);
-    return total;
-}
-
-void readImageData(TStream& stream, TChunkHeader header, std::vector<std::uint8_t>& buffer) {
-    std::size_t filled = buffer.size();
-    buffer.resize(filled + static_cast<std::size_t>(measureImageData(stream, header)));
-    do {
-        ReadBuffer(stream, buffer.data() + filled, header.Length);
-        filled += header.Length;
-        stream.Seek(4, SeekOrigin::Current);
-    } while (readChunkHeader(stream, header) && header.Is("IDAT"));
 }
 
 int samplesPerPixel(std::uint8_t colourType) {
@@ -187,8 +133,7 @@ TColourTable paletteTable(const TPngPalette& palette) {
 // Inflates, reconstructs and converts every row of a picture whose header has been checked.
 class TPngRowDecoder {
 public:
-    TPngRowDecoder(const TPngHeader& header, const std::vector<std::uint8_t>& compressed,
-                   const TPngPalette& palette)
+    TPngRowDecoder(const TPngHeader& header, PngImageData& compressed, const TPngPalette& palette)
         : FHeader(header), FInflater(compressed), FWidth(header.Width),
           FPackedBytes((FWidth * samplesPerPixel(header.ColourType) * header.Depth + 7) / 8),
           FBitmap(TBitmap::Allocate(
@@ -272,18 +217,19 @@ private:
 
 } // namespace
 
-void readPngData(TStream& stream, std::vector<std::uint8_t>& buffer, TPngPalette& palette) {
+PngImageData readPngData(TStream& stream, TPngPalette& palette) {
+    PngChunkWalk walk(stream);
     TChunkHeader header;
-    while (readChunkHeader(stream, header)) {
+    while (walk.next(header)) {
         if (header.Is("PLTE")) {
             readPalette(stream, header, palette);
         } else if (header.Is("IDAT")) {
-            readImageData(stream, header, buffer);
-            return;
+            return PngImageData(stream, header);
         } else {
-            skipChunk(stream, header);
+            walk.skip(header);
         }
     }
+    return PngImageData(stream);
 }
 
 void loadPngFromStream(TBitmap& bitmap, TStream& stream) {
@@ -291,13 +237,14 @@ void loadPngFromStream(TBitmap& bitmap, TStream& stream) {
     if (stream.Read(signature, 8) != 8 || std::memcmp(signature, kSignature, 8) != 0) {
         RaiseGraphicError(GraphicErrorKind::NotPng);
     }
+    PngChunkWalk walk(stream);
     TChunkHeader chunk;
     do {
-        if (!readChunkHeader(stream, chunk)) {
+        if (!walk.next(chunk)) {
             return;
         }
         if (!chunk.Is("IHDR")) {
-            skipChunk(stream, chunk);
+            walk.skip(chunk);
         }
     } while (!chunk.Is("IHDR"));
 
@@ -306,9 +253,8 @@ void loadPngFromStream(TBitmap& bitmap, TStream& stream) {
     const TPngHeader header = parseHeader(block);
     checkHeader(header);
 
-    std::vector<std::uint8_t> compressed;
     TPngPalette palette;
-    readPngData(stream, compressed, palette);
+    PngImageData compressed = readPngData(stream, palette);
     bitmap = TPngRowDecoder(header, compressed, palette).Decode();
 }
 

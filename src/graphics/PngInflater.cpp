@@ -7,8 +7,14 @@
 
 namespace tallix::graphics {
 
-TPngInflater::TPngInflater(const std::vector<std::uint8_t>& compressed)
-    : FNext(compressed.data()), FLeft(compressed.size()) {
+namespace {
+
+constexpr std::size_t kPieceBytes = 64 * 1024;
+
+} // namespace
+
+TPngInflater::TPngInflater(PngImageData& compressed)
+    : FCompressed(compressed), FPiece(kPieceBytes) {
     if (inflateInit(&FZip) != Z_OK) {
         RaiseGraphicError(GraphicErrorKind::PngInflateNotReady);
     }
@@ -18,13 +24,9 @@ TPngInflater::~TPngInflater() {
     inflateEnd(&FZip);
 }
 
-// zlib counts its input in 32 bits; larger data is handed over in slices.
 void TPngInflater::RefillInput() {
-    const auto slice = std::min<std::size_t>(FLeft, std::numeric_limits<uInt>::max());
-    FZip.next_in = FNext;
-    FZip.avail_in = static_cast<uInt>(slice);
-    FNext += slice;
-    FLeft -= slice;
+    FZip.next_in = FPiece.data();
+    FZip.avail_in = static_cast<uInt>(FCompressed.read(FPiece.data(), FPiece.size()));
 }
 
 void TPngInflater::ReadExactly(std::uint8_t* target, std::size_t count) {
@@ -33,6 +35,8 @@ void TPngInflater::ReadExactly(std::uint8_t* target, std::size_t count) {
         if (FZip.avail_in == 0) {
             RefillInput();
         }
+        const bool inputEnded = FZip.avail_in == 0;
+        // zlib counts its output in 32 bits; larger rows are filled in slices.
         const auto slice = std::min<std::size_t>(count, std::numeric_limits<uInt>::max());
         FZip.avail_out = static_cast<uInt>(slice);
         const int result = inflate(&FZip, Z_NO_FLUSH);
@@ -40,7 +44,7 @@ void TPngInflater::ReadExactly(std::uint8_t* target, std::size_t count) {
         if (result == Z_STREAM_END && count > 0) {
             RaiseGraphicError(GraphicErrorKind::PngDataShort);
         }
-        if (result == Z_BUF_ERROR && FZip.avail_in == 0 && FLeft == 0) {
+        if (result == Z_BUF_ERROR && inputEnded) {
             RaiseGraphicError(GraphicErrorKind::PngDataShort);
         }
         if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {

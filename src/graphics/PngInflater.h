@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graphics/PngChunks.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -7,10 +9,10 @@
 
 namespace tallix::graphics {
 
-// The zlib decompression stream over the collected image data, read row by row.
+// The zlib decompression stream over the image data, read row by row.
 class TPngInflater {
 public:
-    explicit TPngInflater(const std::vector<std::uint8_t>& compressed);
+    explicit TPngInflater(PngImageData& compressed);
     ~TPngInflater();
     TPngInflater(const TPngInflater&) = delete;
     TPngInflater& operator=(const TPngInflater&) = delete;
@@ -22,8 +24,8 @@ private:
     void RefillInput();
 
     z_stream FZip{};
-    const std::uint8_t* FNext;
-    std::size_t FLeft;
+    PngImageData& FCompressed;
+    std::vector<std::uint8_t> FPiece;
 };
 
 } // namespace tallix::graphics
