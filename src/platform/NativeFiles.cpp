@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
 #include <cerrno>
 #include <climits>
