@@ -1,8 +1,6 @@
 #include "app/TextFile.h"
 
 #include "FileBytes.h"
-#include "platform/NativeFileNames.h"
-#include "platform/NativeFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <utility>
 
 #ifndef _WIN32
@@ -202,20 +197,6 @@ TEST(TextFileStorage, OnlyRegularFilesOfASizeThatFitsAreRead) {
     EXPECT_FALSE(tallix::readTextFileIfPresent(dir.filePath(QStringLiteral("none.txt"))));
 }
 
-// A folder named in Shift-JIS bytes on a UTF-8 system: the file is written into and read from
-// that very folder, never into one of another name beside it.
-TEST(TextFileStorage, AFolderNamedInShiftJisBytesIsThatFolder) {
-    QTemporaryDir dir;
-    const QByteArray folder = QFile::encodeName(dir.path()) + "/\x83\x66\x81\x5B\x83\x5E";
-    ASSERT_EQ(mkdir(folder.constData(), 0700), 0);
-    const QString fileName =
-        tallix::platform::fileNameFromBytes(folder) + QStringLiteral("/nums.txt");
-    writeTextFile(fileName, {QStringLiteral("123"), TextEncoding::System});
-    std::ifstream exact((folder + "/nums.txt").constData(), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exact), {}), "123");
-    EXPECT_EQ(readTextFile(fileName).text, QStringLiteral("123"));
-    EXPECT_EQ(tallix::platform::folderEntries(dir.path()).size(), 1);
-}
 #endif
 
 } // namespace

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #ifndef _WIN32
 #include <sys/stat.h>
 
@@ -49,32 +47,6 @@ TEST_F(NativeFiles, EveryCallNamesAShiftJisFolderByItsBytes) {
     EXPECT_EQ(platform::fileNameToBytes(entries.front()), kShiftJisFolder);
     EXPECT_TRUE(platform::removeFile(file));
     EXPECT_EQ(platform::fileKind(file), FileKind::Missing);
-}
-
-TEST_F(NativeFiles, ReadingRefusesAFifoAtOnceAndStopsAtTheLimit) {
-    ASSERT_TRUE(platform::makeFolders(folder(), nullptr));
-    const QString fifo = folder() + QStringLiteral("/fifo");
-    ASSERT_EQ(mkfifo(platform::fileNameToBytes(fifo).constData(), 0600), 0);
-    EXPECT_EQ(platform::readRegularFile(fifo, 100).status, FileRead::Status::NotRegular);
-    EXPECT_EQ(platform::readRegularFile(QStringLiteral("/dev/zero"), 100).status,
-              FileRead::Status::NotRegular);
-    const int fd = platform::openFileDescriptor(fifo, platform::OpenMode::ReadOnly);
-    EXPECT_GE(fd, 0);
-    QFile adopted;
-    EXPECT_TRUE(adopted.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
-
-    const QString file = folder() + QStringLiteral("/eleven");
-    ASSERT_TRUE(platform::createNewFile(file));
-    std::FILE* out = std::fopen(platform::fileNameToBytes(file).constData(), "wb");
-    ASSERT_TRUE(out);
-    std::fputs("0123456789A", out);
-    std::fclose(out);
-    EXPECT_EQ(platform::readRegularFile(file, 10).status, FileRead::Status::TooLarge);
-    const FileRead read = platform::readRegularFile(file, 11);
-    EXPECT_EQ(read.status, FileRead::Status::Read);
-    EXPECT_EQ(read.bytes, QByteArray("0123456789A"));
-    EXPECT_EQ(platform::readRegularFile(folder() + QStringLiteral("/none"), 10).status,
-              FileRead::Status::Missing);
 }
 
 } // namespace
