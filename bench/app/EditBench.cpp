@@ -147,8 +147,10 @@ void loadText(benchmark::State& state) {
         writeTextFile(fileNames[which], largeText(QLatin1Char(which ? '5' : '6')));
     }
     int which = 0;
-    for (auto _ : state)
+    for (auto _ : state) {
         window().kstrFormFunc1DropFile(&window(), fileNames[which ^= 1]);
+        window().kstrFormFunc1DropFinish(&window());
+    }
 }
 
 } // namespace

@@ -11,8 +11,10 @@ using platform::TextEncoding;
 
 namespace {
 
-// More undecodable bytes than this share of the file, and it is no text.
-constexpr qsizetype kMaxStrayByteShare = 4;
+// How much a NUL and a byte that decodes in nothing weigh against a file's size: where they
+// outweigh it, the file is no text (a picture, UTF-16 without its mark).
+constexpr qsizetype kNulWeight = 4;
+constexpr qsizetype kStrayByteWeight = 2;
 
 QString withCrLf(QString text) {
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -29,7 +31,7 @@ qsizetype strayBytesIn(const QString& text) {
 }
 
 bool looksLikeText(const QString& text, qsizetype byteCount) {
-    return !text.contains(QChar(0)) && strayBytesIn(text) * kMaxStrayByteShare <= byteCount;
+    return text.count(QChar(0)) * kNulWeight + strayBytesIn(text) * kStrayByteWeight <= byteCount;
 }
 
 // The encodings to try, in order, for bytes without a byte-order mark.

@@ -47,7 +47,8 @@ void writeTextFile(const QString& fileName, const TextFileContent& content);
 // UTF-8, then Windows Japanese text (CP932), then the locale's code set if it is another, each
 // taken only where it gives the same bytes back; else every byte that does not decode is kept as
 // it is. Every CR LF, lone CR and lone LF becomes one line break. Nothing when the bytes are no
-// text (a NUL character, or mostly bytes that decode in nothing): such a file is kept as it is.
+// text (NUL characters and bytes that decode in nothing outweigh the rest): such a file is kept
+// as it is.
 std::optional<TextFileContent> decodeTextFileBytes(const QByteArray& bytes);
 
 // The bytes writeTextFile would write.

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
 #include <cerrno>
 #include <climits>
@@ -135,8 +136,10 @@ FileRead readRegularFile(const QString& path, qint64 maxBytes) {
     // Non-blocking, so that a FIFO nobody writes to is opened and then refused at once.
     Descriptor fd(
         ::open(fileNameToBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    // A path through something that is no folder names no file either.
     if (fd.get() < 0)
-        return failure(errno == ENOENT ? FileRead::Status::Missing : FileRead::Status::Failed,
+        return failure(errno == ENOENT || errno == ENOTDIR ? FileRead::Status::Missing
+                                                           : FileRead::Status::Failed,
                        errno);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)

@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QFile>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -225,6 +227,49 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::exception, window.kstrFormFunc1DropFile(
                                                      &window, QStringLiteral("/nonexistent/x")));
         QCOMPARE(window.MemoText(), QStringLiteral("1"));
+    }
+
+    // However many files one drop brings, one undo brings back the text from before it, and the
+    // text is saved again in the encoding its own file had.
+    void oneUndoTakesBackAWholeDropAndItsEncoding() {
+        m_fixture->writeDataFile(QStringLiteral("nums.txt"), QByteArray("\x82\x50", 2));
+        TFmTallixor& window = m_fixture->openWindow();
+        QTemporaryDir dir;
+        QList<QUrl> urls;
+        for (int i = 0; i < 33; ++i) {
+            const QString name = dir.filePath(QStringLiteral("%1.txt").arg(i));
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("\xFF\xFE", 2) + QByteArray(1, static_cast<char>('0' + i % 10)) +
+                       QByteArray(1, '\0'));
+            urls.append(QUrl::fromLocalFile(name));
+        }
+        QMimeData data;
+        data.setUrls(urls);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.windowHandle(), &drop);
+        QCOMPARE(window.MemoText(), QStringLiteral("2"));
+        actionOf(window, "MnUndo")->trigger();
+        QCOMPARE(window.MemoText(), QStringLiteral("１"));
+        m_fixture->closeWindow();
+        QCOMPARE(m_fixture->readDataFile(QStringLiteral("nums.txt")), QByteArray("\x82\x50", 2));
+    }
+
+    // Typed after an undo, a digit is the newest text: the redo that follows keeps it.
+    void keysTypedAfterAnUndoSurviveARedo() {
+        m_fixture->writeDataFile(QStringLiteral("nums.txt"), "12345");
+        TFmTallixor& window = m_fixture->openWindow();
+        memoOf(window)->moveCursor(QTextCursor::End);
+        QTest::keyClicks(memoOf(window), QStringLiteral("6"));
+        actionOf(window, "MnUndo")->trigger();
+        memoOf(window)->moveCursor(QTextCursor::End);
+        QTest::keyClicks(memoOf(window), QStringLiteral("7"));
+        actionOf(window, "MnRedo")->trigger();
+        QCOMPARE(window.MemoText(), QStringLiteral("123457"));
+        actionOf(window, "MnUndo")->trigger();
+        QCOMPARE(window.MemoText(), QStringLiteral("12345"));
+        actionOf(window, "MnRedo")->trigger();
+        QCOMPARE(window.MemoText(), QStringLiteral("123457"));
     }
 
     void undoAfterStartGoesNoFurtherBackThanTheLoadedText() {

@@ -4,6 +4,10 @@
 
 #include <QFileInfo>
 
+#include <QFile>
+
+#include <fstream>
+
 using namespace tallix;
 
 namespace {
@@ -34,6 +38,21 @@ TEST_F(FolderFunctions, ForceFolderStopsAtTheRootAndOnImpossiblePaths) {
     forceFolder(root() + "/file/a/b");
     EXPECT_FALSE(exists(root() + "/file/a"));
     EXPECT_EQ(readFile(root() + "/file"), "x");
+}
+
+// A dropped file in a Shift-JIS-named folder: its address gives back the name that finds it,
+// and forceFolder creates a folder of exactly that name.
+TEST_F(FolderFunctions, AFileAddressInShiftJisNamesThatFile) {
+    const QByteArray folder = QFile::encodeName(root()) + "/\x83\x66\x81\x5B\x83\x5E";
+    const QUrl url(QStringLiteral("file://") + QString::fromLatin1(QFile::encodeName(root())) +
+                   QStringLiteral("/%83f%81%5B%83%5E/nums.txt"));
+    const QString name = localFileNameOf(url);
+    forceFolder(name.left(name.lastIndexOf(QLatin1Char('/'))));
+    std::ofstream((folder + "/nums.txt").constData()) << "1";
+    EXPECT_TRUE(isRegularFile(name));
+    EXPECT_FALSE(
+        isRegularFile(QUrl::fromLocalFile(QFile::decodeName(folder + "/nums.txt")).toLocalFile()));
+    EXPECT_TRUE(localFileNameOf(QUrl(QStringLiteral("https://example.com/x"))).isEmpty());
 }
 
 TEST_F(FolderFunctions, StripTrailingBackslashesRemovesEverySeparatorAtTheEnd) {

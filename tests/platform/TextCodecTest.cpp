@@ -1,5 +1,7 @@
 #include "platform/TextCodec.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 using tallix::platform::decodeText;
@@ -49,6 +51,43 @@ TEST(TextCodec, EscapedDoesNotConfuseRealCharactersWithBytes) {
     const auto text = decodeText(bytes, TextEncoding::SystemEscaped);
     ASSERT_TRUE(text);
     EXPECT_EQ(encodeText(*text, TextEncoding::SystemEscaped), bytes);
+}
+
+// Text in a code set that is neither UTF-8 nor CP932 (Latin-1 here) has a stray byte every few
+// characters; its decoding must stay one pass, not a try per byte.
+TEST(TextCodec, EscapedDecodingOfMuchStrayTextIsQuick) {
+    const QByteArray latin1 = QByteArray("caf\xE9 12,50\r\n").repeated(400000);
+    QElapsedTimer timer;
+    timer.start();
+    const auto text = decodeText(latin1, TextEncoding::SystemEscaped);
+    EXPECT_LT(timer.elapsed(), 1500) << "6 MB; it took over a microsecond a byte before";
+    ASSERT_TRUE(text);
+    EXPECT_EQ(encodeText(*text, TextEncoding::SystemEscaped), latin1);
+}
+
+TEST(TextCodec, Utf16NeedsItsMarkAndWholeCharacters) {
+    EXPECT_EQ(decodeText(QByteArray("\xFF\xFE"
+                                    "1\0",
+                                    4),
+                         TextEncoding::Utf16LeBom),
+              QStringLiteral("1"));
+    EXPECT_EQ(decodeText(QByteArray("\xFE\xFF\0"
+                                    "1",
+                                    4),
+                         TextEncoding::Utf16BeBom),
+              QStringLiteral("1"));
+    EXPECT_FALSE(decodeText(QByteArray("1\0", 2), TextEncoding::Utf16LeBom));
+    EXPECT_FALSE(decodeText(QByteArray("\xFF\xFE"
+                                       "1\0"
+                                       "2",
+                                       5),
+                            TextEncoding::Utf16LeBom));
+    EXPECT_FALSE(decodeText(QByteArray("\xFF\xFE\x3D\xD8"
+                                       "1\0",
+                                       6),
+                            TextEncoding::Utf16LeBom));
+    EXPECT_EQ(encodeText(QStringLiteral("😀"), TextEncoding::Utf16BeBom),
+              QByteArray("\xFE\xFF\xD8\x3D\xDE\x00", 6));
 }
 
 } // namespace
