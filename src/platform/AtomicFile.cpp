@@ -9,6 +9,8 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <climits>
 #include <dirent.h>
@@ -17,6 +19,8 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 #endif
 
 namespace tallix::platform {
@@ -239,6 +243,32 @@ void removeStaleTemporaries(const QString& fileName) {
     ::closedir(folder);
 }
 
+QStringList leftoverTemporaries(const QString& fileName) {
+    const QByteArray target = resolveLinks(fileNameToBytes(fileName)).path;
+    const QByteArray prefix = temporaryPrefix(target);
+    const QByteArray folderName = folderOf(target);
+    DIR* folder = ::opendir(folderName.constData());
+    if (!folder)
+        return {};
+    std::vector<std::pair<qint64, QByteArray>> found;
+    while (const dirent* entry = ::readdir(folder)) {
+        struct stat info {};
+        if (isTemporaryName(entry->d_name, prefix) &&
+            ::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode))
+            found.emplace_back(static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 +
+                                   info.st_mtim.tv_nsec,
+                               folderName + '/' + entry->d_name);
+    }
+    ::closedir(folder);
+    std::sort(found.begin(), found.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList names;
+    for (const auto& [time, path] : found)
+        names.append(fileNameFromBytes(path));
+    return names;
+}
+
 #else
 
 struct AtomicFileWriter::Temporary {
@@ -277,6 +307,10 @@ QString finalLinkTarget(const QString& fileName) {
 }
 
 void removeStaleTemporaries(const QString&) {}
+
+QStringList leftoverTemporaries(const QString&) {
+    return {};
+}
 
 #endif
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
@@ -60,5 +61,8 @@ QString finalLinkTarget(const QString& fileName);
 // temporary files beside the file's final target that only the atomic writer names so.
 // Only safe while no other save of the same file can be running.
 void removeStaleTemporaries(const QString& fileName);
+
+// Those temporary files, the newest first, for a look at what they hold before they go.
+QStringList leftoverTemporaries(const QString& fileName);
 
 } // namespace tallix::platform

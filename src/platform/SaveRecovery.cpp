@@ -2,16 +2,26 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileStamp.h"
+#include "platform/NativeFileNames.h"
 
-#include <QDir>
-#include <QFileInfo>
+#ifdef _WIN32
+#include <QFile>
+#else
+#include <cstdio>
+#endif
 
 namespace tallix::platform {
 
 namespace {
 
-// The names the atomic writer gives its temporaries: the file's name, a mark, six characters.
-constexpr char kTemporaryPattern[] = ".tallix-??????";
+bool renameOver(const QString& from, const QString& to) {
+#ifdef _WIN32
+    QFile::remove(to);
+    return QFile::rename(from, to);
+#else
+    return std::rename(fileNameToBytes(from).constData(), fileNameToBytes(to).constData()) == 0;
+#endif
+}
 
 } // namespace
 
@@ -20,18 +30,9 @@ QString recoverCutShortSave(const QString& fileName) {
     const FileStamp stamp = fileStamp(target);
     if (stamp.exists && (!stamp.regular || stamp.size > 0))
         return {};
-    const QFileInfo targetInfo(target);
-    const QDir folder = targetInfo.absoluteDir();
-    const QFileInfoList candidates = folder.entryInfoList(
-        {targetInfo.fileName() + QLatin1String(kTemporaryPattern)},
-        QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks, QDir::Time);
-    for (const QFileInfo& candidate : candidates) {
-        if (candidate.size() > 0 && QDir().rename(candidate.filePath(), target))
-            return candidate.filePath();
-        // The rename cannot replace an empty file on every system: take it away first.
-        if (candidate.size() > 0 && stamp.exists && QFile::remove(target) &&
-            QDir().rename(candidate.filePath(), target))
-            return candidate.filePath();
+    for (const QString& candidate : leftoverTemporaries(fileName)) {
+        if (fileStamp(candidate).size > 0 && renameOver(candidate, target))
+            return candidate;
     }
     return {};
 }
