@@ -32,6 +32,17 @@ void NullSink::resume() {
     QProcess::execute("kill", {"-CONT", QString::number(m_server.processId())});
 }
 
+void NullSink::suspend(bool held) {
+    QProcess::execute("pactl", {"suspend-sink", "tallix_test", held ? "1" : "0"});
+}
+
+QString NullSink::sinkInputs() const {
+    QProcess pactl;
+    pactl.start("pactl", {"list", "sink-inputs"});
+    pactl.waitForFinished(5000);
+    return QString::fromUtf8(pactl.readAllStandardOutput());
+}
+
 bool NullSink::start(QString& why) {
     for (const char* tool : {"pulseaudio", "parec", "pactl"}) {
         if (QStandardPaths::findExecutable(tool).isEmpty()) {

@@ -28,6 +28,10 @@ public:
     // Stops the server (SIGSTOP) as a stalled one, and lets it go on (SIGCONT).
     void pause();
     void resume();
+    // Holds the sink suspended, as another program or a profile switch can, or lets it run.
+    void suspend(bool held);
+    // What the server says of the streams playing into it (`pactl list sink-inputs`).
+    QString sinkInputs() const;
     // Everything recorded so far, mono 16-bit samples at kRate.
     std::vector<short> capture() const;
 
