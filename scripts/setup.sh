@@ -21,6 +21,7 @@ test_packages=(
     xvfb xauth xdotool x11-utils imagemagick desktop-file-utils
     openbox weston xwayland qt6-wayland
     pulseaudio pulseaudio-utils libasound2-plugins stress-ng
+    pipewire pipewire-pulse wireplumber dbus
     speech-dispatcher speech-dispatcher-espeak-ng
 )
 

@@ -10,7 +10,9 @@ namespace tallix::voice::test {
 
 // A private PulseAudio server with one null sink, and a recording of what reaches it. Starting
 // it points this process (and the children it starts afterwards) at that server, so it must be
-// started before the process first uses the audio library.
+// started before the process first uses the audio library. With TALLIX_TEST_SOUND_SERVER set to
+// "pipewire" the server is PipeWire's (pipewire, wireplumber and pipewire-pulse on a session bus
+// of their own) instead.
 class NullSink {
 public:
     static constexpr int kRate = 22050;
@@ -37,9 +39,15 @@ public:
 
 private:
     bool waitForServer();
+    bool startPulseAudio(const QProcessEnvironment& env, QString& why);
+    bool startPipeWire(QProcessEnvironment& env, QString& why);
 
     QTemporaryDir m_runtime;
-    QProcess m_server;
+    bool m_pipeWire = qgetenv("TALLIX_TEST_SOUND_SERVER") == "pipewire";
+    QProcess m_bus;
+    QProcess m_graph;
+    QProcess m_session;
+    QProcess m_server; // what answers the clients: pulseaudio, or pipewire-pulse
     QProcess m_recorder;
     QString m_captureFile;
 };
