@@ -7,9 +7,7 @@
 #include <QFileInfo>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <thread>
 
 namespace tallix::platform {
@@ -29,14 +27,6 @@ constexpr Seconds kStallLimit{0.3};
 // After a failed open, further files play in silence for this long before trying again, so
 // that a missing device does not cost an open attempt on every character.
 constexpr Seconds kReopenInterval{2.0};
-// How long a file waits for a device still being opened before it passes in silence, and how
-// long preparing waits for it.
-constexpr Seconds kOpenWait{0.1};
-constexpr Seconds kPrepareLimit{1.0};
-
-Clock::duration toClock(Seconds seconds) {
-    return std::chrono::duration_cast<Clock::duration>(seconds);
-}
 
 void sleepFor(Seconds duration) {
     if (duration.count() > 0) {
@@ -54,48 +44,13 @@ public:
     }
 };
 
-// Opening a device can take long: the library probes every device, and its plugin for a sound
-// server waits for that server with no deadline of its own. The opening runs on a thread of its
-// own, which keeps what it needs alive should the player be gone before it ends.
-class StreamOpening {
-public:
-    StreamOpening() : m_shared(std::make_shared<Shared>()) {
-        std::thread([shared = m_shared] {
-            std::unique_ptr<OutputStream> stream = OutputStream::open(kPreferredRate);
-            std::lock_guard lock(shared->lock);
-            shared->stream = std::move(stream);
-            shared->ended = true;
-            shared->changed.notify_all();
-        }).detach();
-    }
-
-    // Whether the opening has ended by `deadline`; then `stream` is what it opened, if anything.
-    bool take(Clock::time_point deadline, std::unique_ptr<OutputStream>& stream) {
-        std::unique_lock lock(m_shared->lock);
-        if (!m_shared->changed.wait_until(lock, deadline, [this] { return m_shared->ended; })) {
-            return false;
-        }
-        stream = std::move(m_shared->stream);
-        return true;
-    }
-
-private:
-    struct Shared {
-        std::mutex lock;
-        std::condition_variable changed;
-        bool ended = false;
-        std::unique_ptr<OutputStream> stream;
-    };
-    std::shared_ptr<Shared> m_shared;
-};
-
 class DevicePlayer final : public SoundPlayer {
 public:
-    void prepare() override { ensureStream(Clock::now() + toClock(kPrepareLimit)); }
+    void prepare() override { ensureStream(); }
     void playFile(const QString& path) override;
 
 private:
-    bool ensureStream(Clock::time_point deadline);
+    bool ensureStream();
     // Plays the source on the open stream; false if the device failed on the way.
     bool play(WavSource& source);
     bool waitForRoom(std::size_t frames);
@@ -103,24 +58,17 @@ private:
     bool stalled(std::uint64_t& lastCallbacks, Clock::time_point& lastProgress);
 
     std::unique_ptr<OutputStream> m_stream;
-    std::unique_ptr<StreamOpening> m_opening;
     Clock::time_point m_nextOpenAttempt{};
 };
 
-bool DevicePlayer::ensureStream(Clock::time_point deadline) {
+bool DevicePlayer::ensureStream() {
     if (m_stream) {
         return true;
     }
-    if (!m_opening) {
-        if (Clock::now() < m_nextOpenAttempt) {
-            return false;
-        }
-        m_opening = std::make_unique<StreamOpening>();
-    }
-    if (!m_opening->take(deadline, m_stream)) {
+    if (Clock::now() < m_nextOpenAttempt) {
         return false;
     }
-    m_opening.reset();
+    m_stream = OutputStream::open(kPreferredRate);
     if (m_stream) {
         m_stream->settle(kSettleSeconds);
     } else {
@@ -135,7 +83,7 @@ void DevicePlayer::playFile(const QString& path) {
         return;
     }
     const Clock::time_point start = Clock::now();
-    if (!ensureStream(start + toClock(kOpenWait))) {
+    if (!ensureStream()) {
         const WavSource source(path, 1, kPreferredRate);
         if (source.isOpen()) {
             sleepFor(Seconds(source.durationSeconds()) - (Clock::now() - start));
