@@ -34,6 +34,11 @@ constexpr double kRefillSeconds = 0.03;
 constexpr double kSettleSeconds = 0.03;
 // Silence written before a recording once the stream has run dry.
 constexpr double kLeadInSeconds = 0.0025;
+// Silence written after every recording. A stream that runs dry leaves its last few
+// milliseconds inside the server's converter (PipeWire's pulse server holds them until more
+// sound comes): they are spent on this pad instead of on the end of a recording. A recording
+// written while the pad is still unplayed overwrites it, so reading stays gapless.
+constexpr double kTailSeconds = 0.02;
 // A server that leaves a question unanswered this long is taken as stalled and let go. A server
 // that is merely busy (a Bluetooth device connecting, a USB hot-plug) answers late but plays on:
 // until then the recordings are paced by their own length and nothing is cut.
@@ -229,6 +234,7 @@ private:
     pa_stream* m_stream = nullptr;
     pa_time_event* m_idleTimer = nullptr; // of m_context
     bool m_corked = false;
+    bool m_padded = false; // the stream ends with the pad after a recording
     Clock::time_point m_attemptStarted = Clock::now() - toClock(kRetryInterval);
 
     mutable std::mutex m_lock;
@@ -335,6 +341,7 @@ void PulseConnection::dropLocked() {
         m_idleTimer = nullptr;
     }
     m_corked = false;
+    m_padded = false;
     if (m_stream != nullptr) {
         pa_stream_set_state_callback(m_stream, nullptr, nullptr);
         pa_stream_disconnect(m_stream);
@@ -489,10 +496,16 @@ bool PulseConnection::write(const std::vector<float>& samples) {
     if (drained) {
         leadIn(m_stream);
     }
-    if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, 0,
+    const std::vector<float> pad(static_cast<std::size_t>(kTailSeconds * kRate), 0.0f);
+    const std::int64_t back =
+        drained || !m_padded ? 0 : -static_cast<std::int64_t>(pad.size() * sizeof(float));
+    if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, back,
+                        PA_SEEK_RELATIVE) != 0 ||
+        pa_stream_write(m_stream, pad.data(), pad.size() * sizeof(float), nullptr, 0,
                         PA_SEEK_RELATIVE) != 0) {
         return false;
     }
+    m_padded = true;
     // A drained stream waits for its target before it starts again; a recording shorter than
     // that must not wait for the next one.
     if (pa_operation* operation = pa_stream_trigger(m_stream, nullptr, nullptr)) {
@@ -665,7 +678,7 @@ private:
             return false;
         }
         // Counted from the question, not the answer: the server held at least as much then.
-        sleepUntil(std::min(asked + toClock(Seconds(*queued - kRefillSeconds)),
+        sleepUntil(std::min(asked + toClock(Seconds(*queued - kTailSeconds - kRefillSeconds)),
                             paced + toClock(Seconds(kRefillSeconds))));
         return true;
     }
