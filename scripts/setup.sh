@@ -24,6 +24,7 @@ test_packages=(
     xvfb xauth xdotool x11-utils imagemagick desktop-file-utils
     openbox weston xwayland qt6-wayland
     pulseaudio pulseaudio-utils libasound2-plugins stress-ng
+    pipewire pipewire-pulse wireplumber dbus
     speech-dispatcher speech-dispatcher-espeak-ng
     dbus ibus ibus-anthy python3-pyatspi at-spi2-core
 )

@@ -1,7 +1,6 @@
 #include "platform/PulsePlayer.h"
 
 #include "platform/FileStamp.h"
-#include "platform/FileStamp.h"
 #include "platform/NativeFiles.h"
 #include "platform/WavSource.h"
 
@@ -17,6 +16,8 @@
 #include <vector>
 
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
+#include <sys/stat.h>
 
 namespace tallix::platform {
 namespace {
@@ -35,18 +36,44 @@ constexpr double kRefillSeconds = 0.03;
 constexpr double kSettleSeconds = 0.03;
 // Silence written before a recording once the stream has run dry.
 constexpr double kLeadInSeconds = 0.0025;
-// A server that leaves a question unanswered this long is taken as stalled and let go.
-constexpr Seconds kStallLimit{0.5};
+// Silence written after every recording. A stream that runs dry leaves its last few
+// milliseconds inside the server's converter (PipeWire's pulse server holds them until more
+// sound comes): they are spent on this pad instead of on the end of a recording. A recording
+// written while the pad is still unplayed overwrites it, so reading stays gapless.
+constexpr double kTailSeconds = 0.02;
+// A server that leaves a question unanswered this long is taken as stalled and let go. A server
+// that is merely busy (a Bluetooth device connecting, a USB hot-plug) answers late but plays on:
+// until then the recordings are paced by their own length and nothing is cut.
+constexpr Seconds kStallLimit{5.0};
+// Once nothing has been heard for this long, the stream is corked: the server then lets the sink
+// suspend and the card power down, and no longer runs its graph at the stream's short latency.
+// The next recording uncorks it, which costs one request and no new connection.
+constexpr double kIdleSeconds = 3.0;
+// What the server holds beyond the recording just written and this margin is sound the sink has
+// not taken (suspended, held by another program, switching a Bluetooth profile): it is dropped,
+// so that the sink never bursts out stale echoes when it runs again.
+constexpr double kStaleMargin = 0.2;
 // Between connection attempts while no server answers.
 constexpr Seconds kRetryInterval{1.0};
 // An attempt not settled by then (a stopped server accepts the socket and says nothing) is
 // abandoned for a fresh one.
 constexpr Seconds kAttemptLimit{5.0};
-// Where no server has answered yet, how long a recording waits for one before the fallback
-// plays it.
-constexpr Seconds kFallbackAfter{0.1};
 // How long preparing waits to learn whether a server is there.
 constexpr Seconds kPrepareLimit{1.0};
+
+// The connection says what it is, so that mixers show it with the program's name and icon and
+// policy modules treat it as spoken feedback.
+pa_context* newContext(pa_threaded_mainloop* loop) {
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Tallix");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "tallix");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "tallix");
+    pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "a11y");
+    pa_context* context =
+        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop), "Tallix", properties);
+    pa_proplist_free(properties);
+    return context;
+}
 
 Clock::duration toClock(Seconds seconds) {
     return std::chrono::duration_cast<Clock::duration>(seconds);
@@ -56,10 +83,21 @@ void sleepUntil(Clock::time_point when) {
     std::this_thread::sleep_until(when);
 }
 
+// Which version of a file is on disk: the change time moves with every write, rename or
+// replacement and cannot be set back by the file's owner, unlike the modification time; the
+// inode tells a replaced file from the one it replaced. None for what is no regular file.
+std::optional<FileStamp> stampOf(const QString& path) {
+    const FileStamp stamp = fileStamp(path);
+    if (!stamp.exists || !stamp.regular) {
+        return std::nullopt;
+    }
+    return stamp;
+}
+
 // One voice file decoded for the stream, kept until the file changes on disk.
 struct Recording {
-    FileStamp stamp;
-    std::vector<float> samples; // mono at kRate
+    std::optional<FileStamp> stamp; // none when the file changed while it was decoded
+    std::vector<float> samples;     // mono at kRate
     double seconds() const { return static_cast<double>(samples.size()) / kRate; }
 };
 
@@ -67,17 +105,17 @@ class RecordingCache {
 public:
     // Null for a missing file or one that cannot be decoded.
     const Recording* find(const QString& path) {
-        const FileStamp stamp = fileStamp(path);
-        if (!stamp.exists) {
+        const std::optional<FileStamp> before = stampOf(path);
+        if (!before) {
             return nullptr;
         }
-        const auto found = m_recordings.find(path);
-        if (found != m_recordings.end() && found->second.stamp == stamp) {
-            return found->second.samples.empty() ? nullptr : &found->second;
-        }
         Recording& recording = m_recordings[path];
-        recording.stamp = stamp;
-        recording.samples = decode(path);
+        if (recording.stamp != before) {
+            recording.samples = decode(path);
+            // A file rewritten while it was read may have given a mix of both versions: it is
+            // played as read, and read again next time.
+            recording.stamp = stampOf(path) == before ? before : std::nullopt;
+        }
         return recording.samples.empty() ? nullptr : &recording;
     }
 
@@ -138,8 +176,10 @@ public:
     }
     // Waits until the link is settled one way or the other, or until `deadline`.
     void waitUntilSettled(Clock::time_point deadline);
-    // Queues the samples behind what the stream holds, in one piece.
+    // Queues the samples behind what the stream holds, in one piece, uncorking an idle stream.
     bool write(const std::vector<float>& samples);
+    // Drops what the stream holds.
+    void flush();
     // Seconds of sound the server still holds for the stream, asked afresh; empty when the
     // server has not answered by `deadline` or the link is not ready. A server that leaves the
     // question unanswered too long is let go.
@@ -173,11 +213,20 @@ private:
     static void onStreamState(pa_stream* stream, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
     static void onUnderflow(pa_stream* stream, void* self);
+    static void onIdle(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when,
+                       void* self);
+    void restartIdleTimer(double soundSeconds);
+    void corkLocked();
 
+    // Lock order: the library's lock (LoopLock, also held around every callback) before
+    // m_lock; m_lock is never held while taking the library's lock.
     pa_threaded_mainloop* m_loop;
     // Under the library's lock.
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
+    pa_time_event* m_idleTimer = nullptr; // of m_context
+    bool m_corked = false;
+    bool m_padded = false; // the stream ends with the pad after a recording
     Clock::time_point m_attemptStarted = Clock::now() - toClock(kRetryInterval);
 
     mutable std::mutex m_lock;
@@ -263,7 +312,7 @@ void PulseConnection::startAttempt() {
         m_reported = Reported{};
     }
     setLink(Link::Connecting);
-    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Tallix");
+    m_context = newContext(m_loop);
     if (m_context == nullptr) {
         setLink(Link::Refused);
         return;
@@ -279,6 +328,12 @@ void PulseConnection::startAttempt() {
 // Lets go of the stream and the connection without waiting for the server: the requests go
 // out (or not) on the library's thread, and nothing of the old connection calls back.
 void PulseConnection::dropLocked() {
+    if (m_idleTimer != nullptr) {
+        pa_threaded_mainloop_get_api(m_loop)->time_free(m_idleTimer);
+        m_idleTimer = nullptr;
+    }
+    m_corked = false;
+    m_padded = false;
     if (m_stream != nullptr) {
         pa_stream_set_state_callback(m_stream, nullptr, nullptr);
         pa_stream_disconnect(m_stream);
@@ -418,6 +473,13 @@ bool PulseConnection::write(const std::vector<float>& samples) {
     if (m_stream == nullptr || link() != Link::Ready) {
         return false;
     }
+    if (m_corked) {
+        if (pa_operation* operation = pa_stream_cork(m_stream, 0, nullptr, nullptr)) {
+            pa_operation_unref(operation);
+        }
+        m_corked = false;
+    }
+    restartIdleTimer(static_cast<double>(samples.size()) / kRate);
     bool drained = false;
     {
         std::lock_guard stateLock(m_lock);
@@ -426,16 +488,66 @@ bool PulseConnection::write(const std::vector<float>& samples) {
     if (drained) {
         leadIn(m_stream);
     }
-    if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, 0,
+    const std::vector<float> pad(static_cast<std::size_t>(kTailSeconds * kRate), 0.0f);
+    const std::int64_t back =
+        drained || !m_padded ? 0 : -static_cast<std::int64_t>(pad.size() * sizeof(float));
+    if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, back,
+                        PA_SEEK_RELATIVE) != 0 ||
+        pa_stream_write(m_stream, pad.data(), pad.size() * sizeof(float), nullptr, 0,
                         PA_SEEK_RELATIVE) != 0) {
         return false;
     }
+    m_padded = true;
     // A drained stream waits for its target before it starts again; a recording shorter than
     // that must not wait for the next one.
     if (pa_operation* operation = pa_stream_trigger(m_stream, nullptr, nullptr)) {
         pa_operation_unref(operation);
     }
     return true;
+}
+
+void PulseConnection::flush() {
+    LoopLock lock(m_loop);
+    if (m_stream == nullptr || link() != Link::Ready) {
+        return;
+    }
+    if (pa_operation* operation = pa_stream_flush(m_stream, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    std::lock_guard stateLock(m_lock);
+    m_drained = true;
+}
+
+void PulseConnection::restartIdleTimer(double soundSeconds) {
+    const pa_usec_t due =
+        pa_rtclock_now() + static_cast<pa_usec_t>((soundSeconds + kIdleSeconds) * PA_USEC_PER_SEC);
+    if (m_idleTimer != nullptr) {
+        pa_context_rttime_restart(m_context, m_idleTimer, due);
+    } else {
+        m_idleTimer = pa_context_rttime_new(m_context, due, &PulseConnection::onIdle, this);
+    }
+}
+
+// Runs on the library's thread, under its lock.
+void PulseConnection::onIdle(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
+    static_cast<PulseConnection*>(self)->corkLocked();
+}
+
+// Anything still held was never heard in time and is dropped; the stream then starts again
+// from silence, as a drained one does.
+void PulseConnection::corkLocked() {
+    if (m_stream == nullptr || m_corked) {
+        return;
+    }
+    if (pa_operation* operation = pa_stream_flush(m_stream, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    if (pa_operation* operation = pa_stream_cork(m_stream, 1, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    m_corked = true;
+    std::lock_guard lock(m_lock);
+    m_drained = true;
 }
 
 std::optional<double> PulseConnection::queuedSeconds(Clock::time_point deadline) {
@@ -512,15 +624,13 @@ public:
         m_connection.connectIfDue();
         if (m_connection.link() == Link::Connecting) {
             // Usually a matter of milliseconds, as at the first recording after start-up or
-            // once a lost server is back; a stalled one costs the recording's length, unless
-            // the fallback can play it.
-            const bool canFallBack = m_makeFallback && !m_connection.everReady();
-            m_connection.waitUntilSettled(
-                canFallBack ? std::min(paced, start + toClock(kFallbackAfter)) : paced);
+            // once a lost server is back; a stalled one costs the recording's length.
+            m_connection.waitUntilSettled(paced);
         }
         if (m_connection.link() == Link::Ready) {
             m_fallback.reset();
-            if (m_connection.write(recording->samples) && waitUntilNearlyHeard(paced)) {
+            if (m_connection.write(recording->samples) &&
+                waitUntilNearlyHeard(recording->seconds(), paced)) {
                 return;
             }
         } else if (useFallback()) {
@@ -531,9 +641,12 @@ public:
     }
 
 private:
-    // The fallback plays only where no server has answered at all in this process.
+    // The fallback plays only where no server is there at all, and none ever answered in this
+    // process. A server that takes the connection but does not answer (stopped, or busy) is
+    // waited for in silence: the fallback would reach the same server through the sound
+    // library's plugin, with no deadline of its own.
     bool useFallback() {
-        if (!m_makeFallback || m_connection.link() == Link::Ready || m_connection.everReady()) {
+        if (!m_makeFallback || m_connection.link() != Link::Refused || m_connection.everReady()) {
             return false;
         }
         if (!m_fallback) {
@@ -545,15 +658,19 @@ private:
     // Sleeps until a refill's worth of what the server holds is left, as the server tells it
     // (its clock and ours drift apart), but no more than a refill past the recording's own
     // length: a server that takes nothing does not slow the reader down. False when the server
-    // did not answer in time.
-    bool waitUntilNearlyHeard(Clock::time_point paced) {
+    // did not answer in time, or held more than the sink takes (then it is flushed).
+    bool waitUntilNearlyHeard(double written, Clock::time_point paced) {
         const Clock::time_point asked = Clock::now();
         const std::optional<double> queued = m_connection.queuedSeconds(paced);
         if (!queued) {
             return false;
         }
+        if (*queued > written + kStaleMargin) {
+            m_connection.flush();
+            return false;
+        }
         // Counted from the question, not the answer: the server held at least as much then.
-        sleepUntil(std::min(asked + toClock(Seconds(*queued - kRefillSeconds)),
+        sleepUntil(std::min(asked + toClock(Seconds(*queued - kTailSeconds - kRefillSeconds)),
                             paced + toClock(Seconds(kRefillSeconds))));
         return true;
     }

@@ -54,29 +54,6 @@ struct Thread {
     void speak(int characters) { text.remove(0, characters); }
 };
 
-TEST(VoiceReadingTest, ReadsLineByLineFromTheCaretLineAndEndsAfterTheLast) {
-    VoiceReading reading;
-    Lines lines(QStringLiteral("1\n23\n4"), reading);
-    Thread thread;
-    reading.start(1, lines);
-    EXPECT_EQ(thread.ask(reading, lines).markedLine, 1);
-    EXPECT_EQ(thread.text, QByteArray("23\r"));
-    thread.speak(3);
-    thread.ask(reading, lines);
-    EXPECT_EQ(thread.text, QByteArray("4\r"));
-    thread.speak(2);
-    const VoiceReading::HandOver last = thread.ask(reading, lines);
-    EXPECT_TRUE(last.stopReading);
-    EXPECT_EQ(last.markedLine, -1);
-    EXPECT_FALSE(reading.reading());
-    EXPECT_TRUE(thread.text.isEmpty());
-
-    Lines endsWithBreak(QStringLiteral("1\n"), reading);
-    reading.start(1, endsWithBreak);
-    EXPECT_TRUE(thread.ask(reading, endsWithBreak).stopReading);
-    EXPECT_TRUE(thread.text.isEmpty());
-}
-
 // A stop drops the rest of the line being read, never a typed character: neither one handed
 // over behind the line, nor one typed after the stop, nor one of a plain echo.
 TEST(VoiceReadingTest, StopKeepsEveryTypedCharacter) {

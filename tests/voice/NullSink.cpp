@@ -8,15 +8,26 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace tallix::voice::test {
+namespace {
+
+bool runQuietly(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+} // namespace
 
 NullSink::~NullSink() {
     stop();
 }
 
 void NullSink::stop() {
-    for (QProcess* process : {&m_recorder, &m_server}) {
+    for (QProcess* process : {&m_recorder, &m_server, &m_session, &m_graph, &m_bus}) {
         if (process->state() != QProcess::NotRunning) {
             process->kill();
             process->waitForFinished(3000);
@@ -32,8 +43,22 @@ void NullSink::resume() {
     QProcess::execute("kill", {"-CONT", QString::number(m_server.processId())});
 }
 
+void NullSink::suspend(bool held) {
+    QProcess::execute("pactl", {"suspend-sink", "tallix_test", held ? "1" : "0"});
+}
+
+QString NullSink::sinkInputs() const {
+    QProcess pactl;
+    pactl.start("pactl", {"list", "sink-inputs"});
+    pactl.waitForFinished(5000);
+    return QString::fromUtf8(pactl.readAllStandardOutput());
+}
+
 bool NullSink::start(QString& why) {
-    for (const char* tool : {"pulseaudio", "parec", "pactl"}) {
+    const QStringList tools = m_pipeWire ? QStringList{"dbus-daemon",    "pipewire", "wireplumber",
+                                                       "pipewire-pulse", "parec",    "pactl"}
+                                         : QStringList{"pulseaudio", "parec", "pactl"};
+    for (const QString& tool : tools) {
         if (QStandardPaths::findExecutable(tool).isEmpty()) {
             why = QStringLiteral("%1 is not installed").arg(tool);
             return false;
@@ -47,17 +72,8 @@ bool NullSink::start(QString& why) {
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     qunsetenv("PULSE_SERVER");
     qunsetenv("TALLIX_SOUND_OUTPUT");
-    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    m_server.setProcessEnvironment(env);
-    m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.start(
-        "pulseaudio",
-        {"-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1", "--disallow-exit",
-         QStringLiteral("--load=module-null-sink sink_name=tallix_test rate=%1 channels=1")
-             .arg(kRate),
-         "--load=module-native-protocol-unix"});
-    if (!waitForServer()) {
-        why = "PulseAudio did not start: " + QString::fromLocal8Bit(m_server.readAll());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!(m_pipeWire ? startPipeWire(env, why) : startPulseAudio(env, why))) {
         return false;
     }
     // Recording runs from before the first sound: an idle null sink otherwise delays each play.
@@ -71,6 +87,57 @@ bool NullSink::start(QString& why) {
     }
     if (QFile(m_captureFile).size() == 0) {
         why = "parec records nothing";
+        return false;
+    }
+    return true;
+}
+
+bool NullSink::startPulseAudio(const QProcessEnvironment& env, QString& why) {
+    m_server.setProcessEnvironment(env);
+    m_server.setProcessChannelMode(QProcess::MergedChannels);
+    m_server.start(
+        "pulseaudio",
+        {"-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1", "--disallow-exit",
+         QStringLiteral("--load=module-null-sink sink_name=tallix_test rate=%1 channels=1")
+             .arg(kRate),
+         "--load=module-native-protocol-unix"});
+    if (!waitForServer()) {
+        why = "PulseAudio did not start: " + QString::fromLocal8Bit(m_server.readAll());
+        return false;
+    }
+    return true;
+}
+
+// The session bus, the graph, its session manager and its pulse server, each a child of this
+// process, then the null sink made the default one.
+bool NullSink::startPipeWire(QProcessEnvironment& env, QString& why) {
+    const QString bus = "unix:path=" + m_runtime.filePath("bus");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.toUtf8());
+    env.insert("DBUS_SESSION_BUS_ADDRESS", bus);
+    m_bus.start("dbus-daemon", {"--session", "--nofork", "--address=" + bus});
+    for (int i = 0; i < 200 && !QFile::exists(m_runtime.filePath("bus")); ++i) {
+        QThread::msleep(10);
+    }
+    for (auto [process, program] :
+         {std::pair{&m_graph, "pipewire"}, std::pair{&m_session, "wireplumber"},
+          std::pair{&m_server, "pipewire-pulse"}}) {
+        process->setProcessEnvironment(env);
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(program, {});
+        QThread::msleep(300);
+    }
+    for (int i = 0; i < 100; ++i) {
+        if (runQuietly("pactl", {"info"})) {
+            runQuietly("pactl", {"load-module", "module-null-sink", "sink_name=tallix_test",
+                                 QStringLiteral("rate=%1").arg(kRate), "channels=1"});
+            runQuietly("pactl", {"set-default-sink", "tallix_test"});
+            break;
+        }
+        QThread::msleep(50);
+    }
+    if (!waitForServer()) {
+        why = "PipeWire did not start: " + QString::fromLocal8Bit(m_graph.readAll()) +
+              QString::fromLocal8Bit(m_server.readAll());
         return false;
     }
     return true;

@@ -10,7 +10,9 @@ namespace tallix::voice::test {
 
 // A private PulseAudio server with one null sink, and a recording of what reaches it. Starting
 // it points this process (and the children it starts afterwards) at that server, so it must be
-// started before the process first uses the audio library.
+// started before the process first uses the audio library. With TALLIX_TEST_SOUND_SERVER set to
+// "pipewire" the server is PipeWire's (pipewire, wireplumber and pipewire-pulse on a session bus
+// of their own) instead.
 class NullSink {
 public:
     static constexpr int kRate = 22050;
@@ -28,14 +30,24 @@ public:
     // Stops the server (SIGSTOP) as a stalled one, and lets it go on (SIGCONT).
     void pause();
     void resume();
+    // Holds the sink suspended, as another program or a profile switch can, or lets it run.
+    void suspend(bool held);
+    // What the server says of the streams playing into it (`pactl list sink-inputs`).
+    QString sinkInputs() const;
     // Everything recorded so far, mono 16-bit samples at kRate.
     std::vector<short> capture() const;
 
 private:
     bool waitForServer();
+    bool startPulseAudio(const QProcessEnvironment& env, QString& why);
+    bool startPipeWire(QProcessEnvironment& env, QString& why);
 
     QTemporaryDir m_runtime;
-    QProcess m_server;
+    bool m_pipeWire = qgetenv("TALLIX_TEST_SOUND_SERVER") == "pipewire";
+    QProcess m_bus;
+    QProcess m_graph;
+    QProcess m_session;
+    QProcess m_server; // what answers the clients: pulseaudio, or pipewire-pulse
     QProcess m_recorder;
     QString m_captureFile;
 };

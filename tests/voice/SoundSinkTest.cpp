@@ -2,8 +2,10 @@
 #include "WavWriter.h"
 #include "platform/SoundPlayer.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
@@ -126,6 +128,25 @@ TEST_F(SoundSink, ChangedFileIsReadAgain) {
     expectWhole(recordedSince(from, {800, 1900}), {800, 1900});
 }
 
+// Rewritten in place with the same size and its old modification time put back, a file is
+// still read again: its change time and inode say it is another version.
+TEST_F(SoundSink, FileRewrittenInPlaceUnderItsOldTimeIsReadAgain) {
+    const QString path = m_dir.filePath("d.wav");
+    ASSERT_TRUE(QFile::copy(tone(800), path));
+    const QDateTime modified = QFileInfo(path).lastModified();
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    const std::size_t from = s_sink->capture().size();
+    player->playFile(path);
+    QFile other(tone(1900));
+    QFile file(path);
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly) && file.open(QIODevice::ReadWrite));
+    ASSERT_EQ(file.write(other.readAll()), file.size());
+    ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    file.close();
+    player->playFile(path);
+    expectWhole(recordedSince(from, {800, 1900}), {800, 1900});
+}
+
 // A server that stops answering for a while: every file still takes just its own time, and
 // once the server goes on, sound comes back without anything being done about it.
 TEST_F(SoundSink, StalledServerKeepsThePaceAndIsHeardAgainAfterwards) {
@@ -153,6 +174,80 @@ TEST_F(SoundSink, StalledServerKeepsThePaceAndIsHeardAgainAfterwards) {
             expectWhole(runs, {1200});
             heard = true;
         }
+    }
+    EXPECT_TRUE(heard) << "no sound once the server went on";
+}
+
+// Idle for a few seconds, the stream is corked so that the sink may suspend; the next file
+// uncorks it and is heard whole. The stream says whose it is and what it plays.
+TEST_F(SoundSink, IdleStreamIsCorkedAndTheNextFileIsHeardWhole) {
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    const QString first = tone(700);
+    const QString second = tone(1500);
+    player->playFile(first);
+    const QString playing = s_sink->sinkInputs();
+    EXPECT_TRUE(playing.contains("Corked: no")) << playing.toStdString();
+    for (const char* property : {"application.icon_name = \"tallix\"",
+                                 "application.id = \"tallix\"", "media.role = \"a11y\""}) {
+        EXPECT_TRUE(playing.contains(property)) << property << "\n" << playing.toStdString();
+    }
+    QThread::msleep(4000);
+    const QString idle = s_sink->sinkInputs();
+    EXPECT_TRUE(idle.contains("Corked: yes")) << idle.toStdString();
+    EXPECT_FALSE(idle.contains("Corked: no")) << idle.toStdString();
+    const std::size_t from = s_sink->capture().size();
+    player->playFile(second);
+    expectWhole(recordedSince(from, {1500}), {1500});
+}
+
+// While the sink is held suspended nothing plays, and what was keyed meanwhile is not burst out
+// once it runs again: at most the last file is heard, late. The pace stays the files' own.
+TEST_F(SoundSink, HeldSinkNeverBurstsStaleSoundWhenItRunsAgain) {
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    const QString digit = tone(1000);
+    player->prepare();
+    s_sink->suspend(true);
+    const std::size_t from = s_sink->capture().size();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 6; ++i) {
+        player->playFile(digit);
+    }
+    EXPECT_GE(timer.elapsed(), 6 * 180);
+    EXPECT_LT(timer.elapsed(), 6 * 250);
+    s_sink->suspend(false);
+    double heard = 0;
+    for (const ToneRun& run : recordedSince(from, {1000})) {
+        heard += run.seconds;
+    }
+    EXPECT_LE(heard, kToneSeconds + 0.01) << "stale sound burst out";
+}
+
+// A server already stopped when the player starts is waited for in silence, never handed to
+// the fallback device (whose plugin would wait for the same server without a deadline): every
+// file keeps its own time, and sound comes once the server goes on.
+TEST_F(SoundSink, ServerStalledFromTheStartNeverHoldsUpTheReader) {
+    const QString digit = tone(1000);
+    const QString after = tone(1200);
+    s_sink->pause();
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    QElapsedTimer timer;
+    timer.start();
+    player->prepare();
+    EXPECT_LT(timer.elapsed(), 1500) << "preparing waited without a deadline";
+    double longest = 0;
+    for (int i = 0; i < 4; ++i) {
+        timer.restart();
+        player->playFile(digit);
+        longest = std::max(longest, timer.elapsed() / 1000.0);
+    }
+    s_sink->resume();
+    EXPECT_LT(longest, kToneSeconds + 0.05) << "a file held the reader beyond its own length";
+    bool heard = false;
+    for (int attempt = 0; attempt < 40 && !heard; ++attempt) {
+        const std::size_t from = s_sink->capture().size();
+        player->playFile(after);
+        heard = !recordedSince(from, {1200}).empty();
     }
     EXPECT_TRUE(heard) << "no sound once the server went on";
 }
