@@ -207,8 +207,7 @@ private:
     void setLink(Link link);
     void report(bool Reported::*what);
     void openStream();
-    void settle(pa_stream* stream);
-    void leadIn(pa_stream* stream);
+    void writeSilence(pa_stream* stream, double seconds);
     static void onContextState(pa_context* context, void* self);
     static void onStreamState(pa_stream* stream, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
@@ -300,7 +299,7 @@ void PulseConnection::advanceLocked() {
     if (reported.contextReady && m_stream == nullptr) {
         openStream();
     } else if (reported.streamReady && m_stream != nullptr) {
-        settle(m_stream);
+        writeSilence(m_stream, kSettleSeconds);
         setLink(Link::Ready);
     }
 }
@@ -400,19 +399,11 @@ void PulseConnection::openStream() {
     }
 }
 
-// The first few milliseconds a new stream plays can be lost while the sink adapts to it; they
-// are spent on silence instead of on the first recording.
-void PulseConnection::settle(pa_stream* stream) {
-    const std::vector<float> silence(static_cast<std::size_t>(kSettleSeconds * kRate), 0.0f);
-    pa_stream_write(stream, silence.data(), silence.size() * sizeof(float), nullptr, 0,
-                    PA_SEEK_RELATIVE);
-}
-
-// A stream that ran dry starts again a little behind where the server has got to, and the
-// first milliseconds written then are skipped; they are spent on silence instead of on the
-// start of a recording.
-void PulseConnection::leadIn(pa_stream* stream) {
-    const std::vector<float> silence(static_cast<std::size_t>(kLeadInSeconds * kRate), 0.0f);
+// Silence ahead of a recording, where the server may skip what it is given first: a new stream
+// while the sink adapts to it (kSettleSeconds), and a stream that ran dry, which starts again a
+// little behind where the server has got to (kLeadInSeconds).
+void PulseConnection::writeSilence(pa_stream* stream, double seconds) {
+    const std::vector<float> silence(static_cast<std::size_t>(seconds * kRate), 0.0f);
     pa_stream_write(stream, silence.data(), silence.size() * sizeof(float), nullptr, 0,
                     PA_SEEK_RELATIVE);
 }
@@ -486,7 +477,7 @@ bool PulseConnection::write(const std::vector<float>& samples) {
         drained = std::exchange(m_drained, false);
     }
     if (drained) {
-        leadIn(m_stream);
+        writeSilence(m_stream, kLeadInSeconds);
     }
     const std::vector<float> pad(static_cast<std::size_t>(kTailSeconds * kRate), 0.0f);
     const std::int64_t back =
