@@ -89,6 +89,7 @@ public:
         bool inputVoice = false;
         bool returnVoice = false;
         QString voiceSet;
+        bool resting = true; // the reader thread has nothing left to say and waits
     };
     // What the voice is doing and set to.
     VoiceState voiceState() const;

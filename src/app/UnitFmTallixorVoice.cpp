@@ -111,8 +111,12 @@ void TFmTallixor::WriteVoiceSettings() {
 }
 
 TFmTallixor::VoiceState TFmTallixor::voiceState() const {
-    return {FVoiceReading.reading(), FVoiceReading.readLine(MemoLines(Memo->document())),
-            FInputVoice, FReturnVoice, FVoiceSet};
+    return {FVoiceReading.reading(),
+            FVoiceReading.readLine(MemoLines(Memo->document())),
+            FInputVoice,
+            FReturnVoice,
+            FVoiceSet,
+            FVoice->Suspended()};
 }
 
 void TFmTallixor::MemoKeyPress(QChar typed) {

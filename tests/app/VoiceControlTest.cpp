@@ -52,11 +52,14 @@ class VoiceControlTest : public QObject {
         return window;
     }
 
+    // Reading has ended and the reader thread has said all it had and rests.
     bool waitUntilIdle(TFmTallixor& window) {
         return QTest::qWaitFor(
-                   [&] { return !window.voiceState().reading && m_player->playing().isEmpty(); },
-                   5000) &&
-               QTest::qWaitFor([&] { return m_player->playing().isEmpty(); }, 5000);
+            [&] {
+                const TFmTallixor::VoiceState state = window.voiceState();
+                return !state.reading && state.resting && m_player->playing().isEmpty();
+            },
+            5000);
     }
 
 private slots:
@@ -130,7 +133,7 @@ private slots:
         QCOMPARE(actionOf(window, "MnInputVoice")->text(), QStringLiteral("キー入力時発声[off]"));
         QTest::keyClicks(memoOf(window), QStringLiteral("45"));
         QTest::keyClick(memoOf(window), Qt::Key_Return);
-        QTest::qWait(100);
+        QVERIFY2(window.voiceState().resting, "a key typed with the voice off woke the reader");
         QCOMPARE(m_player->played(), QStringList());
         placeCaret(memoOf(window), 0, 0);
         buttonOf(window, "BtRead")->click();
@@ -163,8 +166,7 @@ private slots:
         memoOf(window)->setPlainText(QStringLiteral("12\n"));
         memoOf(window)->moveCursor(QTextCursor::End);
         buttonOf(window, "BtRead")->click();
-        QTRY_VERIFY(!window.voiceState().reading);
-        QTest::qWait(50);
+        QVERIFY(waitUntilIdle(window));
         QCOMPARE(m_player->played(), QStringList());
     }
 
@@ -179,7 +181,6 @@ private slots:
         m_player->release();
         QCOMPARE(buttonOf(window, "BtRead")->text(), QStringLiteral("読み上げ開始"));
         QVERIFY(waitUntilIdle(window));
-        QTest::qWait(200);
         QCOMPARE(m_player->played(), speed({"1"}));
         QCOMPARE(markedText(memoOf(window)), QStringLiteral("123456"));
     }
@@ -326,7 +327,7 @@ private slots:
         QVERIFY(actionOf(window, "MnForInput")->isChecked());
         QVERIFY(!actionOf(window, "MnForRead")->isChecked());
         QTest::keyClicks(memoOf(window), QStringLiteral("7"));
-        QTest::qWait(100);
+        QVERIFY(waitUntilIdle(window));
         // No folder of that exact name exists: the character is silent.
         QCOMPARE(m_player->played(), QStringList());
     }
