@@ -1,13 +1,16 @@
 #include "app/SingleInstance.h"
 
 #include "platform/LocalPeer.h"
+#include "platform/NativeFileNames.h"
 #include "platform/NativeFiles.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
 #include <QWidget>
 
@@ -20,10 +23,22 @@ const QByteArray kActivateRequest = "activate\n";
 constexpr int kStartingProgramWaitMs = 5000;
 constexpr int kConnectAttemptMs = 250;
 
-// The folder for the socket: never /tmp, where anyone could take the name first.
+bool isPrivateFolder(const QString& folder) {
+    return !folder.isEmpty() && platform::isOwnPrivateFolder(folder);
+}
+
+// The folder for the socket: never /tmp, where anyone could take the name first. Qt names the
+// socket by the locale's encoding of its name, so a data folder whose name only the byte-exact
+// file layer can name (a Shift-JIS folder) cannot hold it; Qt's own private runtime folder
+// serves then.
 QString socketFolder(const QString& dataFolder) {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && platform::isOwnPrivateFolder(runtime) ? runtime : dataFolder;
+    if (isPrivateFolder(runtime))
+        return runtime;
+    if (QFile::encodeName(dataFolder) == platform::fileNameToBytes(dataFolder))
+        return dataFolder;
+    const QString qtRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return isPrivateFolder(qtRuntime) ? qtRuntime : dataFolder;
 }
 
 } // namespace
