@@ -180,10 +180,14 @@ public:
     bool write(const std::vector<float>& samples);
     // Drops what the stream holds.
     void flush();
-    // Seconds of sound the server still holds for the stream, asked afresh; empty when the
-    // server has not answered by `deadline` or the link is not ready. A server that leaves the
-    // question unanswered too long is let go.
-    std::optional<double> queuedSeconds(Clock::time_point deadline);
+    // What the server holds for the stream, asked afresh; empty when the server has not
+    // answered by `deadline` or the link is not ready. A server that leaves the question
+    // unanswered too long is let go.
+    struct Queue {
+        double seconds = 0;     // sound written and not yet taken by the sink
+        double sinkLatency = 0; // what the sink itself holds back, in seconds
+    };
+    std::optional<Queue> queued(Clock::time_point deadline);
 
 private:
     // What the library's callbacks have told of a connection under way.
@@ -541,7 +545,7 @@ void PulseConnection::corkLocked() {
     m_drained = true;
 }
 
-std::optional<double> PulseConnection::queuedSeconds(Clock::time_point deadline) {
+std::optional<PulseConnection::Queue> PulseConnection::queued(Clock::time_point deadline) {
     if (m_loop == nullptr) {
         return std::nullopt;
     }
@@ -589,7 +593,8 @@ std::optional<double> PulseConnection::queuedSeconds(Clock::time_point deadline)
         return std::nullopt;
     }
     const std::int64_t bytes = timing->write_index - timing->read_index;
-    return bytes <= 0 ? 0.0 : static_cast<double>(bytes) / (kRate * sizeof(float));
+    return Queue{bytes <= 0 ? 0.0 : static_cast<double>(bytes) / (kRate * sizeof(float)),
+                 static_cast<double>(timing->sink_usec) / PA_USEC_PER_SEC};
 }
 
 class PulsePlayer final : public SoundPlayer {
@@ -652,17 +657,20 @@ private:
     // did not answer in time, or held more than the sink takes (then it is flushed).
     bool waitUntilNearlyHeard(double written, Clock::time_point paced) {
         const Clock::time_point asked = Clock::now();
-        const std::optional<double> queued = m_connection.queuedSeconds(paced);
-        if (!queued) {
+        const std::optional<PulseConnection::Queue> queue = m_connection.queued(paced);
+        if (!queue) {
             return false;
         }
-        if (*queued > written + kStaleMargin) {
+        // A sink with a long latency of its own (Bluetooth, a sink tuned for saving power) takes
+        // sound in large steps: what it will take at its next step is not stale.
+        if (queue->seconds > written + kStaleMargin + queue->sinkLatency) {
             m_connection.flush();
             return false;
         }
         // Counted from the question, not the answer: the server held at least as much then.
-        sleepUntil(std::min(asked + toClock(Seconds(*queued - kTailSeconds - kRefillSeconds)),
-                            paced + toClock(Seconds(kRefillSeconds))));
+        sleepUntil(
+            std::min(asked + toClock(Seconds(queue->seconds - kTailSeconds - kRefillSeconds)),
+                     paced + toClock(Seconds(kRefillSeconds))));
         return true;
     }
 
