@@ -186,6 +186,10 @@ public:
     struct Queue {
         double seconds = 0;     // sound written and not yet taken by the sink
         double sinkLatency = 0; // what the sink itself holds back, in seconds
+        // Asked after everything written so far; an answer to an older question may count
+        // sound the sink has taken since as still held.
+        bool fresh = false;
+        bool playing = false; // the sink is taking the stream's sound
     };
     std::optional<Queue> queued(Clock::time_point deadline);
 
@@ -550,6 +554,7 @@ std::optional<PulseConnection::Queue> PulseConnection::queued(Clock::time_point 
         return std::nullopt;
     }
     std::uint64_t question = 0;
+    bool fresh = false;
     {
         LoopLock loopLock(m_loop);
         if (m_stream == nullptr || link() != Link::Ready) {
@@ -567,6 +572,7 @@ std::optional<PulseConnection::Queue> PulseConnection::queued(Clock::time_point 
             pa_operation_unref(operation);
             ++m_asked;
             m_oldestUnanswered = Clock::now();
+            fresh = true;
         }
         question = m_asked;
     }
@@ -594,7 +600,8 @@ std::optional<PulseConnection::Queue> PulseConnection::queued(Clock::time_point 
     }
     const std::int64_t bytes = timing->write_index - timing->read_index;
     return Queue{bytes <= 0 ? 0.0 : static_cast<double>(bytes) / (kRate * sizeof(float)),
-                 static_cast<double>(timing->sink_usec) / PA_USEC_PER_SEC};
+                 static_cast<double>(timing->sink_usec) / PA_USEC_PER_SEC, fresh,
+                 timing->playing != 0};
 }
 
 class PulsePlayer final : public SoundPlayer {
@@ -625,8 +632,13 @@ public:
         }
         if (m_connection.link() == Link::Ready) {
             m_fallback.reset();
-            if (m_connection.write(recording->samples) &&
-                waitUntilNearlyHeard(recording->seconds(), paced)) {
+            if (m_unsure) {
+                // Asked briefly: a server still slow to answer is not waited for here.
+                dropStaleSound(0, std::min(paced, Clock::now() + toClock(Seconds(kRefillSeconds))));
+            }
+            m_unsure = !(m_connection.write(recording->samples) &&
+                         waitUntilNearlyHeard(recording->seconds(), paced));
+            if (!m_unsure) {
                 return;
             }
         } else if (useFallback()) {
@@ -661,9 +673,10 @@ private:
         if (!queue) {
             return false;
         }
-        // A sink with a long latency of its own (Bluetooth, a sink tuned for saving power) takes
-        // sound in large steps: what it will take at its next step is not stale.
-        if (queue->seconds > written + kStaleMargin + queue->sinkLatency) {
+        // A sink that takes nothing (suspended, held by another program) would burst it all out
+        // later. One that plays on after a stall is left to end what it has begun: its backlog
+        // is dropped before the next recording, which then starts whole.
+        if (!queue->playing && isStale(*queue, written)) {
             m_connection.flush();
             return false;
         }
@@ -674,8 +687,24 @@ private:
         return true;
     }
 
+    // A sink with a long latency of its own (Bluetooth, a sink tuned for saving power) takes
+    // sound in large steps: what it will take at its next step is not stale.
+    static bool isStale(const PulseConnection::Queue& queue, double written) {
+        return queue.fresh && queue.seconds > written + kStaleMargin + queue.sinkLatency;
+    }
+
+    // After a call that could not tell what the server held, whatever it still holds beyond
+    // `written` is dropped before anything new is written.
+    void dropStaleSound(double written, Clock::time_point deadline) {
+        const std::optional<PulseConnection::Queue> queue = m_connection.queued(deadline);
+        if (queue && isStale(*queue, written)) {
+            m_connection.flush();
+        }
+    }
+
     PulseConnection m_connection;
     RecordingCache m_recordings;
+    bool m_unsure = false; // the last call ended without knowing what the server held
     PlayerFactory m_makeFallback;
     std::unique_ptr<SoundPlayer> m_fallback;
 };
