@@ -44,7 +44,7 @@ constexpr double kTailSeconds = 0.02;
 // A server that leaves a question unanswered this long is taken as stalled and let go. A server
 // that is merely busy (a Bluetooth device connecting, a USB hot-plug) answers late but plays on:
 // until then the recordings are paced by their own length and nothing is cut.
-constexpr Seconds kStallLimit{5.0};
+constexpr Seconds kStallLimit{0.5};
 // Once nothing has been heard for this long, the stream is corked: the server then lets the sink
 // suspend and the card power down, and no longer runs its graph at the stream's short latency.
 // The next recording uncorks it, which costs one request and no new connection.
@@ -186,10 +186,6 @@ public:
     struct Queue {
         double seconds = 0;     // sound written and not yet taken by the sink
         double sinkLatency = 0; // what the sink itself holds back, in seconds
-        // Asked after everything written so far; an answer to an older question may count
-        // sound the sink has taken since as still held.
-        bool fresh = false;
-        bool playing = false; // the sink is taking the stream's sound
     };
     std::optional<Queue> queued(Clock::time_point deadline);
 
@@ -554,7 +550,6 @@ std::optional<PulseConnection::Queue> PulseConnection::queued(Clock::time_point 
         return std::nullopt;
     }
     std::uint64_t question = 0;
-    bool fresh = false;
     {
         LoopLock loopLock(m_loop);
         if (m_stream == nullptr || link() != Link::Ready) {
@@ -572,7 +567,6 @@ std::optional<PulseConnection::Queue> PulseConnection::queued(Clock::time_point 
             pa_operation_unref(operation);
             ++m_asked;
             m_oldestUnanswered = Clock::now();
-            fresh = true;
         }
         question = m_asked;
     }
@@ -600,8 +594,7 @@ std::optional<PulseConnection::Queue> PulseConnection::queued(Clock::time_point 
     }
     const std::int64_t bytes = timing->write_index - timing->read_index;
     return Queue{bytes <= 0 ? 0.0 : static_cast<double>(bytes) / (kRate * sizeof(float)),
-                 static_cast<double>(timing->sink_usec) / PA_USEC_PER_SEC, fresh,
-                 timing->playing != 0};
+                 static_cast<double>(timing->sink_usec) / PA_USEC_PER_SEC};
 }
 
 class PulsePlayer final : public SoundPlayer {
@@ -632,13 +625,8 @@ public:
         }
         if (m_connection.link() == Link::Ready) {
             m_fallback.reset();
-            if (m_unsure) {
-                // Asked briefly: a server still slow to answer is not waited for here.
-                dropStaleSound(0, std::min(paced, Clock::now() + toClock(Seconds(kRefillSeconds))));
-            }
-            m_unsure = !(m_connection.write(recording->samples) &&
-                         waitUntilNearlyHeard(recording->seconds(), paced));
-            if (!m_unsure) {
+            if (m_connection.write(recording->samples) &&
+                waitUntilNearlyHeard(recording->seconds(), paced)) {
                 return;
             }
         } else if (useFallback()) {
@@ -673,10 +661,9 @@ private:
         if (!queue) {
             return false;
         }
-        // A sink that takes nothing (suspended, held by another program) would burst it all out
-        // later. One that plays on after a stall is left to end what it has begun: its backlog
-        // is dropped before the next recording, which then starts whole.
-        if (!queue->playing && isStale(*queue, written)) {
+        // A sink with a long latency of its own (Bluetooth, a sink tuned for saving power) takes
+        // sound in large steps: what it will take at its next step is not stale.
+        if (queue->seconds > written + kStaleMargin + queue->sinkLatency) {
             m_connection.flush();
             return false;
         }
@@ -687,24 +674,8 @@ private:
         return true;
     }
 
-    // A sink with a long latency of its own (Bluetooth, a sink tuned for saving power) takes
-    // sound in large steps: what it will take at its next step is not stale.
-    static bool isStale(const PulseConnection::Queue& queue, double written) {
-        return queue.fresh && queue.seconds > written + kStaleMargin + queue.sinkLatency;
-    }
-
-    // After a call that could not tell what the server held, whatever it still holds beyond
-    // `written` is dropped before anything new is written.
-    void dropStaleSound(double written, Clock::time_point deadline) {
-        const std::optional<PulseConnection::Queue> queue = m_connection.queued(deadline);
-        if (queue && isStale(*queue, written)) {
-            m_connection.flush();
-        }
-    }
-
     PulseConnection m_connection;
     RecordingCache m_recordings;
-    bool m_unsure = false; // the last call ended without knowing what the server held
     PlayerFactory m_makeFallback;
     std::unique_ptr<SoundPlayer> m_fallback;
 };
