@@ -45,12 +45,8 @@ class EditCommandsTest : public QObject {
     std::unique_ptr<MainWindowFixture> m_fixture;
 
     TFmTallixor& openWindowWith(const QString& text) {
-        TFmTallixor& window = m_fixture->openWindow();
-        window.show();
-        window.activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
+        TFmTallixor& window = m_fixture->openActiveWindow();
         memoOf(window)->setPlainText(text);
-        memoOf(window)->setFocus();
         return window;
     }
 

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 using namespace tallix;
@@ -91,6 +92,16 @@ TFmTallixor& MainWindowFixture::openWindow(std::shared_ptr<tallix::platform::Sou
         player = tallix::platform::makeSoundPlayer(tallix::platform::SoundOutput::Silent);
     m_window = std::make_unique<TFmTallixor>(nullptr, std::move(player));
     return *m_window;
+}
+
+TFmTallixor&
+MainWindowFixture::openActiveWindow(std::shared_ptr<tallix::platform::SoundPlayer> player) {
+    TFmTallixor& window = openWindow(std::move(player));
+    window.show();
+    window.activateWindow();
+    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
+    memoOf(window)->setFocus();
+    return window;
 }
 
 void MainWindowFixture::closeWindow() {

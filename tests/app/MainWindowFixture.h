@@ -47,6 +47,9 @@ public:
     // Creates the window as the program does; destroying it runs its shutdown. Without a player
     // of the test's own, the window speaks into silence.
     tallix::TFmTallixor& openWindow(std::shared_ptr<tallix::platform::SoundPlayer> player = {});
+    // The window shown and active, with the keyboard in its text box, as a user types into it.
+    tallix::TFmTallixor&
+    openActiveWindow(std::shared_ptr<tallix::platform::SoundPlayer> player = {});
     void closeWindow();
     tallix::TFmTallixor& window() const { return *m_window; }
 

@@ -41,12 +41,7 @@ class NumberInputTest : public QObject {
 
     TFmTallixor& openWindow() {
         m_player = std::make_shared<ScriptedPlayer>();
-        TFmTallixor& window = m_fixture->openWindow(m_player);
-        window.show();
-        window.activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
-        memoOf(window)->setFocus();
-        return window;
+        return m_fixture->openActiveWindow(m_player);
     }
 
 private slots:

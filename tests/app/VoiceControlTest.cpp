@@ -44,12 +44,7 @@ class VoiceControlTest : public QObject {
 
     TFmTallixor& openWindow(std::chrono::milliseconds soundLength = {}) {
         m_player = std::make_shared<ScriptedPlayer>(soundLength);
-        TFmTallixor& window = m_fixture->openWindow(m_player);
-        window.show();
-        window.activateWindow();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window);
-        memoOf(window)->setFocus();
-        return window;
+        return m_fixture->openActiveWindow(m_player);
     }
 
     // Reading has ended and the reader thread has said all it had and rests.

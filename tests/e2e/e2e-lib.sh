@@ -79,16 +79,44 @@ close_by_menu() {
     wait_program
 }
 
+# Gives process $1 up to ten seconds to end; false while it still runs.
+ends_in_ten_seconds() {
+    for _ in $(seq 100); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    ! kill -0 "$1" 2>/dev/null
+}
+
 # Waits for the program to end by itself and returns its exit status.
 wait_program() {
     local status=0
-    for _ in $(seq 100); do
-        kill -0 "$program_pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    ends_in_ten_seconds "$program_pid" || true
     wait "$program_pid" || status=$?
     program_pid=""
     return $status
+}
+
+# A second start must hand over to the running program and end at once, successfully: waits up
+# to ten seconds for process $1, and says what went wrong, in terms of $2 (the start), if not.
+expect_start_to_end() {
+    local pid=$1 what=$2 status=0
+    if ! ends_in_ten_seconds "$pid"; then
+        kill -9 "$pid"
+        echo "$what went on running (an error box, or beside the first)" >&2
+        return 1
+    fi
+    wait "$pid" || status=$?
+    [ "$status" -eq 0 ] || { echo "$what ended with $status" >&2; return 1; }
+}
+
+# A runtime folder of the test's own, private to the user who owns the program's folder, as a
+# desktop session gives one.
+use_private_runtime_folder() {
+    mkdir -p "$work/runtime"
+    chown --reference="$work/bin" "$work/runtime"
+    chmod 700 "$work/runtime"
+    export XDG_RUNTIME_DIR=$work/runtime
 }
 
 expect_file_bytes() {

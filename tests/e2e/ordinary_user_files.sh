@@ -87,11 +87,7 @@ echo "a read-only nums.txt was kept, the session rescued beside it"
 # A read-only data folder: the session goes to the user's own data folder instead.
 chmod 644 "$data/nums.txt"
 chmod 555 "$data"
-runtime="$work/runtime"
-mkdir -p "$runtime"
-chown --reference="$work/bin" "$runtime"
-chmod 700 "$runtime"
-export XDG_RUNTIME_DIR=$runtime
+use_private_runtime_folder
 start_program
 main_window=$window
 xdotool type --delay 50 "8"

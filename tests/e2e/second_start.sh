@@ -13,19 +13,7 @@ xdotool type --delay 50 "42"
 xdotool windowminimize --sync "$first_window"
 
 "$program" &
-second_pid=$!
-for _ in $(seq 100); do
-    kill -0 "$second_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$second_pid" 2>/dev/null; then
-    kill -9 "$second_pid"
-    echo "the second start went on running beside the first" >&2
-    exit 1
-fi
-second_status=0
-wait "$second_pid" || second_status=$?
-[ "$second_status" -eq 0 ] || { echo "the second start ended with $second_status" >&2; exit 1; }
+expect_start_to_end $! "the second start" || exit 1
 
 for _ in $(seq 50); do
     xdotool search --onlyvisible --pid "$first_pid" --name '^Tallix$' 2>/dev/null | grep -qx "$first_window" && break

@@ -24,19 +24,7 @@ first_pid=$program_pid
 echo "the program started on a read-only archive held by another user"
 
 ${as_user[@]+"${as_user[@]}"} "$program" &
-second_pid=$!
-for _ in $(seq 100); do
-    kill -0 "$second_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$second_pid" 2>/dev/null; then
-    kill -9 "$second_pid"
-    echo "the second start did not end (an error box?)" >&2
-    exit 1
-fi
-second_status=0
-wait "$second_pid" || second_status=$?
-[ "$second_status" -eq 0 ] || { echo "the second start ended with $second_status" >&2; exit 1; }
+expect_start_to_end $! "the second start" || exit 1
 echo "the second start handed over and ended"
 
 program_pid=$first_pid

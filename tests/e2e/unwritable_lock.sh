@@ -12,11 +12,7 @@ become_ordinary_user
 touch "$data/tallix.lock"
 chown 0:0 "$data/tallix.lock"
 chmod 644 "$data/tallix.lock"
-runtime="$work/runtime"
-mkdir -p "$runtime"
-chown --reference="$work/bin" "$runtime"
-chmod 700 "$runtime"
-export XDG_RUNTIME_DIR=$runtime
+use_private_runtime_folder
 
 start_program
 first_pid=$program_pid
@@ -24,19 +20,9 @@ xdotool type --delay 50 "4"
 
 launch_program
 second_pid=$program_pid
-for _ in $(seq 100); do
-    kill -0 "$second_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$second_pid" 2>/dev/null; then
-    kill -9 "$second_pid"
-    program_pid=$first_pid
-    echo "a second program ran beside the first on the same folder" >&2
-    exit 1
-fi
-wait "$second_pid" || { echo "the second start failed" >&2; exit 1; }
-
 program_pid=$first_pid
+expect_start_to_end "$second_pid" "the second start on the same folder" || exit 1
+
 kill -TERM "$program_pid"
 wait_program
 expect_file_bytes "$data/nums.txt" '45'
