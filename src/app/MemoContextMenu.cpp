@@ -50,9 +50,11 @@ void attachMemoContextMenu(TFmTallixor* form) {
     QPlainTextEdit* memo = form->Memo;
     memo->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(memo, &QWidget::customContextMenuRequested, form, [form](const QPoint& at) {
-        QMenu* menu = createMemoContextMenu(form, form);
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(form->Memo->viewport()->mapToGlobal(at));
+        showErrorsOf(form, [form, at] {
+            QMenu* menu = createMemoContextMenu(form, form);
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->popup(form->Memo->viewport()->mapToGlobal(at));
+        });
     });
 }
 

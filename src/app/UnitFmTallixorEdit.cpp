@@ -28,8 +28,10 @@ void TFmTallixor::ConnectEditHandlers() {
     // Out of the open menu the shortcuts stay live: their handlers test the same conditions at
     // the moment of the key, so a state seen when the menu was last open never blocks them.
     connect(N2, &QMenu::aboutToHide, this, [this] {
-        MnUndo->setEnabled(true);
-        MnRedo->setEnabled(true);
+        tallix::showErrorsOf(this, [this] {
+            MnUndo->setEnabled(true);
+            MnRedo->setEnabled(true);
+        });
     });
     connectCommand(MnCut, &TFmTallixor::MnCutClick);
     connectCommand(MnCopy, &TFmTallixor::MnCopyClick);

@@ -78,6 +78,9 @@ void TFmTallixor::CreateFormFunc() {
     kstrFormFunc1->SetKeepSize(true);
     kstrFormFunc1->SetKeepLocation(true);
     kstrFormFunc1->SetDragDrop(true);
+    // The component raises its events inside its own edge. A dropped file has one of its own
+    // besides: a file that cannot be read is reported and the files after it still come, and
+    // the end of the drop is always seen.
     kstrFormFunc1->OnDropFile = [this](QObject* sender, const QString& fileName) {
         tallix::showErrorsOf(this, [&] { kstrFormFunc1DropFile(sender, fileName); });
     };

@@ -94,7 +94,8 @@ void TFmTallixor::CreateVoice() {
     FVoice->FVoicePath = AppGlobal->GetExePath();
     connect(Memo->document(), &QTextDocument::contentsChange, this,
             [this](int position, int removed, int added) {
-                FVoiceReading.textChanged(position, removed, added);
+                tallix::showErrorsOf(this,
+                                     [&] { FVoiceReading.textChanged(position, removed, added); });
             });
 }
 

@@ -20,9 +20,21 @@ QString messageOf(const std::exception& error);
 // through Qt's own code.
 void showErrorsOf(QWidget* parent, const std::function<void()>& handler);
 
+// Makes the next handler that errorsShown runs throw an error with `message` in its stead, once:
+// how a test plants a failing command on a path (menu, button, shortcut) and sees where its
+// error ends. The program never plants one.
+void plantHandlerFailure(const QString& message);
+// Throws the planted failure, if there is one.
+void throwPlantedHandlerFailure();
+
 // A window's handler as a signal connection runs it: inside showErrorsOf.
 template <typename Window> auto errorsShown(Window* window, void (Window::*handler)()) {
-    return [window, handler] { showErrorsOf(window, [window, handler] { (window->*handler)(); }); };
+    return [window, handler] {
+        showErrorsOf(window, [window, handler] {
+            throwPlantedHandlerFailure();
+            (window->*handler)();
+        });
+    };
 }
 
 } // namespace tallix

@@ -8,7 +8,6 @@
 
 #include <QDropEvent>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
@@ -129,8 +128,7 @@ TkstrFormFunc::~TkstrFormFunc() {
         // queued for the form being destroyed.
         if (FOwnerForm)
             QCoreApplication::removePostedEvents(FOwnerForm);
-        QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(),
-                              QString::fromUtf8(error.what()));
+        tallix::showErrorBox(nullptr, tallix::messageOf(error));
     }
     HookForm(false);
 }

@@ -204,20 +204,6 @@ private slots:
         QCOMPARE(window.MemoText(), QStringLiteral("2"));
     }
 
-    // The handler's error ends at its own edge, in the standard box: nothing reaches Qt's
-    // dispatch, which an exception would leave in an undefined state.
-    void droppingAnUnreadableFileShowsTheErrorAndGoesOn() {
-        TFmTallixor& window = openWindowWith(QStringLiteral("1"));
-        auto* data = new QMimeData;
-        data->setUrls({QUrl::fromLocalFile(QStringLiteral("/nonexistent/x.txt"))});
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        m_fixture->expectMessageBox();
-        QApplication::sendEvent(window.windowHandle(), &drop);
-        delete data;
-        QVERIFY(m_fixture->messageBoxText().contains(QStringLiteral("/nonexistent/x.txt")));
-        QCOMPARE(window.MemoText(), QStringLiteral("1"));
-    }
-
     void droppedFileThatCannotBeReadLeavesTheText() {
         TFmTallixor& window = openWindowWith(QStringLiteral("1"));
         QVERIFY_THROWS_EXCEPTION(std::exception, window.kstrFormFunc1DropFile(
