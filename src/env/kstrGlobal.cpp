@@ -3,6 +3,7 @@
 #include "env/Functions.h"
 #include "platform/ExecutableFile.h"
 #include "platform/NativeFiles.h"
+#include "platform/NewFile.h"
 #include "platform/OsVersion.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStores.h"
@@ -191,7 +192,7 @@ bool TkstrGlobal::IsWritableFolder(const QString& path) {
             continue;
         // Created only if new: a file that appears between the test above and here is someone
         // else's and must be neither truncated nor deleted.
-        if (!platform::createNewFile(candidate))
+        if (platform::createNewFile(candidate, {}, nullptr) != platform::NewFileResult::Created)
             return false;
         platform::removeFile(candidate);
         return true;

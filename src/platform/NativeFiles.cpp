@@ -103,15 +103,6 @@ QStringList folderEntries(const QString& folder) {
     return names;
 }
 
-bool createNewFile(const QString& path) {
-    const int fd = ::open(fileNameToBytes(path).constData(),
-                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
 bool removeFile(const QString& path) {
     return ::unlink(fileNameToBytes(path).constData()) == 0;
 }
@@ -199,11 +190,6 @@ QString symbolicLinkTarget(const QString& path) {
 QStringList folderEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                   QDir::NoDotAndDotDot);
-}
-
-bool createNewFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadWrite | QIODevice::NewOnly);
 }
 
 bool removeFile(const QString& path) {

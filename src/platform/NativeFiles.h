@@ -13,7 +13,8 @@ namespace tallix::platform {
 // other bytes, so that they look in, or create, another folder than the one meant. Every path
 // that came from the system as bytes (the executable's folder, environment variables, a folder
 // recorded in a settings file, a dropped file's name) goes through these calls, never through
-// QFile, QFileInfo or QDir. Folders are created by makeFolders (NativeFileNames.h).
+// QFile, QFileInfo or QDir. Folders are created by makeFolders (NativeFileNames.h), new files
+// by createNewFile (NewFile.h).
 
 enum class FileKind { Missing, Regular, Folder, Other };
 
@@ -36,8 +37,6 @@ QString symbolicLinkTarget(const QString& path);
 // The names in a folder ("." and ".." left out), empty when it cannot be read.
 QStringList folderEntries(const QString& folder);
 
-// Creates a new empty file; false when it exists already or cannot be created.
-bool createNewFile(const QString& path);
 bool removeFile(const QString& path);
 
 // Opens a file for a QFile to take over (QFile::open with a descriptor): read-only, read-write,

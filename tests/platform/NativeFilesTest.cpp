@@ -1,5 +1,6 @@
 #include "platform/NativeFiles.h"
 #include "platform/NativeFileNames.h"
+#include "platform/NewFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -36,8 +37,8 @@ TEST_F(NativeFiles, EveryCallNamesAShiftJisFolderByItsBytes) {
     EXPECT_EQ(platform::canonicalPath(folder() + QStringLiteral("/sub/..")), folder());
 
     const QString file = folder() + QStringLiteral("/nums.txt");
-    EXPECT_TRUE(platform::createNewFile(file));
-    EXPECT_FALSE(platform::createNewFile(file));
+    EXPECT_EQ(platform::createNewFile(file, "1", nullptr), platform::NewFileResult::Created);
+    EXPECT_EQ(platform::createNewFile(file, "2", nullptr), platform::NewFileResult::NameTaken);
     EXPECT_EQ(platform::fileKind(file), FileKind::Regular);
     EXPECT_TRUE(platform::isWritableFile(file));
     EXPECT_EQ(platform::readRegularFile(file, 10).status, FileRead::Status::Read);
