@@ -8,7 +8,6 @@
 #include <windows.h>
 #else
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -64,7 +63,7 @@ LockFile::LockFile(const QString& fileName) {
     if (m_fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
         m_fd = ::open(path.constData(), O_RDONLY | kFlags);
     if (m_fd < 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        m_error = systemErrorText(errno);
         return;
     }
     m_state = tryLockExclusive(m_fd) ? State::Held : State::HeldByOther;

@@ -1,5 +1,7 @@
 #include "platform/FileOutput.h"
 
+#include "platform/NativeFileNames.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -17,10 +19,6 @@ bool allZero(const char* data, std::size_t size) {
 }
 
 } // namespace
-
-QString systemErrorText(int errorCode) {
-    return QString::fromLocal8Bit(std::strerror(errorCode));
-}
 
 FileOutput::~FileOutput() {
     if (m_fd >= 0)

@@ -46,7 +46,4 @@ private:
     int m_error = 0;
 };
 
-// The system's text for an error number, in the locale's language.
-QString systemErrorText(int errorCode);
-
 } // namespace tallix::platform

@@ -5,9 +5,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstring>
+
 #ifndef _WIN32
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,17 +25,17 @@ QByteArray fileNameToBytes(const QString& fileName) {
     return bytes ? *bytes : QFile::encodeName(fileName);
 }
 
+QString systemErrorText(int errorCode) {
+    return QString::fromLocal8Bit(std::strerror(errorCode));
+}
+
 #ifndef _WIN32
 
 namespace {
 
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
 bool fail(QString* error, int code) {
     if (error)
-        *error = systemError(code);
+        *error = systemErrorText(code);
     return false;
 }
 

@@ -12,6 +12,9 @@ namespace tallix::platform {
 QString fileNameFromBytes(const QByteArray& bytes);
 QByteArray fileNameToBytes(const QString& fileName);
 
+// The system's text for an error number, in the locale's language.
+QString systemErrorText(int errorCode);
+
 // Reads a whole file named by fileNameFromBytes; false, with the reason in `error`, on failure.
 bool readWholeFile(const QString& fileName, QByteArray& bytes, QString* error);
 

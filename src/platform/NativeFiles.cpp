@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,10 +27,6 @@ namespace tallix::platform {
 #ifndef _WIN32
 
 namespace {
-
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 // A descriptor closed with its owner.
 class Descriptor {
@@ -53,7 +48,7 @@ private:
 FileRead failure(FileRead::Status status, int code) {
     FileRead read;
     read.status = status;
-    read.reason = systemError(code);
+    read.reason = systemErrorText(code);
     return read;
 }
 
@@ -115,7 +110,7 @@ int openFileDescriptor(const QString& path, OpenMode mode, QString* error) {
     Descriptor fd(::open(fileNameToBytes(path).constData(), flags, 0600));
     if (fd.get() < 0) {
         if (error)
-            *error = systemError(errno);
+            *error = systemErrorText(errno);
         return -1;
     }
     // Non-blocking was only for the open; reads and writes wait as a file's do.

@@ -7,7 +7,6 @@
 
 #ifndef _WIN32
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,10 +17,6 @@ namespace tallix::platform {
 #ifndef _WIN32
 
 namespace {
-
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
-}
 
 bool writeAll(int fd, const QByteArray& bytes) {
     const char* data = bytes.constData();
@@ -50,7 +45,7 @@ NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QS
     if (fd < 0) {
         const int code = errno;
         if (error)
-            *error = systemError(code);
+            *error = systemErrorText(code);
         return code == EEXIST ? NewFileResult::NameTaken : NewFileResult::Failed;
     }
     bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
@@ -63,7 +58,7 @@ NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QS
         return NewFileResult::Created;
     ::unlink(path.constData());
     if (error)
-        *error = systemError(code);
+        *error = systemErrorText(code);
     return NewFileResult::Failed;
 }
 
@@ -74,14 +69,14 @@ bool makePrivateFolder(const QString& folder, QString* error) {
             continue;
         if (::mkdir(path.left(end).constData(), S_IRWXU) != 0 && errno != EEXIST) {
             if (error)
-                *error = systemError(errno);
+                *error = systemErrorText(errno);
             return false;
         }
     }
     struct stat info {};
     const bool isFolder = ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
     if (!isFolder && error)
-        *error = systemError(ENOTDIR);
+        *error = systemErrorText(ENOTDIR);
     return isFolder;
 }
 

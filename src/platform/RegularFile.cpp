@@ -1,6 +1,5 @@
 #include "platform/RegularFile.h"
 
-#include "platform/FileOutput.h"
 #include "platform/NativeFileNames.h"
 
 #include <cerrno>
