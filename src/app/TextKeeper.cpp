@@ -160,7 +160,7 @@ QString TextKeeper::rescue(const SaveJob& job, const QByteArray& bytes) {
         return job.rescueFileName;
     for (const QString& folder : job.rescueFolders) {
         try {
-            if (platform::makePrivateFolder(folder, nullptr))
+            if (platform::makeFolders(folder, nullptr, platform::FolderAccess::OwnerOnly))
                 return createDatedFile(folder, QFileInfo(job.target), bytes);
         } catch (const EFileError&) {
             continue;

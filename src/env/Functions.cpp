@@ -2,7 +2,6 @@
 
 #include "platform/NativeFileNames.h"
 #include "platform/NativeFiles.h"
-#include "platform/NewFile.h"
 #include "platform/SpecialFolders.h"
 #include "platform/TextCodec.h"
 
@@ -35,7 +34,7 @@ void forceFolder(const QString& folder) {
         return;
     forceFolder(parent);
     // Folders made for the program's data are the user's own: others may not read the text.
-    tallix::platform::makePrivateFolder(folder, nullptr);
+    tallix::platform::makeFolders(folder, nullptr, tallix::platform::FolderAccess::OwnerOnly);
 }
 
 bool isRegularFile(const QString& path) {

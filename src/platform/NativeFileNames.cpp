@@ -64,14 +64,15 @@ bool readWholeFile(const QString& fileName, QByteArray& bytes, QString* error) {
     return true;
 }
 
-bool makeFolders(const QString& folder, QString* error) {
-    const QByteArray path = fileNameToBytes(folder);
+bool makeFolders(const QString& folder, QString* error, FolderAccess access) {
+    const QByteArray path = fileNameToBytes(QDir::cleanPath(folder));
+    const mode_t mode = access == FolderAccess::OwnerOnly ? S_IRWXU : 0777;
     // Each prefix that ends before a separator, then the whole path.
     for (qsizetype end = 1; end <= path.size(); ++end) {
         if (end < path.size() && path[end] != '/')
             continue;
         const QByteArray prefix = path.left(end);
-        if (::mkdir(prefix.constData(), 0777) == 0 || errno == EEXIST)
+        if (::mkdir(prefix.constData(), mode) == 0 || errno == EEXIST)
             continue;
         return fail(error, errno);
     }
@@ -95,7 +96,7 @@ bool readWholeFile(const QString& fileName, QByteArray& bytes, QString* error) {
     return false;
 }
 
-bool makeFolders(const QString& folder, QString* error) {
+bool makeFolders(const QString& folder, QString* error, FolderAccess) {
     if (QDir().mkpath(folder))
         return true;
     if (error)

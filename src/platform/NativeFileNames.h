@@ -18,7 +18,11 @@ QString systemErrorText(int errorCode);
 // Reads a whole file named by fileNameFromBytes; false, with the reason in `error`, on failure.
 bool readWholeFile(const QString& fileName, QByteArray& bytes, QString* error);
 
-// Creates a folder and the folders above it that are missing.
-bool makeFolders(const QString& folder, QString* error);
+// Who may enter the folders makeFolders creates: whoever the umask lets in, or their owner only.
+enum class FolderAccess { Everyone, OwnerOnly };
+
+// Creates a folder and the folders above it that are missing; existing ones are left as they
+// are. False, with the reason in `error`, when there is no folder at the end.
+bool makeFolders(const QString& folder, QString* error, FolderAccess access);
 
 } // namespace tallix::platform

@@ -2,7 +2,6 @@
 
 #include "platform/NativeFileNames.h"
 
-#include <QDir>
 #include <QFile>
 
 #ifndef _WIN32
@@ -62,24 +61,6 @@ NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QS
     return NewFileResult::Failed;
 }
 
-bool makePrivateFolder(const QString& folder, QString* error) {
-    const QByteArray path = fileNameToBytes(QDir::cleanPath(folder));
-    for (qsizetype end = 1; end <= path.size(); ++end) {
-        if (end < path.size() && path[end] != '/')
-            continue;
-        if (::mkdir(path.left(end).constData(), S_IRWXU) != 0 && errno != EEXIST) {
-            if (error)
-                *error = systemErrorText(errno);
-            return false;
-        }
-    }
-    struct stat info {};
-    const bool isFolder = ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
-    if (!isFolder && error)
-        *error = systemErrorText(ENOTDIR);
-    return isFolder;
-}
-
 #else
 
 NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QString* error) {
@@ -92,14 +73,6 @@ NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QS
         *error = file.errorString();
     file.remove();
     return NewFileResult::Failed;
-}
-
-bool makePrivateFolder(const QString& folder, QString* error) {
-    if (QDir().mkpath(folder))
-        return true;
-    if (error)
-        *error = QStringLiteral("cannot create the folder");
-    return false;
 }
 
 #endif

@@ -12,8 +12,4 @@ enum class NewFileResult { Created, NameTaken, Failed };
 // On failure nothing is left behind and `error` tells why.
 NewFileResult createNewFile(const QString& fileName, const QByteArray& bytes, QString* error);
 
-// Creates a folder that only its owner may enter, with the folders above it that are missing.
-// An existing folder is left as it is. False, with the reason in `error`, when there is none.
-bool makePrivateFolder(const QString& folder, QString* error);
-
 } // namespace tallix::platform

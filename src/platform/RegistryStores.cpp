@@ -76,7 +76,8 @@ bool UserRegistry::writeString(const QString& section, const QString& ident, con
     if (m_file.readString(section, ident) == value)
         return true; // unchanged: spare the file a rewrite at every start
     const QString& fileName = m_file.fileName();
-    makeFolders(fileName.left(fileName.lastIndexOf(QLatin1Char('/'))), nullptr);
+    makeFolders(fileName.left(fileName.lastIndexOf(QLatin1Char('/'))), nullptr,
+                FolderAccess::Everyone);
     return m_file.writeString(section, ident, value);
 }
 

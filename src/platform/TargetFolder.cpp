@@ -22,7 +22,7 @@ QByteArray temporaryName() {
 } // namespace
 
 TargetFolder::TargetFolder(const QString& folder) {
-    if (!makeFolders(folder, &m_error))
+    if (!makeFolders(folder, &m_error, FolderAccess::Everyone))
         return;
     m_fd = ::open(fileNameToBytes(folder).constData(),
                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

@@ -30,7 +30,8 @@ protected:
 // Every call names the folder by its bytes: what one call creates, the others find, and
 // nothing appears beside it under another name.
 TEST_F(NativeFiles, EveryCallNamesAShiftJisFolderByItsBytes) {
-    ASSERT_TRUE(platform::makeFolders(folder() + QStringLiteral("/sub"), nullptr));
+    ASSERT_TRUE(platform::makeFolders(folder() + QStringLiteral("/sub"), nullptr,
+                                      platform::FolderAccess::Everyone));
     struct stat info {};
     ASSERT_EQ(stat((rawFolder() + "/sub").constData(), &info), 0);
     EXPECT_EQ(platform::fileKind(folder()), FileKind::Folder);
