@@ -1,93 +1,28 @@
 // Real sound from the real window: keys and the reading command go to the program under a
 // private X server, and what it plays is recorded from a private PulseAudio null sink and
 // compared with the voice files themselves.
-#include "HeardSpeech.h"
-#include "NullSink.h"
-#include "TallixSession.h"
+#include "ListeningTest.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QThread>
 
 #include <iostream>
-#include <map>
-
-#include <gtest/gtest.h>
 
 namespace tallix::e2e {
 namespace {
 
-using voice::test::NullSink;
-
-constexpr int kRate = NullSink::kRate;
-constexpr int kSkipped = 77;
-// Speech is over once the sink has been silent this long.
-constexpr double kQuietSeconds = 1.5;
 constexpr int kSpeechTimeoutMs = 30000;
 
-QString g_program;
-NullSink* g_sink = nullptr;
-XServer* g_xserver = nullptr;
-
 std::size_t samples(double seconds) {
-    return static_cast<std::size_t>(seconds * kRate);
+    return static_cast<std::size_t>(seconds * ListeningTest::kRate);
 }
 
 double seconds(std::size_t samples) {
-    return static_cast<double>(samples) / kRate;
+    return static_cast<double>(samples) / ListeningTest::kRate;
 }
 
-class VoiceEndToEnd : public ::testing::Test {
+class VoiceEndToEnd : public ListeningTest {
 protected:
-    void SetUp() override {
-        m_from = g_sink->capture().size();
-        m_session = std::make_unique<TallixSession>(g_program, g_xserver->display());
-    }
-
-    // The recording of `name` ("1", "d", "r") in a voice set beside the program.
-    const Recording& recording(const QString& set, const QString& name) {
-        const QString path = QFileInfo(g_program).absolutePath() + '/' + set + '/' + name + ".wav";
-        auto found = m_recordings.find(path);
-        if (found == m_recordings.end()) {
-            found = m_recordings.emplace(path, loadRecording(path)).first;
-        }
-        return found->second;
-    }
-
-    // The recordings that speak `characters` in order ('.' as "d", CR as "r").
-    std::vector<const Recording*> spoken(const QString& set, const QString& characters) {
-        std::vector<const Recording*> result;
-        for (const QChar c : characters) {
-            const QString name = c == '.' ? "d" : c == '\r' ? "r" : QString(c);
-            result.push_back(&recording(set, name));
-        }
-        return result;
-    }
-
-    // What the sink received since the test began.
-    std::vector<short> captured() const {
-        std::vector<short> all = g_sink->capture();
-        all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(m_from));
-        return all;
-    }
-
-    // Waits until something was heard and the sink has then been quiet for a while.
-    std::vector<short> speechWhenOver() const {
-        QElapsedTimer timer;
-        timer.start();
-        std::vector<short> capture = captured();
-        while (timer.elapsed() < kSpeechTimeoutMs) {
-            capture = captured();
-            const std::size_t end = endOfSound(capture);
-            if (end > 0 && capture.size() - end > samples(kQuietSeconds)) {
-                break;
-            }
-            QThread::msleep(100);
-        }
-        return capture;
-    }
-
     // Waits until the sink has sounded for `duration` since its first sound.
     void waitForSpeechOf(double duration) const {
         QElapsedTimer timer;
@@ -110,32 +45,6 @@ protected:
         }
         return total;
     }
-
-    // The capture of a failed test is kept in the working folder for a listen.
-    static std::string keptAs(const std::vector<short>& capture) {
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const QString path = QDir::current().absoluteFilePath(
-            QStringLiteral("%1-capture.wav").arg(QString::fromLatin1(test->name())));
-        return saveRecording(path, capture, kRate) ? "capture kept in " + path.toStdString()
-                                                   : "capture not kept";
-    }
-
-    static void expectHeardInOrderAndWhole(const std::vector<short>& capture,
-                                           const std::vector<const Recording*>& expected) {
-        const Hearing hearing = hear(capture, expected, kRate);
-        const std::string heard = hearing.describe(kRate).toStdString();
-        std::cout << "heard: " << heard << "\n";
-        if (!hearing.fault.isEmpty() || hearing.heard.size() != expected.size()) {
-            ADD_FAILURE() << (hearing.fault.isEmpty() ? "recordings missing"
-                                                      : hearing.fault.toStdString())
-                          << "\nheard: " << heard << "\n"
-                          << keptAs(capture);
-        }
-    }
-
-    std::size_t m_from = 0;
-    std::unique_ptr<TallixSession> m_session;
-    std::map<QString, Recording> m_recordings;
 };
 
 TEST_F(VoiceEndToEnd, TypedDigitPointAndEnterAreSpokenInOrderAndWhole) {
@@ -221,27 +130,12 @@ TEST_F(VoiceEndToEnd, DigitsTypedAfterReadingEndedAreAllSpoken) {
 } // namespace
 } // namespace tallix::e2e
 
-// Usage: voice_e2e_test <tallix executable> [gtest options]. Ends with 77, which the test
-// runner counts as skipped, where no PulseAudio server can start.
+// Usage: voice_e2e_test <tallix executable> [gtest options].
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
         std::cerr << "usage: " << argv[0] << " <tallix executable>\n";
         return 2;
     }
-    tallix::e2e::g_program = QString::fromLocal8Bit(argv[1]);
-    tallix::voice::test::NullSink sink;
-    QString why;
-    if (!sink.start(why)) {
-        std::cout << "skipped: no PulseAudio here: " << why.toStdString() << "\n";
-        return tallix::e2e::kSkipped;
-    }
-    tallix::e2e::XServer xserver;
-    if (!xserver.start(why)) {
-        std::cerr << why.toStdString() << "\n";
-        return 1;
-    }
-    tallix::e2e::g_sink = &sink;
-    tallix::e2e::g_xserver = &xserver;
-    return RUN_ALL_TESTS();
+    return tallix::e2e::ListeningTest::runAll(QString::fromLocal8Bit(argv[1]));
 }
