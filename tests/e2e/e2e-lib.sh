@@ -119,6 +119,16 @@ use_private_runtime_folder() {
     export XDG_RUNTIME_DIR=$work/runtime
 }
 
+# Where the undo tests begin: "12345" loaded at start, a "6" typed at its end, then one undo.
+undo_typing_after_loading() {
+    mkdir -p "$work/bin/Data"
+    printf '12345' >"$work/bin/Data/nums.txt"
+    start_program
+    xdotool key ctrl+End
+    xdotool type --delay 50 "6"
+    xdotool key ctrl+z
+}
+
 expect_file_bytes() {
     local file=$1 expected=$2
     if ! cmp -s "$file" <(printf '%b' "$expected"); then

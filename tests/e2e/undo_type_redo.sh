@@ -3,13 +3,7 @@
 # them away.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 e2e_setup "$1"
-mkdir -p "$work/bin/Data"
-printf '12345' >"$work/bin/Data/nums.txt"
-
-start_program
-xdotool key ctrl+End
-xdotool type --delay 50 "6"
-xdotool key ctrl+z
+undo_typing_after_loading
 xdotool key ctrl+End
 xdotool type --delay 50 "7"
 xdotool key ctrl+r
