@@ -60,11 +60,12 @@ std::string readUpTo(QFile& file, std::int64_t length) {
     return bytes;
 }
 
+// Read straight into its bytes, never more than they hold; a short read at the file's end leaves
+// the missing high bytes zero.
 template <typename Int> Int readInteger(QFile& file) {
-    std::array<unsigned char, sizeof(Int)> bytes{};
-    const std::string got = readUpTo(file, sizeof(Int));
-    std::copy(got.begin(), got.end(), bytes.begin());
-    return loadLittleEndian<Int>(bytes.data());
+    std::array<char, sizeof(Int)> bytes{};
+    file.read(bytes.data(), static_cast<qint64>(bytes.size()));
+    return loadLittleEndian<Int>(reinterpret_cast<const unsigned char*>(bytes.data()));
 }
 
 } // namespace
