@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -38,13 +39,16 @@ constexpr double kSettleSeconds = 0.03;
 constexpr double kLeadInSeconds = 0.0025;
 // Silence written after every recording. A stream that runs dry leaves its last few
 // milliseconds inside the server's converter (PipeWire's pulse server holds them until more
-// sound comes): they are spent on this pad instead of on the end of a recording. A recording
-// written while the pad is still unplayed overwrites it, so reading stays gapless.
+// sound comes): they are spent on this pad instead of on the end of a recording. The next
+// recording overwrites what of the pad is surely unplayed, so reading stays gapless; what the
+// sink may have taken already is never written over, as the server would drop the recording's
+// start in its place.
 constexpr double kTailSeconds = 0.02;
-// A server that leaves a question unanswered this long is taken as stalled and let go. A server
-// that is merely busy (a Bluetooth device connecting, a USB hot-plug) answers late but plays on:
-// until then the recordings are paced by their own length and nothing is cut.
-constexpr Seconds kStallLimit{0.5};
+// A server that leaves a question unanswered this long is taken as stalled and let go; a lost
+// connection is seen at once. A server that is merely busy (a Bluetooth device connecting, a USB
+// hot-plug, a scheduler that starves it) answers late but plays on: until then the recordings
+// are paced by their own length, and the stream, with what it holds, is kept.
+constexpr Seconds kStallLimit{5.0};
 // Once nothing has been heard for this long, the stream is corked: the server then lets the sink
 // suspend and the card power down, and no longer runs its graph at the stream's short latency.
 // The next recording uncorks it, which costs one request and no new connection.
@@ -176,8 +180,9 @@ public:
     }
     // Waits until the link is settled one way or the other, or until `deadline`.
     void waitUntilSettled(Clock::time_point deadline);
-    // Queues the samples behind what the stream holds, in one piece, uncorking an idle stream.
-    bool write(const std::vector<float>& samples);
+    // Queues the samples behind what the stream holds, in one piece, uncorking an idle stream,
+    // over the last `overwrite` seconds of the pad left by the recording before.
+    bool write(const std::vector<float>& samples, double overwrite);
     // Drops what the stream holds.
     void flush();
     // What the server holds for the stream, asked afresh; empty when the server has not
@@ -463,7 +468,7 @@ void PulseConnection::onUnderflow(pa_stream* stream, void* self) {
     }
 }
 
-bool PulseConnection::write(const std::vector<float>& samples) {
+bool PulseConnection::write(const std::vector<float>& samples, double overwrite) {
     LoopLock lock(m_loop);
     if (m_stream == nullptr || link() != Link::Ready) {
         return false;
@@ -484,8 +489,9 @@ bool PulseConnection::write(const std::vector<float>& samples) {
         writeSilence(m_stream, kLeadInSeconds);
     }
     const std::vector<float> pad(static_cast<std::size_t>(kTailSeconds * kRate), 0.0f);
+    const auto frames = static_cast<std::int64_t>(std::clamp(overwrite, 0.0, kTailSeconds) * kRate);
     const std::int64_t back =
-        drained || !m_padded ? 0 : -static_cast<std::int64_t>(pad.size() * sizeof(float));
+        drained || !m_padded ? 0 : -frames * static_cast<std::int64_t>(sizeof(float));
     if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, back,
                         PA_SEEK_RELATIVE) != 0 ||
         pa_stream_write(m_stream, pad.data(), pad.size() * sizeof(float), nullptr, 0,
@@ -625,10 +631,11 @@ public:
         }
         if (m_connection.link() == Link::Ready) {
             m_fallback.reset();
-            if (m_connection.write(recording->samples) &&
+            if (m_connection.write(recording->samples, overwritablePad()) &&
                 waitUntilNearlyHeard(recording->seconds(), paced)) {
                 return;
             }
+            m_padReached.reset();
         } else if (useFallback()) {
             m_fallback->playFile(path);
             return;
@@ -651,6 +658,17 @@ private:
         return m_fallback != nullptr;
     }
 
+    // How much of the pad after the last recording is surely unplayed: all of it until the sink
+    // may have reached it, then less by the time since. Nothing once it is not known where the
+    // sink stands: after a stall the server may take what it holds faster than it plays it.
+    double overwritablePad() const {
+        if (!m_padReached) {
+            return 0;
+        }
+        const double since = Seconds(Clock::now() - *m_padReached).count();
+        return std::clamp(kTailSeconds - since, 0.0, kTailSeconds);
+    }
+
     // Sleeps until a refill's worth of what the server holds is left, as the server tells it
     // (its clock and ours drift apart), but no more than a refill past the recording's own
     // length: a server that takes nothing does not slow the reader down. False when the server
@@ -667,7 +685,9 @@ private:
             m_connection.flush();
             return false;
         }
-        // Counted from the question, not the answer: the server held at least as much then.
+        // Counted from the question, not the answer: the server held at least as much then. The
+        // sink takes sound ahead of playing it, by up to its own latency.
+        m_padReached = asked + toClock(Seconds(queue->seconds - kTailSeconds - queue->sinkLatency));
         sleepUntil(
             std::min(asked + toClock(Seconds(queue->seconds - kTailSeconds - kRefillSeconds)),
                      paced + toClock(Seconds(kRefillSeconds))));
@@ -678,6 +698,9 @@ private:
     RecordingCache m_recordings;
     PlayerFactory m_makeFallback;
     std::unique_ptr<SoundPlayer> m_fallback;
+    // The earliest the sink may take the first of the pad after the last recording; none when
+    // that is not known.
+    std::optional<Clock::time_point> m_padReached;
 };
 
 } // namespace

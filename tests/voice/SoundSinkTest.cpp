@@ -252,6 +252,24 @@ TEST_F(SoundSink, ServerStalledFromTheStartNeverHoldsUpTheReader) {
     EXPECT_TRUE(heard) << "no sound once the server went on";
 }
 
+// A file that comes a little after the one before has ended, as the next key often does, meets
+// the silence the player leaves behind each file: it starts whole wherever in that silence the
+// sink has got to.
+TEST_F(SoundSink, FileComingJustAfterTheOneBeforeEndedIsWhole) {
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    player->prepare();
+    const QString first = tone(800);
+    const QString second = tone(1200);
+    for (const unsigned long late : {0, 30, 40, 50}) {
+        const std::size_t from = s_sink->capture().size();
+        player->playFile(first);
+        QThread::msleep(late);
+        player->playFile(second);
+        SCOPED_TRACE(late);
+        expectWhole(recordedSince(from, {800, 1200}), {800, 1200});
+    }
+}
+
 TEST_F(SoundSink, FirstSoundAfterAPauseIsWhole) {
     const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
     const QString first = tone(700);
