@@ -1,6 +1,7 @@
 // Real sound from the real window: keys and the reading command go to the program under a
-// private X server, and what it plays is recorded from a private PulseAudio null sink and
-// compared with the voice files themselves.
+// private X server, and what it plays is recorded from the null sink of a private sound server
+// (PulseAudio, or PipeWire with TALLIX_TEST_SOUND_SERVER=pipewire) and compared with the voice
+// files themselves.
 #include "HeardSpeech.h"
 #include "NullSink.h"
 #include "TallixSession.h"
@@ -222,7 +223,7 @@ TEST_F(VoiceEndToEnd, DigitsTypedAfterReadingEndedAreAllSpoken) {
 } // namespace tallix::e2e
 
 // Usage: voice_e2e_test <tallix executable> [gtest options]. Ends with 77, which the test
-// runner counts as skipped, where no PulseAudio server can start.
+// runner counts as skipped, where no sound server can start.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
@@ -233,7 +234,7 @@ int main(int argc, char** argv) {
     tallix::voice::test::NullSink sink;
     QString why;
     if (!sink.start(why)) {
-        std::cout << "skipped: no PulseAudio here: " << why.toStdString() << "\n";
+        std::cout << "skipped: no sound server here: " << why.toStdString() << "\n";
         return tallix::e2e::kSkipped;
     }
     tallix::e2e::XServer xserver;
