@@ -27,16 +27,18 @@ using Clock = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
 
 constexpr int kRate = 22050;
-// The server's target for what it holds ahead of the sink. Small, so that a drained stream
-// starts the moment a recording arrives and the sink runs with a short latency.
+// What the stream asks the server to hold ahead of the sink: only a request, which the server
+// fits to what its sink runs at (PulseAudio's null sink granted 6 ms, PipeWire's 16 ms), and
+// every wait below is reckoned from what was granted. Small, so that a drained stream starts the
+// moment a recording arrives; the figures of bench/voice/SinkBench.cpp were measured with it.
 constexpr double kTargetSeconds = 0.008;
-// A play returns once this much of its recording is left in the server: the next recording is
-// written well before the stream drains, and a stop still ends after the character in progress.
-constexpr double kRefillSeconds = 0.03;
+// The reader thread's way from one play's return to the next write, waking included. Measured
+// with bench/app/KeyToSoundBench.cpp on two cores shared with four compilers: between characters
+// it is 0.4 ms at the 99th percentile (6.4 ms at most), but a thread that sleeps, as the reader
+// does until the next write is due, woke 24 ms late at the 99th percentile.
+constexpr double kHandOverSeconds = 0.025;
 // Silence a new stream plays before its first recording.
 constexpr double kSettleSeconds = 0.03;
-// Silence written before a recording once the stream has run dry.
-constexpr double kLeadInSeconds = 0.0025;
 // Silence written after every recording. A stream that runs dry leaves its last few
 // milliseconds inside the server's converter (PipeWire's pulse server holds them until more
 // sound comes): they are spent on this pad instead of on the end of a recording. The next
@@ -185,6 +187,12 @@ public:
     bool write(const std::vector<float>& samples, double overwrite);
     // Drops what the stream holds.
     void flush();
+    // What the server granted the stream when it was opened.
+    struct Granted {
+        double target = kTargetSeconds; // what it keeps ahead of the sink (tlength)
+        double request = 0;             // the step in which it asks for more (minreq)
+    };
+    Granted granted() const { return m_granted; }
     // What the server holds for the stream, asked afresh; empty when the server has not
     // answered by `deadline` or the link is not ready. A server that leaves the question
     // unanswered too long is let go.
@@ -235,6 +243,7 @@ private:
     pa_time_event* m_idleTimer = nullptr; // of m_context
     bool m_corked = false;
     bool m_padded = false; // the stream ends with the pad after a recording
+    Granted m_granted;
     Clock::time_point m_attemptStarted = Clock::now() - toClock(kRetryInterval);
 
     mutable std::mutex m_lock;
@@ -308,6 +317,12 @@ void PulseConnection::advanceLocked() {
     if (reported.contextReady && m_stream == nullptr) {
         openStream();
     } else if (reported.streamReady && m_stream != nullptr) {
+        if (const pa_buffer_attr* granted = pa_stream_get_buffer_attr(m_stream)) {
+            const auto seconds = [](std::uint32_t bytes) {
+                return static_cast<double>(bytes) / (kRate * sizeof(float));
+            };
+            m_granted = Granted{seconds(granted->tlength), seconds(granted->minreq)};
+        }
         writeSilence(m_stream, kSettleSeconds);
         setLink(Link::Ready);
     }
@@ -409,8 +424,8 @@ void PulseConnection::openStream() {
 }
 
 // Silence ahead of a recording, where the server may skip what it is given first: a new stream
-// while the sink adapts to it (kSettleSeconds), and a stream that ran dry, which starts again a
-// little behind where the server has got to (kLeadInSeconds).
+// while the sink adapts to it (kSettleSeconds), and a stream that ran dry, which the server
+// takes up again at its next request, up to one request's worth behind where it has got to.
 void PulseConnection::writeSilence(pa_stream* stream, double seconds) {
     const std::vector<float> silence(static_cast<std::size_t>(seconds * kRate), 0.0f);
     pa_stream_write(stream, silence.data(), silence.size() * sizeof(float), nullptr, 0,
@@ -486,7 +501,7 @@ bool PulseConnection::write(const std::vector<float>& samples, double overwrite)
         drained = std::exchange(m_drained, false);
     }
     if (drained) {
-        writeSilence(m_stream, kLeadInSeconds);
+        writeSilence(m_stream, m_granted.request);
     }
     const std::vector<float> pad(static_cast<std::size_t>(kTailSeconds * kRate), 0.0f);
     const auto frames = static_cast<std::int64_t>(std::clamp(overwrite, 0.0, kTailSeconds) * kRate);
@@ -671,8 +686,11 @@ private:
 
     // Sleeps until a refill's worth of what the server holds is left, as the server tells it
     // (its clock and ours drift apart), but no more than a refill past the recording's own
-    // length: a server that takes nothing does not slow the reader down. False when the server
-    // did not answer in time, or held more than the sink takes (then it is flushed).
+    // length: a server that takes nothing does not slow the reader down. The refill is what the
+    // server keeps ahead of the sink and the sink ahead of the speaker, and the reader's way to
+    // the next write: the next recording then arrives before the server runs short, and a stop
+    // still ends after the character in progress. False when the server did not answer in
+    // time, or held more than the sink takes (then it is flushed).
     bool waitUntilNearlyHeard(double written, Clock::time_point paced) {
         const Clock::time_point asked = Clock::now();
         const std::optional<PulseConnection::Queue> queue = m_connection.queued(paced);
@@ -688,9 +706,9 @@ private:
         // Counted from the question, not the answer: the server held at least as much then. The
         // sink takes sound ahead of playing it, by up to its own latency.
         m_padReached = asked + toClock(Seconds(queue->seconds - kTailSeconds - queue->sinkLatency));
-        sleepUntil(
-            std::min(asked + toClock(Seconds(queue->seconds - kTailSeconds - kRefillSeconds)),
-                     paced + toClock(Seconds(kRefillSeconds))));
+        const double refill = m_connection.granted().target + queue->sinkLatency + kHandOverSeconds;
+        sleepUntil(std::min(asked + toClock(Seconds(queue->seconds - kTailSeconds - refill)),
+                            paced + toClock(Seconds(refill))));
         return true;
     }
 
