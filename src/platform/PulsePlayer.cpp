@@ -685,12 +685,12 @@ private:
     }
 
     // Sleeps until a refill's worth of what the server holds is left, as the server tells it
-    // (its clock and ours drift apart), but no more than a refill past the recording's own
-    // length: a server that takes nothing does not slow the reader down. The refill is what the
-    // server keeps ahead of the sink and the sink ahead of the speaker, and the reader's way to
-    // the next write: the next recording then arrives before the server runs short, and a stop
-    // still ends after the character in progress. False when the server did not answer in
-    // time, or held more than the sink takes (then it is flushed).
+    // (its clock and ours drift apart), but no longer past the recording's own length than the
+    // server and the sink hold ahead: a server that takes nothing does not slow the reader
+    // down. The refill is that much and the reader's way to the next write: the next recording
+    // then arrives before the server runs short, and a stop still ends after the character in
+    // progress. False when the server did not answer in time, or held more than the sink takes
+    // (then it is flushed).
     bool waitUntilNearlyHeard(double written, Clock::time_point paced) {
         const Clock::time_point asked = Clock::now();
         const std::optional<PulseConnection::Queue> queue = m_connection.queued(paced);
@@ -706,9 +706,10 @@ private:
         // Counted from the question, not the answer: the server held at least as much then. The
         // sink takes sound ahead of playing it, by up to its own latency.
         m_padReached = asked + toClock(Seconds(queue->seconds - kTailSeconds - queue->sinkLatency));
-        const double refill = m_connection.granted().target + queue->sinkLatency + kHandOverSeconds;
-        sleepUntil(std::min(asked + toClock(Seconds(queue->seconds - kTailSeconds - refill)),
-                            paced + toClock(Seconds(refill))));
+        const double ahead = m_connection.granted().target + queue->sinkLatency;
+        sleepUntil(std::min(
+            asked + toClock(Seconds(queue->seconds - kTailSeconds - ahead - kHandOverSeconds)),
+            paced + toClock(Seconds(ahead))));
         return true;
     }
 
