@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -26,25 +27,30 @@ using Clock = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
 
 constexpr int kRate = 22050;
-// The server's target for what it holds ahead of the sink. Small, so that a drained stream
-// starts the moment a recording arrives and the sink runs with a short latency.
+// What the stream asks the server to hold ahead of the sink: only a request, which the server
+// fits to what its sink runs at (PulseAudio's null sink granted 6 ms, PipeWire's 16 ms), and
+// every wait below is reckoned from what was granted. Small, so that a drained stream starts the
+// moment a recording arrives; the figures of bench/voice/SinkBench.cpp were measured with it.
 constexpr double kTargetSeconds = 0.008;
-// A play returns once this much of its recording is left in the server: the next recording is
-// written well before the stream drains, and a stop still ends after the character in progress.
-constexpr double kRefillSeconds = 0.03;
+// The reader thread's way from one play's return to the next write, waking included. Measured
+// with bench/app/KeyToSoundBench.cpp on two cores shared with four compilers: between characters
+// it is 0.4 ms at the 99th percentile (6.4 ms at most), but a thread that sleeps, as the reader
+// does until the next write is due, woke 24 ms late at the 99th percentile.
+constexpr double kHandOverSeconds = 0.025;
 // Silence a new stream plays before its first recording.
 constexpr double kSettleSeconds = 0.03;
-// Silence written before a recording once the stream has run dry.
-constexpr double kLeadInSeconds = 0.0025;
 // Silence written after every recording. A stream that runs dry leaves its last few
 // milliseconds inside the server's converter (PipeWire's pulse server holds them until more
-// sound comes): they are spent on this pad instead of on the end of a recording. A recording
-// written while the pad is still unplayed overwrites it, so reading stays gapless.
+// sound comes): they are spent on this pad instead of on the end of a recording. The next
+// recording overwrites what of the pad is surely unplayed, so reading stays gapless; what the
+// sink may have taken already is never written over, as the server would drop the recording's
+// start in its place.
 constexpr double kTailSeconds = 0.02;
-// A server that leaves a question unanswered this long is taken as stalled and let go. A server
-// that is merely busy (a Bluetooth device connecting, a USB hot-plug) answers late but plays on:
-// until then the recordings are paced by their own length and nothing is cut.
-constexpr Seconds kStallLimit{0.5};
+// A server that leaves a question unanswered this long is taken as stalled and let go; a lost
+// connection is seen at once. A server that is merely busy (a Bluetooth device connecting, a USB
+// hot-plug, a scheduler that starves it) answers late but plays on: until then the recordings
+// are paced by their own length, and the stream, with what it holds, is kept.
+constexpr Seconds kStallLimit{5.0};
 // Once nothing has been heard for this long, the stream is corked: the server then lets the sink
 // suspend and the card power down, and no longer runs its graph at the stream's short latency.
 // The next recording uncorks it, which costs one request and no new connection.
@@ -176,10 +182,17 @@ public:
     }
     // Waits until the link is settled one way or the other, or until `deadline`.
     void waitUntilSettled(Clock::time_point deadline);
-    // Queues the samples behind what the stream holds, in one piece, uncorking an idle stream.
-    bool write(const std::vector<float>& samples);
+    // Queues the samples behind what the stream holds, in one piece, uncorking an idle stream,
+    // over the last `overwrite` seconds of the pad left by the recording before.
+    bool write(const std::vector<float>& samples, double overwrite);
     // Drops what the stream holds.
     void flush();
+    // What the server granted the stream when it was opened.
+    struct Granted {
+        double target = kTargetSeconds; // what it keeps ahead of the sink (tlength)
+        double request = 0;             // the step in which it asks for more (minreq)
+    };
+    Granted granted() const { return m_granted; }
     // What the server holds for the stream, asked afresh; empty when the server has not
     // answered by `deadline` or the link is not ready. A server that leaves the question
     // unanswered too long is let go.
@@ -230,6 +243,7 @@ private:
     pa_time_event* m_idleTimer = nullptr; // of m_context
     bool m_corked = false;
     bool m_padded = false; // the stream ends with the pad after a recording
+    Granted m_granted;
     Clock::time_point m_attemptStarted = Clock::now() - toClock(kRetryInterval);
 
     mutable std::mutex m_lock;
@@ -303,6 +317,12 @@ void PulseConnection::advanceLocked() {
     if (reported.contextReady && m_stream == nullptr) {
         openStream();
     } else if (reported.streamReady && m_stream != nullptr) {
+        if (const pa_buffer_attr* granted = pa_stream_get_buffer_attr(m_stream)) {
+            const auto seconds = [](std::uint32_t bytes) {
+                return static_cast<double>(bytes) / (kRate * sizeof(float));
+            };
+            m_granted = Granted{seconds(granted->tlength), seconds(granted->minreq)};
+        }
         writeSilence(m_stream, kSettleSeconds);
         setLink(Link::Ready);
     }
@@ -404,8 +424,8 @@ void PulseConnection::openStream() {
 }
 
 // Silence ahead of a recording, where the server may skip what it is given first: a new stream
-// while the sink adapts to it (kSettleSeconds), and a stream that ran dry, which starts again a
-// little behind where the server has got to (kLeadInSeconds).
+// while the sink adapts to it (kSettleSeconds), and a stream that ran dry, which the server
+// takes up again at its next request, up to one request's worth behind where it has got to.
 void PulseConnection::writeSilence(pa_stream* stream, double seconds) {
     const std::vector<float> silence(static_cast<std::size_t>(seconds * kRate), 0.0f);
     pa_stream_write(stream, silence.data(), silence.size() * sizeof(float), nullptr, 0,
@@ -463,7 +483,7 @@ void PulseConnection::onUnderflow(pa_stream* stream, void* self) {
     }
 }
 
-bool PulseConnection::write(const std::vector<float>& samples) {
+bool PulseConnection::write(const std::vector<float>& samples, double overwrite) {
     LoopLock lock(m_loop);
     if (m_stream == nullptr || link() != Link::Ready) {
         return false;
@@ -481,11 +501,12 @@ bool PulseConnection::write(const std::vector<float>& samples) {
         drained = std::exchange(m_drained, false);
     }
     if (drained) {
-        writeSilence(m_stream, kLeadInSeconds);
+        writeSilence(m_stream, m_granted.request);
     }
     const std::vector<float> pad(static_cast<std::size_t>(kTailSeconds * kRate), 0.0f);
+    const auto frames = static_cast<std::int64_t>(std::clamp(overwrite, 0.0, kTailSeconds) * kRate);
     const std::int64_t back =
-        drained || !m_padded ? 0 : -static_cast<std::int64_t>(pad.size() * sizeof(float));
+        drained || !m_padded ? 0 : -frames * static_cast<std::int64_t>(sizeof(float));
     if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, back,
                         PA_SEEK_RELATIVE) != 0 ||
         pa_stream_write(m_stream, pad.data(), pad.size() * sizeof(float), nullptr, 0,
@@ -625,10 +646,11 @@ public:
         }
         if (m_connection.link() == Link::Ready) {
             m_fallback.reset();
-            if (m_connection.write(recording->samples) &&
+            if (m_connection.write(recording->samples, overwritablePad()) &&
                 waitUntilNearlyHeard(recording->seconds(), paced)) {
                 return;
             }
+            m_padReached.reset();
         } else if (useFallback()) {
             m_fallback->playFile(path);
             return;
@@ -651,10 +673,24 @@ private:
         return m_fallback != nullptr;
     }
 
+    // How much of the pad after the last recording is surely unplayed: all of it until the sink
+    // may have reached it, then less by the time since. Nothing once it is not known where the
+    // sink stands: after a stall the server may take what it holds faster than it plays it.
+    double overwritablePad() const {
+        if (!m_padReached) {
+            return 0;
+        }
+        const double since = Seconds(Clock::now() - *m_padReached).count();
+        return std::clamp(kTailSeconds - since, 0.0, kTailSeconds);
+    }
+
     // Sleeps until a refill's worth of what the server holds is left, as the server tells it
-    // (its clock and ours drift apart), but no more than a refill past the recording's own
-    // length: a server that takes nothing does not slow the reader down. False when the server
-    // did not answer in time, or held more than the sink takes (then it is flushed).
+    // (its clock and ours drift apart), but no longer past the recording's own length than the
+    // server and the sink hold ahead: a server that takes nothing does not slow the reader
+    // down. The refill is that much and the reader's way to the next write: the next recording
+    // then arrives before the server runs short, and a stop still ends after the character in
+    // progress. False when the server did not answer in time, or held more than the sink takes
+    // (then it is flushed).
     bool waitUntilNearlyHeard(double written, Clock::time_point paced) {
         const Clock::time_point asked = Clock::now();
         const std::optional<PulseConnection::Queue> queue = m_connection.queued(paced);
@@ -667,10 +703,13 @@ private:
             m_connection.flush();
             return false;
         }
-        // Counted from the question, not the answer: the server held at least as much then.
-        sleepUntil(
-            std::min(asked + toClock(Seconds(queue->seconds - kTailSeconds - kRefillSeconds)),
-                     paced + toClock(Seconds(kRefillSeconds))));
+        // Counted from the question, not the answer: the server held at least as much then. The
+        // sink takes sound ahead of playing it, by up to its own latency.
+        m_padReached = asked + toClock(Seconds(queue->seconds - kTailSeconds - queue->sinkLatency));
+        const double ahead = m_connection.granted().target + queue->sinkLatency;
+        sleepUntil(std::min(
+            asked + toClock(Seconds(queue->seconds - kTailSeconds - ahead - kHandOverSeconds)),
+            paced + toClock(Seconds(ahead))));
         return true;
     }
 
@@ -678,6 +717,9 @@ private:
     RecordingCache m_recordings;
     PlayerFactory m_makeFallback;
     std::unique_ptr<SoundPlayer> m_fallback;
+    // The earliest the sink may take the first of the pad after the last recording; none when
+    // that is not known.
+    std::optional<Clock::time_point> m_padReached;
 };
 
 } // namespace

@@ -26,7 +26,7 @@ int ListeningTest::runAll(const QString& program) {
     voice::test::NullSink sink;
     QString why;
     if (!sink.start(why)) {
-        std::cout << "skipped: no PulseAudio here: " << why.toStdString() << "\n";
+        std::cout << "skipped: no sound server here: " << why.toStdString() << "\n";
         return kSkipped;
     }
     XServer xserver;

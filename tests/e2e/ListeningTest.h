@@ -14,15 +14,15 @@
 
 namespace tallix::e2e {
 
-// A test that hears the real program: one private PulseAudio null sink and one X server serve
-// the whole run; each test gets the program in a session of its own and the sound since the
-// test began.
+// A test that hears the real program: the null sink of one private sound server (PulseAudio, or
+// PipeWire with TALLIX_TEST_SOUND_SERVER=pipewire) and one X server serve the whole run; each test
+// gets the program in a session of its own and the sound since the test began.
 class ListeningTest : public ::testing::Test {
 public:
     static constexpr int kRate = voice::test::NullSink::kRate;
 
     // Starts the sink and the X server, then the tests against `program`. Ends with 77, which
-    // the test runner counts as skipped, where no PulseAudio server can start.
+    // the test runner counts as skipped, where no sound server can start.
     static int runAll(const QString& program);
 
 protected:

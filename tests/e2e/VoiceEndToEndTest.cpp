@@ -1,6 +1,7 @@
 // Real sound from the real window: keys and the reading command go to the program under a
-// private X server, and what it plays is recorded from a private PulseAudio null sink and
-// compared with the voice files themselves.
+// private X server, and what it plays is recorded from the null sink of a private sound server
+// (PulseAudio, or PipeWire with TALLIX_TEST_SOUND_SERVER=pipewire) and compared with the voice
+// files themselves.
 #include "ListeningTest.h"
 
 #include <QElapsedTimer>

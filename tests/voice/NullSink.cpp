@@ -43,8 +43,8 @@ void NullSink::resume() {
     QProcess::execute("kill", {"-CONT", QString::number(m_server.processId())});
 }
 
-void NullSink::suspend(bool held) {
-    QProcess::execute("pactl", {"suspend-sink", "tallix_test", held ? "1" : "0"});
+bool NullSink::suspend(bool held) {
+    return !m_pipeWire && runQuietly("pactl", {"suspend-sink", "tallix_test", held ? "1" : "0"});
 }
 
 QString NullSink::sinkInputs() const {
@@ -118,10 +118,26 @@ bool NullSink::startPipeWire(QProcessEnvironment& env, QString& why) {
     for (int i = 0; i < 200 && !QFile::exists(m_runtime.filePath("bus")); ++i) {
         QThread::msleep(10);
     }
+    // The graph runs at the sink's rate: at its own default (48 kHz) every sound would be
+    // resampled twice on its way to the recording, which then differs from the files played.
+    const QString config = m_runtime.filePath("config");
+    QDir().mkpath(config + "/pipewire/pipewire.conf.d");
+    QFile rate(config + "/pipewire/pipewire.conf.d/rate.conf");
+    if (!rate.open(QIODevice::WriteOnly) ||
+        rate.write(QStringLiteral("context.properties = { default.clock.rate = %1 "
+                                  "default.clock.allowed-rates = [ %1 ] }\n")
+                       .arg(kRate)
+                       .toUtf8()) < 0) {
+        why = "cannot configure PipeWire";
+        return false;
+    }
+    rate.close();
+    QProcessEnvironment serverEnv = env;
+    serverEnv.insert("XDG_CONFIG_HOME", config);
     for (auto [process, program] :
          {std::pair{&m_graph, "pipewire"}, std::pair{&m_session, "wireplumber"},
           std::pair{&m_server, "pipewire-pulse"}}) {
-        process->setProcessEnvironment(env);
+        process->setProcessEnvironment(serverEnv);
         process->setProcessChannelMode(QProcess::MergedChannels);
         process->start(program, {});
         QThread::msleep(300);

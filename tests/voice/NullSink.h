@@ -31,7 +31,9 @@ public:
     void pause();
     void resume();
     // Holds the sink suspended, as another program or a profile switch can, or lets it run.
-    void suspend(bool held);
+    // False where the server cannot hold it: PipeWire resumes a sink at once while a stream plays
+    // to it, and the toggle leaves its monitor recording nothing more.
+    bool suspend(bool held);
     // What the server says of the streams playing into it (`pactl list sink-inputs`).
     QString sinkInputs() const;
     // Everything recorded so far, mono 16-bit samples at kRate.

@@ -20,7 +20,8 @@ namespace {
 
 constexpr double kToneSeconds = 0.2;
 
-// Real sound through the real player into a PulseAudio null sink, checked from the recording.
+// Real sound through the real player into a null sink of PulseAudio (or of PipeWire, see
+// NullSink), checked from the recording.
 class SoundSink : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -36,7 +37,7 @@ protected:
     }
     void SetUp() override {
         if (s_sink == nullptr) {
-            GTEST_SKIP() << "no PulseAudio here: " << s_why.toStdString();
+            GTEST_SKIP() << "no sound server here: " << s_why.toStdString();
         }
     }
 
@@ -206,7 +207,9 @@ TEST_F(SoundSink, HeldSinkNeverBurstsStaleSoundWhenItRunsAgain) {
     const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
     const QString digit = tone(1000);
     player->prepare();
-    s_sink->suspend(true);
+    if (!s_sink->suspend(true)) {
+        GTEST_SKIP() << "this server cannot hold its sink suspended";
+    }
     const std::size_t from = s_sink->capture().size();
     QElapsedTimer timer;
     timer.start();
@@ -215,7 +218,7 @@ TEST_F(SoundSink, HeldSinkNeverBurstsStaleSoundWhenItRunsAgain) {
     }
     EXPECT_GE(timer.elapsed(), 6 * 180);
     EXPECT_LT(timer.elapsed(), 6 * 250);
-    s_sink->suspend(false);
+    ASSERT_TRUE(s_sink->suspend(false));
     double heard = 0;
     for (const ToneRun& run : recordedSince(from, {1000})) {
         heard += run.seconds;
@@ -250,6 +253,24 @@ TEST_F(SoundSink, ServerStalledFromTheStartNeverHoldsUpTheReader) {
         heard = !recordedSince(from, {1200}).empty();
     }
     EXPECT_TRUE(heard) << "no sound once the server went on";
+}
+
+// A file that comes a little after the one before has ended, as the next key often does, meets
+// the silence the player leaves behind each file: it starts whole wherever in that silence the
+// sink has got to.
+TEST_F(SoundSink, FileComingJustAfterTheOneBeforeEndedIsWhole) {
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    player->prepare();
+    const QString first = tone(800);
+    const QString second = tone(1200);
+    for (const unsigned long late : {0, 30, 40, 50}) {
+        const std::size_t from = s_sink->capture().size();
+        player->playFile(first);
+        QThread::msleep(late);
+        player->playFile(second);
+        SCOPED_TRACE(late);
+        expectWhole(recordedSince(from, {800, 1200}), {800, 1200});
+    }
 }
 
 TEST_F(SoundSink, FirstSoundAfterAPauseIsWhole) {
