@@ -27,7 +27,8 @@ NullSink::~NullSink() {
 }
 
 void NullSink::stop() {
-    for (QProcess* process : {&m_recorder, &m_server, &m_session, &m_graph, &m_bus}) {
+    for (QProcess* process :
+         {&m_otherRecorder, &m_recorder, &m_server, &m_session, &m_graph, &m_bus}) {
         if (process->state() != QProcess::NotRunning) {
             process->kill();
             process->waitForFinished(3000);
@@ -76,20 +77,52 @@ bool NullSink::start(QString& why) {
     if (!(m_pipeWire ? startPipeWire(env, why) : startPulseAudio(env, why))) {
         return false;
     }
-    // Recording runs from before the first sound: an idle null sink otherwise delays each play.
     m_captureFile = m_runtime.filePath("capture.raw");
-    m_recorder.setProcessEnvironment(env);
-    m_recorder.setStandardOutputFile(m_captureFile);
-    m_recorder.start("parec", {"-d", "tallix_test.monitor", "--latency-msec=20", "--format=s16le",
-                               QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--raw"});
-    for (int i = 0; i < 300 && QFile(m_captureFile).size() == 0; ++i) {
-        QThread::msleep(10);
-    }
-    if (QFile(m_captureFile).size() == 0) {
+    if (!startRecorder(m_recorder, "tallix_test", m_captureFile)) {
         why = "parec records nothing";
         return false;
     }
     return true;
+}
+
+// Recording runs from before the first sound: an idle null sink otherwise delays each play.
+bool NullSink::startRecorder(QProcess& recorder, const QString& sink, const QString& file) {
+    recorder.setStandardOutputFile(file);
+    recorder.start("parec", {"-d", sink + ".monitor", "--latency-msec=20", "--format=s16le",
+                             QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--raw"});
+    for (int i = 0; i < 300 && QFile(file).size() == 0; ++i) {
+        QThread::msleep(10);
+    }
+    return QFile(file).size() > 0;
+}
+
+bool NullSink::addOtherSink(QString& why) {
+    if (m_otherRecorder.state() != QProcess::NotRunning) {
+        return true;
+    }
+    // At the rate and channels of most sound cards, unlike the first.
+    if (!runQuietly("pactl", {"load-module", "module-null-sink", "sink_name=tallix_other",
+                              "rate=48000", "channels=2"})) {
+        why = "the server refuses a second null sink";
+        return false;
+    }
+    m_otherCaptureFile = m_runtime.filePath("other.raw");
+    if (!startRecorder(m_otherRecorder, "tallix_other", m_otherCaptureFile)) {
+        why = "parec records nothing on the second sink";
+        return false;
+    }
+    return true;
+}
+
+void NullSink::moveStreamsToOtherSink() {
+    QProcess pactl;
+    pactl.start("pactl", {"list", "short", "sink-inputs"});
+    pactl.waitForFinished(5000);
+    const QString streams = QString::fromUtf8(pactl.readAllStandardOutput());
+    for (const QString& line : streams.split('\n', Qt::SkipEmptyParts)) {
+        // Our own recorders read from monitors and are no sink inputs: every line is a player.
+        runQuietly("pactl", {"move-sink-input", line.section('\t', 0, 0), "tallix_other"});
+    }
 }
 
 bool NullSink::startPulseAudio(const QProcessEnvironment& env, QString& why) {
@@ -160,7 +193,15 @@ bool NullSink::waitForServer() {
 }
 
 std::vector<short> NullSink::capture() const {
-    QFile file(m_captureFile);
+    return readCapture(m_captureFile);
+}
+
+std::vector<short> NullSink::otherCapture() const {
+    return readCapture(m_otherCaptureFile);
+}
+
+std::vector<short> NullSink::readCapture(const QString& path) {
+    QFile file(path);
     std::vector<short> samples;
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.readAll();

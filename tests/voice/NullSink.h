@@ -36,11 +36,20 @@ public:
     QString sinkInputs() const;
     // Everything recorded so far, mono 16-bit samples at kRate.
     std::vector<short> capture() const;
+    // A second null sink, recorded as the first is, that is not the default one; false, with
+    // the reason in `why`, when the server refuses it.
+    bool addOtherSink(QString& why);
+    // Moves every stream to the second sink, as a mixer does.
+    void moveStreamsToOtherSink();
+    // Everything the second sink has recorded so far.
+    std::vector<short> otherCapture() const;
 
 private:
     bool waitForServer();
     bool startPulseAudio(const QProcessEnvironment& env, QString& why);
     bool startPipeWire(QProcessEnvironment& env, QString& why);
+    bool startRecorder(QProcess& recorder, const QString& sink, const QString& file);
+    static std::vector<short> readCapture(const QString& path);
 
     QTemporaryDir m_runtime;
     bool m_pipeWire = qgetenv("TALLIX_TEST_SOUND_SERVER") == "pipewire";
@@ -50,6 +59,8 @@ private:
     QProcess m_server; // what answers the clients: pulseaudio, or pipewire-pulse
     QProcess m_recorder;
     QString m_captureFile;
+    QProcess m_otherRecorder;
+    QString m_otherCaptureFile;
 };
 
 // A stretch of the recording in which one tone sounds.
