@@ -101,8 +101,12 @@ bool NullSink::addOtherSink(QString& why) {
         return true;
     }
     // At the rate and channels of most sound cards, unlike the first.
-    if (!runQuietly("pactl", {"load-module", "module-null-sink", "sink_name=tallix_other",
-                              "rate=48000", "channels=2"})) {
+    QProcess pactl;
+    pactl.start("pactl", {"load-module", "module-null-sink", "sink_name=tallix_other", "rate=48000",
+                          "channels=2"});
+    pactl.waitForFinished(5000);
+    m_otherModule = QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
+    if (pactl.exitCode() != 0 || m_otherModule.isEmpty()) {
         why = "the server refuses a second null sink";
         return false;
     }
@@ -190,6 +194,12 @@ bool NullSink::waitForServer() {
         QThread::msleep(50);
     }
     return false;
+}
+
+void NullSink::removeOtherSink() {
+    m_otherRecorder.kill();
+    m_otherRecorder.waitForFinished(3000);
+    runQuietly("pactl", {"unload-module", m_otherModule});
 }
 
 std::vector<short> NullSink::capture() const {

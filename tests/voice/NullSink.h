@@ -41,6 +41,8 @@ public:
     bool addOtherSink(QString& why);
     // Moves every stream to the second sink, as a mixer does.
     void moveStreamsToOtherSink();
+    // Takes the second sink away again, so that no server remembers it as the program's choice.
+    void removeOtherSink();
     // Everything the second sink has recorded so far.
     std::vector<short> otherCapture() const;
 
@@ -61,6 +63,7 @@ private:
     QString m_captureFile;
     QProcess m_otherRecorder;
     QString m_otherCaptureFile;
+    QString m_otherModule;
 };
 
 // A stretch of the recording in which one tone sounds.
