@@ -50,18 +50,19 @@ private:
     bool waitForServer();
     bool startPulseAudio(const QProcessEnvironment& env, QString& why);
     bool startPipeWire(QProcessEnvironment& env, QString& why);
-    bool startRecorder(QProcess& recorder, const QString& sink, const QString& file);
+    bool startRecorder(qint64& recorder, const QString& sink, const QString& file);
     static std::vector<short> readCapture(const QString& path);
 
     QTemporaryDir m_runtime;
     bool m_pipeWire = qgetenv("TALLIX_TEST_SOUND_SERVER") == "pipewire";
-    QProcess m_bus;
-    QProcess m_graph;
-    QProcess m_session;
-    QProcess m_server; // what answers the clients: pulseaudio, or pipewire-pulse
-    QProcess m_recorder;
+    // Process ids of the helpers, 0 for none.
+    qint64 m_bus = 0;
+    qint64 m_graph = 0;
+    qint64 m_session = 0;
+    qint64 m_server = 0; // what answers the clients: pulseaudio, or pipewire-pulse
+    qint64 m_recorder = 0;
     QString m_captureFile;
-    QProcess m_otherRecorder;
+    qint64 m_otherRecorder = 0;
     QString m_otherCaptureFile;
     QString m_otherModule;
 };
