@@ -10,7 +10,7 @@ mode=${1:-run}
 run_packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev
-    libpulse-dev portaudio19-dev libsndfile1-dev libasound2-dev libjack-jackd2-dev
+    libpulse-dev portaudio19-dev libsndfile1-dev libsoxr-dev libasound2-dev libjack-jackd2-dev
     libjpeg62-turbo-dev zlib1g-dev
     fonts-ipafont-gothic fonts-dejavu-core
     qt6-translations-l10n

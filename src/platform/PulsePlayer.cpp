@@ -229,6 +229,7 @@ private:
     static void onStreamState(pa_stream* stream, void* self);
     static void onTiming(pa_stream* stream, int success, void* self);
     static void onUnderflow(pa_stream* stream, void* self);
+    static void onMoved(pa_stream* stream, void* self);
     static void onIdle(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when,
                        void* self);
     void restartIdleTimer(double soundSeconds);
@@ -406,6 +407,7 @@ void PulseConnection::openStream() {
     }
     pa_stream_set_state_callback(m_stream, &PulseConnection::onStreamState, this);
     pa_stream_set_underflow_callback(m_stream, &PulseConnection::onUnderflow, this);
+    pa_stream_set_moved_callback(m_stream, &PulseConnection::onMoved, this);
     {
         std::lock_guard lock(m_lock);
         m_answering = m_stream;
@@ -476,6 +478,19 @@ void PulseConnection::onTiming(pa_stream* stream, int success, void* self) {
 }
 
 void PulseConnection::onUnderflow(pa_stream* stream, void* self) {
+    auto* connection = static_cast<PulseConnection*>(self);
+    std::lock_guard lock(connection->m_lock);
+    if (stream == connection->m_answering) {
+        connection->m_drained = true;
+    }
+}
+
+// Moved to another sink (by a mixer, or as the old one went away), the stream goes on from where
+// the old sink had got to: PulseAudio counts what the old sink had taken as played, the pad after
+// the last recording among it. The next recording must not be written back over that pad, where
+// its head would land behind what the server has played and be dropped (5 to 15 ms of it on a
+// loaded machine): it starts afresh, as after a drained stream.
+void PulseConnection::onMoved(pa_stream* stream, void* self) {
     auto* connection = static_cast<PulseConnection*>(self);
     std::lock_guard lock(connection->m_lock);
     if (stream == connection->m_answering) {

@@ -2,11 +2,14 @@
 
 #include "platform/AudioOutput.h"
 #include "platform/NativeFiles.h"
+#include "platform/PulseClientConfig.h"
 #include "platform/PulsePlayer.h"
 #include "platform/WavSource.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 namespace tallix::platform {
@@ -26,6 +29,15 @@ constexpr Seconds kStallLimit{0.3};
 // After a failed open, further files play in silence for this long before trying again, so
 // that a missing device does not cost an open attempt on every character.
 constexpr Seconds kReopenInterval{2.0};
+// How long a file waits for a device still being set up before it passes in silence, and how
+// long preparing waits for it. A file passes in its own time either way; a device that takes
+// longer than this is used from a later file on.
+constexpr Seconds kOpenWait{0.1};
+constexpr Seconds kPrepareLimit{1.0};
+
+Clock::duration toClock(Seconds seconds) {
+    return std::chrono::duration_cast<Clock::duration>(seconds);
+}
 
 void sleepFor(Seconds duration) {
     if (duration.count() > 0) {
@@ -43,13 +55,63 @@ public:
     }
 };
 
+// Setting the audio library up probes every device, and ALSA's plugin for a sound server waits
+// for that server with no deadline of its own: a stopped server would hold the reader thread for
+// good. So the stream is opened on a thread of its own, which the player waits for only until a
+// deadline. Everything the two threads share is in one block under one lock, the rate asked for
+// included, and the thread holds the block itself: a player gone before the opening ends leaves
+// it nothing else to touch.
+class StreamOpening {
+public:
+    explicit StreamOpening(double rate) : m_shared(std::make_shared<Shared>()) {
+        {
+            std::lock_guard lock(m_shared->lock);
+            m_shared->rate = rate;
+        }
+        std::thread([shared = m_shared] {
+            double wanted = 0;
+            {
+                std::lock_guard lock(shared->lock);
+                wanted = shared->rate;
+            }
+            std::unique_ptr<OutputStream> opened = OutputStream::open(wanted);
+            {
+                std::lock_guard lock(shared->lock);
+                shared->stream = std::move(opened);
+                shared->ended = true;
+            }
+            shared->changed.notify_all();
+        }).detach();
+    }
+
+    // Whether the opening has ended by `deadline`; then `stream` is what it opened, if anything.
+    bool take(Clock::time_point deadline, std::unique_ptr<OutputStream>& stream) {
+        std::unique_lock lock(m_shared->lock);
+        if (!m_shared->changed.wait_until(lock, deadline, [this] { return m_shared->ended; })) {
+            return false;
+        }
+        stream = std::move(m_shared->stream);
+        return true;
+    }
+
+private:
+    struct Shared {
+        std::mutex lock;
+        std::condition_variable changed;
+        double rate = 0;
+        bool ended = false;
+        std::unique_ptr<OutputStream> stream;
+    };
+    std::shared_ptr<Shared> m_shared;
+};
+
 class DevicePlayer final : public SoundPlayer {
 public:
-    void prepare() override { ensureStream(); }
+    void prepare() override { ensureStream(Clock::now() + toClock(kPrepareLimit)); }
     void playFile(const QString& path) override;
 
 private:
-    bool ensureStream();
+    bool ensureStream(Clock::time_point deadline);
     // Plays the source on the open stream; false if the device failed on the way.
     bool play(WavSource& source);
     bool waitForRoom(std::size_t frames);
@@ -57,17 +119,24 @@ private:
     bool stalled(std::uint64_t& lastCallbacks, Clock::time_point& lastProgress);
 
     std::unique_ptr<OutputStream> m_stream;
+    std::unique_ptr<StreamOpening> m_opening;
     Clock::time_point m_nextOpenAttempt{};
 };
 
-bool DevicePlayer::ensureStream() {
+bool DevicePlayer::ensureStream(Clock::time_point deadline) {
     if (m_stream) {
         return true;
     }
-    if (Clock::now() < m_nextOpenAttempt) {
+    if (!m_opening) {
+        if (Clock::now() < m_nextOpenAttempt) {
+            return false;
+        }
+        m_opening = std::make_unique<StreamOpening>(kPreferredRate);
+    }
+    if (!m_opening->take(deadline, m_stream)) {
         return false;
     }
-    m_stream = OutputStream::open(kPreferredRate);
+    m_opening.reset();
     if (m_stream) {
         m_stream->settle(kSettleSeconds);
     } else {
@@ -82,7 +151,7 @@ void DevicePlayer::playFile(const QString& path) {
         return;
     }
     const Clock::time_point start = Clock::now();
-    if (!ensureStream()) {
+    if (!ensureStream(start + toClock(kOpenWait))) {
         const WavSource source(path, 1, kPreferredRate);
         if (source.isOpen()) {
             sleepFor(Seconds(source.durationSeconds()) - (Clock::now() - start));
@@ -202,6 +271,7 @@ SoundPlayer& systemSoundPlayer() {
 void prepareSoundEnvironment() {
     // Starting a JACK server as a side effect of looking for devices is never wanted here.
     setenv("JACK_NO_START_SERVER", "1", 0);
+    keepPulseFromAutospawning();
 }
 
 } // namespace tallix::platform

@@ -8,7 +8,9 @@
 namespace tallix::platform {
 
 // Reads a sound file (any PCM or float WAV, or whatever else libsndfile decodes) as float frames
-// with the channel count and sample rate of the output, whatever the file's own format is.
+// with the channel count and sample rate of the output, whatever the file's own format is. A file
+// at another rate is converted with a band-limited resampler (libsoxr), so that what lies above
+// the output's Nyquist frequency is filtered out instead of folding back as audible aliases.
 class WavSource {
 public:
     // Opens the file; isOpen() is false when it is missing or cannot be decoded.
@@ -26,20 +28,24 @@ public:
 
 private:
     void mixDown(const std::vector<float>& fileFrames, std::size_t frames);
-    std::size_t resample(std::vector<float>& out, bool atEnd);
+    std::size_t convert(std::vector<float>& out, std::size_t maxFrames);
 
     struct FileCloser {
         void operator()(void* file) const;
     };
+    struct ResamplerDeleter {
+        void operator()(void* resampler) const;
+    };
     std::unique_ptr<void, FileCloser> m_file;
+    std::unique_ptr<void, ResamplerDeleter> m_resampler; // none when the rates are equal
     int m_fileChannels = 0;
     double m_fileRate = 0;
     long long m_fileFrames = 0;
     int m_outChannels;
-    double m_step;                // input frames per output frame
-    std::vector<float> m_pending; // mixed input frames not yet resampled
-    double m_position = 0;        // fractional read position into m_pending
-    bool m_ended = false;
+    double m_outRate;
+    std::vector<float> m_pending; // mixed input frames not yet converted
+    bool m_ended = false;         // the file is read to its end
+    bool m_drained = false;       // and everything converted has been handed out
 };
 
 } // namespace tallix::platform

@@ -8,16 +8,67 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 namespace tallix::voice::test {
 namespace {
 
+// Qt starts a process through vfork: the child's exec runs ThreadSanitizer's hooks on the
+// parent's memory, and the starting thread loses its view of its own locks for good, so that the
+// tests' players would be reported racing with themselves. So helpers are never started from a
+// test's thread: a command runs to its end on a short-lived thread of its own, and a helper that
+// keeps running is started detached (forked twice, which the sanitizer follows).
+struct Finished {
+    bool ok = false;
+    QByteArray output;
+};
+
+Finished run(const QString& program, const QStringList& arguments, int limitMs = 5000) {
+    Finished finished;
+    std::thread([&] {
+        QProcess process;
+        process.start(program, arguments);
+        finished.ok = process.waitForFinished(limitMs) &&
+                      process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        finished.output = process.readAllStandardOutput();
+    }).join();
+    return finished;
+}
+
 bool runQuietly(const QString& program, const QStringList& arguments) {
+    return run(program, arguments).ok;
+}
+
+// Started detached with `env`, its output going to `output` and its messages to `log`; 0 when
+// it could not be started.
+qint64 startHelper(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& env, const QString& output, const QString& log) {
     QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setProcessEnvironment(env);
+    process.setStandardOutputFile(output);
+    process.setStandardErrorFile(log, QIODevice::Append);
+    qint64 pid = 0;
+    return process.startDetached(&pid) ? pid : 0;
+}
+
+// Whether the process runs (or is stopped); a zombie no longer counts.
+bool alive(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid == 0 || !stat.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray text = stat.readAll();
+    const qsizetype state = text.lastIndexOf(')') + 2;
+    return state > 1 && state < text.size() && text[state] != 'Z';
+}
+
+void signal(qint64 pid, const char* which) {
+    if (pid != 0) {
+        runQuietly("kill", {which, QString::number(pid)});
+    }
 }
 
 } // namespace
@@ -27,20 +78,23 @@ NullSink::~NullSink() {
 }
 
 void NullSink::stop() {
-    for (QProcess* process : {&m_recorder, &m_server, &m_session, &m_graph, &m_bus}) {
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(3000);
+    for (qint64* pid : {&m_otherRecorder, &m_recorder, &m_server, &m_session, &m_graph, &m_bus}) {
+        if (alive(*pid)) {
+            signal(*pid, "-KILL");
+            for (int i = 0; i < 300 && alive(*pid); ++i) {
+                QThread::msleep(10);
+            }
         }
+        *pid = 0;
     }
 }
 
 void NullSink::pause() {
-    QProcess::execute("kill", {"-STOP", QString::number(m_server.processId())});
+    signal(m_server, "-STOP");
 }
 
 void NullSink::resume() {
-    QProcess::execute("kill", {"-CONT", QString::number(m_server.processId())});
+    signal(m_server, "-CONT");
 }
 
 bool NullSink::suspend(bool held) {
@@ -48,10 +102,7 @@ bool NullSink::suspend(bool held) {
 }
 
 QString NullSink::sinkInputs() const {
-    QProcess pactl;
-    pactl.start("pactl", {"list", "sink-inputs"});
-    pactl.waitForFinished(5000);
-    return QString::fromUtf8(pactl.readAllStandardOutput());
+    return QString::fromUtf8(run("pactl", {"list", "sink-inputs"}).output);
 }
 
 bool NullSink::start(QString& why) {
@@ -76,33 +127,69 @@ bool NullSink::start(QString& why) {
     if (!(m_pipeWire ? startPipeWire(env, why) : startPulseAudio(env, why))) {
         return false;
     }
-    // Recording runs from before the first sound: an idle null sink otherwise delays each play.
     m_captureFile = m_runtime.filePath("capture.raw");
-    m_recorder.setProcessEnvironment(env);
-    m_recorder.setStandardOutputFile(m_captureFile);
-    m_recorder.start("parec", {"-d", "tallix_test.monitor", "--latency-msec=20", "--format=s16le",
-                               QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--raw"});
-    for (int i = 0; i < 300 && QFile(m_captureFile).size() == 0; ++i) {
-        QThread::msleep(10);
-    }
-    if (QFile(m_captureFile).size() == 0) {
+    if (!startRecorder(m_recorder, "tallix_test", m_captureFile)) {
         why = "parec records nothing";
         return false;
     }
     return true;
 }
 
+// Recording runs from before the first sound: an idle null sink otherwise delays each play.
+bool NullSink::startRecorder(qint64& recorder, const QString& sink, const QString& file) {
+    recorder = startHelper("parec",
+                           {"-d", sink + ".monitor", "--latency-msec=20", "--format=s16le",
+                            QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--raw"},
+                           QProcessEnvironment::systemEnvironment(), file,
+                           m_runtime.filePath("parec.log"));
+    for (int i = 0; i < 300 && QFile(file).size() == 0; ++i) {
+        QThread::msleep(10);
+    }
+    return QFile(file).size() > 0;
+}
+
+bool NullSink::addOtherSink(QString& why) {
+    if (alive(m_otherRecorder)) {
+        return true;
+    }
+    // At the rate and channels of most sound cards, unlike the first.
+    const Finished loaded = run("pactl", {"load-module", "module-null-sink",
+                                          "sink_name=tallix_other", "rate=48000", "channels=2"});
+    m_otherModule = QString::fromUtf8(loaded.output).trimmed();
+    if (!loaded.ok || m_otherModule.isEmpty()) {
+        why = "the server refuses a second null sink";
+        return false;
+    }
+    m_otherCaptureFile = m_runtime.filePath("other.raw");
+    if (!startRecorder(m_otherRecorder, "tallix_other", m_otherCaptureFile)) {
+        why = "parec records nothing on the second sink";
+        return false;
+    }
+    return true;
+}
+
+void NullSink::moveStreamsToOtherSink() {
+    const QString streams =
+        QString::fromUtf8(run("pactl", {"list", "short", "sink-inputs"}).output);
+    for (const QString& line : streams.split('\n', Qt::SkipEmptyParts)) {
+        // Our own recorders read from monitors and are no sink inputs: every line is a player.
+        runQuietly("pactl", {"move-sink-input", line.section('\t', 0, 0), "tallix_other"});
+    }
+}
+
 bool NullSink::startPulseAudio(const QProcessEnvironment& env, QString& why) {
-    m_server.setProcessEnvironment(env);
-    m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.start(
+    const QString log = m_runtime.filePath("server.log");
+    m_server = startHelper(
         "pulseaudio",
         {"-n", "--daemonize=no", "--use-pid-file=no", "--exit-idle-time=-1", "--disallow-exit",
          QStringLiteral("--load=module-null-sink sink_name=tallix_test rate=%1 channels=1")
              .arg(kRate),
-         "--load=module-native-protocol-unix"});
+         "--load=module-native-protocol-unix"},
+        env, log, log);
     if (!waitForServer()) {
-        why = "PulseAudio did not start: " + QString::fromLocal8Bit(m_server.readAll());
+        QFile messages(log);
+        messages.open(QIODevice::ReadOnly);
+        why = "PulseAudio did not start: " + QString::fromLocal8Bit(messages.readAll());
         return false;
     }
     return true;
@@ -114,7 +201,9 @@ bool NullSink::startPipeWire(QProcessEnvironment& env, QString& why) {
     const QString bus = "unix:path=" + m_runtime.filePath("bus");
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.toUtf8());
     env.insert("DBUS_SESSION_BUS_ADDRESS", bus);
-    m_bus.start("dbus-daemon", {"--session", "--nofork", "--address=" + bus});
+    const QString log = m_runtime.filePath("server.log");
+    m_bus =
+        startHelper("dbus-daemon", {"--session", "--nofork", "--address=" + bus}, env, log, log);
     for (int i = 0; i < 200 && !QFile::exists(m_runtime.filePath("bus")); ++i) {
         QThread::msleep(10);
     }
@@ -134,12 +223,10 @@ bool NullSink::startPipeWire(QProcessEnvironment& env, QString& why) {
     rate.close();
     QProcessEnvironment serverEnv = env;
     serverEnv.insert("XDG_CONFIG_HOME", config);
-    for (auto [process, program] :
+    for (auto [pid, program] :
          {std::pair{&m_graph, "pipewire"}, std::pair{&m_session, "wireplumber"},
           std::pair{&m_server, "pipewire-pulse"}}) {
-        process->setProcessEnvironment(serverEnv);
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        process->start(program, {});
+        *pid = startHelper(program, {}, serverEnv, log, log);
         QThread::msleep(300);
     }
     for (int i = 0; i < 100; ++i) {
@@ -152,8 +239,9 @@ bool NullSink::startPipeWire(QProcessEnvironment& env, QString& why) {
         QThread::msleep(50);
     }
     if (!waitForServer()) {
-        why = "PipeWire did not start: " + QString::fromLocal8Bit(m_graph.readAll()) +
-              QString::fromLocal8Bit(m_server.readAll());
+        QFile messages(log);
+        messages.open(QIODevice::ReadOnly);
+        why = "PipeWire did not start: " + QString::fromLocal8Bit(messages.readAll());
         return false;
     }
     return true;
@@ -161,13 +249,11 @@ bool NullSink::startPipeWire(QProcessEnvironment& env, QString& why) {
 
 bool NullSink::waitForServer() {
     for (int i = 0; i < 100; ++i) {
-        if (m_server.state() == QProcess::NotRunning) {
+        if (!alive(m_server)) {
             return false;
         }
-        QProcess info;
-        info.start("pactl", {"info"});
-        if (info.waitForFinished(2000) && info.exitCode() == 0 &&
-            info.readAllStandardOutput().contains("tallix_test")) {
+        const Finished info = run("pactl", {"info"}, 2000);
+        if (info.ok && info.output.contains("tallix_test")) {
             return true;
         }
         QThread::msleep(50);
@@ -175,8 +261,22 @@ bool NullSink::waitForServer() {
     return false;
 }
 
+void NullSink::removeOtherSink() {
+    signal(m_otherRecorder, "-KILL");
+    m_otherRecorder = 0;
+    runQuietly("pactl", {"unload-module", m_otherModule});
+}
+
 std::vector<short> NullSink::capture() const {
-    QFile file(m_captureFile);
+    return readCapture(m_captureFile);
+}
+
+std::vector<short> NullSink::otherCapture() const {
+    return readCapture(m_otherCaptureFile);
+}
+
+std::vector<short> NullSink::readCapture(const QString& path) {
+    QFile file(path);
     std::vector<short> samples;
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.readAll();

@@ -38,20 +38,35 @@ public:
     QString sinkInputs() const;
     // Everything recorded so far, mono 16-bit samples at kRate.
     std::vector<short> capture() const;
+    // A second null sink, recorded as the first is, that is not the default one; false, with
+    // the reason in `why`, when the server refuses it.
+    bool addOtherSink(QString& why);
+    // Moves every stream to the second sink, as a mixer does.
+    void moveStreamsToOtherSink();
+    // Takes the second sink away again, so that no server remembers it as the program's choice.
+    void removeOtherSink();
+    // Everything the second sink has recorded so far.
+    std::vector<short> otherCapture() const;
 
 private:
     bool waitForServer();
     bool startPulseAudio(const QProcessEnvironment& env, QString& why);
     bool startPipeWire(QProcessEnvironment& env, QString& why);
+    bool startRecorder(qint64& recorder, const QString& sink, const QString& file);
+    static std::vector<short> readCapture(const QString& path);
 
     QTemporaryDir m_runtime;
     bool m_pipeWire = qgetenv("TALLIX_TEST_SOUND_SERVER") == "pipewire";
-    QProcess m_bus;
-    QProcess m_graph;
-    QProcess m_session;
-    QProcess m_server; // what answers the clients: pulseaudio, or pipewire-pulse
-    QProcess m_recorder;
+    // Process ids of the helpers, 0 for none.
+    qint64 m_bus = 0;
+    qint64 m_graph = 0;
+    qint64 m_session = 0;
+    qint64 m_server = 0; // what answers the clients: pulseaudio, or pipewire-pulse
+    qint64 m_recorder = 0;
     QString m_captureFile;
+    qint64 m_otherRecorder = 0;
+    QString m_otherCaptureFile;
+    QString m_otherModule;
 };
 
 // A stretch of the recording in which one tone sounds.

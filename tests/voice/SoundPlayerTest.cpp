@@ -65,6 +65,40 @@ TEST_F(SoundFiles, MissingFileReturnsAtOnceWithoutTouchingTheDevice) {
     EXPECT_LT(millisecondsToPlay(*player, folder() + "absent/1.wav"), 5);
 }
 
+// Whatever the user's client settings say, no sound server is ever started for this process (nor
+// through ALSA's plugin, which PortAudio reaches): the settings the client library would read
+// are kept, in its order (the main file, then its ".d" folder's ".conf" files by name), and
+// autospawn is turned off after all of them.
+TEST_F(SoundFiles, PulseClientSettingsAreTheUsersWithAutospawnOff) {
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write(m_dir.filePath("client.conf"), "default-sink = mine\nautospawn = yes\n");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("client.conf.d"));
+    write(m_dir.filePath("client.conf.d/20-b.conf"), "cookie-file = /b\n");
+    write(m_dir.filePath("client.conf.d/10-a.conf"), "autospawn = yes\n");
+    write(m_dir.filePath("client.conf.d/notes.txt"), "default-sink = ignored\n");
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PULSE_CLIENTCONFIG", m_dir.filePath("client.conf"));
+    tool.setProcessEnvironment(env);
+    tool.start(TALLIX_PLAY_TOOL, {"--pulse-client-settings"});
+    ASSERT_TRUE(tool.waitForFinished(5000));
+    ASSERT_EQ(tool.exitCode(), 0);
+    const QByteArray settings = tool.readAllStandardOutput();
+    qsizetype at = 0;
+    for (const char* line : {"default-sink = mine", "autospawn = yes", "autospawn = yes",
+                             "cookie-file = /b", "autospawn = no"}) {
+        at = settings.indexOf(line, at);
+        ASSERT_GE(at, 0) << line << " missing or out of order in\n" << settings.toStdString();
+        ++at;
+    }
+    EXPECT_TRUE(settings.trimmed().endsWith("autospawn = no")) << settings.toStdString();
+    EXPECT_FALSE(settings.contains("ignored")) << settings.toStdString();
+}
+
 // The player runs in a child process whose audio libraries find no device: no PulseAudio server,
 // and ALSA's default device is a sound card that does not exist.
 class NoDevice : public SoundFiles {
