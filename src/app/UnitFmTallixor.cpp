@@ -112,9 +112,10 @@ void TFmTallixor::FormCreate() {
     // The history starts from the text the user first sees, so that no undo ever brings back
     // the empty box from before the load; also when the file could not be read.
     try {
-        if (const auto content = tallix::readTextFileIfPresent(fileName)) {
+        QByteArray bytes;
+        if (const auto content = tallix::readTextFileIfPresent(fileName, &bytes)) {
             PutFileText(*content);
-            FTextKeeper->fileRead(*content);
+            FTextKeeper->fileRead(bytes);
         }
     } catch (const tallix::EFileError& error) {
         takeSnapshot();
