@@ -6,49 +6,41 @@
 
 using tallix::SharedText;
 using tallix::UndoHistory;
-
-namespace {
-
-SharedText shared(QStringView text) {
-    return SharedText(text);
-}
-
-} // namespace
 using tallix::platform::TextEncoding;
 
 TEST(UndoHistoryTest, KeepsTheNewestThirtyTwoEntriesAndUndoStopsAtTheOldest) {
     UndoHistory history;
     for (int i = 0; i < 33; ++i)
-        history.takeSnapshot(shared(QString::number(i)), {});
+        history.takeSnapshot(SharedText(QString::number(i)), {});
     ASSERT_EQ(history.size(), 32);
     EXPECT_EQ(history.entry(0).text.toString(), QStringLiteral("1"));
     QString shown = QStringLiteral("33");
-    while (const auto entry = history.undo(shared(shown), {}))
+    while (const auto entry = history.undo(SharedText(shown), {}))
         shown = entry->text.toString();
     EXPECT_EQ(shown, QStringLiteral("2")); // recording "33" pushed "1" out too
 }
 
 TEST(UndoHistoryTest, RecordsNoCopyOfTheEntryBeforeAndDropsRedoOnANewSnapshot) {
     UndoHistory history;
-    EXPECT_TRUE(history.takeSnapshot(shared(u"a"), {}));
-    EXPECT_FALSE(history.takeSnapshot(shared(u"a"), {}));
-    history.takeSnapshot(shared(u"b"), {});
-    history.takeSnapshot(shared(u"c"), {});
-    EXPECT_EQ(history.undo(shared(u"c"), {})->text.toString(), QStringLiteral("c"));
-    EXPECT_EQ(history.undo(shared(u"c"), {})->text.toString(), QStringLiteral("b"));
+    EXPECT_TRUE(history.takeSnapshot(SharedText(u"a"), {}));
+    EXPECT_FALSE(history.takeSnapshot(SharedText(u"a"), {}));
+    history.takeSnapshot(SharedText(u"b"), {});
+    history.takeSnapshot(SharedText(u"c"), {});
+    EXPECT_EQ(history.undo(SharedText(u"c"), {})->text.toString(), QStringLiteral("c"));
+    EXPECT_EQ(history.undo(SharedText(u"c"), {})->text.toString(), QStringLiteral("b"));
     EXPECT_TRUE(history.canRedo());
-    EXPECT_TRUE(history.takeSnapshot(shared(u"b"), {}));
+    EXPECT_TRUE(history.takeSnapshot(SharedText(u"b"), {}));
     EXPECT_FALSE(history.canRedo());
-    EXPECT_FALSE(history.redo(shared(u"b"), {}));
+    EXPECT_FALSE(history.redo(SharedText(u"b"), {}));
     EXPECT_EQ(history.size(), 2);
 }
 
 TEST(UndoHistoryTest, UndoFromTheEndRecordsTheShownTextForRedo) {
     UndoHistory history;
-    history.takeSnapshot(shared(u"1"), {0, 1});
-    EXPECT_EQ(history.undo(shared(u"1\n2"), {1, 1})->text.toString(), QStringLiteral("1"));
-    EXPECT_FALSE(history.undo(shared(u"1"), {}));
-    const auto redone = history.redo(shared(u"1"), {});
+    history.takeSnapshot(SharedText(u"1"), {0, 1});
+    EXPECT_EQ(history.undo(SharedText(u"1\n2"), {1, 1})->text.toString(), QStringLiteral("1"));
+    EXPECT_FALSE(history.undo(SharedText(u"1"), {}));
+    const auto redone = history.redo(SharedText(u"1"), {});
     EXPECT_EQ(redone->text.toString(), QStringLiteral("1\n2"));
     EXPECT_EQ(redone->caret.line, 1);
     EXPECT_EQ(redone->caret.column, 1);
@@ -56,8 +48,8 @@ TEST(UndoHistoryTest, UndoFromTheEndRecordsTheShownTextForRedo) {
 
 TEST(UndoHistoryTest, CaretIsKeptAsItStoodOnAnyLineAndColumn) {
     UndoHistory history;
-    history.takeSnapshot(shared(u"a"), {30000, 7});
-    history.takeSnapshot(shared(u"b"), {7, std::numeric_limits<int>::max()});
+    history.takeSnapshot(SharedText(u"a"), {30000, 7});
+    history.takeSnapshot(SharedText(u"b"), {7, std::numeric_limits<int>::max()});
     EXPECT_EQ(history.entry(0).caret.line, 30000);
     EXPECT_EQ(history.entry(0).caret.column, 7);
     EXPECT_EQ(history.entry(1).caret.line, 7);
@@ -71,7 +63,7 @@ TEST(UndoHistoryTest, AnEditKeyAfterMoreThanTenKeysCallsForASnapshot) {
     EXPECT_FALSE(history.keyReleased(Qt::Key_Return)); // the tenth
     EXPECT_FALSE(history.keyReleased(Qt::Key_Left));
     EXPECT_TRUE(history.keyReleased(Qt::Key_Backspace));
-    history.takeSnapshot(tallix::SharedText(), {});
+    history.takeSnapshot(SharedText(), {});
     EXPECT_FALSE(history.keyReleased(Qt::Key_Delete));
 }
 
@@ -79,25 +71,25 @@ TEST(UndoHistoryTest, AnEditKeyAfterMoreThanTenKeysCallsForASnapshot) {
 // of throwing them away, and only what redo could have brought back gives way.
 TEST(UndoHistoryTest, TextTypedAfterAnUndoIsRecordedByTheNextUndoOrRedo) {
     UndoHistory history;
-    history.takeSnapshot(shared(u"12345"), {});
-    EXPECT_EQ(history.undo(shared(u"123456"), {})->text.toString(), QStringLiteral("12345"));
-    EXPECT_FALSE(history.redo(shared(u"123457"), {}));
+    history.takeSnapshot(SharedText(u"12345"), {});
+    EXPECT_EQ(history.undo(SharedText(u"123456"), {})->text.toString(), QStringLiteral("12345"));
+    EXPECT_FALSE(history.redo(SharedText(u"123457"), {}));
     EXPECT_FALSE(history.canRedo());
-    EXPECT_EQ(history.undo(shared(u"123457"), {})->text.toString(), QStringLiteral("12345"));
-    EXPECT_EQ(history.redo(shared(u"12345"), {})->text.toString(), QStringLiteral("123457"));
+    EXPECT_EQ(history.undo(SharedText(u"123457"), {})->text.toString(), QStringLiteral("12345"));
+    EXPECT_EQ(history.redo(SharedText(u"12345"), {})->text.toString(), QStringLiteral("123457"));
 
-    EXPECT_EQ(history.undo(shared(u"1234578"), {})->text.toString(), QStringLiteral("123457"));
-    EXPECT_EQ(history.undo(shared(u"123457"), {})->text.toString(), QStringLiteral("12345"));
-    EXPECT_EQ(history.redo(shared(u"12345"), {})->text.toString(), QStringLiteral("123457"));
-    EXPECT_EQ(history.redo(shared(u"123457"), {})->text.toString(), QStringLiteral("1234578"));
+    EXPECT_EQ(history.undo(SharedText(u"1234578"), {})->text.toString(), QStringLiteral("123457"));
+    EXPECT_EQ(history.undo(SharedText(u"123457"), {})->text.toString(), QStringLiteral("12345"));
+    EXPECT_EQ(history.redo(SharedText(u"12345"), {})->text.toString(), QStringLiteral("123457"));
+    EXPECT_EQ(history.redo(SharedText(u"123457"), {})->text.toString(), QStringLiteral("1234578"));
 }
 
 TEST(UndoHistoryTest, UndoAndRedoBringBackTheEncodingOfTheirText) {
     UndoHistory history;
-    history.takeSnapshot(shared(u"1"), {}, TextEncoding::Cp932);
-    EXPECT_EQ(history.undo(shared(u"2"), {}, TextEncoding::Utf16LeBom)->encoding,
+    history.takeSnapshot(SharedText(u"1"), {}, TextEncoding::Cp932);
+    EXPECT_EQ(history.undo(SharedText(u"2"), {}, TextEncoding::Utf16LeBom)->encoding,
               TextEncoding::Cp932);
-    EXPECT_EQ(history.redo(shared(u"1"), {}, TextEncoding::Cp932)->encoding,
+    EXPECT_EQ(history.redo(SharedText(u"1"), {}, TextEncoding::Cp932)->encoding,
               TextEncoding::Utf16LeBom);
 }
 
