@@ -65,8 +65,20 @@ void DocumentMirror::show(const SharedText& wanted) {
         const QScopedValueRollback<bool> showing(m_showing, true);
         applySmallestEdit(m_document, m_text, wanted);
     }
-    if (m_document.characterCount() - 1 == wanted.size()) {
-        m_text = wanted;
+    take(wanted);
+}
+
+void DocumentMirror::setText(const QString& text) {
+    {
+        const QScopedValueRollback<bool> showing(m_showing, true);
+        m_document.setPlainText(text);
+    }
+    take(SharedText(text));
+}
+
+void DocumentMirror::take(const SharedText& shown) {
+    if (m_document.characterCount() - 1 == shown.size()) {
+        m_text = shown;
         m_mayNeedCleaning = false;
     } else {
         // The document made something of the text that it does not hold as given.

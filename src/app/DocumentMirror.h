@@ -21,9 +21,14 @@ public:
     // Makes the document hold `wanted`, editing only where it differs; the mirror then shares
     // the pieces of `wanted`.
     void show(const SharedText& wanted);
+    // Builds the document anew from `text` (lines separated by '\n'), which on a large text is
+    // quicker than editing it; the mirror takes `text` as it is instead of reading it back.
+    void setText(const QString& text);
 
 private:
     void documentChanged(int position, int removed, int added);
+    // Takes the text just put into the document as its copy.
+    void take(const SharedText& shown);
     // The document's characters from `position` on, its paragraph ends made '\n'.
     QString documentRange(qsizetype position, qsizetype length) const;
 

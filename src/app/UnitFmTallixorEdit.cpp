@@ -3,7 +3,6 @@
 
 #include "app/DocumentMirror.h"
 #include "app/NumberText.h"
-#include "app/SmallestEdit.h"
 #include "app/TextFile.h"
 #include "formfunc/ErrorBox.h"
 
@@ -122,7 +121,7 @@ void TFmTallixor::MNClearExtNumClick() {
         return;
     takeSnapshot();
     const int line = Memo->textCursor().blockNumber();
-    tallix::applySmallestEdit(*Memo->document(), text, kept);
+    FMemoText->show(tallix::SharedText(kept));
     QTextCursor caret(Memo->document()->findBlockByNumber(line));
     Memo->setTextCursor(caret);
 }
@@ -141,7 +140,7 @@ void TFmTallixor::BtExchangeClick() {
     // format over the whole text, and a plain-text box never has another.
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
     if (clipboard && clipboard->hasText()) {
-        Memo->document()->setPlainText(tallix::documentText(clipboard->text()));
+        FMemoText->setText(tallix::documentText(clipboard->text()));
         Memo->moveCursor(QTextCursor::End);
     } else {
         Memo->selectAll();
