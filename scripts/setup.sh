@@ -27,6 +27,7 @@ test_packages=(
     pipewire pipewire-pulse wireplumber dbus
     speech-dispatcher speech-dispatcher-espeak-ng
     dbus ibus ibus-anthy python3-pyatspi at-spi2-core
+    locales
 )
 
 wanted=("${run_packages[@]}")

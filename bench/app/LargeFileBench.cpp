@@ -1,6 +1,6 @@
 // A 12 MB nums.txt (1,000,000 lines of 10 digits): how long until the window shows, how much
-// resident memory 32 undo snapshots of one-line edits add, and how long an undo of a one-line
-// change takes with that history.
+// resident memory 32 undo snapshots of one-line edits add, and how long an undo and a redo of a
+// one-line change take with that history.
 // Run: QT_QPA_PLATFORM=offscreen bench_large_file
 #include "app/UnitFmTallixor.h"
 #include "env/kstrGlobal.h"
@@ -95,6 +95,9 @@ void largeFile(benchmark::State& state) {
         undo.restart();
         window->MnUndoClick();
         state.counters["second_undo_ms"] = static_cast<double>(undo.nsecsElapsed()) / 1e6;
+        undo.restart();
+        window->MnRedoClick();
+        state.counters["redo_ms"] = static_cast<double>(undo.nsecsElapsed()) / 1e6;
         state.counters["resident_MB"] = residentKilobytes() / 1024;
         state.PauseTiming();
         window.reset();

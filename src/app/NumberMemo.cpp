@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QResizeEvent>
 
 namespace tallix {
 
@@ -61,6 +62,18 @@ void NumberMemo::insertFromMimeData(const QMimeData* source) {
     QMimeData text;
     text.setText(documentText(source->text()));
     QPlainTextEdit::insertFromMimeData(&text);
+}
+
+// A new width makes the text box lay out every line again, a pass over the whole document (half
+// a second for a million lines, at each size the window takes as it first shows). Lines that
+// never wrap come out the same at any width, so without wrapping that pass is left out.
+void NumberMemo::resizeEvent(QResizeEvent* event) {
+    if (lineWrapMode() != NoWrap) {
+        QPlainTextEdit::resizeEvent(event);
+        return;
+    }
+    QResizeEvent sameWidth(event->size(), QSize(event->size().width(), event->oldSize().height()));
+    QPlainTextEdit::resizeEvent(&sameWidth);
 }
 
 } // namespace tallix

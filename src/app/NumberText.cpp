@@ -7,10 +7,13 @@ namespace tallix {
 namespace {
 
 constexpr char16_t kNextLine = 0x0085;
+// The marks a rich text document puts around a frame: the text box makes each a line break.
+constexpr char16_t kFrameStart = 0xFDD0;
+constexpr char16_t kFrameEnd = 0xFDD1;
 
 bool isLineSeparator(char16_t code) {
     return code == u'\r' || code == kNextLine || code == QChar::LineSeparator ||
-           code == QChar::ParagraphSeparator;
+           code == QChar::ParagraphSeparator || code == kFrameStart || code == kFrameEnd;
 }
 
 bool needsChange(QChar c) {

@@ -25,10 +25,11 @@ QString keepDigitsAndPoints(const QString& text);
 // same digits and points as the composition adds nothing, one without composition adds itself).
 QString newlyComposed(const QString& before, const QString& commit, const QString& after);
 
-// The text as the document holds it, lines separated by '\n': CR LF, a lone CR or LF and the
-// Unicode line, paragraph and next-line separators each become one line break, and NUL, which
-// no line of the file can hold, is dropped. Whatever arrives by keyboard, clipboard, drop or file
-// passes through here, so the file only ever gets CR LF between its lines.
+// The text as the document holds it, lines separated by '\n': CR LF, a lone CR or LF, the
+// Unicode line, paragraph and next-line separators and the two frame marks of a text document
+// (U+FDD0, U+FDD1) each become one line break, and NUL, which no line of the file can hold, is
+// dropped. Whatever arrives by keyboard, clipboard, drop or file passes through here, so the
+// file only ever gets CR LF between its lines.
 QString documentText(const QString& text);
 
 // True when the text already is as documentText would make it.

@@ -1,5 +1,7 @@
 #include "app/SmallestEdit.h"
 
+#include "app/SharedText.h"
+
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -49,19 +51,24 @@ std::vector<Replacement> lineReplacements(qsizetype offset, QStringView from, QS
     return replacements;
 }
 
-} // namespace
-
-void applySmallestEdit(QTextDocument& document, const QString& current, const QString& wanted) {
-    const Replacement middle = differingPart(0, current, wanted);
+// The replacements that turn `current` into `wanted`, both found at `offset` of the document.
+void addReplacements(std::vector<Replacement>& replacements, qsizetype offset, QStringView current,
+                     QStringView wanted) {
+    const Replacement middle = differingPart(offset, current, wanted);
     if (middle.removed == 0 && middle.inserted.isEmpty())
         return;
-    const QStringView from = QStringView(current).mid(middle.position, middle.removed);
-    std::vector<Replacement> replacements;
-    if (from.count(QLatin1Char('\n')) == middle.inserted.count(QLatin1Char('\n')))
-        replacements = lineReplacements(middle.position, from, middle.inserted);
-    else
+    const QStringView from = current.mid(middle.position - offset, middle.removed);
+    if (from.count(QLatin1Char('\n')) != middle.inserted.count(QLatin1Char('\n'))) {
         replacements.push_back(middle);
+        return;
+    }
+    const std::vector<Replacement> lines = lineReplacements(middle.position, from, middle.inserted);
+    replacements.insert(replacements.end(), lines.begin(), lines.end());
+}
 
+void applyReplacements(QTextDocument& document, const std::vector<Replacement>& replacements) {
+    if (replacements.empty())
+        return;
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     // From the last to the first, so that each position still counts in the current text.
@@ -71,6 +78,30 @@ void applySmallestEdit(QTextDocument& document, const QString& current, const QS
         cursor.insertText(it->inserted.toString());
     }
     cursor.endEditBlock();
+}
+
+} // namespace
+
+void applySmallestEdit(QTextDocument& document, const QString& current, const QString& wanted) {
+    std::vector<Replacement> replacements;
+    addReplacements(replacements, 0, current, wanted);
+    applyReplacements(document, replacements);
+}
+
+void applySmallestEdit(QTextDocument& document, const SharedText& current,
+                       const SharedText& wanted) {
+    // The stretches' texts must outlive the replacements that look into them.
+    std::vector<std::pair<QString, QString>> stretches;
+    const std::vector<SharedText::Difference> differences = current.differencesTo(wanted);
+    stretches.reserve(differences.size());
+    std::vector<Replacement> replacements;
+    for (const SharedText::Difference& difference : differences) {
+        const auto& [from, to] =
+            stretches.emplace_back(current.mid(difference.position, difference.removed),
+                                   wanted.mid(difference.wantedPosition, difference.inserted));
+        addReplacements(replacements, difference.position, from, to);
+    }
+    applyReplacements(document, replacements);
 }
 
 } // namespace tallix

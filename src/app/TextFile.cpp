@@ -75,7 +75,8 @@ QByteArray encodeTextFileBytes(const TextFileContent& content) {
 namespace {
 
 // The file's text, or nothing when it is missing and that is allowed.
-std::optional<TextFileContent> readText(const QString& fileName, bool mayBeMissing) {
+std::optional<TextFileContent> readText(const QString& fileName, bool mayBeMissing,
+                                        QByteArray* bytes) {
     const FileRead read = platform::readRegularFile(fileName, kMaxTextFileBytes);
     switch (read.status) {
     case FileRead::Status::Missing:
@@ -96,20 +97,23 @@ std::optional<TextFileContent> readText(const QString& fileName, bool mayBeMissi
     case FileRead::Status::Read:
         break;
     }
-    if (std::optional<TextFileContent> content = decodeTextFileBytes(read.bytes))
+    if (std::optional<TextFileContent> content = decodeTextFileBytes(read.bytes)) {
+        if (bytes)
+            *bytes = read.bytes;
         return content;
+    }
     throw fileError(
         QStringLiteral("ファイル %1 はテキストとして読めないため、読み込みません。").arg(fileName));
 }
 
 } // namespace
 
-std::optional<TextFileContent> readTextFileIfPresent(const QString& fileName) {
-    return readText(fileName, true);
+std::optional<TextFileContent> readTextFileIfPresent(const QString& fileName, QByteArray* bytes) {
+    return readText(fileName, true, bytes);
 }
 
 TextFileContent readTextFile(const QString& fileName) {
-    return *readText(fileName, false);
+    return *readText(fileName, false, nullptr);
 }
 
 void writeTextFile(const QString& fileName, const TextFileContent& content) {

@@ -32,8 +32,10 @@ inline constexpr qint64 kMaxTextFileBytes = 32 * 1024 * 1024;
 // when the file cannot be read or holds no text.
 TextFileContent readTextFile(const QString& fileName);
 
-// As readTextFile, but nothing when the file does not exist.
-std::optional<TextFileContent> readTextFileIfPresent(const QString& fileName);
+// As readTextFile, but nothing when the file does not exist. `bytes`, when given, receives the
+// file's bytes as read.
+std::optional<TextFileContent> readTextFileIfPresent(const QString& fileName,
+                                                     QByteArray* bytes = nullptr);
 
 // Writes the text with CR LF line breaks and no line break added at the end, in the given
 // encoding; a text that encoding cannot hold (a character Windows Japanese text lacks, typed

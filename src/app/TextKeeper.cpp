@@ -90,9 +90,9 @@ bool TextKeeper::needsSave() const {
     return hasUnsavedChanges() || (m_changes > 0 && m_known.fileName != targetFileName());
 }
 
-void TextKeeper::fileRead(const TextFileContent& content) {
+void TextKeeper::fileRead(const QByteArray& bytes) {
     if (m_known.fileName == m_fileName)
-        m_known.bytes = encodeTextFileBytes(content);
+        m_known.bytes = bytes;
 }
 
 void TextKeeper::textChanged() {

@@ -53,9 +53,9 @@ public:
     // Folders where a rescue file may go when the file's own folder cannot take one, in order.
     void setRescueFolders(QStringList folders) { m_rescueFolders = std::move(folders); }
 
-    // The text as the file held it at start: a file found touched later (by a backup tool, a
-    // sync tool writing the same text back) but holding these bytes is no other version.
-    void fileRead(const TextFileContent& content);
+    // The bytes the file held at start: a file found touched later (by a backup tool, a sync
+    // tool writing the same text back) but holding these bytes is no other version.
+    void fileRead(const QByteArray& bytes);
 
     // The text changed: a background save follows.
     void textChanged();

@@ -6,26 +6,25 @@ namespace tallix {
 
 using platform::TextEncoding;
 
-void UndoHistory::append(const QString& text, CaretPlace caret, TextEncoding encoding) {
-    const SharedText previous = m_entries.empty() ? SharedText() : m_entries.back().text;
-    m_entries.push_back({SharedText::of(text, previous), caret, encoding});
+void UndoHistory::append(const SharedText& text, CaretPlace caret, TextEncoding encoding) {
+    m_entries.push_back({text, caret, encoding});
     if (size() > kMaxEntries)
         m_entries.erase(m_entries.begin());
     m_position = size();
 }
 
-bool UndoHistory::takeSnapshot(const QString& text, CaretPlace caret, TextEncoding encoding) {
+bool UndoHistory::takeSnapshot(const SharedText& text, CaretPlace caret, TextEncoding encoding) {
     m_keyUps = 0;
     m_entries.resize(static_cast<size_t>(m_position));
-    if (m_position > 0 && m_entries.back().text.equals(text))
+    if (m_position > 0 && m_entries.back().text == text)
         return false;
     append(text, caret, encoding);
     return true;
 }
 
-bool UndoHistory::recordChangesOverShownEntry(const QString& text, CaretPlace caret,
+bool UndoHistory::recordChangesOverShownEntry(const SharedText& text, CaretPlace caret,
                                               TextEncoding encoding) {
-    if (m_position >= size() || m_entries[static_cast<size_t>(m_position)].text.equals(text))
+    if (m_position >= size() || m_entries[static_cast<size_t>(m_position)].text == text)
         return false;
     m_keyUps = 0;
     m_entries.resize(static_cast<size_t>(m_position) + 1);
@@ -34,7 +33,7 @@ bool UndoHistory::recordChangesOverShownEntry(const QString& text, CaretPlace ca
     return true;
 }
 
-std::optional<UndoHistory::Entry> UndoHistory::undo(const QString& text, CaretPlace caret,
+std::optional<UndoHistory::Entry> UndoHistory::undo(const SharedText& text, CaretPlace caret,
                                                     TextEncoding encoding) {
     if (!canUndo())
         return std::nullopt;
@@ -48,7 +47,7 @@ std::optional<UndoHistory::Entry> UndoHistory::undo(const QString& text, CaretPl
     return entry(m_position);
 }
 
-std::optional<UndoHistory::Entry> UndoHistory::redo(const QString& text, CaretPlace caret,
+std::optional<UndoHistory::Entry> UndoHistory::redo(const SharedText& text, CaretPlace caret,
                                                     TextEncoding encoding) {
     // What was typed since the undo stays: it is now the newest entry, with nothing to redo.
     if (recordChangesOverShownEntry(text, caret, encoding) || !canRedo())
@@ -57,15 +56,14 @@ std::optional<UndoHistory::Entry> UndoHistory::redo(const QString& text, CaretPl
     return entry(m_position);
 }
 
-UndoHistory::Entry UndoHistory::entry(int index) const {
-    const StoredEntry& stored = m_entries.at(static_cast<size_t>(index));
-    return {stored.text.toString(), stored.caret, stored.encoding};
+const UndoHistory::Entry& UndoHistory::entry(int index) const {
+    return m_entries.at(static_cast<size_t>(index));
 }
 
 qsizetype UndoHistory::storedCharacters() const {
     QSet<const QChar*> counted;
     qsizetype characters = 0;
-    for (const StoredEntry& stored : m_entries)
+    for (const Entry& stored : m_entries)
         characters += stored.text.charactersNotCounted(counted);
     return characters;
 }

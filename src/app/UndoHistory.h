@@ -3,8 +3,6 @@
 #include "app/SharedText.h"
 #include "platform/TextCodec.h"
 
-#include <QString>
-
 #include <optional>
 #include <vector>
 
@@ -18,8 +16,9 @@ struct CaretPlace {
 
 // The program's own undo history: whole texts, each with the caret as it stood and the encoding
 // its file would be saved in. The text box's own undo is off, so that every editing command
-// records the text once, before it edits. The texts share what they have in common, so a long
-// text edited in one place costs little more than the place.
+// records the text once, before it edits. The texts share what they have in common with the
+// window's own copy of the text they were taken from, so a long text edited in one place costs
+// little more than the place, in memory and in time.
 class UndoHistory {
 public:
     static constexpr int kMaxEntries = 32;
@@ -28,14 +27,14 @@ public:
     // The caret is kept as line and column of their own: packed into one number, as
     // column × 30000 + line, every line from the 30,000th on came back as another line.
     struct Entry {
-        QString text;
+        SharedText text;
         CaretPlace caret;
         platform::TextEncoding encoding = platform::TextEncoding::System;
     };
 
     // Records the text unless it equals the entry before; anything that could have been redone
     // is dropped either way. False when nothing was recorded.
-    bool takeSnapshot(const QString& text, CaretPlace caret,
+    bool takeSnapshot(const SharedText& text, CaretPlace caret,
                       platform::TextEncoding encoding = platform::TextEncoding::System);
 
     bool canUndo() const { return m_position > 0; }
@@ -45,9 +44,9 @@ public:
     // redo. A text that holds changes not in the history yet (from the end of the history, or
     // typed since an undo) is recorded first, so that redo comes back to it; an entry that redo
     // could have brought back gives way to it.
-    std::optional<Entry> undo(const QString& text, CaretPlace caret,
+    std::optional<Entry> undo(const SharedText& text, CaretPlace caret,
                               platform::TextEncoding encoding = platform::TextEncoding::System);
-    std::optional<Entry> redo(const QString& text, CaretPlace caret,
+    std::optional<Entry> redo(const SharedText& text, CaretPlace caret,
                               platform::TextEncoding encoding = platform::TextEncoding::System);
 
     // Counts a released key. True when it is an editing key (Enter, Delete, Backspace) released
@@ -55,25 +54,19 @@ public:
     bool keyReleased(int key);
 
     int size() const { return static_cast<int>(m_entries.size()); }
-    Entry entry(int index) const;
+    const Entry& entry(int index) const;
 
     // The characters all entries hold together, each shared piece counted once.
     qsizetype storedCharacters() const;
 
 private:
-    struct StoredEntry {
-        SharedText text;
-        CaretPlace caret;
-        platform::TextEncoding encoding;
-    };
-
-    void append(const QString& text, CaretPlace caret, platform::TextEncoding encoding);
+    void append(const SharedText& text, CaretPlace caret, platform::TextEncoding encoding);
     // Records a text typed over the entry on show, keeping that entry; afterwards the new entry
     // is the one on show.
-    bool recordChangesOverShownEntry(const QString& text, CaretPlace caret,
+    bool recordChangesOverShownEntry(const SharedText& text, CaretPlace caret,
                                      platform::TextEncoding encoding);
 
-    std::vector<StoredEntry> m_entries;
+    std::vector<Entry> m_entries;
     // The entry shown: one past the last at the end of the history.
     int m_position = 0;
     int m_keyUps = 0;

@@ -1,8 +1,8 @@
 #include "app/UnitFmTallixor.h"
 
+#include "app/DocumentMirror.h"
 #include "app/NumberMemo.h"
 #include "app/NumberText.h"
-#include "app/SmallestEdit.h"
 #include "app/TextFile.h"
 #include "app/TextKeeper.h"
 #include "env/kstrGlobal.h"
@@ -53,6 +53,7 @@ TFmTallixor::TFmTallixor(QWidget* parent, std::shared_ptr<tallix::platform::Soun
     : QMainWindow(parent), FSoundPlayer(std::move(player)) {
     setObjectName(QStringLiteral("FmTallixor"));
     CreateControls();
+    FMemoText = std::make_unique<tallix::DocumentMirror>(*Memo->document());
     connectMemoAndFileHandlers();
     ConnectEditHandlers();
     ConnectVoiceHandlers();
@@ -111,9 +112,10 @@ void TFmTallixor::FormCreate() {
     // The history starts from the text the user first sees, so that no undo ever brings back
     // the empty box from before the load; also when the file could not be read.
     try {
-        if (const auto content = tallix::readTextFileIfPresent(fileName)) {
+        QByteArray bytes;
+        if (const auto content = tallix::readTextFileIfPresent(fileName, &bytes)) {
             PutFileText(*content);
-            FTextKeeper->fileRead(*content);
+            FTextKeeper->fileRead(bytes);
         }
     } catch (const tallix::EFileError& error) {
         takeSnapshot();
@@ -139,15 +141,13 @@ void TFmTallixor::FormDestroy() {
 
 void TFmTallixor::PutFileText(const tallix::TextFileContent& content) {
     // The file's text arrives with its line breaks made plain already.
-    tallix::applySmallestEdit(*Memo->document(), MemoText(), content.text);
+    FMemoText->show(tallix::SharedText(content.text));
     Memo->moveCursor(QTextCursor::Start);
     FTextEncoding = content.encoding;
 }
 
 QString TFmTallixor::MemoText() const {
-    // The raw text keeps no-break spaces, which the plain-text export would turn into spaces.
-    // Whatever slipped past the text box's own guard still reaches the file as line breaks.
-    return tallix::documentText(Memo->document()->toRawText());
+    return FMemoText->text().toString();
 }
 
 void TFmTallixor::UpdateCaretStatus() {

@@ -26,6 +26,7 @@ class TNumberVoice;
 
 namespace tallix {
 
+class DocumentMirror;
 class TextKeeper;
 class TkstrFormFunc;
 
@@ -146,7 +147,7 @@ private:
 
     tallix::CaretPlace caretPlace() const;
     void takeSnapshot();
-    void showHistoryEntry(const QString& shownText, const tallix::UndoHistory::Entry& entry);
+    void showHistoryEntry(const tallix::UndoHistory::Entry& entry);
 
     void UpdateCaretStatus();
     QString NumsFileName() const;
@@ -183,6 +184,9 @@ private:
     QAction* MnForInput = nullptr;
     QAction* MnSoftwareInfo = nullptr;
 
+    // The text box's text, kept up to date edit by edit: taking it costs nothing however long
+    // it is, and it shares its unchanged pieces with the history's snapshots.
+    std::unique_ptr<tallix::DocumentMirror> FMemoText;
     tallix::UndoHistory FHistory;
     // Whether the text is being read, the next line to read and the typed characters to echo.
     tallix::VoiceReading FVoiceReading;

@@ -1,8 +1,8 @@
 // The editing commands: the program's own undo history, the clipboard, clearing and cleaning.
 #include "app/UnitFmTallixor.h"
 
+#include "app/DocumentMirror.h"
 #include "app/NumberText.h"
-#include "app/SmallestEdit.h"
 #include "app/TextFile.h"
 #include "formfunc/ErrorBox.h"
 
@@ -57,14 +57,13 @@ tallix::CaretPlace TFmTallixor::caretPlace() const {
 }
 
 void TFmTallixor::takeSnapshot() {
-    FHistory.takeSnapshot(MemoText(), caretPlace(), FTextEncoding);
+    FHistory.takeSnapshot(FMemoText->text(), caretPlace(), FTextEncoding);
 }
 
 // The text is changed only where it differs, which keeps an undo on a large text quick; the
 // caret goes back where it stood, or as near as the line allows.
-void TFmTallixor::showHistoryEntry(const QString& shownText,
-                                   const tallix::UndoHistory::Entry& entry) {
-    tallix::applySmallestEdit(*Memo->document(), shownText, entry.text);
+void TFmTallixor::showHistoryEntry(const tallix::UndoHistory::Entry& entry) {
+    FMemoText->show(entry.text);
     const tallix::CaretPlace place = entry.caret;
     const QTextBlock line = Memo->document()->findBlockByNumber(place.line);
     QTextCursor caret(Memo->document());
@@ -78,15 +77,13 @@ void TFmTallixor::showHistoryEntry(const QString& shownText,
 }
 
 void TFmTallixor::MnUndoClick() {
-    const QString text = MemoText();
-    if (const auto entry = FHistory.undo(text, caretPlace(), FTextEncoding))
-        showHistoryEntry(text, *entry);
+    if (const auto entry = FHistory.undo(FMemoText->text(), caretPlace(), FTextEncoding))
+        showHistoryEntry(*entry);
 }
 
 void TFmTallixor::MnRedoClick() {
-    const QString text = MemoText();
-    if (const auto entry = FHistory.redo(text, caretPlace(), FTextEncoding))
-        showHistoryEntry(text, *entry);
+    if (const auto entry = FHistory.redo(FMemoText->text(), caretPlace(), FTextEncoding))
+        showHistoryEntry(*entry);
 }
 
 void TFmTallixor::N2Click() {
@@ -126,7 +123,7 @@ void TFmTallixor::MNClearExtNumClick() {
         return;
     takeSnapshot();
     const int line = Memo->textCursor().blockNumber();
-    tallix::applySmallestEdit(*Memo->document(), text, kept);
+    FMemoText->show(tallix::SharedText(kept));
     QTextCursor caret(Memo->document()->findBlockByNumber(line));
     Memo->setTextCursor(caret);
 }
@@ -145,7 +142,7 @@ void TFmTallixor::BtExchangeClick() {
     // format over the whole text, and a plain-text box never has another.
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
     if (clipboard && clipboard->hasText()) {
-        Memo->document()->setPlainText(tallix::documentText(clipboard->text()));
+        FMemoText->setText(tallix::documentText(clipboard->text()));
         Memo->moveCursor(QTextCursor::End);
     } else {
         Memo->selectAll();

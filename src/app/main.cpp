@@ -13,6 +13,7 @@
 #include "platform/WindowSystemChoice.h"
 
 #include <QMessageBox>
+#include <QPointer>
 
 #include <memory>
 #include <optional>
@@ -44,15 +45,29 @@ void showWarning(const QString& message) {
 
 // What saves cut short by a kill or a power cut left beside the files: a temporary that is the
 // only whole copy of a file (a rename that was not one step) takes the file's place, the rest
-// go. Only while no other program can be saving into the folder.
-void clearUpCutShortSaves() {
+// go. Only while no other program can be saving into the folder. Returns the temporary that
+// became nums.txt again, if one did.
+QString clearUpCutShortSaves() {
     const QString dataPath = AppGlobal->GetDataPath();
+    QString recoveredText;
     for (const QString& name : {QStringLiteral("nums.txt"), QStringLiteral("application.ini")}) {
-        tallix::platform::recoverCutShortSave(dataPath + name);
+        const QString recovered = tallix::platform::recoverCutShortSave(dataPath + name);
+        if (name == QStringLiteral("nums.txt"))
+            recoveredText = recovered;
         tallix::platform::removeStaleTemporaries(dataPath + name);
     }
     // Replacing a file keeps its rights: one made now, empty, keeps the settings private.
     tallix::platform::createNewFile(dataPath + QStringLiteral("application.ini"), {}, nullptr);
+    return recoveredText;
+}
+
+// Said once, over the window that shows the text: it comes from a save that was cut short, not
+// from nums.txt itself, and may lack the last keys typed before the crash.
+QString recoveredTextMessage(const QString& temporary) {
+    return QStringLiteral(
+               "ファイル %1 がないか空だったため、前回途中で終わった保存の一時ファイル %2 "
+               "からテキストを戻しました。内容を確かめてください。")
+        .arg(AppGlobal->GetDataPath() + QStringLiteral("nums.txt"), temporary);
 }
 
 // Destroying the window saves the text and the settings; the settings writes of shutdown go to
@@ -70,9 +85,13 @@ int runWindow(int argc, char** argv) {
     // terminal) must not end the process half-way through saving.
     tallix::platform::TerminationSignals terminationSignals;
     bool terminationRequested = false;
+    // The box that announces a recovered text; a signal closes it with the window.
+    QPointer<QMessageBox> announcement;
     QObject::connect(&terminationSignals,
                      &tallix::platform::TerminationSignals::terminationRequested, [&] {
                          terminationRequested = true;
+                         if (announcement)
+                             announcement->reject();
                          if (FmTallixor)
                              FmTallixor->close();
                      });
@@ -80,10 +99,11 @@ int runWindow(int argc, char** argv) {
     tallix::SingleInstance instance(AppGlobal->GetDataFolder());
     if (!instance.isFirst())
         return activateRunningProgram(instance);
+    QString recoveredText;
     if (instance.lockUnavailable())
         showWarning(instance.lockUnavailableMessage());
     else
-        clearUpCutShortSaves();
+        recoveredText = clearUpCutShortSaves();
 
     auto window = std::make_unique<TFmTallixor>();
     FmTallixor = window.get();
@@ -93,7 +113,15 @@ int runWindow(int argc, char** argv) {
     // A signal taken while an error box of the start was open ends the program right away.
     if (!terminationRequested) {
         window->show();
-        status = TallixApplication::exec();
+        if (!recoveredText.isEmpty()) {
+            QMessageBox box(QMessageBox::Information, TallixApplication::applicationDisplayName(),
+                            recoveredTextMessage(recoveredText), QMessageBox::Ok, window.get());
+            announcement = &box;
+            box.exec();
+        }
+        // A signal taken while that box was open has closed the window already.
+        if (!terminationRequested)
+            status = TallixApplication::exec();
     }
     FmTallixor = nullptr;
     // A later start during the error boxes of the exit must not raise what is left of the window.

@@ -149,7 +149,8 @@ private slots:
         QTest::keyClicks(memoOf(window), QStringLiteral("1234567890"));
         QTest::keyClick(memoOf(window), Qt::Key_Return);
         QCOMPARE(window.history().size(), afterClear + 1);
-        QCOMPARE(window.history().entry(afterClear).text, QStringLiteral("1234567890\n"));
+        QCOMPARE(window.history().entry(afterClear).text.toString(),
+                 QStringLiteral("1234567890\n"));
     }
 
     void keepOnlyDigitsKeepsLinesAndPointsAndCanBeUndone() {
@@ -275,12 +276,13 @@ private slots:
         QCOMPARE(caretColumn(memoOf(window)), 1);
     }
 
-    // Line and paragraph separators, next-line, lone CR and NUL from any way in reach the text
-    // only as line breaks (NUL not at all), and the file only as CR LF.
+    // Line and paragraph separators, next-line, lone CR, the frame marks the text box takes for
+    // line breaks and NUL from any way in reach the text only as line breaks (NUL not at all),
+    // and the file only as CR LF.
     void separatorsEnterTheTextAsLineBreaksOnly() {
         const QString odd =
-            QStringLiteral("1\u20282\u20293\u00854\r5") + QChar(0) + QStringLiteral("6");
-        const QString document = QStringLiteral("1\n2\n3\n4\n56");
+            QStringLiteral("1\u20282\u20293\u00854\r5") + QChar(0) + QStringLiteral("6\uFDD07");
+        const QString document = QStringLiteral("1\n2\n3\n4\n56\n7");
         TFmTallixor& window = openWindowWith(QString());
         QTest::keyClicks(memoOf(window), QStringLiteral("7"));
         QTest::keyClick(memoOf(window), Qt::Key_Return, Qt::ShiftModifier);
@@ -306,7 +308,7 @@ private slots:
         QTextCursor(memoOf(window)->document()).insertText(QStringLiteral("8\u2028"));
         m_fixture->closeWindow();
         QCOMPARE(m_fixture->readDataFile(QStringLiteral("nums.txt")),
-                 QByteArray("8\r\n1\r\n2\r\n3\r\n4\r\n56"));
+                 QByteArray("8\r\n1\r\n2\r\n3\r\n4\r\n56\r\n7"));
     }
 };
 

@@ -4,51 +4,52 @@
 
 #include <gtest/gtest.h>
 
+using tallix::SharedText;
 using tallix::UndoHistory;
 using tallix::platform::TextEncoding;
 
 TEST(UndoHistoryTest, KeepsTheNewestThirtyTwoEntriesAndUndoStopsAtTheOldest) {
     UndoHistory history;
     for (int i = 0; i < 33; ++i)
-        history.takeSnapshot(QString::number(i), {});
+        history.takeSnapshot(SharedText(QString::number(i)), {});
     ASSERT_EQ(history.size(), 32);
-    EXPECT_EQ(history.entry(0).text, QStringLiteral("1"));
+    EXPECT_EQ(history.entry(0).text.toString(), QStringLiteral("1"));
     QString shown = QStringLiteral("33");
-    while (const auto entry = history.undo(shown, {}))
-        shown = entry->text;
+    while (const auto entry = history.undo(SharedText(shown), {}))
+        shown = entry->text.toString();
     EXPECT_EQ(shown, QStringLiteral("2")); // recording "33" pushed "1" out too
 }
 
 TEST(UndoHistoryTest, RecordsNoCopyOfTheEntryBeforeAndDropsRedoOnANewSnapshot) {
     UndoHistory history;
-    EXPECT_TRUE(history.takeSnapshot(QStringLiteral("a"), {}));
-    EXPECT_FALSE(history.takeSnapshot(QStringLiteral("a"), {}));
-    history.takeSnapshot(QStringLiteral("b"), {});
-    history.takeSnapshot(QStringLiteral("c"), {});
-    EXPECT_EQ(history.undo(QStringLiteral("c"), {})->text, QStringLiteral("c"));
-    EXPECT_EQ(history.undo(QStringLiteral("c"), {})->text, QStringLiteral("b"));
+    EXPECT_TRUE(history.takeSnapshot(SharedText(u"a"), {}));
+    EXPECT_FALSE(history.takeSnapshot(SharedText(u"a"), {}));
+    history.takeSnapshot(SharedText(u"b"), {});
+    history.takeSnapshot(SharedText(u"c"), {});
+    EXPECT_EQ(history.undo(SharedText(u"c"), {})->text.toString(), QStringLiteral("c"));
+    EXPECT_EQ(history.undo(SharedText(u"c"), {})->text.toString(), QStringLiteral("b"));
     EXPECT_TRUE(history.canRedo());
-    EXPECT_TRUE(history.takeSnapshot(QStringLiteral("b"), {}));
+    EXPECT_TRUE(history.takeSnapshot(SharedText(u"b"), {}));
     EXPECT_FALSE(history.canRedo());
-    EXPECT_FALSE(history.redo(QStringLiteral("b"), {}));
+    EXPECT_FALSE(history.redo(SharedText(u"b"), {}));
     EXPECT_EQ(history.size(), 2);
 }
 
 TEST(UndoHistoryTest, UndoFromTheEndRecordsTheShownTextForRedo) {
     UndoHistory history;
-    history.takeSnapshot(QStringLiteral("1"), {0, 1});
-    EXPECT_EQ(history.undo(QStringLiteral("1\n2"), {1, 1})->text, QStringLiteral("1"));
-    EXPECT_FALSE(history.undo(QStringLiteral("1"), {}));
-    const auto redone = history.redo(QStringLiteral("1"), {});
-    EXPECT_EQ(redone->text, QStringLiteral("1\n2"));
+    history.takeSnapshot(SharedText(u"1"), {0, 1});
+    EXPECT_EQ(history.undo(SharedText(u"1\n2"), {1, 1})->text.toString(), QStringLiteral("1"));
+    EXPECT_FALSE(history.undo(SharedText(u"1"), {}));
+    const auto redone = history.redo(SharedText(u"1"), {});
+    EXPECT_EQ(redone->text.toString(), QStringLiteral("1\n2"));
     EXPECT_EQ(redone->caret.line, 1);
     EXPECT_EQ(redone->caret.column, 1);
 }
 
 TEST(UndoHistoryTest, CaretIsKeptAsItStoodOnAnyLineAndColumn) {
     UndoHistory history;
-    history.takeSnapshot(QStringLiteral("a"), {30000, 7});
-    history.takeSnapshot(QStringLiteral("b"), {7, std::numeric_limits<int>::max()});
+    history.takeSnapshot(SharedText(u"a"), {30000, 7});
+    history.takeSnapshot(SharedText(u"b"), {7, std::numeric_limits<int>::max()});
     EXPECT_EQ(history.entry(0).caret.line, 30000);
     EXPECT_EQ(history.entry(0).caret.column, 7);
     EXPECT_EQ(history.entry(1).caret.line, 7);
@@ -62,7 +63,7 @@ TEST(UndoHistoryTest, AnEditKeyAfterMoreThanTenKeysCallsForASnapshot) {
     EXPECT_FALSE(history.keyReleased(Qt::Key_Return)); // the tenth
     EXPECT_FALSE(history.keyReleased(Qt::Key_Left));
     EXPECT_TRUE(history.keyReleased(Qt::Key_Backspace));
-    history.takeSnapshot({}, {});
+    history.takeSnapshot(SharedText(), {});
     EXPECT_FALSE(history.keyReleased(Qt::Key_Delete));
 }
 
@@ -70,44 +71,64 @@ TEST(UndoHistoryTest, AnEditKeyAfterMoreThanTenKeysCallsForASnapshot) {
 // of throwing them away, and only what redo could have brought back gives way.
 TEST(UndoHistoryTest, TextTypedAfterAnUndoIsRecordedByTheNextUndoOrRedo) {
     UndoHistory history;
-    history.takeSnapshot(QStringLiteral("12345"), {});
-    EXPECT_EQ(history.undo(QStringLiteral("123456"), {})->text, QStringLiteral("12345"));
-    EXPECT_FALSE(history.redo(QStringLiteral("123457"), {}));
+    history.takeSnapshot(SharedText(u"12345"), {});
+    EXPECT_EQ(history.undo(SharedText(u"123456"), {})->text.toString(), QStringLiteral("12345"));
+    EXPECT_FALSE(history.redo(SharedText(u"123457"), {}));
     EXPECT_FALSE(history.canRedo());
-    EXPECT_EQ(history.undo(QStringLiteral("123457"), {})->text, QStringLiteral("12345"));
-    EXPECT_EQ(history.redo(QStringLiteral("12345"), {})->text, QStringLiteral("123457"));
+    EXPECT_EQ(history.undo(SharedText(u"123457"), {})->text.toString(), QStringLiteral("12345"));
+    EXPECT_EQ(history.redo(SharedText(u"12345"), {})->text.toString(), QStringLiteral("123457"));
 
-    EXPECT_EQ(history.undo(QStringLiteral("1234578"), {})->text, QStringLiteral("123457"));
-    EXPECT_EQ(history.undo(QStringLiteral("123457"), {})->text, QStringLiteral("12345"));
-    EXPECT_EQ(history.redo(QStringLiteral("12345"), {})->text, QStringLiteral("123457"));
-    EXPECT_EQ(history.redo(QStringLiteral("123457"), {})->text, QStringLiteral("1234578"));
+    EXPECT_EQ(history.undo(SharedText(u"1234578"), {})->text.toString(), QStringLiteral("123457"));
+    EXPECT_EQ(history.undo(SharedText(u"123457"), {})->text.toString(), QStringLiteral("12345"));
+    EXPECT_EQ(history.redo(SharedText(u"12345"), {})->text.toString(), QStringLiteral("123457"));
+    EXPECT_EQ(history.redo(SharedText(u"123457"), {})->text.toString(), QStringLiteral("1234578"));
 }
 
 TEST(UndoHistoryTest, UndoAndRedoBringBackTheEncodingOfTheirText) {
     UndoHistory history;
-    history.takeSnapshot(QStringLiteral("1"), {}, TextEncoding::Cp932);
-    EXPECT_EQ(history.undo(QStringLiteral("2"), {}, TextEncoding::Utf16LeBom)->encoding,
+    history.takeSnapshot(SharedText(u"1"), {}, TextEncoding::Cp932);
+    EXPECT_EQ(history.undo(SharedText(u"2"), {}, TextEncoding::Utf16LeBom)->encoding,
               TextEncoding::Cp932);
-    EXPECT_EQ(history.redo(QStringLiteral("1"), {}, TextEncoding::Cp932)->encoding,
+    EXPECT_EQ(history.redo(SharedText(u"1"), {}, TextEncoding::Cp932)->encoding,
               TextEncoding::Utf16LeBom);
 }
 
-// A long text edited in one line at a time: the entries share what they do not change, and
-// each still gives back its own text exactly.
+// A long text edited in one place at a time, as the window's copy of it is: the entries share
+// what the edits did not touch, each gives back its own text exactly, and what differs between
+// two of them is found where the edits were, whole again when replaced.
 TEST(UndoHistoryTest, EntriesOfALongTextShareWhatTheyDoNotChange) {
-    QStringList lines(40000, QStringLiteral("0123456789"));
+    QString plain = QStringList(40000, QStringLiteral("0123456789")).join(QLatin1Char('\n'));
+    SharedText text(plain);
     UndoHistory history;
     QStringList texts;
     for (int i = 0; i < UndoHistory::kMaxEntries; ++i) {
-        lines[i * 1201] = QStringLiteral("edited %1").arg(i);
-        if (i % 2 == 1)
-            lines.insert(i * 1199, QStringLiteral("inserted"));
-        texts.append(lines.join(QLatin1Char('\n')));
-        history.takeSnapshot(texts.last(), {});
+        const qsizetype at = (i * 12007) % plain.size();
+        const qsizetype removed = i % 3 == 0 ? 5000 : i % 3;
+        const QString inserted = i % 2 ? QStringLiteral("edited %1\n").arg(i) : QString();
+        plain.replace(at, removed, inserted);
+        text = text.replaced(at, removed, inserted);
+        texts.append(plain);
+        history.takeSnapshot(text, {});
     }
-    const qsizetype textSize = texts.last().size();
     // Thirty-two whole copies would be 32 times the text.
-    EXPECT_LT(history.storedCharacters(), 2 * textSize);
+    EXPECT_LT(history.storedCharacters(), 2 * plain.size());
     for (int i = 0; i < UndoHistory::kMaxEntries; ++i)
-        EXPECT_EQ(history.entry(i).text, texts[i]);
+        EXPECT_EQ(history.entry(i).text.toString(), texts[i]);
+
+    for (const auto& [from, to] : {std::pair{31, 0}, std::pair{3, 4}, std::pair{9, 9}}) {
+        const SharedText& current = history.entry(from).text;
+        const SharedText& wanted = history.entry(to).text;
+        EXPECT_EQ(current == wanted, from == to);
+        QString result = texts[from];
+        qsizetype differing = 0;
+        const auto differences = current.differencesTo(wanted);
+        for (auto it = differences.rbegin(); it != differences.rend(); ++it) {
+            result.replace(it->position, it->removed, wanted.mid(it->wantedPosition, it->inserted));
+            differing += it->removed + it->inserted;
+        }
+        EXPECT_EQ(result, texts[to]);
+        if (to == from + 1) {
+            EXPECT_LT(differing, 3 * 4096 + 5000);
+        }
+    }
 }
