@@ -21,6 +21,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -58,22 +59,19 @@ pa_sample_spec voiceFormat() {
     return pa_sample_spec{PA_SAMPLE_FLOAT32NE, NullSink::kRate, 1};
 }
 
-// Records the sink's monitor in small fragments and notes when, after arm(), the first loud
-// sample arrived: the fragment's arrival less the frames that followed that sample in it.
-class MonitorProbe {
+// One simple stream on the null sink and the thread that serves it until the stream goes.
+class ServedStream {
 public:
-    MonitorProbe() {
+    ServedStream(pa_stream_direction_t direction, const char* device, const char* name,
+                 const pa_buffer_attr& attributes, std::function<void(pa_simple*)> serve) {
         const pa_sample_spec format = voiceFormat();
-        pa_buffer_attr attributes{};
-        attributes.maxlength = static_cast<std::uint32_t>(-1);
-        attributes.fragsize = static_cast<std::uint32_t>(kFragmentFrames * sizeof(float));
-        m_stream = pa_simple_new(nullptr, "tallix-bench", PA_STREAM_RECORD, "tallix_test.monitor",
-                                 "probe", &format, nullptr, &attributes, nullptr);
+        m_stream = pa_simple_new(nullptr, "tallix-bench", direction, device, name, &format, nullptr,
+                                 &attributes, nullptr);
         if (m_stream != nullptr) {
-            m_thread = std::thread([this] { run(); });
+            m_thread = std::thread([this, serve = std::move(serve)] { serve(m_stream); });
         }
     }
-    ~MonitorProbe() {
+    ~ServedStream() {
         m_stop = true;
         if (m_thread.joinable()) {
             m_thread.join();
@@ -82,7 +80,22 @@ public:
             pa_simple_free(m_stream);
         }
     }
+    ServedStream(const ServedStream&) = delete;
+    ServedStream& operator=(const ServedStream&) = delete;
     bool ok() const { return m_stream != nullptr; }
+    bool stopping() const { return m_stop; }
+
+private:
+    pa_simple* m_stream = nullptr;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+};
+
+// Records the sink's monitor in small fragments and notes when, after arm(), the first loud
+// sample arrived: the fragment's arrival less the frames that followed that sample in it.
+class MonitorProbe {
+public:
+    bool ok() const { return m_served.ok(); }
     void arm() {
         std::lock_guard lock(m_lock);
         m_armed = true;
@@ -96,11 +109,18 @@ public:
     }
 
 private:
-    void run() {
+    static pa_buffer_attr attributes() {
+        pa_buffer_attr attributes{};
+        attributes.maxlength = static_cast<std::uint32_t>(-1);
+        attributes.fragsize = static_cast<std::uint32_t>(kFragmentFrames * sizeof(float));
+        return attributes;
+    }
+
+    void run(pa_simple* stream) {
         std::vector<float> fragment(kFragmentFrames);
-        while (!m_stop) {
-            if (pa_simple_read(m_stream, fragment.data(), fragment.size() * sizeof(float),
-                               nullptr) < 0) {
+        while (!m_served.stopping()) {
+            if (pa_simple_read(stream, fragment.data(), fragment.size() * sizeof(float), nullptr) <
+                0) {
                 return;
             }
             const Clock::time_point arrived = Clock::now();
@@ -120,20 +140,25 @@ private:
         }
     }
 
-    pa_simple* m_stream = nullptr;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
     std::mutex m_lock;
     std::condition_variable m_changed;
     bool m_armed = false;
     std::optional<Clock::time_point> m_onset;
+    // Last, so that its thread starts after the state it uses and ends before it goes.
+    ServedStream m_served{PA_STREAM_RECORD, "tallix_test.monitor", "probe", attributes(),
+                          [this](pa_simple* stream) { run(stream); }};
 };
 
 // The floor: one plain stream, open and running all the time, fed silence in fragments; a key
 // puts the recording in place of the next fragment of silence.
 class FloorStream {
 public:
-    explicit FloorStream(std::vector<float> recording) : m_recording(std::move(recording)) {
+    explicit FloorStream(std::vector<float> recording) : m_recording(std::move(recording)) {}
+    bool ok() const { return m_served.ok(); }
+    void play() { m_keyed = true; }
+
+private:
+    static pa_buffer_attr attributes() {
         const pa_sample_spec format = voiceFormat();
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<std::uint32_t>(-1);
@@ -141,40 +166,24 @@ public:
             static_cast<pa_usec_t>(kFloorTargetSeconds * PA_USEC_PER_SEC), &format));
         attributes.prebuf = static_cast<std::uint32_t>(-1);
         attributes.minreq = static_cast<std::uint32_t>(-1);
-        m_stream = pa_simple_new(nullptr, "tallix-bench", PA_STREAM_PLAYBACK, nullptr, "floor",
-                                 &format, nullptr, &attributes, nullptr);
-        if (m_stream != nullptr) {
-            m_thread = std::thread([this] { run(); });
-        }
+        return attributes;
     }
-    ~FloorStream() {
-        m_stop = true;
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-        if (m_stream != nullptr) {
-            pa_simple_free(m_stream);
-        }
-    }
-    bool ok() const { return m_stream != nullptr; }
-    void play() { m_keyed = true; }
 
-private:
-    void run() {
+    void run(pa_simple* stream) {
         const std::vector<float> silence(kFragmentFrames, 0.0f);
-        while (!m_stop) {
+        while (!m_served.stopping()) {
             const std::vector<float>& next = m_keyed.exchange(false) ? m_recording : silence;
-            if (pa_simple_write(m_stream, next.data(), next.size() * sizeof(float), nullptr) < 0) {
+            if (pa_simple_write(stream, next.data(), next.size() * sizeof(float), nullptr) < 0) {
                 return;
             }
         }
     }
 
     std::vector<float> m_recording;
-    pa_simple* m_stream = nullptr;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
     std::atomic<bool> m_keyed{false};
+    // Last, so that its thread starts after the state it uses and ends before it goes.
+    ServedStream m_served{PA_STREAM_PLAYBACK, nullptr, "floor", attributes(),
+                          [this](pa_simple* stream) { run(stream); }};
 };
 
 std::vector<float> decode(const QString& path) {
