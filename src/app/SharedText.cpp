@@ -103,18 +103,6 @@ QString SharedText::mid(qsizetype position, qsizetype length) const {
     return text;
 }
 
-bool SharedText::equals(QStringView text) const {
-    if (text.size() != m_size)
-        return false;
-    qsizetype at = 0;
-    for (const QString& piece : m_pieces) {
-        if (text.mid(at, piece.size()) != piece)
-            return false;
-        at += piece.size();
-    }
-    return true;
-}
-
 bool SharedText::operator==(const SharedText& other) const {
     if (m_size != other.m_size)
         return false;

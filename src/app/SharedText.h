@@ -35,7 +35,6 @@ public:
     QString toString() const;
     QString mid(qsizetype position, qsizetype length) const;
     qsizetype size() const { return m_size; }
-    bool equals(QStringView text) const;
     // Pieces both texts share are taken as equal without a look at their characters.
     bool operator==(const SharedText& other) const;
 

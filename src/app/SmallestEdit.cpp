@@ -82,12 +82,6 @@ void applyReplacements(QTextDocument& document, const std::vector<Replacement>& 
 
 } // namespace
 
-void applySmallestEdit(QTextDocument& document, const QString& current, const QString& wanted) {
-    std::vector<Replacement> replacements;
-    addReplacements(replacements, 0, current, wanted);
-    applyReplacements(document, replacements);
-}
-
 void applySmallestEdit(QTextDocument& document, const SharedText& current,
                        const SharedText& wanted) {
     // The stretches' texts must outlive the replacements that look into them.

@@ -58,23 +58,13 @@ public:
 // Setting the audio library up probes every device, and ALSA's plugin for a sound server waits
 // for that server with no deadline of its own: a stopped server would hold the reader thread for
 // good. So the stream is opened on a thread of its own, which the player waits for only until a
-// deadline. Everything the two threads share is in one block under one lock, the rate asked for
-// included, and the thread holds the block itself: a player gone before the opening ends leaves
-// it nothing else to touch.
+// deadline. What the two threads share is in one block under one lock, and the thread holds the
+// block itself: a player gone before the opening ends leaves it nothing else to touch.
 class StreamOpening {
 public:
     explicit StreamOpening(double rate) : m_shared(std::make_shared<Shared>()) {
-        {
-            std::lock_guard lock(m_shared->lock);
-            m_shared->rate = rate;
-        }
-        std::thread([shared = m_shared] {
-            double wanted = 0;
-            {
-                std::lock_guard lock(shared->lock);
-                wanted = shared->rate;
-            }
-            std::unique_ptr<OutputStream> opened = OutputStream::open(wanted);
+        std::thread([shared = m_shared, rate] {
+            std::unique_ptr<OutputStream> opened = OutputStream::open(rate);
             {
                 std::lock_guard lock(shared->lock);
                 shared->stream = std::move(opened);
@@ -98,7 +88,6 @@ private:
     struct Shared {
         std::mutex lock;
         std::condition_variable changed;
-        double rate = 0;
         bool ended = false;
         std::unique_ptr<OutputStream> stream;
     };

@@ -1,5 +1,7 @@
 #include "app/SmallestEdit.h"
 
+#include "app/SharedText.h"
+
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -47,7 +49,8 @@ private slots:
         QFETCH(QList<int>, keptMarks);
         QTextDocument document(current);
         markLines(document);
-        tallix::applySmallestEdit(document, current, wanted);
+        tallix::applySmallestEdit(document, tallix::SharedText(current),
+                                  tallix::SharedText(wanted));
         QCOMPARE(document.toPlainText(), wanted);
         QCOMPARE(marks(document).first(keptMarks.size()), keptMarks);
     }
