@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -168,13 +169,32 @@ bool NullSink::addOtherSink(QString& why) {
     return true;
 }
 
-void NullSink::moveStreamsToOtherSink() {
-    const QString streams =
-        QString::fromUtf8(run("pactl", {"list", "short", "sink-inputs"}).output);
-    for (const QString& line : streams.split('\n', Qt::SkipEmptyParts)) {
-        // Our own recorders read from monitors and are no sink inputs: every line is a player.
+// PipeWire's pulse server answers a move before its session manager has linked the stream to
+// the other sink: the move is over once the server lists every stream there.
+bool NullSink::moveStreamsToOtherSink() {
+    const auto listed = [](const char* what) {
+        return QString::fromUtf8(run("pactl", {"list", "short", what}).output)
+            .split('\n', Qt::SkipEmptyParts);
+    };
+    QString other;
+    for (const QString& line : listed("sinks")) {
+        if (line.section('\t', 1, 1) == "tallix_other") {
+            other = line.section('\t', 0, 0);
+        }
+    }
+    // Our own recorders read from monitors and are no sink inputs: every line is a player.
+    for (const QString& line : listed("sink-inputs")) {
         runQuietly("pactl", {"move-sink-input", line.section('\t', 0, 0), "tallix_other"});
     }
+    for (int i = 0; i < 200; ++i) {
+        const QStringList streams = listed("sink-inputs");
+        if (std::all_of(streams.begin(), streams.end(),
+                        [&](const QString& line) { return line.section('\t', 1, 1) == other; })) {
+            return !other.isEmpty();
+        }
+        QThread::msleep(5);
+    }
+    return false;
 }
 
 bool NullSink::startPulseAudio(const QProcessEnvironment& env, QString& why) {

@@ -41,8 +41,9 @@ public:
     // A second null sink, recorded as the first is, that is not the default one; false, with
     // the reason in `why`, when the server refuses it.
     bool addOtherSink(QString& why);
-    // Moves every stream to the second sink, as a mixer does.
-    void moveStreamsToOtherSink();
+    // Moves every stream to the second sink, as a mixer does, and waits until the server lists
+    // them there; false when it does not within a second.
+    bool moveStreamsToOtherSink();
     // Takes the second sink away again, so that no server remembers it as the program's choice.
     void removeOtherSink();
     // Everything the second sink has recorded so far.
