@@ -7,6 +7,7 @@
 // that is always open; a running stream keeps its target of silence queued ahead of each key,
 // which a drained one, started at once by the player, does not. Median and 90th percentile in
 // milliseconds.
+// The same sink measures the first key after a pause against a fresh `paplay` (below).
 // Run: build/test/bench/voice/tallix_voice_floor_bench (PulseAudio);
 //      TALLIX_TEST_SOUND_SERVER=pipewire build/test/bench/voice/tallix_voice_floor_bench;
 //      with `stress-ng --cpu 2` running beside either for a loaded machine.
@@ -14,6 +15,7 @@
 #include "platform/SoundPlayer.h"
 #include "platform/WavSource.h"
 
+#include <QProcess>
 #include <QThread>
 
 #include <algorithm>
@@ -240,6 +242,52 @@ void keyToSinkAgainstFloor(benchmark::State& state) {
         static_cast<double>(2 * state.iterations() - players.size() - floors.size());
 }
 BENCHMARK(keyToSinkAgainstFloor)->Arg(400)->Iterations(40)->Unit(benchmark::kSecond);
+
+// The first key after a pause long enough for the player to cork its stream, against a fresh
+// `paplay` of the same recording after the same pause, alternating: from the call (the start of
+// `paplay`) to the first sound at the sink. The argument is the pause in milliseconds.
+void firstKeyAfterIdleAgainstPaplay(benchmark::State& state) {
+    const QString path = QStringLiteral(TALLIX_VOICES_DIR "/hispeed/5.wav");
+    if (sink() == nullptr) {
+        state.SkipWithError("no null sink");
+        return;
+    }
+    MonitorProbe probe;
+    if (!probe.ok()) {
+        state.SkipWithError("no plain stream on the null sink");
+        return;
+    }
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    player->prepare();
+    player->playFile(path);
+    const auto pause = std::chrono::milliseconds(state.range(0));
+    std::vector<double> players;
+    std::vector<double> paplays;
+    const auto measure = [&](auto&& key, std::vector<double>& into) {
+        std::this_thread::sleep_for(pause);
+        probe.arm();
+        const Clock::time_point called = Clock::now();
+        key();
+        if (const auto onset = probe.waitForOnset(std::chrono::seconds(2))) {
+            into.push_back(std::chrono::duration<double, std::milli>(*onset - called).count());
+        }
+    };
+    for (auto _ : state) {
+        measure([&] { player->playFile(path); }, players);
+        measure(
+            [&] {
+                QProcess paplay;
+                paplay.start("paplay", {path});
+                paplay.waitForFinished(5000);
+            },
+            paplays);
+    }
+    report(state, "player", players);
+    report(state, "paplay", paplays);
+    state.counters["unheard"] =
+        static_cast<double>(2 * state.iterations() - players.size() - paplays.size());
+}
+BENCHMARK(firstKeyAfterIdleAgainstPaplay)->Arg(10000)->Iterations(6)->Unit(benchmark::kSecond);
 
 } // namespace
 } // namespace tallix::voice::test
