@@ -11,7 +11,7 @@
 // Run: build/test/bench/voice/tallix_voice_floor_bench (PulseAudio);
 //      TALLIX_TEST_SOUND_SERVER=pipewire build/test/bench/voice/tallix_voice_floor_bench;
 //      with `stress-ng --cpu 2` running beside either for a loaded machine.
-#include "NullSink.h"
+#include "BenchSink.h"
 #include "platform/SoundPlayer.h"
 #include "platform/WavSource.h"
 
@@ -42,20 +42,6 @@ constexpr std::size_t kFragmentFrames = 64;
 // The first sample this loud (of full scale) is where the recording is heard to start.
 constexpr float kOnsetLevel = 0.03f;
 constexpr double kFloorTargetSeconds = 0.008;
-
-NullSink* sink() {
-    static NullSink* const started = [] {
-        auto* created = new NullSink;
-        QString why;
-        if (!created->start(why)) {
-            std::fprintf(stderr, "no null sink: %s\n", qPrintable(why));
-            delete created;
-            return static_cast<NullSink*>(nullptr);
-        }
-        return created;
-    }();
-    return started;
-}
 
 pa_sample_spec voiceFormat() {
     return pa_sample_spec{PA_SAMPLE_FLOAT32NE, NullSink::kRate, 1};

@@ -1,6 +1,6 @@
 // The real player on a PulseAudio null sink: the delay of the first sound after a pause, and
 // the time each file costs beyond its own length in a run of digits.
-#include "NullSink.h"
+#include "BenchSink.h"
 #include "WavWriter.h"
 #include "platform/SoundPlayer.h"
 
@@ -17,21 +17,6 @@ namespace tallix::voice::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Started on first use, before the process first touches the audio library.
-NullSink* sink() {
-    static NullSink* const started = [] {
-        auto* created = new NullSink;
-        QString why;
-        if (!created->start(why)) {
-            std::fprintf(stderr, "no PulseAudio null sink: %s\n", qPrintable(why));
-            delete created;
-            return static_cast<NullSink*>(nullptr);
-        }
-        return created;
-    }();
-    return started;
-}
 
 double seconds(Clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
