@@ -98,8 +98,29 @@ void NullSink::resume() {
     signal(m_server, "-CONT");
 }
 
+// PipeWire's pulse server does not suspend a sink that a stream plays to, and a paused sink
+// node is started again as the stream next plays. A stopped graph holds every sink while the
+// pulse server still answers, as a device that another program holds.
 bool NullSink::suspend(bool held) {
-    return !m_pipeWire && runQuietly("pactl", {"suspend-sink", "tallix_test", held ? "1" : "0"});
+    if (!m_pipeWire) {
+        return runQuietly("pactl", {"suspend-sink", "tallix_test", held ? "1" : "0"});
+    }
+    if (!alive(m_graph)) {
+        return false;
+    }
+    signal(m_graph, held ? "-STOP" : "-CONT");
+    return true;
+}
+
+// The server's index of the named sink, which PipeWire's pulse server gives as the node's id.
+QString NullSink::sinkIndex(const QString& name) {
+    const QString sinks = QString::fromUtf8(run("pactl", {"list", "short", "sinks"}).output);
+    for (const QString& line : sinks.split('\n', Qt::SkipEmptyParts)) {
+        if (line.section('\t', 1, 1) == name) {
+            return line.section('\t', 0, 0);
+        }
+    }
+    return {};
 }
 
 QString NullSink::sinkInputs() const {
@@ -172,22 +193,17 @@ bool NullSink::addOtherSink(QString& why) {
 // PipeWire's pulse server answers a move before its session manager has linked the stream to
 // the other sink: the move is over once the server lists every stream there.
 bool NullSink::moveStreamsToOtherSink() {
-    const auto listed = [](const char* what) {
-        return QString::fromUtf8(run("pactl", {"list", "short", what}).output)
+    const auto listed = [] {
+        return QString::fromUtf8(run("pactl", {"list", "short", "sink-inputs"}).output)
             .split('\n', Qt::SkipEmptyParts);
     };
-    QString other;
-    for (const QString& line : listed("sinks")) {
-        if (line.section('\t', 1, 1) == "tallix_other") {
-            other = line.section('\t', 0, 0);
-        }
-    }
+    const QString other = sinkIndex("tallix_other");
     // Our own recorders read from monitors and are no sink inputs: every line is a player.
-    for (const QString& line : listed("sink-inputs")) {
+    for (const QString& line : listed()) {
         runQuietly("pactl", {"move-sink-input", line.section('\t', 0, 0), "tallix_other"});
     }
     for (int i = 0; i < 200; ++i) {
-        const QStringList streams = listed("sink-inputs");
+        const QStringList streams = listed();
         if (std::all_of(streams.begin(), streams.end(),
                         [&](const QString& line) { return line.section('\t', 1, 1) == other; })) {
             return !other.isEmpty();

@@ -31,8 +31,6 @@ public:
     void pause();
     void resume();
     // Holds the sink suspended, as another program or a profile switch can, or lets it run.
-    // False where the server cannot hold it: PipeWire resumes a sink at once while a stream plays
-    // to it, and the toggle leaves its monitor recording nothing more.
     bool suspend(bool held);
     // What the server says of the streams playing into it (`pactl list sink-inputs`).
     QString sinkInputs() const;
@@ -50,6 +48,7 @@ public:
     std::vector<short> otherCapture() const;
 
 private:
+    static QString sinkIndex(const QString& name);
     bool waitForServer();
     bool startPulseAudio(const QProcessEnvironment& env, QString& why);
     bool startPipeWire(QProcessEnvironment& env, QString& why);
