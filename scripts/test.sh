@@ -38,13 +38,9 @@ wait "$busy" || true
 trap - EXIT
 
 # The same tests through PipeWire's pulse service, which most desktops now run in place of
-# PulseAudio: its graph takes the player's stream in steps of its own. A test that fails here gets
-# one more try: the private PipeWire started by the tests runs without real-time scheduling, and
-# a stream moved between sinks or the first sound after the reading still loses its head now and
-# then (seen in one run of two); that is still to be mended in the player, and a second failure
-# fails the run.
+# PulseAudio: its graph takes the player's stream in steps of its own.
 TALLIX_TEST_SOUND_SERVER=pipewire ctest --test-dir "$build" --output-on-failure --timeout 600 \
-    --repeat until-pass:2 -R '^(e2e_voice_real_sound|SoundSink\.)'
+    -R '^(e2e_voice_real_sound|SoundSink\.)'
 
 # The voice tests once more under ThreadSanitizer: the reader thread, its hand-over and the
 # players' library threads share memory across threads. Each binary runs whole, in one process,

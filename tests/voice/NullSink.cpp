@@ -245,12 +245,16 @@ bool NullSink::startPipeWire(QProcessEnvironment& env, QString& why) {
     }
     // The graph runs at the sink's rate: at its own default (48 kHz) every sound would be
     // resampled twice on its way to the recording, which then differs from the files played.
+    // Its shortest cycle stays what a desktop's graph at 48 kHz allows a pulse client (256
+    // frames there, 5.3 ms): the pulse server's floor, scaled to this rate, would otherwise be
+    // rounded down to half of it.
     const QString config = m_runtime.filePath("config");
     QDir().mkpath(config + "/pipewire/pipewire.conf.d");
     QFile rate(config + "/pipewire/pipewire.conf.d/rate.conf");
     if (!rate.open(QIODevice::WriteOnly) ||
         rate.write(QStringLiteral("context.properties = { default.clock.rate = %1 "
-                                  "default.clock.allowed-rates = [ %1 ] }\n")
+                                  "default.clock.allowed-rates = [ %1 ] "
+                                  "default.clock.min-quantum = 128 }\n")
                        .arg(kRate)
                        .toUtf8()) < 0) {
         why = "cannot configure PipeWire";
