@@ -503,11 +503,13 @@ bool PulseConnection::write(const std::vector<float>& samples, double overwrite)
     if (m_stream == nullptr || link() != Link::Ready) {
         return false;
     }
-    if (m_corked) {
+    // A corked stream was flushed as it was corked: the server takes it up from the start of
+    // what comes next, with nothing played to catch up on.
+    const bool uncorked = std::exchange(m_corked, false);
+    if (uncorked) {
         if (pa_operation* operation = pa_stream_cork(m_stream, 0, nullptr, nullptr)) {
             pa_operation_unref(operation);
         }
-        m_corked = false;
     }
     restartIdleTimer(static_cast<double>(samples.size()) / kRate);
     bool drained = false;
@@ -515,7 +517,7 @@ bool PulseConnection::write(const std::vector<float>& samples, double overwrite)
         std::lock_guard stateLock(m_lock);
         drained = std::exchange(m_drained, false);
     }
-    if (drained) {
+    if (drained && !uncorked) {
         writeSilence(m_stream, m_granted.request);
     }
     const std::vector<float> pad(static_cast<std::size_t>(kTailSeconds * kRate), 0.0f);
