@@ -506,11 +506,6 @@ bool PulseConnection::write(const std::vector<float>& samples, double overwrite)
     // A corked stream was flushed as it was corked: the server takes it up from the start of
     // what comes next, with nothing played to catch up on.
     const bool uncorked = std::exchange(m_corked, false);
-    if (uncorked) {
-        if (pa_operation* operation = pa_stream_cork(m_stream, 0, nullptr, nullptr)) {
-            pa_operation_unref(operation);
-        }
-    }
     restartIdleTimer(static_cast<double>(samples.size()) / kRate);
     bool drained = false;
     {
@@ -531,6 +526,13 @@ bool PulseConnection::write(const std::vector<float>& samples, double overwrite)
         return false;
     }
     m_padded = true;
+    // Uncorked once the recording is there, so that the server's first cycle for the stream
+    // already plays it.
+    if (uncorked) {
+        if (pa_operation* operation = pa_stream_cork(m_stream, 0, nullptr, nullptr)) {
+            pa_operation_unref(operation);
+        }
+    }
     // A drained stream waits for its target before it starts again; a recording shorter than
     // that must not wait for the next one.
     if (pa_operation* operation = pa_stream_trigger(m_stream, nullptr, nullptr)) {
