@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,12 +19,23 @@ std::string environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
+// Settings files hold a few lines. Only regular files up to this size are read: the settings are
+// read as the program starts, which a named pipe or a device in their place would hold for good.
+constexpr std::uintmax_t kMaxSettingsBytes = 1 << 20;
+
 bool readFile(const std::string& path, std::string& content) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error) ||
+        std::filesystem::file_size(path, error) > kMaxSettingsBytes) {
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         return false;
     }
-    content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    content.resize(kMaxSettingsBytes);
+    file.read(content.data(), static_cast<std::streamsize>(content.size()));
+    content.resize(static_cast<std::size_t>(file.gcount()));
     return true;
 }
 

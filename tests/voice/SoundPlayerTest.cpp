@@ -99,6 +99,21 @@ TEST_F(SoundFiles, PulseClientSettingsAreTheUsersWithAutospawnOff) {
     EXPECT_FALSE(settings.contains("ignored")) << settings.toStdString();
 }
 
+// Settings named by a pipe that nobody writes to are not read, so that the start goes on.
+TEST_F(SoundFiles, PulseClientSettingsFromAPipeDoNotHoldTheStart) {
+    const QString pipe = m_dir.filePath("client.conf");
+    ASSERT_EQ(QProcess::execute("mkfifo", {pipe}), 0);
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PULSE_CLIENTCONFIG", pipe);
+    tool.setProcessEnvironment(env);
+    tool.start(TALLIX_PLAY_TOOL, {"--pulse-client-settings"});
+    const bool finished = tool.waitForFinished(5000);
+    tool.kill();
+    ASSERT_TRUE(finished) << "the settings were read from the pipe";
+    EXPECT_EQ(tool.readAllStandardOutput().trimmed(), "autospawn = no");
+}
+
 // The player runs in a child process whose audio libraries find no device: no PulseAudio server,
 // and ALSA's default device is a sound card that does not exist.
 class NoDevice : public SoundFiles {
