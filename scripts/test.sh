@@ -27,20 +27,23 @@ ctest --test-dir "$build" --output-on-failure --timeout 600 -j2
 bash "$root/scripts/package.sh"
 bash "$root/tests/package/check_package.sh" "$root"/dist/tallix_*.deb
 
-# The real-sound tests once more with every core busy: a loaded machine must neither break up a
-# recording nor drop or delay one.
-stress-ng --cpu "$(nproc)" --quiet --timeout 1800s &
-busy=$!
-trap 'kill "$busy" 2>/dev/null || true' EXIT
-ctest --test-dir "$build" --output-on-failure --timeout 600 -R '^(e2e_voice_real_sound|SoundSink\.)'
-kill "$busy"
-wait "$busy" || true
-trap - EXIT
-
 # The same tests through PipeWire's pulse service, which most desktops now run in place of
 # PulseAudio: its graph takes the player's stream in steps of its own.
 TALLIX_TEST_SOUND_SERVER=pipewire ctest --test-dir "$build" --output-on-failure --timeout 600 \
     -R '^(e2e_voice_real_sound|SoundSink\.)'
+
+# The real-sound tests once more with every core busy, on both servers: a loaded machine must
+# neither break up a recording nor drop or delay one.
+stress-ng --cpu "$(nproc)" --quiet --timeout 1800s &
+busy=$!
+trap 'kill "$busy" 2>/dev/null || true' EXIT
+for server in pulseaudio pipewire; do
+    TALLIX_TEST_SOUND_SERVER=$server ctest --test-dir "$build" --output-on-failure --timeout 600 \
+        -R '^(e2e_voice_real_sound|SoundSink\.)'
+done
+kill "$busy"
+wait "$busy" || true
+trap - EXIT
 
 # The voice tests once more under ThreadSanitizer: the reader thread, its hand-over and the
 # players' library threads share memory across threads. Each binary runs whole, in one process,
