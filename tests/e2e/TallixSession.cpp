@@ -36,8 +36,10 @@ XServer::~XServer() {
 }
 
 bool XServer::start(QString& why) {
-    // The server picks a free display itself and names it on its output.
-    m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    // The server picks a free display itself and names it on its output. Without -noreset it
+    // drops a client that connects while it resets after the last one left.
+    m_server.start("Xvfb", {"-displayfd", "1", "-noreset", "-screen", "0", "1280x1024x24",
+                            "-nolisten", "tcp"});
     if (!m_server.waitForStarted(5000)) {
         why = "Xvfb does not start: " + m_server.errorString();
         return false;

@@ -17,10 +17,12 @@ e2e_setup() {
 }
 
 # Xvfb picks a free display itself and names it once it takes connections: choosing a number
-# here would race with other tests starting theirs at the same moment.
+# here would race with other tests starting theirs at the same moment. By default it resets as
+# its last client leaves and drops a client that connects meanwhile: a program started just as
+# the one before it ended would find no display.
 start_display() {
     local number=""
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 300); do
         # The number is written whole with its line end, once the server listens.

@@ -98,8 +98,9 @@ check_static() {
     echo "package contents, lintian, desktop entry and AppStream metadata checked"
 }
 
+# Without -noreset the server drops a client that connects while it resets after the last one.
 start_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 300); do
         [ "$(wc -l <"$work/display")" -ge 1 ] && break
