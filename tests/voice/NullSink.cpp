@@ -192,24 +192,28 @@ bool NullSink::addOtherSink(QString& why) {
 
 // PipeWire's pulse server answers a move before its session manager has linked the stream to
 // the other sink: the move is over once the server lists every stream there.
-bool NullSink::moveStreamsToOtherSink() {
+bool NullSink::moveStreamsToOtherSink(QString& why) {
     const auto listed = [] {
         return QString::fromUtf8(run("pactl", {"list", "short", "sink-inputs"}).output)
             .split('\n', Qt::SkipEmptyParts);
     };
     const QString other = sinkIndex("tallix_other");
+    const QStringList before = listed();
     // Our own recorders read from monitors and are no sink inputs: every line is a player.
-    for (const QString& line : listed()) {
+    for (const QString& line : before) {
         runQuietly("pactl", {"move-sink-input", line.section('\t', 0, 0), "tallix_other"});
     }
-    for (int i = 0; i < 200; ++i) {
-        const QStringList streams = listed();
+    QStringList streams = before;
+    for (int i = 0; i < 200 && !before.isEmpty() && !other.isEmpty(); ++i) {
+        streams = listed();
         if (std::all_of(streams.begin(), streams.end(),
                         [&](const QString& line) { return line.section('\t', 1, 1) == other; })) {
-            return !other.isEmpty();
+            return true;
         }
         QThread::msleep(5);
     }
+    why = QStringLiteral("sink %1 is not where the server lists every stream: %2")
+              .arg(other, streams.join(" | "));
     return false;
 }
 
@@ -261,8 +265,11 @@ bool NullSink::startPipeWire(QProcessEnvironment& env, QString& why) {
         return false;
     }
     rate.close();
+    // The session manager keeps where each kind of stream was last moved: a state of its own for
+    // each server, or a stream moved by one test would start on the other sink in the next.
     QProcessEnvironment serverEnv = env;
     serverEnv.insert("XDG_CONFIG_HOME", config);
+    serverEnv.insert("XDG_STATE_HOME", m_runtime.filePath("state"));
     for (auto [pid, program] :
          {std::pair{&m_graph, "pipewire"}, std::pair{&m_session, "wireplumber"},
           std::pair{&m_server, "pipewire-pulse"}}) {

@@ -40,8 +40,8 @@ public:
     // the reason in `why`, when the server refuses it.
     bool addOtherSink(QString& why);
     // Moves every stream to the second sink, as a mixer does, and waits until the server lists
-    // them there; false when it does not within a second.
-    bool moveStreamsToOtherSink();
+    // them there; false when it does not within a second, with what the server lists in `why`.
+    bool moveStreamsToOtherSink(QString& why);
     // Takes the second sink away again, so that no server remembers it as the program's choice.
     void removeOtherSink();
     // Everything the second sink has recorded so far.

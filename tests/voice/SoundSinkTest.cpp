@@ -285,7 +285,7 @@ TEST_F(SoundSink, StreamMovedToAnotherSinkIsHeardWholeThere) {
     player->prepare();
     player->playFile(tone(500));
     const std::size_t fromOther = s_sink->otherCapture().size();
-    ASSERT_TRUE(s_sink->moveStreamsToOtherSink());
+    ASSERT_TRUE(s_sink->moveStreamsToOtherSink(s_why)) << s_why.toStdString();
     const std::size_t fromFirst = s_sink->capture().size();
     // As soon after the move as the player can hear of it; a mixer's drag takes longer.
     QThread::msleep(15);
