@@ -339,8 +339,11 @@ void TkstrFormFunc::ApplyKnownFrame() {
         FPendingOuterSize = QSize();
     if (FPendingOuterSize.isEmpty() && !FPendingCentring)
         return;
-    const QSize frame = outerBounds(FOwnerForm).size() - FOwnerForm->size();
-    if (frame.isNull())
+    // Qt reckons the frame of a window nobody has framed from the server's size of it against
+    // its own, which lags behind a move or resize from outside; a real frame has a left or a top
+    // edge, that one never.
+    const QRect bounds = outerBounds(FOwnerForm);
+    if (bounds.topLeft() == FOwnerForm->geometry().topLeft())
         return;
     const QSize outer = FPendingOuterSize;
     const Qt::Orientations centring = FPendingCentring;
