@@ -330,7 +330,9 @@ TEST_F(SoundSink, PortAudioSetUpAgainstAStoppedServerKeepsThePace) {
     for (const QByteArray& line : lines) {
         const int ms = line.split(' ').value(1).toInt();
         EXPECT_GE(ms, 195) << line.toStdString();
-        EXPECT_LT(ms, 260) << line.toStdString();
+        // A set-up that held the player would cost seconds; under ThreadSanitizer a 200 ms file
+        // measured up to 260 ms here.
+        EXPECT_LT(ms, 300) << line.toStdString();
     }
 }
 
