@@ -1,9 +1,11 @@
 #include "platform/PulseClientConfig.h"
 
+#include "platform/NativeFileNames.h"
+#include "platform/NativeFiles.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -19,23 +21,17 @@ std::string environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
-// Settings files hold a few lines. Only regular files up to this size are read: the settings are
+// Settings files hold a few lines; all of them together are read only up to this size. They are
 // read as the program starts, which a named pipe or a device in their place would hold for good.
-constexpr std::uintmax_t kMaxSettingsBytes = 1 << 20;
+constexpr qint64 kMaxSettingsBytes = 1 << 20;
 
 bool readFile(const std::string& path, std::string& content) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) ||
-        std::filesystem::file_size(path, error) > kMaxSettingsBytes) {
+    const FileRead read =
+        readRegularFile(fileNameFromBytes(QByteArray::fromStdString(path)), kMaxSettingsBytes);
+    if (read.status != FileRead::Status::Read) {
         return false;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    content.resize(kMaxSettingsBytes);
-    file.read(content.data(), static_cast<std::streamsize>(content.size()));
-    content.resize(static_cast<std::size_t>(file.gcount()));
+    content = read.bytes.toStdString();
     return true;
 }
 
@@ -84,6 +80,9 @@ std::string effectiveSettings() {
     }
     std::sort(extras.begin(), extras.end());
     for (const std::filesystem::path& extra : extras) {
+        if (settings.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
+            break;
+        }
         std::string content;
         if (readFile(extra.string(), content)) {
             settings += "\n" + content;
