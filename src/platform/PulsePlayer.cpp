@@ -693,14 +693,18 @@ private:
     }
 
     // How much of the pad after the last recording is surely unplayed: all of it until the sink
-    // may have reached it, then less by the time since. Nothing once it is not known where the
-    // sink stands: after a stall the server may take what it holds faster than it plays it.
+    // may have reached it, then less by the time since, and by one of the server's steps: it
+    // takes sound from the stream a step at a time, ahead of the sink's clock (PipeWire's pulse
+    // server, whose sink latency reads zero, took up to one granted step more than reckoned).
+    // Written back further, the recording's head would land behind what the server has taken
+    // and be dropped. Nothing once it is not known where the sink stands: after a stall the
+    // server may take what it holds faster than it plays it.
     double overwritablePad() const {
         if (!m_padReached) {
             return 0;
         }
         const double since = Seconds(Clock::now() - *m_padReached).count();
-        return std::clamp(kTailSeconds - since, 0.0, kTailSeconds);
+        return std::clamp(kTailSeconds - since - m_connection.granted().request, 0.0, kTailSeconds);
     }
 
     // Sleeps until a refill's worth of what the server holds is left, as the server tells it
