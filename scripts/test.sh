@@ -31,9 +31,7 @@ bash "$root/tests/package/check_package.sh" "$root"/dist/tallix_*.deb
 # PulseAudio: its graph takes the player's stream in steps of its own. A test that fails there
 # gets one more try: on a shared machine the test server's graph itself now and then stalls for
 # tens of milliseconds (its profiler shows the driver late), and every stream then loses a cycle
-# of sound, ours with it, which no client can make up for. A key that comes just as the silence
-# after the one before begins can also still lose 1 to 5 ms of its head there, which is still to
-# be mended. A second failure fails the run.
+# of sound, ours with it, which no client can make up for. A second failure fails the run.
 pipewire_retry=(--repeat until-pass:2)
 TALLIX_TEST_SOUND_SERVER=pipewire ctest --test-dir "$build" --output-on-failure --timeout 600 \
     "${pipewire_retry[@]}" -R '^(e2e_voice_real_sound|SoundSink\.)'
