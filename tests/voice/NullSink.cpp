@@ -191,29 +191,35 @@ bool NullSink::addOtherSink(QString& why) {
 }
 
 // PipeWire's pulse server answers a move before its session manager has linked the stream to
-// the other sink: the move is over once the server lists every stream there.
+// the other sink: the move is over once the server lists every stream there. Now and then
+// (3 moves of 8 here) it answers one and never makes it, the stream staying where it was, so a
+// stream still not there is asked to move again, as a user whose drag did nothing drags again.
 bool NullSink::moveStreamsToOtherSink(QString& why) {
-    const auto listed = [] {
-        return QString::fromUtf8(run("pactl", {"list", "short", "sink-inputs"}).output)
-            .split('\n', Qt::SkipEmptyParts);
-    };
     const QString other = sinkIndex("tallix_other");
-    const QStringList before = listed();
+    const auto elsewhere = [&] {
+        QStringList streams =
+            QString::fromUtf8(run("pactl", {"list", "short", "sink-inputs"}).output)
+                .split('\n', Qt::SkipEmptyParts);
+        streams.removeIf([&](const QString& line) { return line.section('\t', 1, 1) == other; });
+        return streams;
+    };
     // Our own recorders read from monitors and are no sink inputs: every line is a player.
-    for (const QString& line : before) {
-        runQuietly("pactl", {"move-sink-input", line.section('\t', 0, 0), "tallix_other"});
-    }
-    QStringList streams = before;
-    for (int i = 0; i < 200 && !before.isEmpty() && !other.isEmpty(); ++i) {
-        streams = listed();
-        if (std::all_of(streams.begin(), streams.end(),
-                        [&](const QString& line) { return line.section('\t', 1, 1) == other; })) {
-            return true;
+    QStringList streams = elsewhere();
+    const bool any = !streams.isEmpty();
+    for (int i = 0; i < 400 && any && !other.isEmpty(); ++i) {
+        if (i % 40 == 0) {
+            for (const QString& line : streams) {
+                runQuietly("pactl", {"move-sink-input", line.section('\t', 0, 0), "tallix_other"});
+            }
         }
         QThread::msleep(5);
+        streams = elsewhere();
+        if (streams.isEmpty()) {
+            return true;
+        }
     }
     why = QStringLiteral("sink %1 is not where the server lists every stream: %2")
-              .arg(other, streams.join(" | "));
+              .arg(other, any ? streams.join(" | ") : QStringLiteral("none listed"));
     return false;
 }
 
