@@ -25,9 +25,9 @@ std::string environment(const char* name) {
 // read as the program starts, which a named pipe or a device in their place would hold for good.
 constexpr qint64 kMaxSettingsBytes = 1 << 20;
 
-bool readFile(const std::string& path, std::string& content) {
+bool readFile(const std::string& path, std::string& content, qint64 maxBytes) {
     const FileRead read =
-        readRegularFile(fileNameFromBytes(QByteArray::fromStdString(path)), kMaxSettingsBytes);
+        readRegularFile(fileNameFromBytes(QByteArray::fromStdString(path)), maxBytes);
     if (read.status != FileRead::Status::Read) {
         return false;
     }
@@ -62,7 +62,7 @@ std::string effectiveSettings() {
     std::string settings;
     std::string mainFile;
     for (const std::string& candidate : mainFileCandidates()) {
-        if (readFile(candidate, settings)) {
+        if (readFile(candidate, settings, kMaxSettingsBytes)) {
             mainFile = candidate;
             break;
         }
@@ -80,11 +80,12 @@ std::string effectiveSettings() {
     }
     std::sort(extras.begin(), extras.end());
     for (const std::filesystem::path& extra : extras) {
-        if (settings.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
+        const qint64 left = kMaxSettingsBytes - static_cast<qint64>(settings.size());
+        if (left <= 0) {
             break;
         }
         std::string content;
-        if (readFile(extra.string(), content)) {
+        if (readFile(extra.string(), content, left)) {
             settings += "\n" + content;
         }
     }

@@ -67,8 +67,8 @@ TEST_F(SoundFiles, MissingFileReturnsAtOnceWithoutTouchingTheDevice) {
 
 // Whatever the user's client settings say, no sound server is ever started for this process (nor
 // through ALSA's plugin, which PortAudio reaches): the settings the client library would read
-// are kept, in its order (the main file, then its ".d" folder's ".conf" files by name), and
-// autospawn is turned off after all of them.
+// are kept, in its order (the main file, then its ".d" folder's ".conf" files by name, up to
+// 1 MB in all), and autospawn is turned off after all of them.
 TEST_F(SoundFiles, PulseClientSettingsAreTheUsersWithAutospawnOff) {
     const auto write = [](const QString& path, const QByteArray& text) {
         QFile file(path);
@@ -80,6 +80,9 @@ TEST_F(SoundFiles, PulseClientSettingsAreTheUsersWithAutospawnOff) {
     write(m_dir.filePath("client.conf.d/20-b.conf"), "cookie-file = /b\n");
     write(m_dir.filePath("client.conf.d/10-a.conf"), "autospawn = yes\n");
     write(m_dir.filePath("client.conf.d/notes.txt"), "default-sink = ignored\n");
+    // Beyond what is read of settings in all: left out, not read in part.
+    write(m_dir.filePath("client.conf.d/30-big.conf"),
+          QByteArray((1 << 20) - 20, '#') + "\ndefault-sink = big\n");
     QProcess tool;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PULSE_CLIENTCONFIG", m_dir.filePath("client.conf"));
@@ -97,6 +100,7 @@ TEST_F(SoundFiles, PulseClientSettingsAreTheUsersWithAutospawnOff) {
     }
     EXPECT_TRUE(settings.trimmed().endsWith("autospawn = no")) << settings.toStdString();
     EXPECT_FALSE(settings.contains("ignored")) << settings.toStdString();
+    EXPECT_FALSE(settings.contains("big"));
 }
 
 // Settings named by a pipe that nobody writes to are not read, so that the start goes on.
