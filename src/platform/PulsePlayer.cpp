@@ -693,18 +693,16 @@ private:
     }
 
     // How much of the pad after the last recording is surely unplayed: all of it until the sink
-    // may have reached it, then less by the time since, and by one of the server's steps: it
-    // takes sound from the stream a step at a time, ahead of the sink's clock (PipeWire's pulse
-    // server, whose sink latency reads zero, took up to one granted step more than reckoned).
-    // Written back further, the recording's head would land behind what the server has taken
-    // and be dropped. Nothing once it is not known where the sink stands: after a stall the
-    // server may take what it holds faster than it plays it.
+    // may have reached it, then less by the time since. Written back further, the recording's
+    // head would land behind what the server has taken and be dropped. Nothing once it is not
+    // known where the sink stands: after a stall the server may take what it holds faster than
+    // it plays it.
     double overwritablePad() const {
         if (!m_padReached) {
             return 0;
         }
         const double since = Seconds(Clock::now() - *m_padReached).count();
-        return std::clamp(kTailSeconds - since - m_connection.granted().request, 0.0, kTailSeconds);
+        return std::clamp(kTailSeconds - since, 0.0, kTailSeconds);
     }
 
     // Sleeps until a refill's worth of what the server holds is left, as the server tells it
@@ -727,8 +725,11 @@ private:
             return false;
         }
         // Counted from the question, not the answer: the server held at least as much then. The
-        // sink takes sound ahead of playing it, by up to its own latency.
-        m_padReached = asked + toClock(Seconds(queue->seconds - kTailSeconds - queue->sinkLatency));
+        // sink takes sound ahead of playing it, by up to its own latency, and the server takes it
+        // from the stream a step at a time, up to a step ahead of that (PipeWire's pulse server,
+        // whose sink latency reads zero, took up to one granted step more than reckoned without).
+        m_padReached = asked + toClock(Seconds(queue->seconds - kTailSeconds - queue->sinkLatency -
+                                               m_connection.granted().request));
         const double ahead = m_connection.granted().target + queue->sinkLatency;
         sleepUntil(std::min(
             asked + toClock(Seconds(queue->seconds - kTailSeconds - ahead - kHandOverSeconds)),
@@ -740,7 +741,7 @@ private:
     RecordingCache m_recordings;
     PlayerFactory m_makeFallback;
     std::unique_ptr<SoundPlayer> m_fallback;
-    // The earliest the sink may take the first of the pad after the last recording; none when
+    // The earliest the server may take the first of the pad after the last recording; none when
     // that is not known.
     std::optional<Clock::time_point> m_padReached;
 };
