@@ -331,8 +331,8 @@ TEST_F(SoundSink, PortAudioSetUpAgainstAStoppedServerKeepsThePace) {
         const int ms = line.split(' ').value(1).toInt();
         EXPECT_GE(ms, 195) << line.toStdString();
         // A set-up that held the player would cost seconds; under ThreadSanitizer a 200 ms file
-        // measured up to 260 ms here.
-        EXPECT_LT(ms, 300) << line.toStdString();
+        // measured up to 329 ms here.
+        EXPECT_LT(ms, 500) << line.toStdString();
     }
 }
 
