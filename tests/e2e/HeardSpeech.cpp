@@ -136,9 +136,47 @@ QString seconds(std::size_t samples, int rate) {
     return QString::number(static_cast<double>(samples) / rate, 'f', 3) + 's';
 }
 
-// Empty if every 10 ms of the recording is in the capture at the match; else what is wrong.
+// Marks the stretches of the match that the server lost on its own (see ServerLoss): digital
+// silence, no longer than it may lose, where the recording sounds, begun after the head guard
+// and ended inside the match. Tells where each began in the capture.
+std::vector<bool> serverLosses(const std::vector<short>& capture, const Recording& recording,
+                               const Heard& heard, ServerLoss loss,
+                               std::vector<std::size_t>& where) {
+    std::vector<bool> lost(heard.length, false);
+    if (loss.longest == 0) {
+        return lost;
+    }
+    const auto silent = [&](std::size_t i) { return capture[heard.start + i] == 0; };
+    std::size_t i = loss.headGuard;
+    while (i < heard.length && i > 0 && silent(i - 1)) {
+        ++i;
+    }
+    while (i < heard.length) {
+        if (!silent(i)) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < heard.length && silent(end)) {
+            ++end;
+        }
+        const auto from = recording.samples.begin() + static_cast<std::ptrdiff_t>(i);
+        const bool sounds = std::any_of(from, from + static_cast<std::ptrdiff_t>(end - i),
+                                        [](short s) { return std::abs(s) > kSilence; });
+        if (end < heard.length && end - i <= loss.longest && sounds) {
+            std::fill(lost.begin() + static_cast<std::ptrdiff_t>(i),
+                      lost.begin() + static_cast<std::ptrdiff_t>(end), true);
+            where.push_back(heard.start + i);
+        }
+        i = end;
+    }
+    return lost;
+}
+
+// Empty if every 10 ms of the recording is in the capture at the match, but for what the server
+// lost on its own; else what is wrong.
 QString wholeness(const std::vector<short>& capture, const Recording& recording, const Heard& heard,
-                  int rate) {
+                  int rate, const std::vector<bool>& lostByServer) {
     if (heard.correlation < kWholeCorrelation) {
         return QStringLiteral("%1 at %2 matches only %3")
             .arg(heard.name, seconds(heard.start, rate))
@@ -154,14 +192,19 @@ QString wholeness(const std::vector<short>& capture, const Recording& recording,
         const std::size_t end = std::min(heard.length, begin + part);
         double reference = 0;
         double residual = 0;
+        std::size_t counted = 0;
         for (std::size_t i = begin; i < end; ++i) {
+            if (lostByServer[i]) {
+                continue;
+            }
             const double expected = heard.gain * recording.samples[i];
             const double difference = capture[heard.start + i] - expected;
             reference += expected * expected;
             residual += difference * difference;
+            ++counted;
         }
         const double allowed = kPartResidualShare * reference +
-                               static_cast<double>(end - begin) * kPartNoiseLevel * kPartNoiseLevel;
+                               static_cast<double>(counted) * kPartNoiseLevel * kPartNoiseLevel;
         if (residual > allowed) {
             return QStringLiteral("%1 at %2 is cut or broken %3 into the file")
                 .arg(heard.name, seconds(heard.start, rate), seconds(begin, rate));
@@ -233,11 +276,14 @@ QString Hearing::describe(int rate) const {
                     .arg(match.name, seconds(match.start, rate))
                     .arg(match.correlation, 0, 'f', 3);
     }
+    for (const std::size_t at : serverLosses) {
+        text += QStringLiteral("(the server lost a stretch at %1) ").arg(seconds(at, rate));
+    }
     return text.isEmpty() ? QStringLiteral("nothing") : text.trimmed();
 }
 
 Hearing hear(const std::vector<short>& capture, const std::vector<const Recording*>& expected,
-             int rate) {
+             int rate, ServerLoss loss) {
     std::size_t size = 1;
     std::size_t longest = 0;
     for (const Recording* recording : expected) {
@@ -270,7 +316,10 @@ Hearing hear(const std::vector<short>& capture, const std::vector<const Recordin
         const Heard match{recording->name, offset, recording->samples.size(),
                           correlation.normalised(offset), correlation.gain(offset)};
         hearing.heard.push_back(match);
-        if (hearing.fault = wholeness(capture, *recording, match, rate); !hearing.fault.isEmpty()) {
+        const std::vector<bool> lostByServer =
+            serverLosses(capture, *recording, match, loss, hearing.serverLosses);
+        hearing.fault = wholeness(capture, *recording, match, rate, lostByServer);
+        if (!hearing.fault.isEmpty()) {
             return hearing;
         }
         from = offset + match.length;

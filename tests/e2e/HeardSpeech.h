@@ -19,6 +19,16 @@ Recording loadRecording(const QString& path);
 // cannot.
 bool saveRecording(const QString& path, const std::vector<short>& samples, int rate);
 
+// What the sound server may lose of a recording on its own. PipeWire's graph, when it misses a
+// cycle on a shared machine, plays digital silence for that cycle in place of every stream's
+// sound, wherever in a recording that falls; the player, which writes each recording whole,
+// cannot lose a stretch inside one. Near a recording's head, where the player writes it back
+// over the silence after the one before, a loss may be the player's and is never excused.
+struct ServerLoss {
+    std::size_t longest = 0; // samples of digital silence in a row; 0 for a server that loses none
+    std::size_t headGuard = 0; // samples at a recording's head where no loss is excused
+};
+
 // A recording found in the capture.
 struct Heard {
     QString name;
@@ -33,13 +43,14 @@ struct Heard {
 struct Hearing {
     std::vector<Heard> heard;
     QString fault;
+    std::vector<std::size_t> serverLosses; // where the server's losses began in the capture
 
-    // "1 @0.000s  d @0.359s ..." for failure messages.
+    // "1 @0.000s  d @0.359s ..." for failure messages, and the server's losses.
     QString describe(int rate) const;
 };
 
 Hearing hear(const std::vector<short>& capture, const std::vector<const Recording*>& expected,
-             int rate);
+             int rate, ServerLoss loss = {});
 
 // Index of the first sample above the silence level, or the capture's size if there is none.
 std::size_t firstSound(const std::vector<short>& capture);

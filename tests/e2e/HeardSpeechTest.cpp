@@ -3,6 +3,7 @@
 #include "HeardSpeech.h"
 
 #include <map>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,32 @@ TEST_F(HeardSpeechTest, CutHeadOrTailOrSilenceInsideIsAFault) {
         const Hearing hearing = hear(capture, sequence(names), kRate);
         EXPECT_NE(hearing.fault.toStdString(), "")
             << what << ": " << hearing.describe(kRate).toStdString();
+    }
+}
+
+// A server that plays a missed cycle as digital silence is excused for that inside a recording,
+// and only there: not for a longer silence, not at a recording's head, where a loss may be the
+// player's, and not where the server is not one that loses cycles.
+TEST_F(HeardSpeechTest, OnlyAServerLossInsideARecordingIsExcused) {
+    const std::initializer_list<const char*> names{"1", "d", "2", "r"};
+    const ServerLoss pipeWire{256, ms(20)};
+    const auto silenced = [&](std::size_t index, std::size_t at, std::size_t length) {
+        std::vector<short> capture = played(names);
+        const auto from = capture.begin() + static_cast<std::ptrdiff_t>(startOf(names, index) + at);
+        std::fill(from, from + static_cast<std::ptrdiff_t>(length), 0);
+        return capture;
+    };
+
+    const Hearing excused = hear(silenced(2, ms(100), 128), sequence(names), kRate, pipeWire);
+    EXPECT_EQ(excused.fault.toStdString(), "");
+    EXPECT_EQ(excused.heard.size(), 4u);
+    EXPECT_EQ(excused.serverLosses, std::vector<std::size_t>{startOf(names, 2) + ms(100)});
+
+    for (const auto& [what, capture, loss] :
+         {std::tuple{"too long", silenced(2, ms(100), 300), pipeWire},
+          {"at the head", silenced(1, ms(8), 128), pipeWire},
+          {"not a losing server", silenced(2, ms(100), 128), ServerLoss{}}}) {
+        EXPECT_NE(hear(capture, sequence(names), kRate, loss).fault.toStdString(), "") << what;
     }
 }
 

@@ -37,6 +37,8 @@ protected:
     std::vector<short> captured() const;
     // Waits until something was heard and the sink has then been quiet for a while.
     std::vector<short> speechWhenOver() const;
+    // What the test server may lose of a recording on its own.
+    static ServerLoss serverLoss();
     // The capture of a failed test is kept in the working folder for a listen.
     static std::string keptAs(const std::vector<short>& capture);
     static void expectHeardInOrderAndWhole(const std::vector<short>& capture,

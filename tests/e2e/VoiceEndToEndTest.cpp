@@ -94,7 +94,7 @@ TEST_F(VoiceEndToEnd, SecondEscStopsAfterTheCharacterInProgress) {
     const std::size_t sentAfter = captured().size();
 
     const std::vector<short> capture = speechWhenOver();
-    const Hearing hearing = hear(capture, wholeText, kRate);
+    const Hearing hearing = hear(capture, wholeText, kRate, serverLoss());
     const std::string heard = hearing.describe(kRate).toStdString();
     std::cout << "stop sent between " << seconds(sentBy) << " s and " << seconds(sentAfter)
               << " s; heard: " << heard << "\n";

@@ -389,14 +389,40 @@ std::vector<HalfPeriod> halfPeriods(const std::vector<short>& samples,
     return result;
 }
 
+// Whether the stretch between two half periods is what a server that loses up to `serverLoss`
+// samples left: digital silence no longer than that, with at most a half period of the tone's
+// own quiet edges (shorter than the gap a tone may leave anyway) about it.
+bool lostByServer(const std::vector<short>& samples, double from, double to,
+                  std::size_t serverLoss) {
+    const auto first = static_cast<std::size_t>(from * NullSink::kRate);
+    const auto last = std::min(samples.size(), static_cast<std::size_t>(to * NullSink::kRate));
+    if (serverLoss == 0 || last <= first ||
+        to - from > kMaxGapSeconds + static_cast<double>(serverLoss) / NullSink::kRate) {
+        return false;
+    }
+    std::size_t zeros = 0;
+    std::size_t longest = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        zeros = samples[i] == 0 ? zeros + 1 : 0;
+        longest = std::max(longest, zeros);
+    }
+    return longest > 0 && longest <= serverLoss &&
+           static_cast<double>(last - first - longest) / NullSink::kRate < kMaxGapSeconds;
+}
+
 } // namespace
 
 std::vector<ToneRun> toneRuns(const std::vector<short>& samples,
-                              const std::vector<int>& frequencies) {
+                              const std::vector<int>& frequencies, std::size_t serverLoss) {
     std::vector<ToneRun> runs;
     for (const HalfPeriod& half : halfPeriods(samples, frequencies)) {
-        if (!runs.empty() && runs.back().frequency == half.frequency &&
-            half.start - (runs.back().startSeconds + runs.back().seconds) < kMaxGapSeconds) {
+        const auto joins = [&](const ToneRun& run) {
+            const double end = run.startSeconds + run.seconds;
+            return run.frequency == half.frequency &&
+                   (half.start - end < kMaxGapSeconds ||
+                    lostByServer(samples, end, half.start, serverLoss));
+        };
+        if (!runs.empty() && joins(runs.back())) {
             runs.back().seconds = half.end - runs.back().startSeconds;
         } else {
             runs.push_back({half.frequency, half.start, half.end - half.start});

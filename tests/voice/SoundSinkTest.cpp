@@ -59,7 +59,7 @@ protected:
         std::vector<short> samples = otherSink ? s_sink->otherCapture() : s_sink->capture();
         samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(
                                                              std::min(from, samples.size())));
-        return toneRuns(samples, frequencies);
+        return toneRuns(samples, frequencies, s_sink->longestServerLoss());
     }
 
     static void expectWhole(const std::vector<ToneRun>& runs, const std::vector<int>& order,
