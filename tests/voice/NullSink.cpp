@@ -416,14 +416,14 @@ std::vector<ToneRun> toneRuns(const std::vector<short>& samples,
                               const std::vector<int>& frequencies, std::size_t serverLoss) {
     std::vector<ToneRun> runs;
     for (const HalfPeriod& half : halfPeriods(samples, frequencies)) {
-        const auto joins = [&](const ToneRun& run) {
-            const double end = run.startSeconds + run.seconds;
-            return run.frequency == half.frequency &&
-                   (half.start - end < kMaxGapSeconds ||
-                    lostByServer(samples, end, half.start, serverLoss));
-        };
-        if (!runs.empty() && joins(runs.back())) {
+        const double gap =
+            runs.empty() ? 0 : half.start - (runs.back().startSeconds + runs.back().seconds);
+        const bool same = !runs.empty() && runs.back().frequency == half.frequency;
+        const bool lost = same && gap >= kMaxGapSeconds &&
+                          lostByServer(samples, half.start - gap, half.start, serverLoss);
+        if (same && (gap < kMaxGapSeconds || lost)) {
             runs.back().seconds = half.end - runs.back().startSeconds;
+            runs.back().serverLossSeconds += lost ? gap : 0;
         } else {
             runs.push_back({half.frequency, half.start, half.end - half.start});
         }

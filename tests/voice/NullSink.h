@@ -83,6 +83,9 @@ struct ToneRun {
     int frequency; // the nearest of the frequencies asked for
     double startSeconds;
     double seconds;
+    // Silence inside the run that the server left in place of sound, or put before the rest of
+    // the tone, which then ends that much later.
+    double serverLossSeconds = 0;
 };
 
 // Splits a recording into runs of the given tone frequencies (and leaves out silence). A run
