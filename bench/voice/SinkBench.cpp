@@ -64,7 +64,7 @@ void firstSoundAfterIdle(benchmark::State& state) {
         QThread::msleep(300);
         std::vector<short> samples = sink()->capture();
         samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(from));
-        const auto runs = toneRuns(samples, {600, 1400}, sink()->longestServerLoss());
+        const auto runs = toneRuns(samples, {600, 1400}, 2 * sink()->serverLossCycle());
         if (runs.size() != 2) {
             state.SkipWithError("the recording does not hold both tones");
             return;

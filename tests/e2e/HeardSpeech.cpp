@@ -8,6 +8,7 @@
 #include <complex>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 
 #include <sndfile.h>
@@ -163,7 +164,7 @@ std::vector<bool> serverLosses(const std::vector<short>& capture, const Recordin
         const auto from = recording.samples.begin() + static_cast<std::ptrdiff_t>(i);
         const bool sounds = std::any_of(from, from + static_cast<std::ptrdiff_t>(end - i),
                                         [](short s) { return std::abs(s) > kSilence; });
-        if (end < heard.length && end - i <= loss.longest && sounds) {
+        if (end < heard.length && end - i >= loss.shortest && end - i <= loss.longest && sounds) {
             std::fill(lost.begin() + static_cast<std::ptrdiff_t>(i),
                       lost.begin() + static_cast<std::ptrdiff_t>(end), true);
             where.push_back(heard.start + i);
@@ -282,8 +283,11 @@ QString Hearing::describe(int rate) const {
     return text.isEmpty() ? QStringLiteral("nothing") : text.trimmed();
 }
 
-Hearing hear(const std::vector<short>& capture, const std::vector<const Recording*>& expected,
-             int rate, ServerLoss loss) {
+namespace {
+
+// Every recording matched where it sounds whole, in order, with what the server lost in place.
+Hearing hearInPlace(const std::vector<short>& capture,
+                    const std::vector<const Recording*>& expected, int rate, ServerLoss loss) {
     std::size_t size = 1;
     std::size_t longest = 0;
     for (const Recording* recording : expected) {
@@ -326,6 +330,105 @@ Hearing hear(const std::vector<short>& capture, const std::vector<const Recordin
     }
     hearing.fault = silenceOutside(capture, hearing.heard, rate);
     return hearing;
+}
+
+// A stretch of digital silence taken out of a capture: where it was, counted in the capture with
+// the stretches before it taken out, and how long.
+struct Taken {
+    std::size_t at;
+    std::size_t length;
+};
+
+// The first digital silence at or after `from`, between sounds, as long as a loss may be.
+std::optional<Taken> lossLikeSilence(const std::vector<short>& capture, std::size_t from,
+                                     ServerLoss loss) {
+    for (std::size_t i = std::max<std::size_t>(from, 1); i < capture.size(); ++i) {
+        if (capture[i] != 0 || capture[i - 1] == 0) {
+            continue;
+        }
+        std::size_t end = i;
+        while (end < capture.size() && capture[end] == 0) {
+            ++end;
+        }
+        if (end < capture.size() && end - i >= loss.shortest && end - i <= loss.longest) {
+            return Taken{i, end - i};
+        }
+        i = end;
+    }
+    return std::nullopt;
+}
+
+// Where the next loss may be: inside the recording that was not whole, past its head, or after
+// the last one heard whole.
+std::size_t whereLossMayBe(const Hearing& hearing, ServerLoss loss) {
+    if (hearing.heard.empty()) {
+        return 0;
+    }
+    const Heard& last = hearing.heard.back();
+    return hearing.fault.isEmpty() ? last.start + last.length : last.start + loss.headGuard;
+}
+
+bool insideAfterHead(const Hearing& hearing, std::size_t at, ServerLoss loss) {
+    return std::any_of(hearing.heard.begin(), hearing.heard.end(), [&](const Heard& heard) {
+        return at >= heard.start + loss.headGuard && at < heard.start + heard.length;
+    });
+}
+
+// Positions in the capture with the stretches taken out, as they are in the whole capture.
+std::size_t inWholeCapture(std::size_t at, const std::vector<Taken>& taken) {
+    std::size_t whole = at;
+    for (const Taken& stretch : taken) {
+        whole += stretch.at <= at ? stretch.length : 0;
+    }
+    return whole;
+}
+
+} // namespace
+
+// The server may also put a lost cycle's silence before the rest of a recording instead of in
+// its place: the rest then comes late by as much, and matches nowhere whole. Such a silence, one
+// or two, is taken out and the capture heard again; that counts only if everything heard before
+// is still heard, nothing is wrong, and each silence taken out lay inside a recording past its
+// head.
+Hearing hear(const std::vector<short>& capture, const std::vector<const Recording*>& expected,
+             int rate, ServerLoss loss) {
+    const Hearing inPlace = hearInPlace(capture, expected, rate, loss);
+    if (loss.longest == 0 || (inPlace.fault.isEmpty() && inPlace.heard.size() == expected.size())) {
+        return inPlace;
+    }
+    std::vector<short> spliced = capture;
+    std::vector<Taken> taken;
+    Hearing again = inPlace;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::size_t from =
+            std::max(whereLossMayBe(again, loss), taken.empty() ? 0 : taken.back().at + 1);
+        const std::optional<Taken> silence = lossLikeSilence(spliced, from, loss);
+        if (!silence) {
+            break;
+        }
+        const auto at = spliced.begin() + static_cast<std::ptrdiff_t>(silence->at);
+        spliced.erase(at, at + static_cast<std::ptrdiff_t>(silence->length));
+        taken.push_back(*silence);
+        again = hearInPlace(spliced, expected, rate, loss);
+        const bool better = again.fault.isEmpty() && again.heard.size() >= inPlace.heard.size() &&
+                            (!inPlace.fault.isEmpty() || again.heard.size() > inPlace.heard.size());
+        if (better && std::all_of(taken.begin(), taken.end(), [&](const Taken& stretch) {
+                return insideAfterHead(again, stretch.at, loss);
+            })) {
+            for (Heard& heard : again.heard) {
+                heard.start = inWholeCapture(heard.start, taken);
+            }
+            for (std::size_t& lost : again.serverLosses) {
+                lost = inWholeCapture(lost, taken);
+            }
+            for (const Taken& stretch : taken) {
+                again.serverLosses.push_back(inWholeCapture(stretch.at, taken) - stretch.length);
+            }
+            std::sort(again.serverLosses.begin(), again.serverLosses.end());
+            return again;
+        }
+    }
+    return inPlace;
 }
 
 std::size_t firstSound(const std::vector<short>& capture) {

@@ -85,7 +85,8 @@ std::vector<short> ListeningTest::speechWhenOver() const {
 }
 
 ServerLoss ListeningTest::serverLoss() {
-    return {g_sink->longestServerLoss(), static_cast<std::size_t>(kWrittenBackSeconds * kRate)};
+    const std::size_t cycle = g_sink->serverLossCycle();
+    return {cycle, 2 * cycle, static_cast<std::size_t>(kWrittenBackSeconds * kRate)};
 }
 
 std::string ListeningTest::keptAs(const std::vector<short>& capture) {

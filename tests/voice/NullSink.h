@@ -38,11 +38,11 @@ public:
     bool suspend(bool held);
     // What the server says of the streams playing into it (`pactl list sink-inputs`).
     QString sinkInputs() const;
-    // The longest stretch of a stream, in samples, that the server may play as digital silence
-    // on its own, where a stream's sound should be: none on PulseAudio, which mixes in the sink's
-    // own thread from what it holds. PipeWire's graph, on a shared machine, now and then misses a
-    // cycle (128 frames here) or two, and plays silence for it in every stream.
-    std::size_t longestServerLoss() const { return m_pipeWire ? 2 * kGraphCycle : 0; }
+    // The stretch of a stream, in samples, that the server may lose on its own, once or twice in
+    // a row, playing digital silence where the stream's sound should be: PipeWire's graph, on a
+    // shared machine, now and then misses a cycle and does that in every stream. None on
+    // PulseAudio, which mixes in the sink's own thread from what it holds.
+    std::size_t serverLossCycle() const { return m_pipeWire ? kGraphCycle : 0; }
     // Everything recorded so far, mono 16-bit samples at kRate.
     std::vector<short> capture() const;
     // A second null sink, recorded as the first is, that is not the default one; false, with
@@ -90,7 +90,7 @@ struct ToneRun {
 
 // Splits a recording into runs of the given tone frequencies (and leaves out silence). A run
 // goes on over digital silence no longer than `serverLoss` samples: what the server lost on its
-// own (see NullSink::longestServerLoss), where no tone is played twice in a row.
+// own (see NullSink::serverLossCycle), where no tone is played twice in a row.
 std::vector<ToneRun> toneRuns(const std::vector<short>& samples,
                               const std::vector<int>& frequencies, std::size_t serverLoss = 0);
 

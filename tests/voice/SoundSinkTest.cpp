@@ -60,7 +60,7 @@ protected:
         std::vector<short> samples = otherSink ? s_sink->otherCapture() : s_sink->capture();
         samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(
                                                              std::min(from, samples.size())));
-        return toneRuns(samples, frequencies, s_sink->longestServerLoss());
+        return toneRuns(samples, frequencies, 2 * s_sink->serverLossCycle());
     }
 
     static void expectWhole(const std::vector<ToneRun>& runs, const std::vector<int>& order,
