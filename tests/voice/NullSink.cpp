@@ -390,8 +390,8 @@ std::vector<HalfPeriod> halfPeriods(const std::vector<short>& samples,
 }
 
 // Whether the stretch between two half periods is what a server that loses up to `serverLoss`
-// samples left: digital silence no longer than that, with at most a half period of the tone's
-// own quiet edges (shorter than the gap a tone may leave anyway) about it.
+// samples left: digital silence no longer than that, with less of the tone's own quiet edges
+// about it than the gap that a tone may leave anyway.
 bool lostByServer(const std::vector<short>& samples, double from, double to,
                   std::size_t serverLoss) {
     const auto first = static_cast<std::size_t>(from * NullSink::kRate);
