@@ -491,7 +491,11 @@ bool TkstrFormFunc::HandleMousePress(const QEvent* event) {
         }
     }
     FDragArmed = true;
-    FPressGrip = mouse->globalPosition().toPoint() - outerBounds(FOwnerForm).topLeft();
+    // Taken from the press within the window and the frame about it, not from where the window
+    // is thought to be on the screen: a window just shown may not yet have been told where the
+    // window manager put it, and grabbed then, it would leap to the screen's corner.
+    const QPoint frameOffset = FOwnerForm->geometry().topLeft() - outerBounds(FOwnerForm).topLeft();
+    FPressGrip = mouse->position().toPoint() + frameOffset;
     return false;
 }
 

@@ -99,6 +99,7 @@ private slots:
     void windowDragStartsOutsideChildrenOnly();
     void windowDragNeedsTheLeftButtonAlone();
     void windowDragWithoutAMoveLoopFollowsThePointer();
+    void windowDragHoldsTheGrabbedPointWhereverTheWindowIs();
     void slidingOffAButtonDragsNothing();
     void resizeBordersTakeThePressInTheBands();
     void roundOutlineOnBorderlessAndBorderedForms();
@@ -441,6 +442,26 @@ void FormFuncTest::windowDragWithoutAMoveLoopFollowsThePointer() {
     QCOMPARE(moved, 1);
     dragTo(&form, {20, 30}); // no drag without a new press
     QCOMPARE(form.frameGeometry().topLeft(), QPoint(90, 160));
+}
+
+// A window just shown that the window manager put elsewhere than the program yet knows: the
+// point grabbed stays under the pointer, where the pointer's events say the window is.
+void FormFuncTest::windowDragHoldsTheGrabbedPointWhereverTheWindowIs() {
+    TTestForm form(Qt::FramelessWindowHint);
+    TkstrFormFunc component(&form);
+    component.SetWindowDrag(true);
+    form.setGeometry(100, 100, 200, 150);
+    form.show();
+    const QPoint grabbed(20, 30);
+    const QPoint reallyAt(500, 400);
+    for (const QPoint step : {QPoint(0, 0), QPoint(40, 25)}) {
+        const QEvent::Type type = step.isNull() ? QEvent::MouseButtonPress : QEvent::MouseMove;
+        QMouseEvent event(type, grabbed, reallyAt + grabbed + step,
+                          step.isNull() ? Qt::LeftButton : Qt::NoButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &event);
+    }
+    QCOMPARE(form.frameGeometry().topLeft(), reallyAt + QPoint(40, 25));
 }
 
 // Through the window, as the window system delivers the pointer: a button keeps its press, and
