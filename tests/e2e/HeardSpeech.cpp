@@ -144,7 +144,7 @@ std::vector<bool> serverLosses(const std::vector<short>& capture, const Recordin
                                const Heard& heard, ServerLoss loss,
                                std::vector<std::size_t>& where) {
     std::vector<bool> lost(heard.length, false);
-    if (loss.longest == 0) {
+    if (loss.cycle == 0) {
         return lost;
     }
     const auto silent = [&](std::size_t i) { return capture[heard.start + i] == 0; };
@@ -164,7 +164,7 @@ std::vector<bool> serverLosses(const std::vector<short>& capture, const Recordin
         const auto from = recording.samples.begin() + static_cast<std::ptrdiff_t>(i);
         const bool sounds = std::any_of(from, from + static_cast<std::ptrdiff_t>(end - i),
                                         [](short s) { return std::abs(s) > kSilence; });
-        if (end < heard.length && end - i >= loss.shortest && end - i <= loss.longest && sounds) {
+        if (end < heard.length && loss.fits(end - i) && sounds) {
             std::fill(lost.begin() + static_cast<std::ptrdiff_t>(i),
                       lost.begin() + static_cast<std::ptrdiff_t>(end), true);
             where.push_back(heard.start + i);
@@ -350,7 +350,7 @@ std::optional<Taken> lossLikeSilence(const std::vector<short>& capture, std::siz
         while (end < capture.size() && capture[end] == 0) {
             ++end;
         }
-        if (end < capture.size() && end - i >= loss.shortest && end - i <= loss.longest) {
+        if (end < capture.size() && loss.fits(end - i)) {
             return Taken{i, end - i};
         }
         i = end;
@@ -393,7 +393,7 @@ std::size_t inWholeCapture(std::size_t at, const std::vector<Taken>& taken) {
 Hearing hear(const std::vector<short>& capture, const std::vector<const Recording*>& expected,
              int rate, ServerLoss loss) {
     const Hearing inPlace = hearInPlace(capture, expected, rate, loss);
-    if (loss.longest == 0 || (inPlace.fault.isEmpty() && inPlace.heard.size() == expected.size())) {
+    if (loss.cycle == 0 || (inPlace.fault.isEmpty() && inPlace.heard.size() == expected.size())) {
         return inPlace;
     }
     std::vector<short> spliced = capture;

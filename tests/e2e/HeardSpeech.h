@@ -25,9 +25,13 @@ bool saveRecording(const QString& path, const std::vector<short>& samples, int r
 // cannot lose a stretch inside one. Near a recording's head, where the player writes it back
 // over the silence after the one before, a loss may be the player's and is never excused.
 struct ServerLoss {
-    std::size_t shortest = 0;  // samples of digital silence in a row: one cycle of the graph...
-    std::size_t longest = 0;   // ...or two; 0 for a server that loses none
+    std::size_t cycle = 0;     // samples of the graph's cycle; 0 for a server that loses none
     std::size_t headGuard = 0; // samples at a recording's head where no loss is excused
+
+    // Whether that much digital silence in a row may be the server's: a cycle or two.
+    bool fits(std::size_t silence) const {
+        return cycle > 0 && silence >= cycle && silence <= 2 * cycle;
+    }
 };
 
 // A recording found in the capture.

@@ -120,7 +120,7 @@ TEST_F(HeardSpeechTest, CutHeadOrTailOrSilenceInsideIsAFault) {
 // player's, and not where the server is not one that loses cycles.
 TEST_F(HeardSpeechTest, OnlyAServerLossInsideARecordingIsExcused) {
     const std::initializer_list<const char*> names{"1", "d", "2", "r"};
-    const ServerLoss pipeWire{128, 256, ms(20)};
+    const ServerLoss pipeWire{128, ms(20)};
     const auto silenced = [&](std::size_t index, std::size_t at, std::size_t length) {
         std::vector<short> capture = played(names);
         const auto from = capture.begin() + static_cast<std::ptrdiff_t>(startOf(names, index) + at);
