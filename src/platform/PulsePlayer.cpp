@@ -81,6 +81,16 @@ pa_context* newContext(pa_threaded_mainloop* loop) {
     return context;
 }
 
+// The library stamps the server's answers with the wall clock; the waits here run on a clock
+// that never jumps.
+Clock::time_point onOurClock(const timeval& stamp) {
+    const std::chrono::system_clock::time_point then{std::chrono::seconds{stamp.tv_sec} +
+                                                     std::chrono::microseconds{stamp.tv_usec}};
+    const auto age = std::chrono::system_clock::now() - then;
+    return Clock::now() - std::chrono::duration_cast<Clock::duration>(
+                              std::max(age, std::chrono::system_clock::duration::zero()));
+}
+
 Clock::duration toClock(Seconds seconds) {
     return std::chrono::duration_cast<Clock::duration>(seconds);
 }
@@ -183,8 +193,10 @@ public:
     // Waits until the link is settled one way or the other, or until `deadline`.
     void waitUntilSettled(Clock::time_point deadline);
     // Queues the samples behind what the stream holds, in one piece, uncorking an idle stream,
-    // over the last `overwrite` seconds of the pad left by the recording before.
-    bool write(const std::vector<float>& samples, double overwrite);
+    // over the last `overwrite` seconds of the pad left by the recording before. None when it
+    // is not known where the sink stands: the stream may have run dry by the time the write
+    // reaches the server.
+    bool write(const std::vector<float>& samples, std::optional<double> overwrite);
     // Drops what the stream holds.
     void flush();
     // What the server granted the stream when it was opened.
@@ -199,6 +211,9 @@ public:
     struct Queue {
         double seconds = 0;     // sound written and not yet taken by the sink
         double sinkLatency = 0; // what the sink itself holds back, in seconds
+        // When the server said so. An answer to a question left open by an earlier wait, or
+        // held up on its way back, is that old, however late it arrives.
+        Clock::time_point at;
     };
     std::optional<Queue> queued(Clock::time_point deadline);
 
@@ -498,7 +513,7 @@ void PulseConnection::onMoved(pa_stream* stream, void* self) {
     }
 }
 
-bool PulseConnection::write(const std::vector<float>& samples, double overwrite) {
+bool PulseConnection::write(const std::vector<float>& samples, std::optional<double> overwrite) {
     LoopLock lock(m_loop);
     if (m_stream == nullptr || link() != Link::Ready) {
         return false;
@@ -507,16 +522,17 @@ bool PulseConnection::write(const std::vector<float>& samples, double overwrite)
     // what comes next, with nothing played to catch up on.
     const bool uncorked = std::exchange(m_corked, false);
     restartIdleTimer(static_cast<double>(samples.size()) / kRate);
-    bool drained = false;
+    bool drained = !overwrite;
     {
         std::lock_guard stateLock(m_lock);
-        drained = std::exchange(m_drained, false);
+        drained = std::exchange(m_drained, false) || drained;
     }
     if (drained && !uncorked) {
         writeSilence(m_stream, m_granted.request);
     }
     const std::vector<float> pad(static_cast<std::size_t>(kTailSeconds * kRate), 0.0f);
-    const auto frames = static_cast<std::int64_t>(std::clamp(overwrite, 0.0, kTailSeconds) * kRate);
+    const auto frames =
+        static_cast<std::int64_t>(std::clamp(overwrite.value_or(0.0), 0.0, kTailSeconds) * kRate);
     const std::int64_t back =
         drained || !m_padded ? 0 : -frames * static_cast<std::int64_t>(sizeof(float));
     if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(float), nullptr, back,
@@ -634,7 +650,8 @@ std::optional<PulseConnection::Queue> PulseConnection::queued(Clock::time_point 
     }
     const std::int64_t bytes = timing->write_index - timing->read_index;
     return Queue{bytes <= 0 ? 0.0 : static_cast<double>(bytes) / (kRate * sizeof(float)),
-                 static_cast<double>(timing->sink_usec) / PA_USEC_PER_SEC};
+                 static_cast<double>(timing->sink_usec) / PA_USEC_PER_SEC,
+                 onOurClock(timing->timestamp)};
 }
 
 class PulsePlayer final : public SoundPlayer {
@@ -665,7 +682,7 @@ public:
         }
         if (m_connection.link() == Link::Ready) {
             m_fallback.reset();
-            if (m_connection.write(recording->samples, overwritablePad()) &&
+            if (m_connection.write(recording->samples, confirmedPad()) &&
                 waitUntilNearlyHeard(recording->seconds(), paced)) {
                 return;
             }
@@ -692,17 +709,33 @@ private:
         return m_fallback != nullptr;
     }
 
-    // How much of the pad after the last recording is surely unplayed: all of it until the sink
-    // may have reached it, then less by the time since. Written back further, the recording's
-    // head would land behind what the server has taken and be dropped. Nothing once it is not
-    // known where the sink stands: after a stall the server may take what it holds faster than
-    // it plays it.
-    double overwritablePad() const {
+    // How much of the pad after the last recording the next one may be written over: what the
+    // sink will not yet have taken when the write reaches the server. Written back further, the
+    // recording's head would land behind what the server has taken and be dropped. The reckoning
+    // from the last wait only says whether to ask: a server held up since (busy, or starved and
+    // then catching up on its sink's time) takes the pad sooner than reckoned, and a write sent
+    // meanwhile waits in the socket. So the server is asked afresh, and the write is taken to
+    // be as long on its way there as the answer was on its way back. Not known when it does not
+    // answer before the pad may be reached, or when the stream may have run dry by then.
+    std::optional<double> confirmedPad() {
         if (!m_padReached) {
             return 0;
         }
-        const double since = Seconds(Clock::now() - *m_padReached).count();
-        return std::clamp(kTailSeconds - since, 0.0, kTailSeconds);
+        const Clock::time_point lastChance = *m_padReached + toClock(Seconds(kTailSeconds));
+        if (Clock::now() >= lastChance) {
+            return 0;
+        }
+        const std::optional<PulseConnection::Queue> queue = m_connection.queued(lastChance);
+        if (!queue) {
+            return std::nullopt;
+        }
+        const double sinceAnswer = Seconds(Clock::now() - queue->at).count();
+        const double untaken =
+            queue->seconds - queue->sinkLatency - m_connection.granted().request - 2 * sinceAnswer;
+        if (untaken <= 0) {
+            return std::nullopt;
+        }
+        return std::min(untaken, kTailSeconds);
     }
 
     // Sleeps until a refill's worth of what the server holds is left, as the server tells it
@@ -713,21 +746,25 @@ private:
     // progress. False when the server did not answer in time, or held more than the sink takes
     // (then it is flushed).
     bool waitUntilNearlyHeard(double written, Clock::time_point paced) {
-        const Clock::time_point asked = Clock::now();
+        const Clock::time_point waited = Clock::now();
         const std::optional<PulseConnection::Queue> queue = m_connection.queued(paced);
         if (!queue) {
             return false;
         }
         // A sink with a long latency of its own (Bluetooth, a sink tuned for saving power) takes
-        // sound in large steps: what it will take at its next step is not stale.
-        if (queue->seconds > written + kStaleMargin + queue->sinkLatency) {
+        // sound in large steps: what it will take at its next step is not stale. Only an answer
+        // from after this write tells stale sound: an older one counts what the sink has
+        // played since as still held.
+        if (queue->at >= waited && queue->seconds > written + kStaleMargin + queue->sinkLatency) {
             m_connection.flush();
             return false;
         }
-        // Counted from the question, not the answer: the server held at least as much then. The
+        // Counted from the question, or from the answer where that is older (a question left open
+        // by an earlier wait): the server held at least as much then. The
         // sink takes sound ahead of playing it, by up to its own latency, and the server takes it
         // from the stream a step at a time, up to a step ahead of that (PipeWire's pulse server,
         // whose sink latency reads zero, took up to one granted step more than reckoned without).
+        const Clock::time_point asked = std::min(waited, queue->at);
         m_padReached = asked + toClock(Seconds(queue->seconds - kTailSeconds - queue->sinkLatency -
                                                m_connection.granted().request));
         const double ahead = m_connection.granted().target + queue->sinkLatency;

@@ -284,6 +284,27 @@ TEST_F(SoundSink, FileComingJustAfterTheOneBeforeEndedIsWhole) {
     }
 }
 
+// The server stops just as the next file is written, and on going on its sink catches up on
+// the time it missed, the rest of the file before and the silence after it among it: the next
+// file then starts whole, as late as it must, and not behind where the sink has got to.
+TEST_F(SoundSink, FileWrittenWhileTheServerStallsIsWhole) {
+    const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
+    player->prepare();
+    const QString first = tone(800);
+    const QString second = tone(1200);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        const std::size_t from = s_sink->capture().size();
+        player->playFile(first);
+        s_sink->pause();
+        std::thread next([&] { player->playFile(second); });
+        QThread::msleep(120);
+        s_sink->resume();
+        next.join();
+        SCOPED_TRACE(attempt);
+        expectWhole(recordedSince(from, {800, 1200}), {800, 1200}, false, 0.001);
+    }
+}
+
 // A mixer moves the stream to another output (at another rate) while digits are keyed: the next
 // files are heard there whole and in order, nothing of them stays behind on the first output,
 // and after a pause the stream still starts whole on its new sink. The file played before the
