@@ -760,10 +760,10 @@ private:
             return false;
         }
         // Counted from the question, or from the answer where that is older (a question left open
-        // by an earlier wait): the server held at least as much then. The
-        // sink takes sound ahead of playing it, by up to its own latency, and the server takes it
-        // from the stream a step at a time, up to a step ahead of that (PipeWire's pulse server,
-        // whose sink latency reads zero, took up to one granted step more than reckoned without).
+        // by an earlier wait): the server held at least as much then. The sink takes sound ahead
+        // of playing it, by up to its own latency, and the server takes it from the stream a step
+        // at a time, up to a step ahead of that (PipeWire's pulse server, whose sink latency reads
+        // zero, took up to one granted step more than reckoned without).
         const Clock::time_point asked = std::min(waited, queue->at);
         m_padReached = asked + toClock(Seconds(queue->seconds - kTailSeconds - queue->sinkLatency -
                                                m_connection.granted().request));
