@@ -43,6 +43,10 @@ public:
     // shared machine, now and then misses a cycle and does that in every stream. None on
     // PulseAudio, which mixes in the sink's own thread from what it holds.
     std::size_t serverLossCycle() const { return m_pipeWire ? kGraphCycle : 0; }
+    // Whether the sink, stopped with its server, takes the time it missed in one burst once the
+    // server goes on, as PulseAudio's null sink does. PipeWire's graph runs on without the
+    // stopped pulse server and loses a cycle of the stream instead.
+    bool catchesUpAfterAStall() const { return !m_pipeWire; }
     // Everything recorded so far, mono 16-bit samples at kRate.
     std::vector<short> capture() const;
     // A second null sink, recorded as the first is, that is not the default one; false, with

@@ -288,6 +288,9 @@ TEST_F(SoundSink, FileComingJustAfterTheOneBeforeEndedIsWhole) {
 // the time it missed, the rest of the file before and the silence after it among it: the next
 // file then starts whole, as late as it must, and not behind where the sink has got to.
 TEST_F(SoundSink, FileWrittenWhileTheServerStallsIsWhole) {
+    if (!s_sink->catchesUpAfterAStall()) {
+        GTEST_SKIP() << "this server's sink does not catch up after a stall";
+    }
     const auto player = platform::makeSoundPlayer(platform::SoundOutput::DefaultDevice);
     player->prepare();
     const QString first = tone(800);
